@@ -1,0 +1,93 @@
+// The editor's list at 200,000 rows: appending them, then the single-row
+// commands a user runs on it (insert at the top, select, delete), through the
+// real window.
+#include "document/plugfrm.h"
+#include "document/scriptlistview.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <benchmark/benchmark.h>
+
+namespace {
+constexpr int Rows = 200000;
+
+PlugFrm &editorWithRows()
+{
+    PlugFrm &f = PlugFrm::instance();
+    if (f.ListView1->count() != Rows) {
+        f.ListView1->rows().clear();
+        for (int i = 0; i < Rows; ++i)
+            f.insertRow(0, QStringLiteral("lever-troupes %1").arg(i), qRgb(0, 0, 0), LineKind::Act);
+    }
+    f.show();
+    QApplication::processEvents();
+    return f;
+}
+} // namespace
+
+static void AppendRows(benchmark::State &state)
+{
+    PlugFrm &f = PlugFrm::instance();
+    f.show();
+    for (auto _ : state) {
+        state.PauseTiming();
+        f.ListView1->rows().clear();
+        state.ResumeTiming();
+        for (int i = 0; i < Rows; ++i)
+            f.insertRow(0, QStringLiteral("lever-troupes %1").arg(i), qRgb(0, 0, 0), LineKind::Act);
+        QApplication::processEvents();
+    }
+    state.counters["rows"] = Rows;
+}
+BENCHMARK(AppendRows)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+static void InsertBlankAtTop(benchmark::State &state)
+{
+    PlugFrm &f = editorWithRows();
+    for (auto _ : state) {
+        f.ListView1->selectRow(1);
+        f.Command1_Click(); // Insérer a blank line (the combo's last kind)
+        QApplication::processEvents();
+        state.PauseTiming();
+        f.ListView1->rows().removeRow(1);
+        state.ResumeTiming();
+    }
+}
+
+static void SelectRow(benchmark::State &state)
+{
+    PlugFrm &f = editorWithRows();
+    int pos = 1;
+    for (auto _ : state) {
+        f.ListView1->selectRow(pos);
+        QApplication::processEvents();
+        pos = pos * 7919 % Rows + 1;
+    }
+}
+
+static void DeleteSelectedAtTop(benchmark::State &state)
+{
+    PlugFrm &f = editorWithRows();
+    for (auto _ : state) {
+        state.PauseTiming();
+        f.insertRow(1, QStringLiteral("a supprimer"), qRgb(0, 0, 0), LineKind::Act);
+        f.ListView1->selectRow(1);
+        state.ResumeTiming();
+        f.Command4_Click();
+        QApplication::processEvents();
+    }
+}
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    PlugFrm::instance().Combo1->setCurrentIndex(7);
+    benchmark::RegisterBenchmark("InsertBlankAtTop", InsertBlankAtTop)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("SelectRow", SelectRow)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("DeleteSelectedAtTop", DeleteSelectedAtTop)->Unit(benchmark::kMillisecond);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    return 0;
+}

@@ -1,0 +1,44 @@
+#include "hostwindow.h"
+
+#include "quorrinplugin.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QVBoxLayout>
+
+HostWindow::HostWindow(const QList<LoadedPlugin> &plugins, QWidget *parent)
+    : QMainWindow(parent)
+{
+    setWindowTitle(QStringLiteral("Quorrin"));
+    auto *panel = new QWidget(this);
+    auto *layout = new QVBoxLayout(panel);
+    for (const LoadedPlugin &p : plugins) {
+        auto *box = new QGroupBox(PluginHost::caption(p), panel);
+        auto *boxLayout = new QVBoxLayout(box);
+        if (p.plugin) {
+            const QJsonObject &id = p.identity;
+            box->setToolTip(QStringLiteral("%1 %2").arg(id.value(QStringLiteral("ProgId")).toString(),
+                                                        id.value(QStringLiteral("Version")).toString()));
+            QWidget *control = p.plugin->createControl(box);
+            boxLayout->addWidget(control);
+            m_controls.append(control);
+        } else {
+            boxLayout->addWidget(new QLabel(QStringLiteral("Impossible de charger ce plugin: %1").arg(p.error), box));
+        }
+        layout->addWidget(box);
+    }
+    if (plugins.isEmpty())
+        layout->addWidget(new QLabel(QStringLiteral("Aucun plugin trouvé."), panel));
+    layout->addStretch(1);
+    setCentralWidget(panel);
+    resize(420, 200);
+}
+
+void HostWindow::closeEvent(QCloseEvent *event)
+{
+    // Destroying the controls lets each plug-in close its own windows.
+    qDeleteAll(m_controls);
+    m_controls.clear();
+    event->accept();
+}

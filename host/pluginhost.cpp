@@ -1,0 +1,48 @@
+#include "pluginhost.h"
+
+#include "quorrinplugin.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLibrary>
+#include <QPluginLoader>
+
+namespace PluginHost {
+
+QString defaultFolder()
+{
+    const QDir app(QCoreApplication::applicationDirPath());
+    if (app.exists(QStringLiteral("plugins")))
+        return app.filePath(QStringLiteral("plugins"));
+    return QDir::cleanPath(app.filePath(QStringLiteral("../lib/quorrin/plugins")));
+}
+
+QList<LoadedPlugin> loadFolder(const QString &folder)
+{
+    QList<LoadedPlugin> result;
+    const QDir dir(folder);
+    for (const QFileInfo &fi : dir.entryInfoList(QDir::Files, QDir::Name)) {
+        if (!QLibrary::isLibrary(fi.fileName()))
+            continue;
+        LoadedPlugin p;
+        p.file = fi.absoluteFilePath();
+        auto *loader = new QPluginLoader(p.file); // kept: see loadFolder's contract
+        p.identity = loader->metaData().value(QStringLiteral("MetaData")).toObject();
+        QObject *root = loader->instance();
+        p.plugin = qobject_cast<QuorrinPlugin *>(root);
+        if (!p.plugin)
+            p.error = root ? QStringLiteral("ce n'est pas un plugin de Quorrin")
+                           : loader->errorString();
+        result.append(p);
+    }
+    return result;
+}
+
+QString caption(const LoadedPlugin &p)
+{
+    const QString help = p.identity.value(QStringLiteral("HelpString")).toString();
+    return help.isEmpty() ? QFileInfo(p.file).fileName() : help;
+}
+
+} // namespace PluginHost

@@ -1,0 +1,218 @@
+#include "plugfrm.h"
+
+#include "linebuilders.h"
+#include "publicvars.h"
+#include "scriptlistview.h"
+#include "shell/windows.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+enum AddKind { Conditional, Rule, Action, Constant, Comment, Load, RandomLoad, Blank };
+}
+
+const QStringList &PlugFrm::lineKindCaptions()
+{
+    static const QStringList captions = {
+        QStringLiteral("Chargement conditionnel"), QStringLiteral("Règle"),
+        QStringLiteral("Action"),                  QStringLiteral("Constante"),
+        QStringLiteral("Commentaire"),             QStringLiteral("Chargement"),
+        QStringLiteral("Chargement aléatoire"),    QStringLiteral("Ligne blanche"),
+    };
+    return captions;
+}
+
+PlugFrm &PlugFrm::instance()
+{
+    if (!s_instance)
+        s_instance = new PlugFrm;
+    return *s_instance;
+}
+
+PlugFrm *PlugFrm::loaded()
+{
+    return s_instance;
+}
+
+void PlugFrm::unload()
+{
+    if (s_instance)
+        s_instance->close();
+}
+
+PlugFrm::PlugFrm(QWidget *parent) : QMainWindow(parent)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Editeur de fichiers PER & AI pur Kelvarra"));
+
+    auto *central = new QWidget(this);
+    auto *layout = new QHBoxLayout(central);
+    ListView1 = new ScriptListView(central);
+    layout->addWidget(ListView1, 1);
+
+    auto *side = new QVBoxLayout;
+    Label1 = new QLabel(QStringLiteral("Ajouter"), central);
+    Combo1 = new QComboBox(central);
+    Combo1->addItems(lineKindCaptions());
+    Ajouter = new QPushButton(QStringLiteral("Ajouter"), central);
+    Command1 = new QPushButton(QStringLiteral("Insérer"), central);
+    Command3 = new QPushButton(QStringLiteral("Editer"), central);
+    Command4 = new QPushButton(QStringLiteral("Supprimer"), central);
+    Command2 = new QPushButton(QStringLiteral("Prévisualiser"), central);
+    side->addWidget(Label1);
+    side->addWidget(Combo1);
+    side->addWidget(Ajouter);
+    side->addWidget(Command1);
+    side->addSpacing(12);
+    side->addWidget(Command3);
+    side->addWidget(Command4);
+    side->addSpacing(12);
+    side->addWidget(Command2);
+    side->addStretch(1);
+    layout->addLayout(side);
+    setCentralWidget(central);
+
+    buildMenus();
+
+    connect(Ajouter, &QPushButton::clicked, this, &PlugFrm::Ajouter_Click);
+    connect(Command1, &QPushButton::clicked, this, &PlugFrm::Command1_Click);
+    connect(Command3, &QPushButton::clicked, this, &PlugFrm::Command3_Click);
+    connect(Command4, &QPushButton::clicked, this, &PlugFrm::Command4_Click);
+    connect(Command2, &QPushButton::clicked, this, &PlugFrm::Command2_Click);
+
+    resize(760, 560);
+    Form_Load();
+}
+
+PlugFrm::~PlugFrm()
+{
+    if (s_instance == this)
+        s_instance = nullptr;
+}
+
+void PlugFrm::buildMenus()
+{
+    File = menuBar()->addMenu(QStringLiteral("Fichier"));
+    NewFile = File->addAction(QStringLiteral("Nouveau"));
+    OpenFile = File->addAction(QStringLiteral("Ouvrir"));
+    sep = File->addSeparator();
+    SaveFile = File->addAction(QStringLiteral("Enregistrer"));
+    SaveFileAs = File->addAction(QStringLiteral("Enregistrer sous..."));
+    sep2 = File->addSeparator();
+    Quit = File->addAction(QStringLiteral("Quitter"));
+
+    ShowOpts = menuBar()->addAction(QStringLiteral("Options"));
+
+    HelpMnu = menuBar()->addMenu(QStringLiteral("Aide"));
+    ShowHelp = HelpMnu->addAction(QStringLiteral("Aide"));
+    ShowHelp->setShortcut(QKeySequence(Qt::Key_F1));
+    ShowHelp->setShortcutContext(Qt::WindowShortcut);
+    sep3 = HelpMnu->addSeparator();
+    ShowAbout = HelpMnu->addAction(QStringLiteral("A propos de..."));
+}
+
+void PlugFrm::Form_Load()
+{
+    Combo1->setCurrentIndex(0);
+    // The catalogues are read here, in order: symbols, actions, facts, parameters.
+}
+
+void PlugFrm::SelectNewItem()
+{
+    int target = 0;
+    if (add)
+        target = ListView1->count();
+    else
+        target = ListView1->selectedPosition();
+    ListView1->selectRow(target);
+}
+
+void PlugFrm::insertRow(int pos, const QString &text, QRgb colour, LineKind kind)
+{
+    ScriptModel &rows = ListView1->rows();
+    pos = rows.addRow(text, pos);
+    rows.setColour(pos, colour);
+    rows.setKind(pos, kind);
+}
+
+int PlugFrm::placeRow(const QString &text, QRgb colour, LineKind kind)
+{
+    const int pos = Placement::target(add, ListView1->selectedPosition(), ListView1->count());
+    if (pos > 0)
+        insertRow(pos, text, colour, kind);
+    return pos;
+}
+
+void PlugFrm::AddBlankLine()
+{
+    placeRow(LineText::blank(add), Colours::Blank, LineKind::BL);
+}
+
+void PlugFrm::Ajouter_Click()
+{
+    add = !ins;
+    switch (lineKindCaptions().indexOf(Combo1->currentText())) {
+    case Blank:
+        AddBlankLine();
+        break;
+    default:
+        break;
+    }
+    SelectNewItem();
+}
+
+void PlugFrm::Command1_Click()
+{
+    // Inserting needs a selected row: without one nothing is added, whatever
+    // the kind.
+    if (ListView1->selectedPosition() == 0)
+        return;
+    add = false;
+    ins = true;
+    Ajouter_Click();
+    ins = false;
+}
+
+void PlugFrm::Command3_Click()
+{
+    const int pos = ListView1->selectedPosition();
+    if (pos == 0)
+        return;
+    EditMod::EditingLine = true;
+    switch (ListView1->rows().kind(pos)) {
+    default: // rule structure rows and blank lines are not edited
+        break;
+    }
+    EditMod::EditingLine = false;
+}
+
+void PlugFrm::Command4_Click()
+{
+    ListView1->rows().removeRow(ListView1->selectedPosition());
+}
+
+void PlugFrm::Command2_Click() {}
+
+void PlugFrm::closeEvent(QCloseEvent *event)
+{
+    if (!m_unloading) {
+        m_unloading = true;
+        Form_QueryUnload();
+    }
+    s_instance = nullptr;
+    event->accept();
+}
+
+void PlugFrm::Form_QueryUnload()
+{
+    PublicVars::EditorClosing = true;
+    Windows::unloadAtEditorClose();
+    PublicVars::EditorClosing = false;
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "scriptline.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QPushButton;
+class ScriptListView;
+
+// The script editor window: the list of script lines and the commands that
+// add, insert, edit and delete them. One instance, modeless.
+class PlugFrm : public QMainWindow
+{
+    Q_OBJECT
+public:
+    // The kinds of line the add command offers, in Combo1's order.
+    static const QStringList &lineKindCaptions();
+
+    static PlugFrm &instance();
+    static PlugFrm *loaded();
+    // Closes and destroys the window (its close handling runs).
+    static void unload();
+
+    ~PlugFrm() override;
+
+    ScriptListView *ListView1;
+    QLabel *Label1;
+    QComboBox *Combo1;
+    QPushButton *Ajouter;
+    QPushButton *Command1; // Insérer
+    QPushButton *Command3; // Editer
+    QPushButton *Command4; // Supprimer
+    QPushButton *Command2; // Prévisualiser
+
+    QMenu *File;
+    QAction *NewFile, *OpenFile, *sep, *SaveFile, *SaveFileAs, *sep2, *Quit;
+    QAction *ShowOpts;
+    QMenu *HelpMnu;
+    QAction *ShowHelp, *sep3, *ShowAbout;
+
+    // Placement flags: add True puts new lines at the end; ins is True only
+    // while Insérer runs.
+    bool add = false;
+    bool ins = false;
+
+    // Selects the row where the last new lines went.
+    void SelectNewItem();
+    // Adds a row by the placement rule (add, the selected row), with its
+    // colour and kind. Returns its position; 0 when it has nowhere to go.
+    int placeRow(const QString &text, QRgb colour, LineKind kind);
+    // Adds a row at pos (count + 1 appends) with its colour and kind.
+    void insertRow(int pos, const QString &text, QRgb colour, LineKind kind);
+
+    // Line builders.
+    void AddBlankLine();
+
+public slots:
+    void Ajouter_Click();
+    void Command1_Click();
+    void Command3_Click();
+    void Command4_Click();
+    void Command2_Click();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    explicit PlugFrm(QWidget *parent = nullptr);
+    void buildMenus();
+    void Form_Load();
+    void Form_QueryUnload();
+
+    static inline PlugFrm *s_instance = nullptr;
+    bool m_unloading = false;
+};

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QRgb>
+#include <QString>
+#include <QStringView>
+
+// One row of the script: what the writer needs (kind and text) plus the
+// colour the row is shown in. The display text is the stored content of the
+// line, so every producer builds it in the exact form of its kind.
+enum class LineKind : quint8 {
+    Prep,   // "Prép": #load-if-defined / #load-if-not-defined / #else / #end-if
+    Const,  // "Const"
+    CommN,  // "Comm N": comment on a line of its own
+    CommE,  // "Comm E": comment at the end of the line before
+    FactB,
+    FactE,
+    FactOB,
+    FactOE,
+    FactAB,
+    FactAE,
+    Fact,
+    Act,
+    Load,
+    RLoad,
+    BL,
+    Unknown, // a tag that is none of the 15 above; the writer skips it
+};
+
+// The exact tag value of a kind ("Prép" with its accent).
+QString kindTag(LineKind kind);
+// Exact, case-sensitive; anything else is LineKind::Unknown.
+LineKind kindFromTag(QStringView tag);
+
+struct ScriptLine {
+    QString text;
+    QRgb colour = qRgb(0, 0, 0);
+    LineKind kind = LineKind::Unknown;
+};
+
+// Colours given to rows, by who makes them.
+namespace Colours {
+inline constexpr QRgb Prep = qRgb(255, 0, 0);
+inline constexpr QRgb Const = qRgb(0, 0, 255);
+inline constexpr QRgb CommentEdited = qRgb(0, 96, 0);
+inline constexpr QRgb CommentRead = qRgb(0, 128, 0);
+inline constexpr QRgb Rule = qRgb(128, 0, 128);
+inline constexpr QRgb Act = qRgb(0, 0, 0);
+inline constexpr QRgb LoadEdited = qRgb(255, 0, 0);
+inline constexpr QRgb LoadRead = qRgb(0, 0, 255);
+inline constexpr QRgb RLoadEdited = qRgb(128, 0, 128);
+inline constexpr QRgb Blank = qRgb(255, 255, 255);
+} // namespace Colours

@@ -1,0 +1,7 @@
+#include "options.h"
+
+namespace Options {
+
+void LoadSettings() {}
+
+} // namespace Options

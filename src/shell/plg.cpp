@@ -1,0 +1,47 @@
+#include "plg.h"
+
+#include "document/plugfrm.h"
+#include "document/publicvars.h"
+#include "options.h"
+#include "windows.h"
+
+#include <QPushButton>
+#include <QVBoxLayout>
+
+Plg::Plg(QWidget *parent) : QWidget(parent)
+{
+    auto *layout = new QVBoxLayout(this);
+    Command1 = new QPushButton(QStringLiteral("Kelvarra PER"), this);
+    layout->addWidget(Command1);
+    connect(Command1, &QPushButton::clicked, this, &Plg::Command1_Click);
+}
+
+Plg::~Plg()
+{
+    UserControl_Terminate();
+}
+
+void Plg::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    UserControl_Show();
+}
+
+void Plg::UserControl_Show()
+{
+    Options::LoadSettings();
+}
+
+void Plg::Command1_Click()
+{
+    PlugFrm &frm = PlugFrm::instance();
+    frm.show();
+    frm.raise();
+    frm.activateWindow();
+}
+
+void Plg::UserControl_Terminate()
+{
+    PublicVars::PlugInClosing = true;
+    Windows::unloadAtTerminate();
+}

@@ -1,0 +1,17 @@
+#include "windows.h"
+
+#include "document/plugfrm.h"
+
+namespace Windows {
+
+void unloadAtTerminate()
+{
+    PlugFrm::unload();
+}
+
+void unloadAtEditorClose()
+{
+    PlugFrm::unload();
+}
+
+} // namespace Windows
