@@ -1,0 +1,180 @@
+// vardelo: the script reader and writer of the editor, from a terminal.
+#include "files/saveopen.h"
+#include "shell/fileservices.h"
+
+#include <QFile>
+#include <cstdio>
+
+namespace {
+
+const char Usage[] =
+    "Usage: vardelo COMMANDE ...\n"
+    "\n"
+    "  rows FILE            lit FILE comme \"Ouvrir\" et affiche une ligne par ligne de script:\n"
+    "                       le type de ligne, une tabulation, le texte affiché (UTF-8)\n"
+    "  write ROWS           lit des lignes de script sous cette même forme (UTF-8, \"-\" pour\n"
+    "                       l'entrée standard) et affiche les octets qu'écrirait l'enregistrement\n"
+    "  format FILE [-o OUT] affiche (ou écrit dans OUT) les octets qu'écriraient \"Ouvrir\"\n"
+    "                       puis \"Enregistrer\"\n"
+    "  check FILE           indique si l'enregistrement conserverait le contenu du script;\n"
+    "                       code de sortie 0 si oui, 1 sinon\n"
+    "\n"
+    "Code de sortie 2 en cas d'erreur (fichier absent ou illisible, arguments incorrects).\n";
+
+int fail(const QString &message)
+{
+    std::fputs(message.toUtf8().constData(), stderr);
+    std::fputc('\n', stderr);
+    return 2;
+}
+
+int usageError(const QString &message)
+{
+    return fail(message + QStringLiteral("\nVoir: vardelo --help"));
+}
+
+void writeOut(const QByteArray &bytes)
+{
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+}
+
+bool readScript(const QString &path, SaveOpen::ReadResult &r, int &status)
+{
+    r = SaveOpen::ReadScriptFile(path);
+    if (!r.error.isEmpty()) {
+        status = fail(r.error);
+        return false;
+    }
+    return true;
+}
+
+// The bytes saving would write, or an error message.
+bool encodeScript(const std::vector<ScriptLine> &rows, QByteArray &bytes, int &status)
+{
+    const QString text = SaveOpen::BuildScriptText(rows);
+    const QString problem = SaveOpen::checkEncodable(text);
+    if (!problem.isEmpty()) {
+        status = fail(problem);
+        return false;
+    }
+    bytes = FileServices::encode1252(text);
+    return true;
+}
+
+int rowsCommand(const QString &path)
+{
+    SaveOpen::ReadResult r;
+    int status = 0;
+    if (!readScript(path, r, status))
+        return status;
+    QString out;
+    for (const ScriptLine &l : r.rows)
+        out += kindTag(l.kind) + QLatin1Char('\t') + l.text + QLatin1Char('\n');
+    writeOut(out.toUtf8());
+    return 0;
+}
+
+int writeCommand(const QString &path)
+{
+    QFile f;
+    const bool ok = path == QLatin1String("-") ? f.open(stdin, QIODevice::ReadOnly)
+                                               : (f.setFileName(path), f.open(QIODevice::ReadOnly));
+    if (!ok)
+        return fail(QStringLiteral("Impossible d'ouvrir le fichier \"%1\": %2").arg(path, f.errorString()));
+    const QString text = QString::fromUtf8(f.readAll());
+    std::vector<ScriptLine> rows;
+    int number = 0;
+    for (QStringView line : FileServices::splitLines(text)) {
+        ++number;
+        const qsizetype tab = line.indexOf(QLatin1Char('\t'));
+        if (tab < 0)
+            return fail(QStringLiteral("%1, ligne %2: il manque la tabulation entre le type de ligne et le texte.")
+                            .arg(path)
+                            .arg(number));
+        const LineKind kind = kindFromTag(line.left(tab));
+        if (kind == LineKind::Unknown)
+            return fail(QStringLiteral("%1, ligne %2: type de ligne inconnu \"%3\".")
+                            .arg(path)
+                            .arg(number)
+                            .arg(line.left(tab).toString()));
+        rows.push_back(ScriptLine{line.mid(tab + 1).toString(), 0, kind});
+    }
+    QByteArray bytes;
+    int status = 0;
+    if (!encodeScript(rows, bytes, status))
+        return status;
+    writeOut(bytes);
+    return 0;
+}
+
+int formatCommand(const QString &path, const QString &out)
+{
+    SaveOpen::ReadResult r;
+    int status = 0;
+    if (!readScript(path, r, status))
+        return status;
+    QByteArray bytes;
+    if (!encodeScript(r.rows, bytes, status))
+        return status;
+    if (out.isEmpty()) {
+        writeOut(bytes);
+        return 0;
+    }
+    const QString error = FileServices::saveFile(out, bytes);
+    return error.isEmpty() ? 0 : fail(error);
+}
+
+int checkCommand(const QString &path)
+{
+    SaveOpen::ReadResult r;
+    int status = 0;
+    if (!readScript(path, r, status))
+        return status;
+    const SaveOpen::FidelityReport report =
+        SaveOpen::compareContent(r.text, SaveOpen::BuildScriptText(r.rows));
+    if (report.faithful()) {
+        writeOut(QStringLiteral("%1: l'enregistrement conserve le contenu du script.\n").arg(path).toUtf8());
+        return 0;
+    }
+    writeOut((path + QStringLiteral(": ") + report.message() + QLatin1Char('\n')).toUtf8());
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    if (args.isEmpty())
+        return usageError(QStringLiteral("Il manque la commande."));
+    const QString command = args.takeFirst();
+    if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
+        std::fputs(Usage, stdout);
+        return 0;
+    }
+    if (command == QLatin1String("format")) {
+        QString out;
+        const qsizetype o = args.indexOf(QStringLiteral("-o"));
+        if (o >= 0) {
+            if (o + 1 >= args.size())
+                return usageError(QStringLiteral("L'option -o demande un nom de fichier."));
+            out = args.at(o + 1);
+            args.remove(o, 2);
+        }
+        if (args.size() != 1)
+            return usageError(QStringLiteral("format demande un fichier."));
+        return formatCommand(args.first(), out);
+    }
+    if (command == QLatin1String("rows") || command == QLatin1String("write") || command == QLatin1String("check")) {
+        if (args.size() != 1)
+            return usageError(QStringLiteral("%1 demande un fichier.").arg(command));
+        if (command == QLatin1String("rows"))
+            return rowsCommand(args.first());
+        if (command == QLatin1String("write"))
+            return writeCommand(args.first());
+        return checkCommand(args.first());
+    }
+    return usageError(QStringLiteral("Commande inconnue: %1").arg(command));
+}

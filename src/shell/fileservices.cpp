@@ -1,0 +1,163 @@
+#include "fileservices.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <array>
+
+namespace FileServices {
+
+namespace {
+// 0x80..0x9F of Windows-1252; the five unassigned codes stay the C1 controls
+// of the same value, as the system converters map them.
+constexpr std::array<char16_t, 32> High = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+int encodeChar(char16_t c)
+{
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+        return c;
+    for (int i = 0; i < 32; ++i)
+        if (High[size_t(i)] == c)
+            return 0x80 + i;
+    return -1;
+}
+
+QString fileError(const QString &what, const QString &path, const QString &reason)
+{
+    return QStringLiteral("%1 \"%2\": %3").arg(what, path, reason);
+}
+} // namespace
+
+QString decode1252(QByteArrayView bytes)
+{
+    // Latin-1 is right for all but 0x80..0x9F: convert, then mend those.
+    QString s = QString::fromLatin1(bytes);
+    const char *b = bytes.data();
+    for (qsizetype i = 0, n = bytes.size(); i < n; ++i) {
+        const auto u = static_cast<unsigned char>(b[i]);
+        if (u >= 0x80 && u < 0xA0)
+            s[i] = QChar(High[u - 0x80]);
+    }
+    return s;
+}
+
+qsizetype firstUnencodable(QStringView text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c >= 0x80 && encodeChar(c) < 0)
+            return i;
+    }
+    return -1;
+}
+
+QByteArray encode1252(QStringView text)
+{
+    QByteArray out(text.size(), Qt::Uninitialized);
+    char *o = out.data();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        const int e = c < 0x80 ? c : encodeChar(c);
+        o[i] = char(e < 0 ? '?' : e);
+    }
+    return out;
+}
+
+std::vector<QStringView> splitLines(QStringView text)
+{
+    std::vector<QStringView> lines;
+    lines.reserve(size_t(text.size() / 24 + 1));
+    const QChar *d = text.data();
+    const qsizetype n = text.size();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = d[i].unicode();
+        if (c == '\n' || c == '\r') {
+            lines.push_back(text.mid(start, i - start));
+            if (c == '\r' && i + 1 < n && d[i + 1] == QLatin1Char('\n'))
+                ++i;
+            start = i + 1;
+        }
+    }
+    if (start < n)
+        lines.push_back(text.mid(start));
+    return lines;
+}
+
+TextFile readTextFile(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {QString(), fileError(QStringLiteral("Impossible d'ouvrir le fichier"), path, f.errorString())};
+    const QByteArray bytes = f.readAll();
+    if (f.error() != QFileDevice::NoError)
+        return {QString(), fileError(QStringLiteral("Impossible de lire le fichier"), path, f.errorString())};
+    return {decode1252(bytes), QString()};
+}
+
+QStringList readLines(const QString &path, QString *error)
+{
+    const TextFile f = readTextFile(path);
+    if (error)
+        *error = f.error;
+    QStringList lines;
+    for (QStringView l : splitLines(f.text))
+        lines.append(l.toString());
+    return lines;
+}
+
+QString saveFile(const QString &path, const QByteArray &bytes)
+{
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return fileError(QStringLiteral("Impossible d'écrire le fichier"), path, f.errorString());
+    if (f.write(bytes) != bytes.size()) {
+        const QString reason = f.errorString();
+        f.cancelWriting();
+        return fileError(QStringLiteral("Impossible d'écrire le fichier"), path, reason);
+    }
+    if (!f.commit())
+        return fileError(QStringLiteral("Impossible d'enregistrer le fichier"), path, f.errorString());
+    return {};
+}
+
+QString createEmptyFile(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return fileError(QStringLiteral("Impossible de créer le fichier"), path, f.errorString());
+    return {};
+}
+
+QString GetFileName(const QString &path)
+{
+    const qsizetype p = qMax(path.lastIndexOf(QLatin1Char('\\')), path.lastIndexOf(QLatin1Char('/')));
+    return path.mid(p + 1);
+}
+
+QString GetExtensionName(const QString &path)
+{
+    const QString name = GetFileName(path);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? QString() : name.mid(dot + 1);
+}
+
+QString GetParentFolderName(const QString &path)
+{
+    const qsizetype p = qMax(path.lastIndexOf(QLatin1Char('\\')), path.lastIndexOf(QLatin1Char('/')));
+    return p < 0 ? QString() : path.left(p);
+}
+
+QString baseName(const QString &path)
+{
+    const QString name = GetFileName(path);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? name : name.left(dot);
+}
+
+} // namespace FileServices

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+#include <vector>
+
+// Text files of the plug-in: Windows-1252, CR LF (LF and lone CR accepted
+// when reading), and the path arithmetic on file names.
+namespace FileServices {
+
+// Windows-1252 <-> Unicode. Every byte value maps to one character and back.
+QString decode1252(QByteArrayView bytes);
+// Position of the first character Windows-1252 cannot hold, or -1.
+qsizetype firstUnencodable(QStringView text);
+// Encodes text; characters it cannot hold become '?' (check firstUnencodable
+// first where that matters).
+QByteArray encode1252(QStringView text);
+
+// Splits text into lines at CR LF, LF or a lone CR; the line ends are not part
+// of the lines. An empty text has no line; a final line end opens no line.
+std::vector<QStringView> splitLines(QStringView text);
+
+// A whole text file, decoded. error is empty on success, else a French
+// message naming the file and the system's reason.
+struct TextFile {
+    QString text;
+    QString error;
+    bool ok() const { return error.isEmpty(); }
+};
+TextFile readTextFile(const QString &path);
+// Reads a text file into lines (a catalogue); an unreadable file gives an
+// error and no line.
+QStringList readLines(const QString &path, QString *error);
+
+// Writes bytes through a temporary file renamed over the target, so the old
+// file stays whole until the new one is complete. Returns "" or a French
+// message naming the file and the reason.
+QString saveFile(const QString &path, const QByteArray &bytes);
+// Creates an empty file; "" or a French message.
+QString createEmptyFile(const QString &path);
+
+// Path helpers; "\" and "/" both separate components.
+QString GetFileName(const QString &path);
+QString GetExtensionName(const QString &path);
+QString GetParentFolderName(const QString &path);
+// The file name without folder and without its last extension (and its dot).
+QString baseName(const QString &path);
+
+} // namespace FileServices
