@@ -30,3 +30,10 @@ void chooseKind(PlugFrm &frm, const QString &caption);
 void clickRow(PlugFrm &frm, int pos);
 
 } // namespace TestSupport
+
+#include <ostream>
+// Readable QStrings in test failure messages.
+inline void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}

@@ -18,7 +18,9 @@ bool isBlank(QChar c)
 
 struct Token {
     QStringView text;
-    int line; // 1-based
+    int line;          // 1-based
+    bool open = false; // the word right after a "(": "(x" is one token, so
+                       // that a lost element does not borrow the next one's "("
 };
 
 struct Content {
@@ -42,6 +44,14 @@ Content contentOf(const std::vector<QStringView> &lines)
             } else if (ch == QLatin1Char('(') || ch == QLatin1Char(')')) {
                 c.tokens.push_back({l.mid(i, 1), number});
                 ++i;
+                if (ch == QLatin1Char('(')) {
+                    while (i < n && isBlank(l[i]))
+                        ++i;
+                    if (i < n && l[i] != QLatin1Char('(') && l[i] != QLatin1Char(')') && l[i] != QLatin1Char('"')
+                        && l[i] != QLatin1Char(';')) {
+                        c.tokens.back().open = true; // the word follows
+                    }
+                }
             } else if (ch == QLatin1Char('"')) {
                 qsizetype q = l.indexOf(QLatin1Char('"'), i + 1);
                 q = q < 0 ? n : q + 1;
@@ -62,7 +72,12 @@ Content contentOf(const std::vector<QStringView> &lines)
                 while (x < n && !isBlank(l[x]) && l[x] != QLatin1Char('(') && l[x] != QLatin1Char(')')
                        && l[x] != QLatin1Char('"') && l[x] != QLatin1Char(';'))
                     ++x;
-                c.tokens.push_back({l.mid(i, x - i), number});
+                if (!c.tokens.empty() && c.tokens.back().open && c.tokens.back().text == QLatin1String("(")
+                    && c.tokens.back().line == number) {
+                    c.tokens.back().text = l.mid(i, x - i); // stays flagged open
+                } else {
+                    c.tokens.push_back({l.mid(i, x - i), number});
+                }
                 i = x;
             }
         }
@@ -70,7 +85,7 @@ Content contentOf(const std::vector<QStringView> &lines)
     return c;
 }
 
-bool same(QStringView a, QStringView b)
+bool sameText(QStringView a, QStringView b)
 {
     if (a == b)
         return true;
@@ -78,6 +93,11 @@ bool same(QStringView a, QStringView b)
     const bool groupWord = a.compare(QLatin1String("or"), Qt::CaseInsensitive) == 0
                            || a.compare(QLatin1String("nand"), Qt::CaseInsensitive) == 0;
     return groupWord && a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+bool same(const Token &a, const Token &b)
+{
+    return a.open == b.open && sameText(a.text, b.text);
 }
 
 // Walks both sequences together; where they part, looks a little ahead on
@@ -93,7 +113,7 @@ void compare(const std::vector<Token> &a, const std::vector<Token> &b, std::set<
         for (size_t k = 0; k < Agree; ++k) {
             if (i + k >= a.size() || j + k >= b.size())
                 return i + k >= a.size() && j + k >= b.size();
-            if (!same(a[i + k].text, b[j + k].text))
+            if (!same(a[i + k], b[j + k]))
                 return false;
         }
         return true;
@@ -102,7 +122,7 @@ void compare(const std::vector<Token> &a, const std::vector<Token> &b, std::set<
 
     size_t i = 0, j = 0;
     while (i < a.size() && j < b.size()) {
-        if (same(a[i].text, b[j].text)) {
+        if (same(a[i], b[j])) {
             ++i;
             ++j;
             continue;

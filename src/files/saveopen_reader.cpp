@@ -283,7 +283,7 @@ private:
                     if (m_index != firstIndex) {
                         const qsizetype semi = findComment(text, i);
                         if (semi >= 0)
-                            lastComment = trimBlanks(text.mid(semi + 1));
+                            lastComment = trimTrailingBlanks(text.mid(semi + 1));
                     }
                 } else if (c == QLatin1Char(';')) {
                     i = text.size(); // a comment between the lines: not kept
