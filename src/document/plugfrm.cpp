@@ -3,11 +3,19 @@
 #include "linebuilders.h"
 #include "publicvars.h"
 #include "scriptlistview.h"
+#include "files/saveopen.h"
+#include "help/aboutfrm.h"
+#include "help/helpfrm.h"
+#include "help/previewfrm.h"
+#include "shell/optfrm.h"
+#include "shell/pluginfolder.h"
 #include "shell/windows.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
+#include <QPlainTextEdit>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
@@ -86,6 +94,15 @@ PlugFrm::PlugFrm(QWidget *parent) : QMainWindow(parent)
     connect(Command3, &QPushButton::clicked, this, &PlugFrm::Command3_Click);
     connect(Command4, &QPushButton::clicked, this, &PlugFrm::Command4_Click);
     connect(Command2, &QPushButton::clicked, this, &PlugFrm::Command2_Click);
+    connect(NewFile, &QAction::triggered, this, &PlugFrm::NewFile_Click);
+    connect(OpenFile, &QAction::triggered, this, &PlugFrm::OpenFile_Click);
+    connect(SaveFile, &QAction::triggered, this, &PlugFrm::SaveFile_Click);
+    connect(SaveFileAs, &QAction::triggered, this, &PlugFrm::SaveFileAs_Click);
+    connect(Quit, &QAction::triggered, this, &PlugFrm::Quit_Click);
+    connect(ShowOpts, &QAction::triggered, this, &PlugFrm::ShowOpts_Click);
+    connect(ShowHelp, &QAction::triggered, this, &PlugFrm::ShowHelp_Click);
+    connect(ShowAbout, &QAction::triggered, this, &PlugFrm::ShowAbout_Click);
+    connect(&ListView1->rows(), &ScriptModel::contentChanged, this, [this] { m_modified = true; });
 
     resize(760, 560);
     Form_Load();
@@ -198,10 +215,37 @@ void PlugFrm::Command4_Click()
     ListView1->rows().removeRow(ListView1->selectedPosition());
 }
 
-void PlugFrm::Command2_Click() {}
+void PlugFrm::Command2_Click()
+{
+    PreviewFrm &preview = PreviewFrm::instance();
+    preview.Text1->setPlainText(SaveOpen::BuildScriptText(ListView1->rows().lines()));
+    preview.exec();
+}
+
+void PlugFrm::ShowOpts_Click()
+{
+    OptFrm dialog(this);
+    dialog.exec();
+}
+
+void PlugFrm::ShowHelp_Click()
+{
+    HelpFrm::open(QDir(PluginFolder::path()).filePath(QStringLiteral("help")), QStringLiteral("Intro.htm"));
+}
+
+void PlugFrm::ShowAbout_Click()
+{
+    AboutFrm dialog(this);
+    dialog.exec();
+}
 
 void PlugFrm::closeEvent(QCloseEvent *event)
 {
+    // Destroying the control closes without asking; the user is asked.
+    if (!m_unloading && !PublicVars::PlugInClosing && !maybeSave()) {
+        event->ignore();
+        return;
+    }
     if (!m_unloading) {
         m_unloading = true;
         Form_QueryUnload();

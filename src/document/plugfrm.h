@@ -59,12 +59,32 @@ public:
     // Line builders.
     void AddBlankLine();
 
+    // The script file that "Enregistrer" writes; empty when there is none.
+    QString CurrentFile;
+    // Whether the rows changed since the window opened, read, saved or cleared.
+    bool isModified() const { return m_modified; }
+    // Asks whether to save unsaved changes; false when the user cancels (or a
+    // save he asked for failed).
+    bool maybeSave();
+    // Reads a script file into the list (the body of "Ouvrir"); false, with
+    // a message and nothing changed, when it cannot be read.
+    bool openScript(const QString &path);
+
 public slots:
     void Ajouter_Click();
     void Command1_Click();
     void Command3_Click();
     void Command4_Click();
     void Command2_Click();
+
+    void NewFile_Click();
+    void OpenFile_Click();
+    bool SaveFile_Click();
+    bool SaveFileAs_Click();
+    void Quit_Click();
+    void ShowOpts_Click();
+    void ShowHelp_Click();
+    void ShowAbout_Click();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -77,4 +97,5 @@ private:
 
     static inline PlugFrm *s_instance = nullptr;
     bool m_unloading = false;
+    bool m_modified = false;
 };

@@ -1,7 +1,65 @@
 #include "options.h"
 
+#include "fileservices.h"
+#include "reg.h"
+
+#include <QDir>
+#include <QRegularExpression>
+#include <QSettings>
+
 namespace Options {
 
-void LoadSettings() {}
+namespace {
+const QString InstallEntry =
+    QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kelvarra\\UninstallString");
+
+} // namespace
+
+void LoadSettings()
+{
+    QSettings s(QSettings::UserScope, QStringLiteral("Quorrin"), QStringLiteral("Quorrin"));
+    s.beginGroup(QStringLiteral("Lumbrel"));
+    const QString ai = s.value(QStringLiteral("AI")).toString();
+    CompanionFilePolicy = (ai == QLatin1String("1") || ai == QLatin1String("3")) ? quint8(ai.toInt()) : 2;
+    DefaultFolder = s.value(QStringLiteral("Path")).toString();
+    if (!DefaultFolder.isEmpty())
+        return;
+    try {
+        const QString entry = Reg::ReadRegistryValue(1, InstallEntry);
+        const qsizetype quote = entry.indexOf(QLatin1Char('"'), 2);
+        if (quote < 0)
+            return;
+        const QString uninstaller = entry.mid(1, quote - 1);
+        DefaultFolder = FileServices::GetParentFolderName(uninstaller) + QStringLiteral("\\AI");
+    } catch (const Reg::ReadError &) {
+        // no installation known: the choosers start where the platform likes
+    }
+}
+
+void StoreSettings()
+{
+    QSettings s(QSettings::UserScope, QStringLiteral("Quorrin"), QStringLiteral("Quorrin"));
+    s.beginGroup(QStringLiteral("Lumbrel"));
+    s.setValue(QStringLiteral("AI"), QString::number(CompanionFilePolicy));
+    s.setValue(QStringLiteral("Path"), DefaultFolder);
+}
+
+QString chooserFolder()
+{
+#ifndef Q_OS_WIN
+    static const QRegularExpression drive(QStringLiteral("^([A-Za-z]):([\\\\/].*)?$"));
+    const QRegularExpressionMatch m = drive.match(DefaultFolder);
+    if (m.hasMatch()) {
+        QString rest = m.captured(2);
+        rest.replace(QLatin1Char('\\'), QLatin1Char('/'));
+        const QString mapped = QDir(Reg::winePrefix())
+                                   .filePath(QStringLiteral("dosdevices/") + m.captured(1).toLower()
+                                             + QStringLiteral(":") + rest);
+        if (QDir(mapped).exists())
+            return mapped;
+    }
+#endif
+    return DefaultFolder;
+}
 
 } // namespace Options

@@ -2,13 +2,21 @@
 
 #include <QString>
 
-// The two settings of the plug-in.
+// The two settings of the plug-in, stored under application "Quorrin",
+// section "Lumbrel".
 namespace Options {
 // The folder the file choosers start in; may be empty.
 inline QString DefaultFolder;
 // What saving does about the companion ".ai" file: 1 always, 2 ask, 3 never.
 inline quint8 CompanionFilePolicy = 2;
 
-// Reads both settings (called each time the host shows the control).
+// Reads both settings (called each time the host shows the control). A
+// missing "AI", or one that is not 1, 2 or 3, means 2 (ask). With no "Path",
+// the folder is derived from the game's installation entry.
 void LoadSettings();
+// Stores both settings.
+void StoreSettings();
+// The folder a chooser opens in: DefaultFolder, or off Windows, for a drive
+// path such as "C:\Jeux\AI", the matching folder of the Wine prefix.
+QString chooserFolder();
 } // namespace Options

@@ -2,7 +2,9 @@
 
 #include "document/plugfrm.h"
 #include "document/publicvars.h"
+#include "messages.h"
 #include "options.h"
+#include "reg.h"
 #include "windows.h"
 
 #include <QPushButton>
@@ -14,6 +16,7 @@ Plg::Plg(QWidget *parent) : QWidget(parent)
     Command1 = new QPushButton(QStringLiteral("Kelvarra PER"), this);
     layout->addWidget(Command1);
     connect(Command1, &QPushButton::clicked, this, &Plg::Command1_Click);
+    Reg::setMessageHandler([](const QString &m) { Messages::info(nullptr, m); });
 }
 
 Plg::~Plg()

@@ -175,7 +175,10 @@ TEST(PlugFrm, ClosingDestroysTheWindowAndTheNextOpeningStartsEmpty)
 {
     PlugFrm &f = openEditor();
     fill(f, 3);
+    QString question;
+    answerNextMessage(nullptr, &question, "Non");
     f.close();
+    EXPECT_EQ(question, "Le script a été modifié. Voulez-vous enregistrer les modifications ?");
     EXPECT_EQ(PlugFrm::loaded(), nullptr);
     EXPECT_FALSE(PublicVars::EditorClosing);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -1,0 +1,116 @@
+// The editor window's file commands: Nouveau, Ouvrir, Enregistrer,
+// Enregistrer sous..., Quitter, and the companion ".ai" file.
+#include "document/plugfrm.h"
+
+#include "document/scriptlistview.h"
+#include "files/createaifrm.h"
+#include "files/filechoosers.h"
+#include "files/saveopen.h"
+#include "shell/fileservices.h"
+#include "shell/messages.h"
+#include "shell/options.h"
+
+#include <QComboBox>
+#include <QFileInfo>
+
+bool PlugFrm::maybeSave()
+{
+    if (!m_modified)
+        return true;
+    switch (Messages::yesNoCancel(this, QStringLiteral("Le script a été modifié. Voulez-vous enregistrer les modifications ?"))) {
+    case Messages::Answer::Yes:
+        return SaveFile_Click();
+    case Messages::Answer::No:
+        return true;
+    case Messages::Answer::Cancel:
+        return false;
+    }
+    return false;
+}
+
+void PlugFrm::NewFile_Click()
+{
+    if (!maybeSave())
+        return;
+    ListView1->rows().clear();
+    Combo1->setCurrentIndex(0);
+    CurrentFile.clear();
+    m_modified = false;
+}
+
+bool PlugFrm::openScript(const QString &path)
+{
+    SaveOpen::ReadResult r = SaveOpen::ReadScriptFile(path);
+    if (!r.error.isEmpty()) {
+        Messages::error(this, r.error);
+        return false;
+    }
+    const SaveOpen::FidelityReport report =
+        SaveOpen::compareContent(r.text, SaveOpen::BuildScriptText(r.rows));
+    ListView1->rows().setLines(std::move(r.rows));
+    CurrentFile = path;
+    m_modified = false;
+    if (!report.faithful())
+        Messages::error(this, report.message());
+    return true;
+}
+
+void PlugFrm::OpenFile_Click()
+{
+    if (!maybeSave())
+        return;
+    const QString path = PublicVars::AskOpenFileName(this);
+    if (!path.isEmpty())
+        openScript(path);
+}
+
+bool PlugFrm::SaveFile_Click()
+{
+    if (CurrentFile.isEmpty())
+        return SaveFileAs_Click();
+    const QString text = SaveOpen::BuildScriptText(ListView1->rows().lines());
+    QString problem = SaveOpen::checkEncodable(text);
+    if (problem.isEmpty())
+        problem = FileServices::saveFile(CurrentFile, FileServices::encode1252(text));
+    if (!problem.isEmpty()) {
+        Messages::error(this, problem);
+        return false;
+    }
+    m_modified = false;
+
+    const QString companion = SaveOpen::companionFileName(CurrentFile);
+    if (Options::CompanionFilePolicy == 1) {
+        const QString error = SaveOpen::ensureCompanionFile(companion);
+        if (!error.isEmpty())
+            Messages::error(this, error);
+    } else if (Options::CompanionFilePolicy == 2) {
+        CreateAIFrm ask(this);
+        ask.Path = companion;
+        ask.exec();
+    }
+    return true;
+}
+
+bool PlugFrm::SaveFileAs_Click()
+{
+    QString path;
+    while (true) {
+        path = PublicVars::AskSaveFileName(this);
+        if (path.isEmpty())
+            return false;
+        if (!QFileInfo::exists(path) || Messages::yesNo(this, QStringLiteral("voulez vous écraser le fichier existant?")))
+            break;
+    }
+    const QString previous = CurrentFile;
+    CurrentFile = path;
+    if (!SaveFile_Click()) {
+        CurrentFile = previous;
+        return false;
+    }
+    return true;
+}
+
+void PlugFrm::Quit_Click()
+{
+    close();
+}

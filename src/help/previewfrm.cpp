@@ -1,0 +1,40 @@
+#include "previewfrm.h"
+
+#include <QFontDatabase>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
+
+PreviewFrm &PreviewFrm::instance()
+{
+    if (!s_instance)
+        s_instance = new PreviewFrm;
+    return *s_instance;
+}
+
+void PreviewFrm::unload()
+{
+    if (s_instance) {
+        s_instance->reject();
+        s_instance->deleteLater();
+        s_instance = nullptr;
+    }
+}
+
+PreviewFrm::PreviewFrm(QWidget *parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("Prévisualisation"));
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    Text1 = new QPlainTextEdit(this);
+    Text1->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    layout->addWidget(Text1);
+    resize(640, 480);
+}
+
+PreviewFrm::~PreviewFrm()
+{
+    if (s_instance == this)
+        s_instance = nullptr;
+}
