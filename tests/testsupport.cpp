@@ -10,22 +10,38 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QPointer>
 #include <QTimer>
+#include <deque>
 #include <gtest/gtest.h>
 
 namespace TestSupport {
 
 namespace {
-void poll(std::function<void(QWidget *)> handler, int triesLeft)
+// Handlers waiting for modal windows, answered one after the other.
+std::deque<std::function<void(QWidget *)>> &pending()
 {
-    QTimer::singleShot(0, [handler, triesLeft] {
+    static std::deque<std::function<void(QWidget *)>> p;
+    return p;
+}
+QPointer<QWidget> lastHandled;
+
+void poll(int triesLeft)
+{
+    QTimer::singleShot(triesLeft > 150 ? 0 : 10, [triesLeft] {
         QWidget *w = QApplication::activeModalWidget();
-        if (w && w->isVisible()) {
+        if (w && w->isVisible() && w != lastHandled) {
+            auto handler = pending().front();
+            pending().pop_front();
+            lastHandled = w;
             handler(w);
+            if (!pending().empty())
+                poll(200);
         } else if (triesLeft > 0) {
-            poll(handler, triesLeft - 1);
+            poll(triesLeft - 1);
         } else {
             ADD_FAILURE() << "no modal window was shown";
+            pending().clear();
         }
     });
 }
@@ -33,7 +49,9 @@ void poll(std::function<void(QWidget *)> handler, int triesLeft)
 
 void onNextModal(std::function<void(QWidget *)> handler)
 {
-    poll(std::move(handler), 200);
+    pending().push_back(std::move(handler));
+    if (pending().size() == 1)
+        poll(200);
 }
 
 void answerNextMessage(QString *title, QString *text, const QString &button)
