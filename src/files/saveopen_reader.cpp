@@ -4,6 +4,8 @@
 
 #include "shell/fileservices.h"
 
+#include <algorithm>
+
 namespace SaveOpen {
 
 namespace {
@@ -148,6 +150,10 @@ private:
 
         if (!endComment.isEmpty())
             add(QStringLiteral("|-- ") + endComment.toString(), Colours::CommentRead, LineKind::CommE);
+        if (!m_lastLineComment.isEmpty()) {
+            add(QStringLiteral("|-- ") + m_lastLineComment.toString(), Colours::CommentRead, LineKind::CommE);
+            m_lastLineComment = {};
+        }
     }
 
     // A line of closing parentheses closes one level for each.
@@ -185,30 +191,32 @@ private:
         const QStringView kw = leadingKeyword(e, &kwEnd);
         const bool inverse = kw == QLatin1String("not");
 
-        bool closePending = false;
-        if (!inverse && e.endsWith(QLatin1String("))"))) {
-            e.chop(1);
-            closePending = true;
-        } else if (inverse && e.endsWith(QLatin1String(")))"))) {
-            e.chop(1);
-            closePending = true;
-        }
-
+        // A rule or group start may carry its first element on the same
+        // line: "(or (stock ble > 0)".
         if (kw == QLatin1String("defrule")) {
             m_inRule = true;
             add(QStringLiteral("Début de fait"), Colours::Rule, LineKind::FactB);
-            return; // a rule start line closes nothing
+            return readTrailingElement(e.mid(kwEnd));
         }
         if (kw.compare(QLatin1String("or"), Qt::CaseInsensitive) == 0) {
             m_groups.push_back(Group::Or);
             add(QStringLiteral("Ou"), Colours::Rule, LineKind::FactOB);
-            return;
+            return readTrailingElement(e.mid(kwEnd));
         }
         if (kw.compare(QLatin1String("nand"), Qt::CaseInsensitive) == 0) {
             m_groups.push_back(Group::AndNot);
             add(QStringLiteral("Et pas"), Colours::Rule, LineKind::FactAB);
-            return;
+            return readTrailingElement(e.mid(kwEnd));
         }
+
+        // Closing parentheses beyond the element's own (two for an inverse
+        // fact) close one level each: "(saison automne)))" ends two groups.
+        int closers = 0;
+        while (closers < e.size() && e[e.size() - 1 - closers] == QLatin1Char(')'))
+            ++closers;
+        const int pending = std::max(0, closers - (inverse ? 2 : 1));
+        e.chop(pending);
+
         if (kw == QLatin1String("defconst")) {
             readConstant(e, kwEnd);
         } else if (kw == QLatin1String("load")) {
@@ -218,8 +226,15 @@ private:
         } else {
             readFactOrAction(e, inverse);
         }
-        if (closePending)
+        for (int i = 0; i < pending; ++i)
             closeLevel();
+    }
+
+    void readTrailingElement(QStringView rest)
+    {
+        rest = trimLeadingBlanks(rest);
+        if (rest.startsWith(QLatin1Char('(')))
+            readElement(rest);
     }
 
     void readConstant(QStringView e, qsizetype kwEnd)
@@ -251,8 +266,9 @@ private:
 
     // A random load, whatever its layout, up to its closing ")": each
     // possibility is a percentage and a quoted file name, or a quoted name
-    // alone. The first line's end comment goes after the row (the caller adds
-    // it), the last line's before it.
+    // alone. The end comments of its first and last lines follow its row, in
+    // that order (the caller adds the first line's), which is where the writer
+    // puts the end comment of a random load.
     void readRandomLoad(QStringView text)
     {
         QString display;
@@ -301,9 +317,8 @@ private:
             ++m_index;
             text = m_lines[m_index];
         }
-        if (!lastComment.isEmpty())
-            add(QStringLiteral("|-- ") + lastComment.toString(), Colours::CommentRead, LineKind::CommE);
         add(display, Colours::LoadRead, LineKind::RLoad);
+        m_lastLineComment = lastComment;
     }
 
     void readFactOrAction(QStringView e, bool inverse)
@@ -333,6 +348,7 @@ private:
     size_t m_index = 0;
     std::vector<ScriptLine> m_rows;
     std::vector<Group> m_groups;
+    QStringView m_lastLineComment; // of a random load read over several lines
     bool m_inRule = false;
     bool m_inActions = false;
 };

@@ -100,7 +100,7 @@ TEST(Reader, ReadsTabIndentedRulesGroupsAndComments)
 {
     const QString text = "; en-tête\r\n"
                          "(defrule\r\n"
-                         "\t(or\t(stock ble 5)\r\n" // a fact on the group's line is not read
+                         "\t(or\t(stock ble 5)\r\n"
                          "\t\t(stock bois 3))\r\n"
                          "\t(NAND (x 1)\r\n"
                          "\t)\r\n"
@@ -109,8 +109,9 @@ TEST(Reader, ReadsTabIndentedRulesGroupsAndComments)
                          "=>\r\n"
                          "\t(dire \"charger ; load defrule\")   ; la note\r\n"
                          ")\r\n";
-    EXPECT_EQ(read(text), (QStringList{"Comm N| en-tête", "FactB|Début de fait", "FactOB|Ou", "Fact|stock bois 3",
-                                       "FactOE|Fin de ou", "FactAB|Et pas", "FactAE|Fin de et pas",
+    EXPECT_EQ(read(text), (QStringList{"Comm N| en-tête", "FactB|Début de fait", "FactOB|Ou", "Fact|stock ble 5",
+                                       "Fact|stock bois 3", "FactOE|Fin de ou", "FactAB|Et pas", "Fact|x 1",
+                                       "FactAE|Fin de et pas",
                                        "Fact|Inverse de ennemi proche", "Fact|Inverse de paix",
                                        "Act|dire \"charger ; load defrule\"", "Comm E||--  la note",
                                        "FactE|Fin de règle"}));
@@ -139,6 +140,11 @@ TEST(Reader, ClosingLevelsAndSeparator)
     EXPECT_EQ(read("(defrule\n(or\n(x 1)\n=>\n(a)\n))"),
               (QStringList{"FactB|Début de fait", "FactOB|Ou", "Fact|x 1", "Act|a", "FactOE|Fin de ou",
                            "FactE|Fin de règle"}));
+    // a rule or group start carrying its first element on the same line
+    EXPECT_EQ(read("(defrule\t(x 1)\n\t(or (y 2)\n\t\t(z 3))\n\t(nand(w))\n=>\n(a))"),
+              (QStringList{"FactB|Début de fait", "Fact|x 1", "FactOB|Ou", "Fact|y 2", "Fact|z 3",
+                           "FactOE|Fin de ou", "FactAB|Et pas", "Fact|w", "FactAE|Fin de et pas", "Act|a",
+                           "FactE|Fin de règle"}));
 }
 
 TEST(Reader, PreprocessorBlanksAndComments)
@@ -155,7 +161,7 @@ TEST(Reader, RandomLoadsInAnyLayout)
     EXPECT_EQ(read("(load-random 20 \"a\"\r\n30 \"b\")"), QStringList{"RLoad|a 20% b 30% "});
     EXPECT_EQ(read("(load-random 20 \"a\" 30 \"b\") ; un"), (QStringList{"RLoad|a 20% b 30% ", "Comm E||--  un"}));
     EXPECT_EQ(read("(load-random ; premier\n\t20 \"a\" ; perdu\n\t30 \"b\"\n) ; dernier"),
-              (QStringList{"Comm E||--  dernier", "RLoad|a 20% b 30% ", "Comm E||--  premier"}));
+              (QStringList{"RLoad|a 20% b 30% ", "Comm E||--  premier", "Comm E||--  dernier"}));
     // a file that ends inside the statement
     EXPECT_EQ(read("(load-random 20 \"a\"\n30 \"b"), QStringList{"RLoad|a 20% b 30% "});
 }
@@ -174,6 +180,7 @@ TEST(RoundTrip, WritingReadingAndWritingAgainIsStable)
                          {K::Act, "dire \"a ; b\""},
                          {K::Load, "suite"},
                          {K::RLoad, "a 50% b   c 50% "},
+                         {K::CommE, "|-- au hasard"},
                          {K::FactE, "Fin de règle"},
                          {K::Prep, "Sinon"},
                          {K::BL, " "},
