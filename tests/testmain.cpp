@@ -1,3 +1,5 @@
+#include "shell/pluginfolder.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
@@ -11,6 +13,10 @@ int main(int argc, char **argv)
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", QDir(config.path()).absolutePath().toUtf8());
     QApplication app(argc, argv);
+    // The plug-in's own folder is the shipped data: catalogues and help pages.
+    PluginFolder::setPath(QStringLiteral(VARDELO_DATA_DIR));
+    // No real Wine prefix is read.
+    qputenv("WINEPREFIX", QDir(config.path()).filePath(QStringLiteral("wine")).toUtf8());
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
