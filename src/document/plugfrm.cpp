@@ -3,10 +3,17 @@
 #include "linebuilders.h"
 #include "publicvars.h"
 #include "scriptlistview.h"
+#include "catalogues/acts.h"
+#include "catalogues/facts.h"
+#include "catalogues/params.h"
 #include "files/saveopen.h"
 #include "help/aboutfrm.h"
 #include "help/helpfrm.h"
 #include "help/previewfrm.h"
+#include "rules/addact.h"
+#include "rules/addfact.h"
+#include "rules/addfactmain.h"
+#include "shell/messages.h"
 #include "shell/optfrm.h"
 #include "shell/pluginfolder.h"
 #include "shell/windows.h"
@@ -20,6 +27,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -138,7 +146,18 @@ void PlugFrm::buildMenus()
 void PlugFrm::Form_Load()
 {
     Combo1->setCurrentIndex(0);
-    // The catalogues are read here, in order: symbols, actions, facts, parameters.
+    // The catalogues, in this order; the fact editor's chooser is filled
+    // when it is used.
+    Catalogues::clearProblems();
+    Acts::LoadActs();
+    Acts::FillActChooser();
+    Facts::LoadFacts();
+    Params::LoadParams();
+    // A catalogue that could not be read stops nothing: one message, once
+    // the window shows, names each.
+    const QString problems = Catalogues::problemsMessage();
+    if (!problems.isEmpty())
+        QTimer::singleShot(0, this, [this, problems] { Messages::error(this, problems); });
 }
 
 void PlugFrm::SelectNewItem()
@@ -172,10 +191,36 @@ void PlugFrm::AddBlankLine()
     placeRow(LineText::blank(add), Colours::Blank, LineKind::BL);
 }
 
+void PlugFrm::AddActionLine()
+{
+    const AddAct &dialog = AddAct::instance();
+    const QString text = LineText::action(dialog.Combo1->currentText(), dialog.params(dialog.kinds()));
+    if (EditMod::EditingLine)
+        EditMod::EditedLineText = text;
+    else
+        placeRow(text, Colours::Act, LineKind::Act);
+}
+
 void PlugFrm::Ajouter_Click()
 {
     add = !ins;
     switch (lineKindCaptions().indexOf(Combo1->currentText())) {
+    case Rule: {
+        AddFactMain &composer = AddFactMain::instance();
+        composer.show();
+        composer.raise();
+        composer.activateWindow();
+        break;
+    }
+    case Action: {
+        AddAct &dialog = AddAct::instance();
+        dialog.exec();
+        if (!dialog.Cancel) {
+            AddActionLine();
+            return;
+        }
+        break;
+    }
     case Blank:
         AddBlankLine();
         break;
@@ -204,6 +249,29 @@ void PlugFrm::Command3_Click()
         return;
     EditMod::EditingLine = true;
     switch (ListView1->rows().kind(pos)) {
+    case LineKind::Act: {
+        AddAct &dialog = AddAct::instance();
+        dialog.exec();
+        if (!dialog.Cancel) {
+            AddActionLine();
+            ListView1->rows().setText(pos, EditMod::EditedLineText);
+        }
+        break;
+    }
+    case LineKind::Fact: {
+        Facts::FillFactChooser();
+        AddFact::instance().Orderload = true;
+        AddFact::instance().exec();
+        if (AddFact::instance().Cancel) {
+            AddFact::instance().Orderload = false;
+            AddFact::unload();
+            Facts::FillFactChooser();
+        } else {
+            AddFactMain::FactParse();
+            ListView1->rows().setText(pos, EditMod::EditedLineText);
+        }
+        break;
+    }
     default: // rule structure rows and blank lines are not edited
         break;
     }

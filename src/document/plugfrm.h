@@ -58,6 +58,9 @@ public:
 
     // Line builders.
     void AddBlankLine();
+    // The action line from the action editor: a new row, or when editing the
+    // new text in EditedLineText.
+    void AddActionLine();
 
     // The script file that "Enregistrer" writes; empty when there is none.
     QString CurrentFile;

@@ -1,0 +1,129 @@
+#include "params.h"
+
+#include "records.h"
+#include "shell/fileservices.h"
+
+#include <QRegularExpression>
+
+namespace Params {
+
+void LoadParams()
+{
+    ParamTable.assign(1, ParamType{});
+    ParamCount = 0;
+    const FileServices::TextFile file = FileServices::readTextFile(Catalogues::pathOf(FileName));
+    if (!file.ok()) {
+        Catalogues::reportProblem(FileName, file.error);
+        return;
+    }
+    int ignoredTypes = 0;
+    QStringList tooLong;
+    for (QStringView line : FileServices::splitLines(file.text)) {
+        if (line.startsWith(QLatin1Char('<'))) {
+            if (int(ParamTable.size()) > MaxTypes) {
+                ++ignoredTypes;
+                continue;
+            }
+            // Without ">", the rest of the line names the type, so its values
+            // never join the type before.
+            const qsizetype gt = line.indexOf(QLatin1Char('>'));
+            ParamTable.push_back({line.mid(1, gt < 0 ? -1 : gt - 1).toString(), {}});
+            continue;
+        }
+        if (ignoredTypes > 0)
+            continue;
+        ParamType &type = ParamTable.back();
+        if (type.values.size() >= MaxValues) {
+            if (type.values.size() == MaxValues && !tooLong.contains(type.name))
+                tooLong.append(type.name);
+            continue;
+        }
+        qsizetype lead = 0;
+        while (lead < line.size() && line[lead] == QLatin1Char(' '))
+            ++lead;
+        type.values.append(line.mid(lead).toString());
+    }
+    ParamCount = qint16(ParamTable.size() - 1);
+    if (ignoredTypes > 0)
+        Catalogues::reportProblem(FileName, QStringLiteral("plus de %1 types; les %2 suivants sont ignorés.")
+                                                .arg(MaxTypes)
+                                                .arg(ignoredTypes));
+    for (const QString &name : tooLong)
+        Catalogues::reportProblem(FileName, QStringLiteral("le type <%1> a plus de %2 valeurs; les suivantes sont ignorées.")
+                                                .arg(name)
+                                                .arg(MaxValues));
+}
+
+int findType(const QString &name)
+{
+    if (name.isEmpty())
+        return 0;
+    for (int k = 1; k <= ParamCount; ++k)
+        if (ParamTable[k].name == name)
+            return k;
+    return 0;
+}
+
+QString value(int k, int pos)
+{
+    if (k < 0 || k >= int(ParamTable.size()) || pos < 1 || pos > ParamTable[k].values.size())
+        return {};
+    return ParamTable[k].values[pos - 1];
+}
+
+bool parseRange(const QString &value, int *low, int *high)
+{
+    if (!value.startsWith(QLatin1String("Num")))
+        return false;
+    const QStringList bounds = value.mid(3).split(QRegularExpression(QStringLiteral("[ \t]+")), Qt::SkipEmptyParts);
+    if (bounds.size() != 2)
+        return false;
+    bool okLow = false, okHigh = false;
+    const short l = bounds[0].toShort(&okLow);
+    const short h = bounds[1].toShort(&okHigh);
+    if (!okLow || !okHigh)
+        return false;
+    *low = l;
+    *high = h;
+    return true;
+}
+
+Field fieldFor(const QString &typeName)
+{
+    Field field;
+    const int k = findType(typeName);
+    if (k == 0)
+        return field;
+    const QString first = value(k, 1);
+    if (first.isEmpty())
+        return field;
+    if (first.compare(QLatin1String("textbox"), Qt::CaseInsensitive) == 0) {
+        field.kind = Field::Text;
+        return field;
+    }
+    field.kind = Field::List;
+    enum { Start, Plain, Other } previous = Start;
+    for (int pos = 1; pos <= MaxValues; ++pos) {
+        const QString v = value(k, pos);
+        if (v.isEmpty()) {
+            // One empty line between plain values is a separator entry; any
+            // other empty line ends the list.
+            if (previous != Plain || value(k, pos + 1).isEmpty())
+                break;
+            field.entries.append(QStringLiteral(" "));
+            previous = Other;
+        } else if (v.startsWith(QLatin1String("Num"))) {
+            int low = 0, high = 0;
+            if (parseRange(v, &low, &high))
+                for (int i = low; i <= high; ++i)
+                    field.entries.append(QString::number(i));
+            previous = Other; // a malformed range is skipped
+        } else {
+            field.entries.append(v);
+            previous = Plain;
+        }
+    }
+    return field;
+}
+
+} // namespace Params

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QDialog>
+
+class QPushButton;
+class QRadioButton;
+
+// The rule composer "Ajout d'un fait": modeless beside the main window, it
+// adds one row of a rule's condition part per click (rule start and end, the
+// starts and ends of or-groups and and-not groups, facts from the fact
+// editor) at the end of the list or before the selected row.
+class AddFactMain : public QDialog
+{
+    Q_OBJECT
+public:
+    static AddFactMain &instance();
+    static AddFactMain *loaded() { return s_instance; }
+    static void unload();
+    ~AddFactMain() override;
+
+    QRadioButton *Option1; // Début de règle
+    QRadioButton *Option2; // Fait
+    QRadioButton *Option3; // Ou
+    QRadioButton *Option4; // Fin de ou
+    QRadioButton *Option6; // Et pas
+    QRadioButton *Option7; // Fin de et pas
+    QRadioButton *Option5; // Fin de règle
+    QPushButton *Command1; // Ajouter
+    QPushButton *Command3; // Insérer
+    QPushButton *Command2; // Femer
+
+    // add: the last click's row went to the end; ins: True while Insérer runs.
+    bool add = false;
+    bool ins = false;
+
+    // Builds the fact line from the fact editor just accepted: a new row
+    // (composing) or the new text in EditedLineText (editing). The fact
+    // editor is then unloaded and a new one's chooser filled.
+    static void FactParse();
+
+public slots:
+    void Command1_Click();
+    void Command3_Click();
+    void Command2_Click();
+    void reject() override;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    explicit AddFactMain(QWidget *parent);
+    void Form_Load();
+    void addStructureRow(const QString &appendText, const QString &insertText, int kind);
+    static inline AddFactMain *s_instance = nullptr;
+};

@@ -1,0 +1,205 @@
+#include "paramdialog.h"
+
+#include "catalogues/params.h"
+#include "document/plugfrm.h"
+#include "document/scriptlistview.h"
+#include "shell/messages.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QStandardItemModel>
+
+namespace {
+// A chooser of thousands of entries must not measure them all for its size.
+void keepSizeCheap(QComboBox *combo, int chars)
+{
+    combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    combo->setMinimumContentsLength(chars);
+}
+} // namespace
+
+ParamDialog::ParamDialog(int fields, const std::vector<CatalogueRecord> &table, QWidget *parent)
+    : QDialog(parent), m_table(table)
+{
+    m_layout = new QGridLayout(this);
+    Combo1 = new QComboBox(this);
+    keepSizeCheap(Combo1, 50);
+    Combo1->setMaxVisibleItems(20);
+    m_layout->addWidget(Combo1, 0, 0, 1, 2);
+
+    m_help = new QPlainTextEdit(this);
+    m_help->setReadOnly(true);
+    m_help->setMinimumHeight(90);
+    m_layout->addWidget(m_help, 1, 0, 1, 2);
+
+    for (int n = 1; n <= fields; ++n) {
+        auto *list = new QComboBox(this);
+        keepSizeCheap(list, 30);
+        list->setObjectName(QStringLiteral("combo_param_%1").arg(n));
+        auto *text = new QLineEdit(this);
+        text->setObjectName(QStringLiteral("text_combo_%1").arg(n));
+        m_layout->addWidget(list, 1 + n, 0, 1, 2);
+        m_layout->addWidget(text, 1 + n, 0, 1, 2);
+        list->hide();
+        text->hide();
+        connect(list, &QComboBox::currentIndexChanged, this, [this, list](int i) { separatorChosen(list, i); });
+        m_lists.push_back(list);
+        m_texts.push_back(text);
+    }
+
+    Command1 = new QPushButton(QStringLiteral("OK"), this);
+    Command2 = new QPushButton(QStringLiteral("Annuler"), this);
+    Command1->setDefault(true);
+    m_layout->addWidget(Command1, 10, 0);
+    m_layout->addWidget(Command2, 10, 1);
+    m_layout->setRowStretch(9, 1);
+
+    connect(Combo1, &QComboBox::currentIndexChanged, this, &ParamDialog::Combo1_Click);
+    connect(Command2, &QPushButton::clicked, this, &ParamDialog::reject);
+}
+
+void ParamDialog::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        Form_Activate();
+}
+
+QString ParamDialog::selectedRowText()
+{
+    const PlugFrm *frm = PlugFrm::loaded();
+    const int pos = frm ? frm->ListView1->selectedPosition() : 0;
+    return pos > 0 ? frm->ListView1->rows().text(pos) : QString();
+}
+
+void ParamDialog::fillChooser(const std::vector<CatalogueRecord> &table, int count)
+{
+    // One model insertion for the whole catalogue, then the record indexes.
+    QSignalBlocker block(Combo1);
+    Combo1->clear();
+    QStringList headers;
+    headers.reserve(count);
+    for (int i = 1; i <= count; ++i)
+        headers.append(table[i].header);
+    Combo1->addItems(headers);
+    for (int i = 1; i <= count; ++i)
+        Combo1->setItemData(i - 1, i);
+    Combo1->setCurrentIndex(-1);
+}
+
+void ParamDialog::Combo1_Click()
+{
+    const int record = Combo1->currentData().toInt();
+    QString help = record > 0 && record < int(m_table.size()) ? m_table[record].help : QString();
+    help.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    m_help->setPlainText(help);
+
+    for (size_t i = 0; i < m_lists.size(); ++i) {
+        m_lists[i]->hide();
+        m_texts[i]->hide();
+        QSignalBlocker block(m_lists[i]);
+        m_lists[i]->clear();
+    }
+    // Types past the dialog's fields are ignored.
+    const QStringList types = Catalogues::paramTypes(Combo1->currentText(), int(m_lists.size()));
+    for (int i = 0; i < types.size(); ++i) {
+        const Params::Field field = Params::fieldFor(types[i]);
+        if (field.kind == Params::Field::Text) {
+            m_texts[i]->show();
+        } else if (field.kind == Params::Field::List) {
+            QComboBox *list = m_lists[i];
+            QSignalBlocker block(list);
+            list->addItems(field.entries);
+            // Separator entries cannot be chosen from the keyboard either.
+            if (auto *model = qobject_cast<QStandardItemModel *>(list->model()))
+                for (int e = 0; e < field.entries.size(); ++e)
+                    if (field.entries[e] == QLatin1String(" "))
+                        model->item(e)->setFlags(Qt::NoItemFlags);
+            list->setCurrentIndex(field.entries.isEmpty() ? -1 : 0);
+            list->show();
+        }
+    }
+}
+
+void ParamDialog::separatorChosen(QComboBox *list, int index)
+{
+    if (index > 0 && list->itemText(index) == QLatin1String(" "))
+        list->setCurrentIndex(index - 1);
+}
+
+int ParamDialog::fieldKind(int n) const
+{
+    if (!m_texts[n - 1]->isHidden())
+        return 2;
+    if (!m_lists[n - 1]->isHidden())
+        return 1;
+    return 0;
+}
+
+std::vector<LineText::Param> ParamDialog::params(const std::vector<int> &kinds) const
+{
+    std::vector<LineText::Param> out;
+    for (size_t i = 0; i < m_lists.size(); ++i)
+        out.push_back({i < kinds.size() ? kinds[i] : 0, m_lists[i]->currentText(), m_texts[i]->text()});
+    return out;
+}
+
+void ParamDialog::reject()
+{
+    Cancel = true;
+    QDialog::reject();
+}
+
+void ParamDialog::resetFields()
+{
+    for (size_t i = 0; i < m_lists.size(); ++i) {
+        m_lists[i]->hide();
+        m_texts[i]->hide();
+    }
+    if (Combo1->count() > 0) {
+        if (Combo1->currentIndex() == 0)
+            Combo1_Click();
+        else
+            Combo1->setCurrentIndex(0);
+    }
+    Cancel = false;
+}
+
+void ParamDialog::fillFrom(QStringView text)
+{
+    const Catalogues::SplitLine line = Catalogues::splitLine(text, int(m_lists.size()));
+    for (int i = 0; i < Combo1->count(); ++i) {
+        if (Catalogues::nameOf(Combo1->itemText(i)) == line.name) {
+            Combo1->setCurrentIndex(i);
+            break;
+        }
+    }
+    for (size_t i = 0; i < m_lists.size(); ++i) {
+        const QString v = i < size_t(line.values.size()) ? line.values[i] : QString();
+        if (!m_lists[i]->isHidden()) {
+            for (int e = 0; e < m_lists[i]->count(); ++e) {
+                if (LineText::valuePart(m_lists[i]->itemText(e)) == v) {
+                    m_lists[i]->setCurrentIndex(e);
+                    break;
+                }
+            }
+        }
+        if (!m_texts[i]->isHidden())
+            m_texts[i]->setText(v);
+    }
+}
+
+bool ParamDialog::textFieldsComplete()
+{
+    for (QLineEdit *text : m_texts) {
+        if (!text->isHidden() && text->text().isEmpty()) {
+            Messages::info(this, QStringLiteral("Veuillez compléter tous les champs"));
+            return false;
+        }
+    }
+    return true;
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "catalogues/records.h"
+#include "document/linebuilders.h"
+
+#include <QDialog>
+#include <vector>
+
+class QComboBox;
+class QGridLayout;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+// What the fact and action editors share: a chooser of catalogue entries,
+// the help of the chosen one, and one input field per parameter type of its
+// header, laid out from the parameter catalogue. The editors differ in their
+// number of fields, their catalogue and what surrounds the fields.
+class ParamDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    QComboBox *Combo1;
+    QPushButton *Command1; // OK
+    QPushButton *Command2; // Annuler
+
+    // True when the dialog was left with "Annuler" (or its close box).
+    bool Cancel = false;
+
+    // Puts the headers of records 1 to count in the chooser, each carrying
+    // its record index as item data.
+    void fillChooser(const std::vector<CatalogueRecord> &table, int count);
+    // Parameter field n (from 1): its list and its text box.
+    QComboBox *listField(int n) const { return m_lists[n - 1]; }
+    QLineEdit *textField(int n) const { return m_texts[n - 1]; }
+    // 2 when text field n shows, 1 when list field n does, else 0.
+    int fieldKind(int n) const;
+    // The fields as the line builders read them; kinds from t.
+    std::vector<LineText::Param> params(const std::vector<int> &kinds) const;
+
+public slots:
+    // Lays the parameter fields out for the chosen entry.
+    void Combo1_Click();
+    void reject() override; // "Annuler", Escape, the close box
+
+protected:
+    // Activation: every showing resets the dialog, and when a line is being
+    // edited fills it from that line.
+    void showEvent(QShowEvent *event) override;
+    virtual void Form_Activate() = 0;
+    // The text of the main window's selected row; empty when there is none.
+    static QString selectedRowText();
+    ParamDialog(int fields, const std::vector<CatalogueRecord> &table, QWidget *parent);
+    QPlainTextEdit *helpBox() const { return m_help; }
+    // Every field hidden and the first entry chosen; Cancel False.
+    void resetFields();
+    // Chooses the entry named in text and the values after it.
+    void fillFrom(QStringView text);
+    // "Veuillez compléter tous les champs" when a shown text field is empty.
+    bool textFieldsComplete();
+    QGridLayout *m_layout;
+
+private:
+    void separatorChosen(QComboBox *list, int index);
+    const std::vector<CatalogueRecord> &m_table;
+    QPlainTextEdit *m_help;
+    std::vector<QComboBox *> m_lists;
+    std::vector<QLineEdit *> m_texts;
+};

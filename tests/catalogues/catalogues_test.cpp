@@ -1,0 +1,231 @@
+// The fact, action and parameter catalogues: loading, limits, problems, and
+// the header grammar the editors read.
+#include "catalogues/acts.h"
+#include "catalogues/facts.h"
+#include "catalogues/params.h"
+#include "catalogues/records.h"
+#include "shell/fileservices.h"
+#include "shell/pluginfolder.h"
+#include "testsupport.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+// A plug-in folder of its own for each test.
+struct CatalogueFolder {
+    QTemporaryDir dir;
+    QString saved = PluginFolder::path();
+    CatalogueFolder()
+    {
+        PluginFolder::setPath(dir.path());
+        Catalogues::clearProblems();
+    }
+    ~CatalogueFolder() { PluginFolder::setPath(saved); }
+    void write(const QString &name, const QString &text)
+    {
+        QFile f(dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(FileServices::encode1252(text));
+    }
+};
+
+QStringList headers()
+{
+    QStringList out;
+    for (int k = 1; k <= Facts::FactCount; ++k)
+        out << Facts::FactTable[k].header;
+    return out;
+}
+} // namespace
+
+TEST(FactCatalogue, StartLinesHelpLinesAndSpaces)
+{
+    CatalogueFolder folder;
+    folder.write("Facts.txt", "avant tout\r\n"
+                              "|||---|||stock  <ressource>   <comparateur>\r\n"
+                              "\r\n"
+                              "A\r\n"
+                              "\r\n"
+                              "B\r\n"
+                              " |||---|||vrai (toujours)\r\n"
+                              "  |||---|||pas un début\r\n"
+                              "\t|||---|||non plus\r\n"
+                              "|||---||| espace gardé \r\n"
+                              "\r\n"
+                              "C\r\n"
+                              "\r\n");
+    Facts::LoadFacts();
+    EXPECT_TRUE(Catalogues::problems().isEmpty());
+    EXPECT_EQ(Facts::FactCount, 3);
+    EXPECT_EQ(headers(), (QStringList{"stock <ressource> <comparateur>", "vrai (toujours)", " espace gardé "}));
+    EXPECT_EQ(Facts::FactTable[1].help, QStringLiteral("A\r\n\r\nB"));
+    EXPECT_EQ(Facts::FactTable[2].help, QStringLiteral("  |||---|||pas un début\r\n\t|||---|||non plus"));
+    EXPECT_EQ(Facts::FactTable[3].help, QStringLiteral("C\r\n")); // empty lines vanish at the top, stay at the end
+
+    // a second, shorter load leaves nothing of the first
+    folder.write("Facts.txt", "|||---|||seul\r\n");
+    Facts::LoadFacts();
+    EXPECT_EQ(headers(), QStringList{"seul"});
+    EXPECT_TRUE(Facts::FactTable[1].help.isEmpty());
+
+    folder.write("Acts.txt", "||--||dire <texte>\n||--||attendre\n");
+    Acts::LoadActs();
+    EXPECT_EQ(Acts::ActCount, 2);
+    EXPECT_EQ(Acts::ActTable[2].header, QStringLiteral("attendre"));
+}
+
+TEST(FactCatalogue, MissingOrOversizedCataloguesAreReportedNotFatal)
+{
+    CatalogueFolder folder;
+    Facts::LoadFacts();
+    Params::LoadParams();
+    EXPECT_EQ(Facts::FactCount, 0);
+    EXPECT_EQ(Params::ParamCount, 0);
+    ASSERT_EQ(Catalogues::problems().size(), 2);
+    EXPECT_TRUE(Catalogues::problems()[0].startsWith(QStringLiteral("« Facts.txt »: ")));
+    EXPECT_TRUE(Catalogues::problemsMessage().contains(QStringLiteral("« Params.txt »")));
+
+    // more records than the table holds: the excess is ignored and reported
+    QString big;
+    for (int i = 1; i <= Catalogues::MaxRecords + 3; ++i)
+        big += QStringLiteral("||--||a%1\r\naide\r\n").arg(i);
+    folder.write("Acts.txt", big);
+    Catalogues::clearProblems();
+    Acts::LoadActs();
+    EXPECT_EQ(Acts::ActCount, Catalogues::MaxRecords);
+    EXPECT_EQ(Acts::ActTable.back().header, QStringLiteral("a32767"));
+    EXPECT_EQ(Acts::ActTable.back().help, QStringLiteral("aide"));
+    ASSERT_EQ(Catalogues::problems().size(), 1);
+    EXPECT_TRUE(Catalogues::problems()[0].contains(QStringLiteral("3 suivantes sont ignorées")));
+}
+
+TEST(ParamCatalogue, TypesValuesAndFields)
+{
+    CatalogueFolder folder;
+    folder.write("Params.txt", "perdu\r\n"
+                               "<liste> un commentaire\r\n"
+                               "   a (la première)\r\n"
+                               "\r\n"
+                               "\tb\r\n"
+                               "\r\n"
+                               "\r\n"
+                               "jamais offert\r\n"
+                               "<libre>\r\n"
+                               "TextBox\r\n"
+                               "<mots>\r\n"
+                               "x\r\n"
+                               "textbox\r\n"
+                               "<plage>\r\n"
+                               "Num 1 3\r\n"
+                               "\r\n"
+                               "apres\r\n"
+                               "<vide>\r\n"
+                               "<inverse>\r\n"
+                               "Num 5 2\r\n"
+                               "<bornes>\r\n"
+                               "Num\t-2   0  \r\n"
+                               "Num 1 99999\r\n"
+                               "Num a b\r\n"
+                               "z\r\n"
+                               "\r\n"
+                               "  < (inférieur)\r\n"
+                               "<liste>\r\n"
+                               "doublon\r\n"
+                               "<sans chevron\r\n"
+                               "v\r\n");
+    Params::LoadParams();
+    EXPECT_EQ(Params::ParamCount, 9);
+    EXPECT_EQ(Params::ParamTable[1].name, QStringLiteral("liste"));
+    EXPECT_EQ(Params::value(1, 1), QStringLiteral("a (la première)"));
+    EXPECT_EQ(Params::value(1, 3), QStringLiteral("\tb")); // a tab stays
+    EXPECT_EQ(Params::value(1, 99), QString());
+
+    using F = Params::Field;
+    auto field = [](const char *type) { return Params::fieldFor(QString::fromUtf8(type)); };
+    EXPECT_EQ(field("liste").kind, F::List);
+    EXPECT_EQ(field("liste").entries, (QStringList{"a (la première)", " ", "\tb"})); // first of two types named alike
+    EXPECT_EQ(field("libre").kind, F::Text);
+    EXPECT_EQ(field("mots").entries, (QStringList{"x", "textbox"}));
+    EXPECT_EQ(field("plage").entries, (QStringList{"1", "2", "3"})); // no separator after a range
+    EXPECT_EQ(field("vide").kind, F::None);
+    EXPECT_EQ(field("inverse").entries, QStringList{});
+    EXPECT_EQ(field("bornes").entries, (QStringList{"-2", "-1", "0", "z", " ", "< (inférieur)"})); // bad ranges skipped
+    EXPECT_EQ(field("sans chevron").entries, QStringList{"v"});
+    EXPECT_EQ(field("absent").kind, F::None);
+    EXPECT_EQ(field("").kind, F::None);
+    EXPECT_EQ(field("Liste").kind, F::None); // names compare exactly
+}
+
+TEST(ParamCatalogue, LimitsOfTypesAndValues)
+{
+    CatalogueFolder folder;
+    QString text;
+    for (int t = 1; t <= Params::MaxTypes + 2; ++t) {
+        text += QStringLiteral("<t%1>\r\n").arg(t);
+        for (int v = 1; v <= (t == 1 ? Params::MaxValues + 5 : 2); ++v)
+            text += QStringLiteral("v%1\r\n").arg(v);
+    }
+    folder.write("Params.txt", text);
+    Params::LoadParams();
+    EXPECT_EQ(Params::ParamCount, Params::MaxTypes);
+    EXPECT_EQ(Params::ParamTable[1].values.size(), Params::MaxValues);
+    EXPECT_EQ(Params::fieldFor("t1").entries.size(), Params::MaxValues);
+    EXPECT_EQ(Params::findType("t51"), 0);
+    EXPECT_EQ(Catalogues::problems().size(), 2);
+}
+
+TEST(HeaderGrammar, NamesTypesAndEditedLines)
+{
+    using namespace Catalogues;
+    EXPECT_EQ(nameOf("stock <ressource> <comparateur>"), QStringLiteral("stock"));
+    EXPECT_EQ(nameOf("colle<type>"), QStringLiteral("coll")); // one character dropped before "<"
+    EXPECT_EQ(nameOf("vrai (toujours vrai)"), QStringLiteral("vrai"));
+    EXPECT_EQ(nameOf("attendre"), QStringLiteral("attendre"));
+
+    EXPECT_EQ(paramTypes("f <a> <b> <c> <d> <e>", 4), (QStringList{"a", "b", "c", "d"}));
+    EXPECT_EQ(paramTypes("f <a> <> <c>", 4), QStringList{"a"});
+    EXPECT_EQ(paramTypes("f <a> <b", 4), QStringList{"a"});
+    EXPECT_EQ(paramTypes("f <a b> texte", 4), QStringList{"a b"});
+
+    auto split = [](const char *line, int max) {
+        const SplitLine s = splitLine(QString::fromUtf8(line), max);
+        return QStringList{s.name} + s.values;
+    };
+    EXPECT_EQ(split("dire \"deux mots\" 3", 3), (QStringList{"dire", "\"deux mots\"", "3"}));
+    EXPECT_EQ(split("dire deux mots", 3), (QStringList{"dire", "deux", "mots"}));
+    EXPECT_EQ(split("dire \"pas fini", 3), (QStringList{"dire", "\"pas fini"}));
+    EXPECT_EQ(split("a 1 2 3 4 5", 4), (QStringList{"a", "1", "2", "3", "4"}));
+    EXPECT_EQ(split("seul", 4), QStringList{"seul"});
+
+    std::vector<CatalogueRecord> table{{}, {"x <a>", ""}, {"y", ""}, {"x <b>", ""}};
+    EXPECT_EQ(findByName(table, 3, "x"), 1);
+    EXPECT_EQ(findByName(table, 3, "y"), 2);
+    EXPECT_EQ(findByName(table, 3, "z"), 0);
+}
+
+TEST(ShippedCatalogues, AreCompleteAndConsistent)
+{
+    // the catalogues beside the plug-in (the test's plug-in folder is the data folder)
+    Catalogues::clearProblems();
+    Facts::LoadFacts();
+    Acts::LoadActs();
+    Params::LoadParams();
+    EXPECT_TRUE(Catalogues::problems().isEmpty()) << Catalogues::problemsMessage().toStdString();
+    EXPECT_GE(Facts::FactCount, 60);
+    EXPECT_GE(Acts::ActCount, 60);
+    EXPECT_GE(Params::ParamCount, 25);
+    // every type a header names exists and gives a field
+    const auto check = [](const std::vector<CatalogueRecord> &table, int count, int max) {
+        for (int k = 1; k <= count; ++k) {
+            const QStringList types = Catalogues::paramTypes(table[k].header, 9);
+            EXPECT_LE(types.size(), max) << table[k].header.toStdString();
+            for (const QString &t : types)
+                EXPECT_NE(Params::fieldFor(t).kind, Params::Field::None) << table[k].header.toStdString();
+            EXPECT_FALSE(table[k].help.isEmpty()) << table[k].header.toStdString();
+        }
+    };
+    check(Facts::FactTable, Facts::FactCount, 4);
+    check(Acts::ActTable, Acts::ActCount, 3);
+}
