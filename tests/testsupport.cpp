@@ -35,6 +35,9 @@ void poll(int triesLeft)
             pending().pop_front();
             lastHandled = w;
             handler(w);
+            // A window answered and gone may come again for the next handler.
+            if (lastHandled && !lastHandled->isVisible())
+                lastHandled = nullptr;
             if (!pending().empty())
                 poll(200);
         } else if (triesLeft > 0) {

@@ -42,6 +42,7 @@ AddFactMain::AddFactMain(QWidget *parent) : QDialog(parent)
         if (inner)
             row->addSpacing(24); // the group and fact options stand right of the rule's start and end
         row->addWidget(button);
+        row->addStretch();
         layout->addLayout(row);
         return button;
     };
@@ -141,7 +142,9 @@ void AddFactMain::closeEvent(QCloseEvent *event)
     // "Femer" and the close box alike release the fact editor.
     if (AddFact *editor = AddFact::loaded())
         editor->Orderload = false;
-    QDialog::closeEvent(event);
+    event->accept();
+    if (s_instance == this)
+        s_instance = nullptr; // deleted once the event loop comes back
 }
 
 void AddFactMain::FactParse()

@@ -1,0 +1,422 @@
+// The rule composer, the fact editor and the action editor, driven through
+// the real windows with small catalogues of their own.
+#include "catalogues/records.h"
+#include "document/plugfrm.h"
+#include "document/publicvars.h"
+#include "document/scriptlistview.h"
+#include "rules/addact.h"
+#include "rules/addfact.h"
+#include "rules/addfactmain.h"
+#include "shell/fileservices.h"
+#include "shell/pluginfolder.h"
+#include "testsupport.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace TestSupport;
+
+namespace {
+void writeFile(const QString &path, const QString &text)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(FileServices::encode1252(text));
+}
+
+const char *const FactsText = "|||---|||stock <ressource> <quantite>\r\n"
+                              "Réserve d'une ressource.\r\n"
+                              "|||---|||vrai (toujours vrai)\r\n"
+                              "|||---|||dit <texte>\r\n"
+                              "|||---|||quatre <ressource> <plage> <texte> <ressource>\r\n"
+                              "|||---|||trou <absent> <ressource>\r\n";
+const char *const ActsText = "||--||lever <unite> <texte>\r\n"
+                             "Lève des troupes.\r\n"
+                             "||--||attendre\r\n"
+                             "||--||trois <plage> <unite> <texte> <unite>\r\n";
+const char *const ParamsText = "<ressource>\r\n"
+                               "ble (blé)\r\n"
+                               "bois\r\n"
+                               "\r\n"
+                               "pierre\r\n"
+                               "<quantite>\r\n"
+                               "Num 1 5\r\n"
+                               "<texte>\r\n"
+                               "textbox\r\n"
+                               "<unite>\r\n"
+                               "piquier\r\n"
+                               "archer (tireur)\r\n"
+                               "<plage>\r\n"
+                               "Num 0 9\r\n";
+
+class Rules : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        writeFile(dir.filePath("Facts.txt"), FactsText);
+        writeFile(dir.filePath("Acts.txt"), ActsText);
+        writeFile(dir.filePath("Params.txt"), ParamsText);
+        PluginFolder::setPath(dir.path());
+    }
+    void TearDown() override { PluginFolder::setPath(saved); }
+
+    QTemporaryDir dir;
+    QString saved = PluginFolder::path();
+};
+
+void choose(QComboBox *combo, const QString &text)
+{
+    const int i = combo->findText(text);
+    ASSERT_GE(i, 0) << text.toStdString();
+    combo->setCurrentIndex(i);
+}
+
+QString choice(QComboBox *combo)
+{
+    return combo->currentText();
+}
+
+// Answers the next fact editor: fill runs on it, then OK is clicked.
+void answerFact(std::function<void(AddFact &)> fill)
+{
+    onNextModal([fill](QWidget *w) {
+        auto *d = qobject_cast<AddFact *>(w);
+        ASSERT_TRUE(d) << w->metaObject()->className();
+        fill(*d);
+        if (d->isVisible())
+            QTest::mouseClick(d->Command1, Qt::LeftButton);
+    });
+}
+
+void answerAct(std::function<void(AddAct &)> fill)
+{
+    onNextModal([fill](QWidget *w) {
+        auto *d = qobject_cast<AddAct *>(w);
+        ASSERT_TRUE(d) << w->metaObject()->className();
+        fill(*d);
+        if (d->isVisible())
+            QTest::mouseClick(d->Command1, Qt::LeftButton);
+    });
+}
+
+AddFactMain &openComposer(PlugFrm &f)
+{
+    chooseKind(f, "Règle");
+    QTest::mouseClick(f.Ajouter, Qt::LeftButton);
+    AddFactMain *c = AddFactMain::loaded();
+    EXPECT_TRUE(c && c->isVisible());
+    return *c;
+}
+
+// Typing into a field, accents included (keyClicks knows only ASCII).
+void type(QWidget *field, const QString &text)
+{
+    for (QChar c : text) {
+        QTest::sendKeyEvent(QTest::Press, field, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        QTest::sendKeyEvent(QTest::Release, field, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+}
+
+// A click on a check box or option button, on its indicator.
+void tick(QAbstractButton *button)
+{
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+}
+
+void clickOption(AddFactMain &, QRadioButton *option, QPushButton *button)
+{
+    tick(option);
+    ASSERT_TRUE(option->isChecked());
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+QRgb colourOf(PlugFrm &f, int pos)
+{
+    return f.ListView1->rows().lines()[pos - 1].colour;
+}
+} // namespace
+
+TEST_F(Rules, ComposerAppendsARuleRowByRow)
+{
+    PlugFrm &f = openEditor();
+    AddFactMain &c = openComposer(f);
+    EXPECT_EQ(c.windowTitle(), "Ajout d'un fait");
+    EXPECT_TRUE(c.Option2->isChecked());
+    EXPECT_EQ(c.Command2->text(), "Femer");
+
+    clickOption(c, c.Option1, c.Command1);
+    EXPECT_EQ(f.ListView1->selectedPosition(), 1);
+    answerFact([](AddFact &d) {
+        EXPECT_EQ(d.windowTitle(), "Fait");
+        EXPECT_EQ(d.Text2->toPlainText(), "Réserve d'une ressource."); // the first fact is chosen
+        choose(d.combo_param_1, "bois");
+        choose(d.combo_param_2, "3");
+    });
+    clickOption(c, c.Option2, c.Command1);
+    EXPECT_EQ(f.ListView1->selectedPosition(), 1); // a fact moves no selection
+    clickOption(c, c.Option3, c.Command1);
+    answerFact([](AddFact &d) { choose(d.Combo1, "vrai (toujours vrai)"); });
+    clickOption(c, c.Option2, c.Command1);
+    answerFact([](AddFact &d) {
+        choose(d.Combo1, "dit <texte>");
+        type(d.text_combo_1, "\"bonjour à tous\"");
+        tick(d.Check1);
+    });
+    clickOption(c, c.Option2, c.Command1);
+    clickOption(c, c.Option4, c.Command1);
+    clickOption(c, c.Option6, c.Command1);
+    clickOption(c, c.Option7, c.Command1);
+    clickOption(c, c.Option5, c.Command1);
+
+    EXPECT_EQ(rows(f), (QStringList{"FactB|Début de règle", "Fact|stock bois 3", "FactOB|Ou", "Fact|vrai",
+                                    "Fact|Inverse de dit \"bonjour à tous\"", "FactOE|Fin de ou", "FactAB|Et pas",
+                                    "FactAE|Fin de et pas", "FactE|Fin de règle"}));
+    for (int pos = 1; pos <= f.ListView1->count(); ++pos)
+        EXPECT_EQ(colourOf(f, pos), qRgb(128, 0, 128));
+    EXPECT_EQ(f.ListView1->selectedPosition(), 9);
+    EXPECT_TRUE(c.isVisible()); // the composer stays open beside the list
+}
+
+TEST_F(Rules, ComposerInsertsBeforeTheSelectedRowAndFollowsTheSelection)
+{
+    PlugFrm &f = openEditor();
+    AddFactMain &c = openComposer(f);
+    // "Insérer" with no selected row adds nothing, whatever the option
+    clickOption(c, c.Option6, c.Command3);
+    clickOption(c, c.Option2, c.Command3); // no fact editor opens either
+    EXPECT_EQ(f.ListView1->count(), 0);
+
+    clickOption(c, c.Option1, c.Command1);
+    clickOption(c, c.Option5, c.Command1);
+    clickRow(f, 2); // R: "Fin de règle"
+    clickOption(c, c.Option6, c.Command3);
+    clickOption(c, c.Option7, c.Command3);
+    answerFact([](AddFact &d) { choose(d.combo_param_1, "ble (blé)"); });
+    clickOption(c, c.Option2, c.Command3);
+    EXPECT_EQ(rows(f), (QStringList{"FactB|Début de règle", "FactAB|Et", "FactAE|Fin de et", "Fact|stock ble 1",
+                                    "FactE|Fin de règle"}));
+    EXPECT_EQ(f.ListView1->selectedPosition(), 5);
+
+    // the user works in the main window meanwhile: the next click uses the new selection
+    clickRow(f, 1);
+    clickOption(c, c.Option3, c.Command3);
+    EXPECT_EQ(rows(f).first(), "FactOB|Ou");
+    EXPECT_EQ(f.ListView1->selectedPosition(), 2);
+}
+
+TEST_F(Rules, FactEditorLaysOutItsFieldsFromTheCatalogues)
+{
+    PlugFrm &f = openEditor();
+    AddFactMain &c = openComposer(f);
+    answerFact([](AddFact &d) {
+        // four fields, the fourth included
+        choose(d.Combo1, "quatre <ressource> <plage> <texte> <ressource>");
+        EXPECT_FALSE(d.combo_param_1->isHidden());
+        EXPECT_EQ(d.combo_param_1->count(), 4); // ble, bois, separator, pierre
+        EXPECT_FALSE(d.combo_param_2->isHidden());
+        EXPECT_EQ(d.combo_param_2->count(), 10);
+        EXPECT_FALSE(d.text_combo_3->isHidden());
+        EXPECT_TRUE(d.combo_param_3->isHidden());
+        EXPECT_FALSE(d.combo_param_4->isHidden());
+
+        // a separator entry moves the choice to the entry above
+        d.combo_param_4->setCurrentIndex(2);
+        EXPECT_EQ(choice(d.combo_param_4), "bois");
+
+        // a shown text field left empty: a message, and the editor stays
+        QString text;
+        answerNextMessage(nullptr, &text);
+        QTest::mouseClick(d.Command1, Qt::LeftButton);
+        EXPECT_EQ(text, "Veuillez compléter tous les champs");
+        EXPECT_TRUE(d.isVisible());
+        type(d.text_combo_3, "x");
+        choose(d.combo_param_2, "7");
+
+        // another entry leaves nothing of the first's lists; a type missing
+        // from the catalogue gives no field
+        choose(d.Combo1, "trou <absent> <ressource>");
+        EXPECT_TRUE(d.combo_param_1->isHidden() && d.text_combo_1->isHidden());
+        EXPECT_FALSE(d.combo_param_2->isHidden());
+        EXPECT_EQ(d.combo_param_3->count(), 0);
+        EXPECT_EQ(d.combo_param_4->count(), 0);
+        EXPECT_TRUE(d.combo_param_4->isHidden());
+        choose(d.combo_param_2, "pierre");
+    });
+    clickOption(c, c.Option2, c.Command1);
+    EXPECT_EQ(rows(f), QStringList{"Fact|trou pierre"});
+    ASSERT_TRUE(AddFact::loaded()); // a new editor, filled for the next fact
+    EXPECT_EQ(AddFact::loaded()->Combo1->count(), 5);
+    EXPECT_EQ(AddFact::loaded()->Combo1->itemData(4).toInt(), 5);
+}
+
+TEST_F(Rules, CancelledFactsAddNothingAndTheComposerReleasesTheEditor)
+{
+    PlugFrm &f = openEditor();
+    AddFactMain &c = openComposer(f);
+    onNextModal([](QWidget *w) {
+        auto *d = qobject_cast<AddFact *>(w);
+        tick(d->Check1);
+        QTest::mouseClick(d->Command2, Qt::LeftButton); // Annuler
+    });
+    clickOption(c, c.Option2, c.Command1);
+    // the close box counts as Annuler too
+    onNextModal([](QWidget *w) { w->close(); });
+    clickOption(c, c.Option2, c.Command1);
+    EXPECT_EQ(f.ListView1->count(), 0);
+    AddFact *editor = AddFact::loaded();
+    ASSERT_TRUE(editor);
+    EXPECT_TRUE(editor->Orderload);
+    EXPECT_TRUE(editor->Check1->isChecked()); // a cancelled editor keeps what the user left
+    AddFact::unload(); // refused while held
+    EXPECT_EQ(AddFact::loaded(), editor);
+
+    // the composer's close box acts as "Femer": the editor is released
+    c.close();
+    QApplication::processEvents();
+    EXPECT_FALSE(AddFactMain::loaded());
+    EXPECT_FALSE(editor->Orderload);
+    AddFact::unload();
+    EXPECT_FALSE(AddFact::loaded());
+}
+
+TEST_F(Rules, ClosingTheEditorDestroysAHeldFactEditor)
+{
+    PlugFrm &f = openEditor();
+    AddFactMain &c = openComposer(f);
+    onNextModal([](QWidget *w) { static_cast<AddFact *>(w)->Command2->click(); });
+    clickOption(c, c.Option2, c.Command1);
+    ASSERT_TRUE(AddFact::loaded() && AddFact::loaded()->Orderload);
+    f.close();
+    QApplication::processEvents();
+    EXPECT_FALSE(AddFact::loaded());
+    EXPECT_FALSE(AddFactMain::loaded());
+    EXPECT_FALSE(AddAct::loaded());
+}
+
+TEST_F(Rules, EditingAFactLineFillsTheEditorBack)
+{
+    PlugFrm &f = openEditor();
+    f.insertRow(0, "Inverse de quatre pierre 5 \"deux mots\" bois", qRgb(128, 0, 128), LineKind::Fact);
+    f.insertRow(0, "stock bois 2", qRgb(128, 0, 128), LineKind::Fact);
+    f.insertRow(0, "inconnu 1", qRgb(128, 0, 128), LineKind::Fact);
+
+    clickRow(f, 1);
+    answerFact([](AddFact &d) {
+        EXPECT_TRUE(d.Check1->isChecked());
+        EXPECT_EQ(d.Combo1->currentIndex(), 3);
+        EXPECT_EQ(choice(d.combo_param_1), "pierre");
+        EXPECT_EQ(choice(d.combo_param_2), "5");
+        EXPECT_EQ(d.text_combo_3->text(), "\"deux mots\"");
+        EXPECT_EQ(choice(d.combo_param_4), "bois");
+    });
+    QTest::mouseClick(f.Command3, Qt::LeftButton);
+    EXPECT_EQ(f.ListView1->rows().text(1), "Inverse de quatre pierre 5 \"deux mots\" bois"); // unchanged when confirmed as is
+    EXPECT_FALSE(EditMod::EditingLine);
+
+    clickRow(f, 2);
+    answerFact([](AddFact &d) {
+        EXPECT_FALSE(d.Check1->isChecked());
+        EXPECT_EQ(choice(d.combo_param_1), "bois");
+        EXPECT_EQ(choice(d.combo_param_2), "2");
+        choose(d.combo_param_2, "4");
+    });
+    QTest::mouseClick(f.Command3, Qt::LeftButton);
+    EXPECT_EQ(f.ListView1->rows().text(2), "stock bois 4");
+    EXPECT_EQ(f.ListView1->rows().kind(2), LineKind::Fact);
+
+    // an unknown name keeps the first entry; a cancelled edit changes nothing
+    clickRow(f, 3);
+    onNextModal([](QWidget *w) {
+        auto *d = static_cast<AddFact *>(w);
+        EXPECT_EQ(d->Combo1->currentIndex(), 0);
+        d->Command2->click();
+    });
+    QTest::mouseClick(f.Command3, Qt::LeftButton);
+    EXPECT_EQ(f.ListView1->rows().text(3), "inconnu 1");
+    ASSERT_TRUE(AddFact::loaded());
+    EXPECT_FALSE(AddFact::loaded()->Orderload);
+    EXPECT_EQ(AddFact::loaded()->Combo1->count(), 5);
+}
+
+TEST_F(Rules, ActionsAreAddedAndEditedThroughTheActionEditor)
+{
+    PlugFrm &f = openEditor();
+    chooseKind(f, "Action");
+    answerAct([](AddAct &d) {
+        EXPECT_EQ(d.windowTitle(), "Actions");
+        EXPECT_EQ(d.Text1->toPlainText(), "Lève des troupes.");
+        choose(d.combo_param_1, "archer (tireur)");
+        // an empty typed value is refused as in the fact editor
+        QString text;
+        answerNextMessage(nullptr, &text);
+        QTest::mouseClick(d.Command1, Qt::LeftButton);
+        EXPECT_EQ(text, "Veuillez compléter tous les champs");
+        type(d.text_combo_2, "deux mots");
+    });
+    QTest::mouseClick(f.Ajouter, Qt::LeftButton);
+    EXPECT_EQ(rows(f), QStringList{"Act|lever archer deux mots"});
+    EXPECT_EQ(colourOf(f, 1), qRgb(0, 0, 0));
+
+    // the close box adds nothing
+    onNextModal([](QWidget *w) { w->close(); });
+    QTest::mouseClick(f.Ajouter, Qt::LeftButton);
+    EXPECT_EQ(f.ListView1->count(), 1);
+
+    // inserted before the selected row; a header beyond three types keeps three
+    clickRow(f, 1);
+    answerAct([](AddAct &d) {
+        choose(d.Combo1, "trois <plage> <unite> <texte> <unite>");
+        choose(d.combo_param_1, "8");
+        type(d.text_combo_3, "\"à l'aide\"");
+    });
+    QTest::mouseClick(f.Command1, Qt::LeftButton);
+    EXPECT_EQ(rows(f), (QStringList{"Act|trois 8 piquier \"à l'aide\"", "Act|lever archer deux mots"}));
+    EXPECT_EQ(f.ListView1->selectedPosition(), 2);
+
+    // editing: the fields come back, a typed value with spaces only in quotes
+    answerAct([](AddAct &d) {
+        EXPECT_EQ(choice(d.combo_param_1), "archer (tireur)");
+        EXPECT_EQ(d.text_combo_2->text(), "deux");
+        d.text_combo_2->setText("\"deux mots\"");
+    });
+    QTest::mouseClick(f.Command3, Qt::LeftButton);
+    EXPECT_EQ(f.ListView1->rows().text(2), "lever archer \"deux mots\"");
+
+    // the action editor outlives every use and closes with the editor window
+    ASSERT_TRUE(AddAct::loaded());
+    AddAct::unload();
+    EXPECT_TRUE(AddAct::loaded());
+}
+
+TEST_F(Rules, UnreadableCataloguesAreNamedInOneMessage)
+{
+    QFile::remove(dir.filePath("Facts.txt"));
+    QFile::remove(dir.filePath("Params.txt"));
+    QString title, text;
+    answerNextMessage(&title, &text);
+    PlugFrm &f = openEditor();
+    QTest::qWait(50);
+    EXPECT_EQ(title, "Vardelo");
+    EXPECT_TRUE(text.contains("« Facts.txt »")) << text.toStdString();
+    EXPECT_TRUE(text.contains("« Params.txt »"));
+    EXPECT_FALSE(text.contains("Acts.txt"));
+    EXPECT_TRUE(f.isVisible());
+
+    // the editors still open, empty: a fact with an empty catalogue is empty
+    AddFactMain &c = openComposer(f);
+    answerFact([](AddFact &d) {
+        EXPECT_EQ(d.Combo1->count(), 0);
+        tick(d.Check1);
+    });
+    clickOption(c, c.Option2, c.Command1);
+    EXPECT_EQ(rows(f), QStringList{"Fact|Inverse de "});
+}
