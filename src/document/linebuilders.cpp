@@ -1,5 +1,7 @@
 #include "linebuilders.h"
 
+#include "shell/fileservices.h"
+
 namespace LineText {
 
 QString valuePart(const QString &entry)
@@ -81,6 +83,54 @@ QString endComment(const QString &comment)
 QString blank(bool appending)
 {
     return appending ? QStringLiteral(" ") : QString();
+}
+
+QString randomLoad(std::span<const Possibility> possibilities)
+{
+    QString s;
+    for (const Possibility &p : possibilities) {
+        s += FileServices::baseName(p.file);
+        s += QLatin1Char(' ');
+        if (p.percentage.isEmpty()) {
+            s += QStringLiteral("  ");
+        } else {
+            s += p.percentage;
+            s += QStringLiteral("% ");
+        }
+    }
+    return s;
+}
+
+std::vector<Possibility> randomLoadPossibilities(QStringView t)
+{
+    std::vector<Possibility> out;
+    qsizetype i = 0;
+    const qsizetype n = t.size();
+    while (i < n) {
+        qsizetype sp = t.indexOf(QLatin1Char(' '), i);
+        if (sp < 0)
+            sp = n;
+        const QStringView name = t.mid(i, sp - i);
+        i = sp + 1;
+        QStringView percentage;
+        if (i < n && t[i] == QLatin1Char(' ')) {
+            // the editor's form of a missing percentage: two more blanks
+            i += (i + 1 < n && t[i + 1] == QLatin1Char(' ')) ? 2 : 1;
+        } else if (i < n) {
+            qsizetype end = t.indexOf(QLatin1Char(' '), i);
+            if (end < 0)
+                end = n;
+            const QStringView token = t.mid(i, end - i);
+            if (token.endsWith(QLatin1Char('%'))) {
+                percentage = token.chopped(1);
+                i = end + 1;
+            } // else: no percentage, the token is the next file name
+        }
+        if (name.isEmpty() && percentage.isEmpty())
+            continue; // a stray blank
+        out.push_back({name.toString(), percentage.toString()});
+    }
+    return out;
 }
 
 } // namespace LineText

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <span>
+#include <vector>
 
 // The display texts of the lines built from the dialogs. Pure text: the
 // windows read their fields, these functions make the line, and the placement
@@ -41,6 +42,19 @@ QString fact(bool negated, const QString &header, std::span<const Param> params)
 QString endComment(const QString &comment);
 // " " when appending, "" when inserting.
 QString blank(bool appending);
+
+// One possibility of a random load: a file and its percentage (digits; may
+// be empty).
+struct Possibility {
+    QString file;
+    QString percentage;
+};
+// The text of an "RLoad" row: for each possibility its file's base name, a
+// blank, then the percentage and "% ", or two more blanks without one.
+QString randomLoad(std::span<const Possibility> possibilities);
+// The possibilities of an "RLoad" row's text, in the editor's form (a name
+// without percentage followed by three blanks) or the reader's (by one).
+std::vector<Possibility> randomLoadPossibilities(QStringView text);
 
 } // namespace LineText
 

@@ -1,51 +1,28 @@
 // The script writer: the one place where the text form of every element is fixed.
 #include "saveopen.h"
 
+#include "document/linebuilders.h"
+
 namespace SaveOpen {
 
 namespace {
 const QString Crlf = QStringLiteral("\r\n");
 
-// A random-load text, one possibility after the other: the file name, one
-// blank, then "NN% " for a percentage; without a percentage the name is
-// followed by two more blanks (as the editor makes it) or by nothing (as the
-// reader makes it).
+// A random-load text, one possibility after the other: the percentage and
+// the quoted file name, or the quoted name alone.
 void appendRandomLoadBody(QString &out, QStringView t)
 {
     bool first = true;
-    qsizetype i = 0;
-    const qsizetype n = t.size();
-    while (i < n) {
-        qsizetype sp = t.indexOf(QLatin1Char(' '), i);
-        if (sp < 0)
-            sp = n;
-        const QStringView name = t.mid(i, sp - i);
-        i = sp + 1;
-        QStringView percentage;
-        if (i < n && t[i] == QLatin1Char(' ')) {
-            // editor form of a missing percentage: two more blanks
-            i += (i + 1 < n && t[i + 1] == QLatin1Char(' ')) ? 2 : 1;
-        } else if (i < n) {
-            qsizetype end = t.indexOf(QLatin1Char(' '), i);
-            if (end < 0)
-                end = n;
-            const QStringView token = t.mid(i, end - i);
-            if (token.endsWith(QLatin1Char('%'))) {
-                percentage = token.chopped(1);
-                i = end + 1;
-            } // else: no percentage, the token is the next file name
-        }
-        if (name.isEmpty() && percentage.isEmpty())
-            continue; // stray blank
+    for (const LineText::Possibility &p : LineText::randomLoadPossibilities(t)) {
         if (!first)
             out += Crlf;
         first = false;
-        if (!percentage.isEmpty()) {
-            out += percentage;
+        if (!p.percentage.isEmpty()) {
+            out += p.percentage;
             out += QLatin1Char(' ');
         }
         out += QLatin1Char('"');
-        out += name;
+        out += p.file;
         out += QLatin1Char('"');
     }
 }
@@ -60,10 +37,11 @@ void appendConstant(QString &out, QStringView t)
         // not the editor's form: keep the whole text rather than lose it
         out += t.startsWith(prefix) ? t.mid(prefix.size()) : t;
     } else {
-        const qsizetype last = t.lastIndexOf(eq);
+        // The value is all that follows the name's " = ", so a value that
+        // holds " = " itself (a quoted text) is written whole.
         out += t.mid(11, qMax<qsizetype>(0, first - 11));
         out += QLatin1Char(' ');
-        out += t.mid(last + eq.size());
+        out += t.mid(first + eq.size());
     }
     out += QLatin1Char(')');
 }

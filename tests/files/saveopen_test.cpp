@@ -63,7 +63,9 @@ TEST(Writer, SeparatorRules)
 
 TEST(Writer, ConstantsPreprocessorAndLoads)
 {
-    EXPECT_EQ(BuildScriptText(R({{K::Const, "Constante: a = b = c"}})), "(defconst a c)");
+    // a value holding " = " (a quoted text read from a file) is written whole
+    EXPECT_EQ(BuildScriptText(R({{K::Const, "Constante: a = b = c"}})), "(defconst a b = c)");
+    EXPECT_EQ(BuildScriptText(readScriptText(u"(defconst txt \"x = y\")")), "(defconst txt \"x = y\")");
     EXPECT_EQ(BuildScriptText(R({{K::Const, "Constante: n = -5"}})), "(defconst n -5)");
     EXPECT_EQ(BuildScriptText(R({{K::Prep, "Si CARTE"}, {K::Prep, "Si inverse X"}, {K::Prep, "Sinon"},
                                  {K::Prep, "Fin de si"}})),
