@@ -2,6 +2,8 @@
 
 #include "shell/fileservices.h"
 
+#include <QRegularExpression>
+
 namespace LineText {
 
 QString valuePart(const QString &entry)
@@ -134,6 +136,33 @@ std::vector<Possibility> randomLoadPossibilities(QStringView t)
 }
 
 } // namespace LineText
+
+namespace ConstantValue {
+
+bool isNumeric(const QString &text, QChar localeDecimal)
+{
+    QString decimals = QStringLiteral(".");
+    if (localeDecimal != QLatin1Char('.'))
+        decimals += QRegularExpression::escape(QString(localeDecimal));
+    const QRegularExpression number(QStringLiteral("^[ \t]*[+-]?(\d+([%1]\d*)?|[%1]\d+)([eE][+-]?\d+)?[ \t]*$")
+                                        .arg(decimals));
+    return number.match(text).hasMatch();
+}
+
+double leadingNumber(const QString &text)
+{
+    static const QRegularExpression leading(QStringLiteral("^[ \t]*([+-]?(\d+(\.\d*)?|\.\d+)([eE][+-]?\d+)?)"));
+    const QRegularExpressionMatch m = leading.match(text);
+    return m.hasMatch() ? m.captured(1).toDouble() : 0.0;
+}
+
+bool inRange(const QString &text)
+{
+    const double v = leadingNumber(text);
+    return v >= -32768.0 && v <= 32767.0;
+}
+
+} // namespace ConstantValue
 
 namespace Placement {
 

@@ -58,6 +58,18 @@ std::vector<Possibility> randomLoadPossibilities(QStringView text);
 
 } // namespace LineText
 
+// The value checks of the constant editor.
+namespace ConstantValue {
+// A number as a user of a French or English locale types it: blanks around,
+// a sign, digits with "." or the locale's decimal separator, an exponent.
+bool isNumeric(const QString &text, QChar localeDecimal);
+// The decimal number the text starts with ("." as the decimal point), read up
+// to the first character that does not fit; 0 when there is none.
+double leadingNumber(const QString &text);
+// Whether the leading number fits the game's 16-bit integers.
+bool inRange(const QString &text);
+} // namespace ConstantValue
+
 namespace Placement {
 
 // Where a new row goes by the placement rule: after the last row when

@@ -6,6 +6,12 @@
 #include "catalogues/acts.h"
 #include "catalogues/facts.h"
 #include "catalogues/params.h"
+#include "catalogues/prepross.h"
+#include "editors/addcomm.h"
+#include "editors/addconst.h"
+#include "editors/addload.h"
+#include "editors/addprepross.h"
+#include "editors/addrandomload.h"
 #include "files/saveopen.h"
 #include "help/aboutfrm.h"
 #include "help/helpfrm.h"
@@ -25,6 +31,8 @@
 #include <QPlainTextEdit>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTimer>
@@ -149,6 +157,8 @@ void PlugFrm::Form_Load()
     // The catalogues, in this order; the fact editor's chooser is filled
     // when it is used.
     Catalogues::clearProblems();
+    Prepross::LoadSymbols();
+    Prepross::FillSymbolChooser();
     Acts::LoadActs();
     Acts::FillActChooser();
     Facts::LoadFacts();
@@ -191,6 +201,38 @@ void PlugFrm::AddBlankLine()
     placeRow(LineText::blank(add), Colours::Blank, LineKind::BL);
 }
 
+void PlugFrm::AddConditionalLine()
+{
+    const int selected = ListView1->selectedPosition();
+    const AddPrepross &dialog = AddPrepross::instance();
+    const QString text = LineText::conditional(dialog.Combo1->currentIndex(), dialog.Combo2->currentText());
+    if (EditMod::EditingLine)
+        EditMod::EditedLineText = text;
+    else
+        placeRow(text, Colours::Prep, LineKind::Prep);
+    // Inserting, the new row took the selected position and becomes the
+    // selected row; otherwise the selection stays.
+    ListView1->selectRow(selected);
+}
+
+void PlugFrm::AddConstantLine()
+{
+    const AddConst &dialog = AddConst::instance();
+    placeRow(LineText::constant(dialog.Text1->text(), dialog.Text2->text()), Colours::Const, LineKind::Const);
+}
+
+void PlugFrm::AddCommentLine()
+{
+    const AddComm &dialog = AddComm::instance();
+    const Placement::CommentChoice choice = dialog.Option1->isChecked() ? Placement::CommentChoice::AfterSelected
+                                            : dialog.Option2->isChecked() ? Placement::CommentChoice::EndOfList
+                                                                          : Placement::CommentChoice::EndOfSelected;
+    const Placement::Row row =
+        Placement::comment(choice, dialog.Text1->text(), ListView1->selectedPosition(), ListView1->count());
+    if (row.pos > 0)
+        insertRow(row.pos, row.text, Colours::CommentEdited, row.kind);
+}
+
 void PlugFrm::AddActionLine()
 {
     const AddAct &dialog = AddAct::instance();
@@ -205,6 +247,50 @@ void PlugFrm::Ajouter_Click()
 {
     add = !ins;
     switch (lineKindCaptions().indexOf(Combo1->currentText())) {
+    case Conditional: {
+        AddPrepross &dialog = AddPrepross::instance();
+        dialog.exec();
+        if (dialog.confirm) {
+            AddConditionalLine();
+            return;
+        }
+        break;
+    }
+    case RandomLoad: {
+        AddRandomLoad dialog(this);
+        dialog.add = add;
+        dialog.exec();
+        break;
+    }
+    case Constant: {
+        AddConst &dialog = AddConst::instance();
+        dialog.exec();
+        if (dialog.confirm) {
+            AddConstantLine();
+            return;
+        }
+        break;
+    }
+    case Comment: {
+        AddComm &dialog = AddComm::instance();
+        // The positional choices need a selected row.
+        const bool selected = ListView1->selectedPosition() > 0;
+        dialog.Option1->setEnabled(selected);
+        dialog.Option3->setEnabled(selected);
+        (selected && !add ? dialog.Option3 : dialog.Option2)->setChecked(true);
+        dialog.exec();
+        if (dialog.confirm) {
+            AddCommentLine();
+            return;
+        }
+        break;
+    }
+    case Load: {
+        AddLoad dialog(this);
+        dialog.add = add;
+        dialog.exec();
+        break;
+    }
     case Rule: {
         AddFactMain &composer = AddFactMain::instance();
         composer.show();
@@ -249,6 +335,32 @@ void PlugFrm::Command3_Click()
         return;
     EditMod::EditingLine = true;
     switch (ListView1->rows().kind(pos)) {
+    case LineKind::CommN:
+    case LineKind::CommE:
+        AddComm::instance().exec();
+        break;
+    case LineKind::Const:
+        AddConst::instance().exec();
+        break;
+    case LineKind::Load: {
+        AddLoad dialog(this);
+        dialog.exec();
+        break;
+    }
+    case LineKind::RLoad: {
+        AddRandomLoad dialog(this);
+        dialog.exec();
+        break;
+    }
+    case LineKind::Prep: {
+        AddPrepross &dialog = AddPrepross::instance();
+        dialog.exec();
+        if (dialog.confirm) {
+            AddConditionalLine();
+            ListView1->rows().setText(pos, EditMod::EditedLineText);
+        }
+        break;
+    }
     case LineKind::Act: {
         AddAct &dialog = AddAct::instance();
         dialog.exec();

@@ -58,6 +58,12 @@ public:
 
     // Line builders.
     void AddBlankLine();
+    // The conditional-load line from its editor: a new row, or when editing
+    // the new text in EditedLineText.
+    void AddConditionalLine();
+    void AddConstantLine();
+    // The comment row where the comment editor's choice puts it.
+    void AddCommentLine();
     // The action line from the action editor: a new row, or when editing the
     // new text in EditedLineText.
     void AddActionLine();

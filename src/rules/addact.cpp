@@ -51,7 +51,7 @@ void AddAct::Form_Activate()
     resetFields();
     if (!EditMod::EditingLine)
         return;
-    fillFrom(selectedRowText());
+    fillFrom(EditorSupport::selectedRowText());
 }
 
 void AddAct::Command1_Click()

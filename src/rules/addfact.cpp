@@ -58,7 +58,7 @@ void AddFact::Form_Activate()
     resetFields();
     if (!EditMod::EditingLine)
         return;
-    QString text = selectedRowText();
+    QString text = EditorSupport::selectedRowText();
     static const QString inverse = QStringLiteral("Inverse de ");
     Check1->setChecked(text.startsWith(inverse));
     if (Check1->isChecked())

@@ -23,7 +23,7 @@ void keepSizeCheap(QComboBox *combo, int chars)
 } // namespace
 
 ParamDialog::ParamDialog(int fields, const std::vector<CatalogueRecord> &table, QWidget *parent)
-    : QDialog(parent), m_table(table)
+    : ActivatedDialog(parent), m_table(table)
 {
     m_layout = new QGridLayout(this);
     Combo1 = new QComboBox(this);
@@ -60,20 +60,6 @@ ParamDialog::ParamDialog(int fields, const std::vector<CatalogueRecord> &table, 
 
     connect(Combo1, &QComboBox::currentIndexChanged, this, &ParamDialog::Combo1_Click);
     connect(Command2, &QPushButton::clicked, this, &ParamDialog::reject);
-}
-
-void ParamDialog::showEvent(QShowEvent *event)
-{
-    QDialog::showEvent(event);
-    if (!event->spontaneous())
-        Form_Activate();
-}
-
-QString ParamDialog::selectedRowText()
-{
-    const PlugFrm *frm = PlugFrm::loaded();
-    const int pos = frm ? frm->ListView1->selectedPosition() : 0;
-    return pos > 0 ? frm->ListView1->rows().text(pos) : QString();
 }
 
 void ParamDialog::fillChooser(const std::vector<CatalogueRecord> &table, int count)

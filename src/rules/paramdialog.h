@@ -3,7 +3,7 @@
 #include "catalogues/records.h"
 #include "document/linebuilders.h"
 
-#include <QDialog>
+#include "editors/editorsupport.h"
 #include <vector>
 
 class QComboBox;
@@ -16,7 +16,7 @@ class QPushButton;
 // the help of the chosen one, and one input field per parameter type of its
 // header, laid out from the parameter catalogue. The editors differ in their
 // number of fields, their catalogue and what surrounds the fields.
-class ParamDialog : public QDialog
+class ParamDialog : public ActivatedDialog
 {
     Q_OBJECT
 public:
@@ -44,12 +44,6 @@ public slots:
     void reject() override; // "Annuler", Escape, the close box
 
 protected:
-    // Activation: every showing resets the dialog, and when a line is being
-    // edited fills it from that line.
-    void showEvent(QShowEvent *event) override;
-    virtual void Form_Activate() = 0;
-    // The text of the main window's selected row; empty when there is none.
-    static QString selectedRowText();
     ParamDialog(int fields, const std::vector<CatalogueRecord> &table, QWidget *parent);
     QPlainTextEdit *helpBox() const { return m_help; }
     // Every field hidden and the first entry chosen; Cancel False.

@@ -5,6 +5,9 @@
 #include "help/helpfrm.h"
 #include "help/previewfrm.h"
 #include "optfrm.h"
+#include "editors/addcomm.h"
+#include "editors/addconst.h"
+#include "editors/addprepross.h"
 #include "rules/addact.h"
 #include "rules/addfact.h"
 #include "rules/addfactmain.h"
@@ -13,8 +16,11 @@ namespace Windows {
 
 void unloadAtTerminate()
 {
+    AddComm::unload();
+    AddConst::unload();
     AddFact::unload();
     AddFactMain::unload();
+    AddPrepross::unload();
     AddAct::unload();
     CreateAIFrm::unload();
     OptFrm::unload();
@@ -25,8 +31,11 @@ void unloadAtTerminate()
 
 void unloadAtEditorClose()
 {
+    AddComm::unload();
+    AddConst::unload();
     AddFact::unload();
     AddFactMain::unload();
+    AddPrepross::unload();
     CreateAIFrm::unload();
     OptFrm::unload();
     PlugFrm::unload();

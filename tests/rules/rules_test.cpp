@@ -65,6 +65,7 @@ protected:
         writeFile(dir.filePath("Facts.txt"), FactsText);
         writeFile(dir.filePath("Acts.txt"), ActsText);
         writeFile(dir.filePath("Params.txt"), ParamsText);
+        writeFile(dir.filePath("prepross.txt"), "");
         PluginFolder::setPath(dir.path());
     }
     void TearDown() override { PluginFolder::setPath(saved); }

@@ -1,0 +1,90 @@
+#include "addcomm.h"
+
+#include "document/plugfrm.h"
+#include "document/scriptlistview.h"
+#include "shell/messages.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QShowEvent>
+#include <QVBoxLayout>
+
+namespace {
+const QString DefaultText = QStringLiteral("Entrez votre commentaire ici");
+const QString EndPrefix = QStringLiteral("|-- ");
+} // namespace
+
+AddComm::AddComm() : ActivatedDialog(PlugFrm::loaded())
+{
+    setWindowTitle(QStringLiteral("Commentaire"));
+    setModal(true);
+    auto *layout = new QVBoxLayout(this);
+    Text1 = new QLineEdit(DefaultText, this);
+    Option1 = new QRadioButton(QStringLiteral("L'insérer après la ligne sélectonnée"), this);
+    Option2 = new QRadioButton(QStringLiteral("L'insérer en fin de liste"), this);
+    Option3 = new QRadioButton(QStringLiteral("L'insérer à la fin de  la ligne sélectionnée"), this);
+    Option2->setChecked(true);
+    Command1 = new QPushButton(QStringLiteral("Ajouter"), this);
+    Command2 = new QPushButton(QStringLiteral("Annuler"), this);
+    Command1->setDefault(true);
+    layout->addWidget(Text1);
+    layout->addWidget(Option1);
+    layout->addWidget(Option2);
+    layout->addWidget(Option3);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(Command1);
+    buttons->addWidget(Command2);
+    layout->addLayout(buttons);
+    EditorSupport::keepOnOneLine(Text1);
+    Text1->installEventFilter(this);
+    connect(Command1, &QPushButton::clicked, this, &AddComm::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &QDialog::reject);
+    resize(420, 170);
+}
+
+bool AddComm::eventFilter(QObject *watched, QEvent *event)
+{
+    // The first click into the box after an opening empties it.
+    if (watched == Text1 && event->type() == QEvent::MouseButtonPress && m_clearOnClick) {
+        m_clearOnClick = false;
+        Text1->clear();
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void AddComm::Form_Activate()
+{
+    confirm = false;
+    Text1->setText(DefaultText);
+    m_clearOnClick = true;
+    const bool editing = EditMod::EditingLine;
+    Option1->setVisible(!editing);
+    Option2->setVisible(!editing);
+    Option3->setVisible(!editing);
+    if (editing) {
+        const PlugFrm *frm = PlugFrm::loaded();
+        const int pos = frm ? frm->ListView1->selectedPosition() : 0;
+        const QString text = EditorSupport::selectedRowText();
+        const bool end = pos > 0 && frm->ListView1->rows().kind(pos) == LineKind::CommE;
+        Text1->setText(end ? text.mid(EndPrefix.size()) : text);
+    }
+}
+
+void AddComm::Command1_Click()
+{
+    if (Text1->text().isEmpty()) {
+        Messages::info(this, QStringLiteral("Veuilez entrer un commentaire!"));
+        return;
+    }
+    if (EditMod::EditingLine) {
+        const PlugFrm *frm = PlugFrm::loaded();
+        const int pos = frm ? frm->ListView1->selectedPosition() : 0;
+        const bool own = pos > 0 && frm->ListView1->rows().kind(pos) == LineKind::CommN;
+        EditorSupport::setSelectedRowText(own ? Text1->text() : EndPrefix + Text1->text());
+    } else {
+        confirm = true;
+    }
+    accept();
+}

@@ -1,0 +1,80 @@
+#include "addconst.h"
+
+#include "document/linebuilders.h"
+#include "document/plugfrm.h"
+#include "shell/messages.h"
+
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+
+AddConst::AddConst() : ActivatedDialog(PlugFrm::loaded())
+{
+    setWindowTitle(QStringLiteral("Constantes"));
+    setModal(true);
+    auto *layout = new QGridLayout(this);
+    Label1 = new QLabel(QStringLiteral("Nom:"), this);
+    Text1 = new QLineEdit(QStringLiteral("Ma_constante"), this);
+    Label2 = new QLabel(QStringLiteral("Valeur:"), this);
+    Text2 = new QLineEdit(QStringLiteral("0"), this);
+    Command1 = new QPushButton(QStringLiteral("OK"), this);
+    Command2 = new QPushButton(QStringLiteral("Annuler"), this);
+    Command1->setDefault(true);
+    layout->addWidget(Label1, 0, 0);
+    layout->addWidget(Text1, 0, 1, 1, 2);
+    layout->addWidget(Label2, 1, 0);
+    layout->addWidget(Text2, 1, 1, 1, 2);
+    layout->addWidget(Command1, 2, 1);
+    layout->addWidget(Command2, 2, 2);
+    EditorSupport::keepOnOneLine(Text1);
+    EditorSupport::keepOnOneLine(Text2);
+    Text1->installEventFilter(this);
+    connect(Command1, &QPushButton::clicked, this, &AddConst::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &QDialog::reject);
+    resize(360, 130);
+}
+
+bool AddConst::eventFilter(QObject *watched, QEvent *event)
+{
+    // A constant's name is typed without blanks.
+    if (watched == Text1 && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent *>(event)->text() == QLatin1String(" "))
+        return true;
+    return QDialog::eventFilter(watched, event);
+}
+
+void AddConst::Form_Activate()
+{
+    if (EditMod::EditingLine) {
+        const QString text = EditorSupport::selectedRowText();
+        const qsizetype eq = text.indexOf(QLatin1String(" = "), 11);
+        Text1->setText(eq < 0 ? text.mid(11) : text.mid(11, eq - 11));
+        Text2->setText(eq < 0 ? QString() : text.mid(eq + 3));
+    } else {
+        confirm = false;
+        Text1->setText(QStringLiteral("Ma_constante"));
+        Text2->setText(QStringLiteral("0"));
+    }
+    Text1->setFocus();
+    Text1->selectAll();
+}
+
+void AddConst::Command1_Click()
+{
+    if (!ConstantValue::isNumeric(Text2->text(), QLocale().decimalPoint().at(0))) {
+        Messages::info(this, QStringLiteral("La valeur entrée doit être une valeur numérique!"));
+        return;
+    }
+    if (!ConstantValue::inRange(Text2->text())) {
+        Messages::info(this, QStringLiteral("La valeur entrée doit être comprise entre -32768 et 32767!"));
+        return;
+    }
+    if (EditMod::EditingLine)
+        EditorSupport::setSelectedRowText(LineText::constant(Text1->text(), Text2->text()));
+    else
+        confirm = true;
+    accept();
+}

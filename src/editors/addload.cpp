@@ -1,0 +1,54 @@
+#include "addload.h"
+
+#include "editorsupport.h"
+#include "document/linebuilders.h"
+#include "document/plugfrm.h"
+#include "document/scriptlistview.h"
+#include "files/filechoosers.h"
+#include "shell/fileservices.h"
+#include "shell/messages.h"
+
+#include <QGridLayout>
+#include <QLineEdit>
+#include <QPushButton>
+
+AddLoad::AddLoad(QWidget *parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("Chargement"));
+    setModal(true);
+    auto *layout = new QGridLayout(this);
+    Text1 = new QLineEdit(this);
+    Command1 = new QPushButton(QStringLiteral("..."), this);
+    Command2 = new QPushButton(QStringLiteral("OK"), this);
+    Command3 = new QPushButton(QStringLiteral("Annuler"), this);
+    Command2->setDefault(true);
+    layout->addWidget(Text1, 0, 0, 1, 2);
+    layout->addWidget(Command1, 0, 2);
+    layout->addWidget(Command2, 1, 1);
+    layout->addWidget(Command3, 1, 2);
+    EditorSupport::keepOnOneLine(Text1);
+    connect(Command1, &QPushButton::clicked, this, &AddLoad::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &AddLoad::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &QDialog::reject);
+    if (EditMod::EditingLine)
+        Text1->setText(EditorSupport::selectedRowText());
+    resize(420, 90);
+}
+
+void AddLoad::Command1_Click()
+{
+    const QString path = PublicVars::AskOpenFileName(this);
+    if (!path.isEmpty())
+        Text1->setText(path);
+}
+
+void AddLoad::Command2_Click()
+{
+    if (Text1->text().isEmpty()) {
+        Messages::info(this, QStringLiteral("Veuillez etrer une valeur ou cliquer sur annuler!"));
+        return;
+    }
+    const QString name = FileServices::baseName(Text1->text());
+    EditorSupport::rewriteOrPlace(add, name, Colours::LoadEdited, LineKind::Load);
+    accept();
+}

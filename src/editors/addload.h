@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QDialog>
+
+class QLineEdit;
+class QPushButton;
+
+// The load editor "Chargement": the script file a load names. It places or
+// rewrites its "Load" row itself. A new window for each opening.
+class AddLoad : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit AddLoad(QWidget *parent = nullptr);
+
+    QLineEdit *Text1;
+    QPushButton *Command1; // "..."
+    QPushButton *Command2; // OK
+    QPushButton *Command3; // Annuler
+
+    // Copied from the main window before an opening for adding: True puts
+    // the new row at the end, False before the selected row.
+    bool add = false;
+
+public slots:
+    void Command1_Click();
+    void Command2_Click();
+};

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "editorsupport.h"
+
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QMenuBar;
+class QPushButton;
+
+// The conditional-load editor "Ajout d'un chargement conditionnel": the
+// condition type and, for a test, the symbol, from the symbol catalogue
+// filtered by type and category. The main window builds the line.
+class AddPrepross : public ActivatedDialog, public HiddenBetweenUses<AddPrepross>
+{
+    Q_OBJECT
+public:
+    AddPrepross();
+
+    QLabel *Label1;
+    QComboBox *Combo1; // Si, Si inverse, Sinon, Fin de si
+    QLabel *Label2;
+    QComboBox *Combo2; // the symbols
+    QPushButton *Command1; // OK
+    QPushButton *Command2; // Annuler
+
+    QMenuBar *MenuBar;
+    QMenu *ShowItems; // Afficher
+    QMenu *ST;        // Types
+    QMenu *SC;        // Catégories
+    QAction *ShowG1, *ShowG2, *ShowL1, *ShowL2;
+    QAction *ShowT[11]; // ShowT1 to ShowT11, in menu order
+
+    // True when OK closed the window.
+    bool confirm = false;
+
+    // Puts the list text of every symbol table entry in Combo2.
+    void fillAll();
+
+public slots:
+    void Combo1_Click();
+    void Command1_Click();
+
+private:
+    void Form_Activate() override;
+    // Fills Combo2 with the entries of the ticked and visible categories.
+    void filter();
+    void typeClicked(QAction *type, bool ticked, std::initializer_list<int> categories);
+    bool m_filtered = false;   // a category entry was clicked
+    bool m_showsAll = false;   // this opening shows the whole table
+};
+
+namespace Prepross {
+// Fills the conditional-load editor's symbol list with every entry (creating
+// the editor, hidden, when there is none).
+void FillSymbolChooser();
+} // namespace Prepross
