@@ -119,4 +119,24 @@ void clickRow(PlugFrm &frm, int pos)
     QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, v->visualRect(idx).center());
 }
 
+void typeText(QWidget *field, const QString &text)
+{
+    for (QChar c : text) {
+        QTest::sendKeyEvent(QTest::Press, field, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        QTest::sendKeyEvent(QTest::Release, field, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+}
+
+void tick(QAbstractButton *button)
+{
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+}
+
+void choose(QComboBox *combo, const QString &text)
+{
+    const int i = combo->findText(text);
+    ASSERT_GE(i, 0) << text.toStdString();
+    combo->setCurrentIndex(i);
+}
+
 } // namespace TestSupport

@@ -3,7 +3,11 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <gtest/gtest.h>
+#include <QWidget>
 
+class QAbstractButton;
+class QComboBox;
 class QWidget;
 class PlugFrm;
 
@@ -28,6 +32,28 @@ QStringList rows(const PlugFrm &frm);
 void chooseKind(PlugFrm &frm, const QString &caption);
 // Selects a row as the user does, by a click on it.
 void clickRow(PlugFrm &frm, int pos);
+
+// Typing into a field, accents included (QTest::keyClicks knows only ASCII).
+void typeText(QWidget *field, const QString &text);
+// A click on a check box or option button, on its indicator.
+void tick(QAbstractButton *button);
+// Chooses the entry of a list with that text.
+void choose(QComboBox *combo, const QString &text);
+
+// Runs fill on the next modal dialog, which must be a T.
+template <class T>
+void answerDialog(std::function<void(T &)> fill)
+{
+    onNextModal([fill](QWidget *w) {
+        T *d = dynamic_cast<T *>(w);
+        if (!d) {
+            ADD_FAILURE() << "unexpected window " << w->metaObject()->className();
+            w->close();
+            return;
+        }
+        fill(*d);
+    });
+}
 
 } // namespace TestSupport
 

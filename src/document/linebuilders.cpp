@@ -144,14 +144,14 @@ bool isNumeric(const QString &text, QChar localeDecimal)
     QString decimals = QStringLiteral(".");
     if (localeDecimal != QLatin1Char('.'))
         decimals += QRegularExpression::escape(QString(localeDecimal));
-    const QRegularExpression number(QStringLiteral("^[ \t]*[+-]?(\d+([%1]\d*)?|[%1]\d+)([eE][+-]?\d+)?[ \t]*$")
+    const QRegularExpression number(QStringLiteral(R"(^[ \t]*[+-]?(\d+([%1]\d*)?|[%1]\d+)([eE][+-]?\d+)?[ \t]*$)")
                                         .arg(decimals));
     return number.match(text).hasMatch();
 }
 
 double leadingNumber(const QString &text)
 {
-    static const QRegularExpression leading(QStringLiteral("^[ \t]*([+-]?(\d+(\.\d*)?|\.\d+)([eE][+-]?\d+)?)"));
+    static const QRegularExpression leading(QStringLiteral(R"(^[ \t]*([+-]?(\d+(\.\d*)?|\.\d+)([eE][+-]?\d+)?))"));
     const QRegularExpressionMatch m = leading.match(text);
     return m.hasMatch() ? m.captured(1).toDouble() : 0.0;
 }

@@ -3,6 +3,7 @@
 #include "catalogues/acts.h"
 #include "catalogues/facts.h"
 #include "catalogues/params.h"
+#include "catalogues/prepross.h"
 #include "catalogues/records.h"
 #include "shell/fileservices.h"
 #include "shell/pluginfolder.h"
@@ -228,4 +229,39 @@ TEST(ShippedCatalogues, AreCompleteAndConsistent)
     };
     check(Facts::FactTable, Facts::FactCount, 4);
     check(Acts::ActTable, Acts::ActCount, 3);
+}
+
+TEST(SymbolCatalogue, CategoriesSymbolsAndOddLines)
+{
+    CatalogueFolder folder;
+    Prepross::LoadSymbols();
+    EXPECT_EQ(Prepross::lastEntry(), -1); // missing: empty and reported
+    ASSERT_EQ(Catalogues::problems().size(), 1);
+    EXPECT_TRUE(Catalogues::problems()[0].startsWith(QStringLiteral("« prepross.txt »")));
+
+    folder.write("prepross.txt", "  AVANT (sans catégorie)\r\n"
+                                 "Taille de la carte\r\n"
+                                 "(global, type 1)\r\n"
+                                 "  CARTE-PETITE (deux joueurs)\r\n"
+                                 "\r\n"
+                                 "  \r\n"
+                                 " Titre à un blanc\r\n"
+                                 "(local, type 2)\r\n"
+                                 "\t  TAB (un titre aussi)\r\n"
+                                 "(local, type 1)\r\n"
+                                 "Dernier titre\r\n");
+    Prepross::LoadSymbols();
+    ASSERT_EQ(Prepross::lastEntry(), 6);
+    const auto &t = Prepross::SymbolTable;
+    EXPECT_EQ(t[0].listText, QStringLiteral("AVANT (sans catégorie)"));
+    EXPECT_EQ(t[0].category, QString());
+    EXPECT_EQ(t[1].listText, QStringLiteral("---------------------   Taille de la carte   ----------------------"));
+    EXPECT_TRUE(Prepross::isSeparator(t[1].listText));
+    EXPECT_EQ(t[2].category, QStringLiteral("Taille de la carte"));
+    EXPECT_EQ(t[3].listText, QString()); // two blanks only
+    EXPECT_EQ(t[4].category, QStringLiteral(" Titre à un blanc"));
+    EXPECT_EQ(t[5].category, QStringLiteral("\t  TAB (un titre aussi)"));
+    // a title on the last line has no type line to read, and fails nothing
+    EXPECT_EQ(t[6].category, QStringLiteral("Dernier titre"));
+    EXPECT_TRUE(Prepross::isSeparator(t[6].listText));
 }

@@ -118,3 +118,23 @@ TEST(ScriptModel, RowOperationsAreOneBased)
     m.clear();
     EXPECT_EQ(m.count(), 0);
 }
+
+TEST(ConstantValue, NumbersAsUsersTypeThemAndTheRangeOfTheLeadingNumber)
+{
+    using namespace ConstantValue;
+    for (const char *yes : {"0", "-5", "+7", " 12.50 ", "\t3", ".5", "5.", "1e3", "-2.5E-2", "32768"})
+        EXPECT_TRUE(isNumeric(yes, QLatin1Char('.'))) << yes;
+    for (const char *no : {"", " ", "abc", "1,5", "1.2.3", "e5", "5e", "--1", "1 2", "0x10"})
+        EXPECT_FALSE(isNumeric(no, QLatin1Char('.'))) << no;
+    EXPECT_TRUE(isNumeric("1,5", QLatin1Char(',')));
+    EXPECT_TRUE(isNumeric("-0,25e1", QLatin1Char(',')));
+
+    EXPECT_EQ(leadingNumber("1,5"), 1.0); // "." is the decimal point of the range test
+    EXPECT_EQ(leadingNumber(" -12.5xyz"), -12.5);
+    EXPECT_EQ(leadingNumber("abc"), 0.0);
+    EXPECT_TRUE(inRange("32767"));
+    EXPECT_TRUE(inRange("-32768"));
+    EXPECT_FALSE(inRange("32767.5"));
+    EXPECT_FALSE(inRange("-32769"));
+    EXPECT_FALSE(inRange("1e9"));
+}

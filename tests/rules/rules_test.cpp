@@ -74,13 +74,6 @@ protected:
     QString saved = PluginFolder::path();
 };
 
-void choose(QComboBox *combo, const QString &text)
-{
-    const int i = combo->findText(text);
-    ASSERT_GE(i, 0) << text.toStdString();
-    combo->setCurrentIndex(i);
-}
-
 QString choice(QComboBox *combo)
 {
     return combo->currentText();
@@ -116,21 +109,6 @@ AddFactMain &openComposer(PlugFrm &f)
     AddFactMain *c = AddFactMain::loaded();
     EXPECT_TRUE(c && c->isVisible());
     return *c;
-}
-
-// Typing into a field, accents included (keyClicks knows only ASCII).
-void type(QWidget *field, const QString &text)
-{
-    for (QChar c : text) {
-        QTest::sendKeyEvent(QTest::Press, field, Qt::Key_unknown, QString(c), Qt::NoModifier);
-        QTest::sendKeyEvent(QTest::Release, field, Qt::Key_unknown, QString(c), Qt::NoModifier);
-    }
-}
-
-// A click on a check box or option button, on its indicator.
-void tick(QAbstractButton *button)
-{
-    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
 }
 
 void clickOption(AddFactMain &, QRadioButton *option, QPushButton *button)
@@ -169,7 +147,7 @@ TEST_F(Rules, ComposerAppendsARuleRowByRow)
     clickOption(c, c.Option2, c.Command1);
     answerFact([](AddFact &d) {
         choose(d.Combo1, "dit <texte>");
-        type(d.text_combo_1, "\"bonjour à tous\"");
+        typeText(d.text_combo_1, "\"bonjour à tous\"");
         tick(d.Check1);
     });
     clickOption(c, c.Option2, c.Command1);
@@ -239,7 +217,7 @@ TEST_F(Rules, FactEditorLaysOutItsFieldsFromTheCatalogues)
         QTest::mouseClick(d.Command1, Qt::LeftButton);
         EXPECT_EQ(text, "Veuillez compléter tous les champs");
         EXPECT_TRUE(d.isVisible());
-        type(d.text_combo_3, "x");
+        typeText(d.text_combo_3, "x");
         choose(d.combo_param_2, "7");
 
         // another entry leaves nothing of the first's lists; a type missing
@@ -361,7 +339,7 @@ TEST_F(Rules, ActionsAreAddedAndEditedThroughTheActionEditor)
         answerNextMessage(nullptr, &text);
         QTest::mouseClick(d.Command1, Qt::LeftButton);
         EXPECT_EQ(text, "Veuillez compléter tous les champs");
-        type(d.text_combo_2, "deux mots");
+        typeText(d.text_combo_2, "deux mots");
     });
     QTest::mouseClick(f.Ajouter, Qt::LeftButton);
     EXPECT_EQ(rows(f), QStringList{"Act|lever archer deux mots"});
@@ -377,7 +355,7 @@ TEST_F(Rules, ActionsAreAddedAndEditedThroughTheActionEditor)
     answerAct([](AddAct &d) {
         choose(d.Combo1, "trois <plage> <unite> <texte> <unite>");
         choose(d.combo_param_1, "8");
-        type(d.text_combo_3, "\"à l'aide\"");
+        typeText(d.text_combo_3, "\"à l'aide\"");
     });
     QTest::mouseClick(f.Command1, Qt::LeftButton);
     EXPECT_EQ(rows(f), (QStringList{"Act|trois 8 piquier \"à l'aide\"", "Act|lever archer deux mots"}));

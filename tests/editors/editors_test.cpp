@@ -1,0 +1,463 @@
+// The line editors driven through the real windows: constants, comments,
+// loads, random loads and conditional loads (with the shipped symbols).
+#include "catalogues/prepross.h"
+#include "document/plugfrm.h"
+#include "document/publicvars.h"
+#include "document/scriptlistview.h"
+#include "editors/addcomm.h"
+#include "editors/addconst.h"
+#include "editors/addload.h"
+#include "editors/addprepross.h"
+#include "editors/addrandomload.h"
+#include "testsupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+using namespace TestSupport;
+
+namespace {
+QRgb colourOf(PlugFrm &f, int pos)
+{
+    return f.ListView1->rows().lines()[pos - 1].colour;
+}
+
+void click(QAbstractButton *b)
+{
+    QTest::mouseClick(b, Qt::LeftButton);
+}
+
+void setText(QLineEdit *box, const QString &text)
+{
+    box->clear();
+    typeText(box, text);
+}
+
+// Answers the next message box and returns its text through *text.
+void expectMessage(QString *text)
+{
+    answerNextMessage(nullptr, text);
+}
+
+void add(PlugFrm &f, const char *kind)
+{
+    chooseKind(f, QString::fromUtf8(kind));
+    click(f.Ajouter);
+}
+
+void insert(PlugFrm &f, const char *kind)
+{
+    chooseKind(f, QString::fromUtf8(kind));
+    click(f.Command1);
+}
+
+void edit(PlugFrm &f, int pos)
+{
+    clickRow(f, pos);
+    click(f.Command3);
+}
+} // namespace
+
+TEST(ConstantEditor, ChecksTheValueThenAddsOrRewrites)
+{
+    PlugFrm &f = openEditor();
+    answerDialog<AddConst>([](AddConst &d) {
+        EXPECT_EQ(d.windowTitle(), "Constantes");
+        EXPECT_EQ(d.Label1->text(), "Nom:");
+        EXPECT_EQ(d.Text1->text(), "Ma_constante");
+        EXPECT_EQ(d.Text2->text(), "0");
+        setText(d.Text1, "seuil ble"); // blanks are not typed into a name
+        EXPECT_EQ(d.Text1->text(), "seuilble");
+        QString text;
+        const std::pair<const char *, const char *> refused[] = {
+            {"abc", "La valeur entrée doit être une valeur numérique!"},
+            {"", "La valeur entrée doit être une valeur numérique!"},
+            {"32768", "La valeur entrée doit être comprise entre -32768 et 32767!"},
+            {"-32769", "La valeur entrée doit être comprise entre -32768 et 32767!"},
+            {"1e9", "La valeur entrée doit être comprise entre -32768 et 32767!"}};
+        for (const auto &[value, message] : refused) {
+            setText(d.Text2, value);
+            expectMessage(&text);
+            click(d.Command1);
+            EXPECT_EQ(text, QString::fromUtf8(message)) << value << " typed as [" << d.Text2->text().toStdString() << "]";
+            EXPECT_TRUE(d.isVisible());
+        }
+        setText(d.Text2, " 12.50 "); // kept exactly as typed
+        click(d.Command1);
+    });
+    add(f, "Constante");
+    EXPECT_EQ(rows(f), QStringList{"Const|Constante: seuilble =  12.50 "});
+    EXPECT_EQ(colourOf(f, 1), qRgb(0, 0, 255));
+
+    // a cancelled add: defaults again next time; the bounds are accepted
+    answerDialog<AddConst>([](AddConst &d) {
+        setText(d.Text1, "x");
+        click(d.Command2);
+    });
+    add(f, "Constante");
+    clickRow(f, 1);
+    answerDialog<AddConst>([](AddConst &d) {
+        EXPECT_EQ(d.Text1->text(), "Ma_constante");
+        setText(d.Text2, "-32768");
+        click(d.Command1);
+    });
+    insert(f, "Constante");
+    EXPECT_EQ(rows(f).first(), "Const|Constante: Ma_constante = -32768");
+    EXPECT_EQ(f.ListView1->selectedPosition(), 2);
+
+    // editing: the fields come back; OK as is keeps the text; a value with " = " stays whole
+    f.insertRow(0, "Constante: x = -5", qRgb(0, 0, 255), LineKind::Const);
+    f.insertRow(0, "Constante: y = 1 = 2", qRgb(0, 0, 255), LineKind::Const);
+    answerDialog<AddConst>([](AddConst &d) {
+        EXPECT_EQ(d.Text1->text(), "x");
+        EXPECT_EQ(d.Text2->text(), "-5");
+        click(d.Command1);
+    });
+    edit(f, 3);
+    EXPECT_EQ(f.ListView1->rows().text(3), "Constante: x = -5");
+    answerDialog<AddConst>([](AddConst &d) {
+        EXPECT_EQ(d.Text2->text(), "1 = 2");
+        setText(d.Text2, "32767");
+        click(d.Command1);
+    });
+    edit(f, 4);
+    EXPECT_EQ(f.ListView1->rows().text(4), "Constante: y = 32767");
+    EXPECT_EQ(f.ListView1->rows().kind(4), LineKind::Const);
+}
+
+TEST(CommentEditor, PlacementsDependOnTheSelection)
+{
+    PlugFrm &f = openEditor();
+    // no selected row: only the end of the list
+    answerDialog<AddComm>([](AddComm &d) {
+        EXPECT_EQ(d.windowTitle(), "Commentaire");
+        EXPECT_TRUE(d.Option2->isChecked());
+        EXPECT_FALSE(d.Option1->isEnabled());
+        EXPECT_FALSE(d.Option3->isEnabled());
+        EXPECT_EQ(d.Option3->text(), "L'insérer à la fin de  la ligne sélectionnée");
+        EXPECT_EQ(d.Text1->text(), "Entrez votre commentaire ici");
+        click(d.Command1); // the default text is a comment like any other
+    });
+    add(f, "Commentaire");
+    EXPECT_EQ(rows(f), QStringList{"Comm N|Entrez votre commentaire ici"});
+    EXPECT_EQ(colourOf(f, 1), qRgb(0, 96, 0));
+
+    f.insertRow(0, "lever-troupes piquier 5", qRgb(0, 0, 0), LineKind::Act);
+    clickRow(f, 1);
+    // Insérer presets the end of the selected line
+    answerDialog<AddComm>([](AddComm &d) {
+        EXPECT_TRUE(d.Option3->isChecked());
+        EXPECT_TRUE(d.Option1->isEnabled());
+        QTest::mouseClick(d.Text1, Qt::LeftButton); // the first click empties the box
+        EXPECT_TRUE(d.Text1->text().isEmpty());
+        QString text;
+        expectMessage(&text);
+        click(d.Command1);
+        EXPECT_EQ(text, "Veuilez entrer un commentaire!");
+        typeText(d.Text1, "défense");
+        QTest::mouseClick(d.Text1, Qt::LeftButton); // only the first click empties it
+        EXPECT_EQ(d.Text1->text(), "défense");
+        click(d.Command1);
+    });
+    insert(f, "Commentaire");
+    // Ajouter presets the end of the list; Option1 goes right after the selected row
+    answerDialog<AddComm>([](AddComm &d) {
+        EXPECT_TRUE(d.Option2->isChecked());
+        tick(d.Option1);
+        d.Text1->setText("à part");
+        click(d.Command1);
+    });
+    add(f, "Commentaire");
+    EXPECT_EQ(rows(f), (QStringList{"Comm N|Entrez votre commentaire ici", "Comm N|à part", "Comm E||-- défense",
+                                    "Act|lever-troupes piquier 5"}));
+
+    // editing a "Comm E" row as is keeps its single prefix; the options are hidden
+    answerDialog<AddComm>([](AddComm &d) {
+        EXPECT_FALSE(d.Option1->isVisible());
+        EXPECT_EQ(d.Text1->text(), "défense");
+        click(d.Command1);
+    });
+    edit(f, 3);
+    EXPECT_EQ(f.ListView1->rows().text(3), "|-- défense");
+    // a pasted line break becomes a blank
+    answerDialog<AddComm>([](AddComm &d) {
+        d.Text1->clear();
+        QApplication::clipboard()->setText("deux\nlignes");
+        d.Text1->paste();
+        EXPECT_EQ(d.Text1->text(), "deux lignes");
+        click(d.Command1);
+    });
+    edit(f, 2);
+    EXPECT_EQ(f.ListView1->rows().text(2), "deux lignes");
+    // a cancelled edit changes nothing; adding afterwards shows the options again
+    answerDialog<AddComm>([](AddComm &d) { click(d.Command2); });
+    edit(f, 2);
+    EXPECT_EQ(f.ListView1->rows().text(2), "deux lignes");
+    answerDialog<AddComm>([](AddComm &d) {
+        EXPECT_TRUE(d.Option1->isVisible());
+        d.close(); // the close box is "Annuler"
+    });
+    add(f, "Commentaire");
+    EXPECT_EQ(f.ListView1->count(), 4);
+}
+
+TEST(LoadEditor, NamesTheFileByItsBaseName)
+{
+    PlugFrm &f = openEditor();
+    answerDialog<AddLoad>([](AddLoad &d) {
+        EXPECT_EQ(d.windowTitle(), "Chargement");
+        QString text;
+        expectMessage(&text);
+        click(d.Command2);
+        EXPECT_EQ(text, "Veuillez etrer une valeur ou cliquer sur annuler!");
+        d.Text1->setText("/jeux/ia/village.v2.per");
+        // a cancelled chooser keeps the text
+        onNextModal([](QWidget *w) { static_cast<QDialog *>(w)->reject(); });
+        click(d.Command1);
+        EXPECT_EQ(d.Text1->text(), "/jeux/ia/village.v2.per");
+        click(d.Command2);
+    });
+    add(f, "Chargement");
+    EXPECT_EQ(rows(f), QStringList{"Load|village.v2"});
+    EXPECT_EQ(colourOf(f, 1), qRgb(255, 0, 0));
+
+    clickRow(f, 1);
+    answerDialog<AddLoad>([](AddLoad &d) {
+        d.Text1->setText("C:\\Jeux\\IA\\commun");
+        click(d.Command2);
+    });
+    insert(f, "Chargement");
+    EXPECT_EQ(rows(f), (QStringList{"Load|commun", "Load|village.v2"}));
+    EXPECT_EQ(f.ListView1->selectedPosition(), 2);
+
+    // editing: as is, a name with a dot loses its last part again
+    answerDialog<AddLoad>([](AddLoad &d) {
+        EXPECT_EQ(d.Text1->text(), "village.v2");
+        click(d.Command2);
+    });
+    edit(f, 2);
+    EXPECT_EQ(f.ListView1->rows().text(2), "village");
+    answerDialog<AddLoad>([](AddLoad &d) { d.close(); });
+    edit(f, 1);
+    EXPECT_EQ(rows(f), (QStringList{"Load|commun", "Load|village"}));
+}
+
+TEST(RandomLoadEditor, StepsThroughPossibilitiesAndRefusesBadCounts)
+{
+    PlugFrm &f = openEditor();
+    answerDialog<AddRandomLoad>([](AddRandomLoad &d) {
+        EXPECT_EQ(d.windowTitle(), "Chargement aléatoire de fichiers");
+        EXPECT_EQ(d.Label3->text(), "Probabilité    (en %):");
+        EXPECT_EQ(d.Text1->text(), "2");
+        EXPECT_TRUE(d.Text2->isReadOnly());
+        d.Text3->setText("/ia/a.per");
+        typeText(d.Text4, "3x0");
+        EXPECT_EQ(d.Text4->text(), "30"); // digits only
+        QString text;
+        expectMessage(&text);
+        click(d.Command2); // possibility 2 has no file
+        EXPECT_EQ(text, "Une des valeurs introduite est fausse!");
+
+        click(d.UpDown1Up);
+        EXPECT_EQ(d.Text2->text(), "2");
+        EXPECT_TRUE(d.Text3->text().isEmpty());
+        click(d.UpDown1Up); // stops at the number of possibilities
+        EXPECT_EQ(d.Text2->text(), "2");
+        d.Text3->setText("b.per");
+        d.Text4->setText("70");
+        click(d.UpDown1Down);
+        EXPECT_EQ(d.Text3->text(), "/ia/a.per");
+        click(d.UpDown1Down); // stops at 1
+        EXPECT_EQ(d.Text2->text(), "1");
+
+        for (const char *bad : {"0", "1000", "deux", ""}) {
+            d.Text1->setText(bad);
+            expectMessage(&text);
+            click(d.Command2);
+            EXPECT_EQ(text, "Le nombre de possibilités doit être un nombre entier de 1 à 999.") << bad;
+        }
+        d.Text1->setText("3");
+        click(d.UpDown1Up);
+        click(d.UpDown1Up);
+        d.Text3->setText("c.per"); // no percentage
+        d.Text1->setText("2");     // lowered below the one on view
+        click(d.UpDown1Up);
+        EXPECT_EQ(d.Text2->text(), "3");
+        d.Text1->setText("3");
+        click(d.Command2);
+    });
+    add(f, "Chargement aléatoire");
+    EXPECT_EQ(rows(f), QStringList{"RLoad|a 30% b 70% c   "});
+    EXPECT_EQ(colourOf(f, 1), qRgb(128, 0, 128));
+
+    // editing reads back every possibility, one without percentage included
+    answerDialog<AddRandomLoad>([](AddRandomLoad &d) {
+        EXPECT_EQ(d.Text1->text(), "3");
+        EXPECT_EQ(d.Text3->text(), "a");
+        EXPECT_EQ(d.Text4->text(), "30");
+        click(d.Command2);
+    });
+    edit(f, 1);
+    EXPECT_EQ(f.ListView1->rows().text(1), "a 30% b 70% c   ");
+    // the reader's form of a possibility without percentage, then a lowered count
+    f.ListView1->rows().setText(1, "x y 50% ");
+    answerDialog<AddRandomLoad>([](AddRandomLoad &d) {
+        EXPECT_EQ(d.Text1->text(), "2");
+        EXPECT_TRUE(d.Text4->text().isEmpty());
+        d.Text1->setText("1");
+        click(d.Command2);
+    });
+    edit(f, 1);
+    EXPECT_EQ(f.ListView1->rows().text(1), "x   ");
+    // a file name with a blank cannot be written in a random load
+    answerDialog<AddRandomLoad>([](AddRandomLoad &d) {
+        d.Text3->setText("mon script.per");
+        QString text;
+        expectMessage(&text);
+        click(d.Command2);
+        EXPECT_TRUE(text.contains("espace")) << text.toStdString();
+        click(d.Command3);
+    });
+    edit(f, 1);
+    EXPECT_EQ(f.ListView1->rows().text(1), "x   ");
+}
+
+TEST(ConditionalEditor, TypesSymbolsAndSeparators)
+{
+    PlugFrm &f = openEditor();
+    answerDialog<AddPrepross>([](AddPrepross &d) {
+        EXPECT_EQ(d.windowTitle(), "Ajout d'un chargement conditionnel");
+        EXPECT_EQ(d.Combo1->currentText(), "Si");
+        EXPECT_EQ(d.Combo2->count(), int(Prepross::SymbolTable.size()));
+        EXPECT_TRUE(d.Combo2->currentText().startsWith("----")); // the first entry is a separator
+        QString text;
+        expectMessage(&text);
+        click(d.Command1);
+        EXPECT_EQ(text, "La sélection est invalide!");
+        choose(d.Combo1, "Si inverse");
+        choose(d.Combo2, "CARTE-ILES (îles séparées par la mer)");
+        click(d.Command1);
+    });
+    add(f, "Chargement conditionnel");
+    answerDialog<AddPrepross>([](AddPrepross &d) {
+        choose(d.Combo1, "Fin de si");
+        EXPECT_TRUE(d.Combo2->isHidden());
+        EXPECT_TRUE(d.Label2->isHidden());
+        click(d.Command1);
+    });
+    add(f, "Chargement conditionnel");
+    EXPECT_EQ(rows(f), (QStringList{"Prép|Si inverse CARTE-ILES", "Prép|Fin de si"}));
+    EXPECT_EQ(colourOf(f, 1), qRgb(255, 0, 0));
+
+    // inserted, the new line becomes the selected one
+    clickRow(f, 2);
+    answerDialog<AddPrepross>([](AddPrepross &d) {
+        choose(d.Combo1, "Sinon");
+        click(d.Command1);
+    });
+    insert(f, "Chargement conditionnel");
+    EXPECT_EQ(rows(f)[1], "Prép|Sinon");
+    EXPECT_EQ(f.ListView1->selectedPosition(), 2);
+
+    // editing selects the line's type and symbol
+    answerDialog<AddPrepross>([](AddPrepross &d) {
+        EXPECT_EQ(d.Combo1->currentText(), "Si inverse");
+        EXPECT_EQ(d.Combo2->currentText(), "CARTE-ILES (îles séparées par la mer)");
+        choose(d.Combo1, "Si");
+        click(d.Command1);
+    });
+    edit(f, 1);
+    EXPECT_EQ(f.ListView1->rows().text(1), "Si CARTE-ILES");
+    answerDialog<AddPrepross>([](AddPrepross &d) {
+        EXPECT_EQ(d.Combo1->currentText(), "Fin de si");
+        EXPECT_TRUE(d.Combo2->isHidden());
+        click(d.Command2);
+    });
+    edit(f, 3);
+    EXPECT_EQ(f.ListView1->rows().text(3), "Fin de si");
+}
+
+TEST(ConditionalEditor, TheDisplayMenuFiltersByCategoryAndType)
+{
+    PlugFrm &f = openEditor();
+    AddPrepross &d = AddPrepross::instance();
+    auto listed = [&] {
+        QStringList out;
+        for (int i = 0; i < d.Combo2->count(); ++i)
+            if (Prepross::isSeparator(d.Combo2->itemText(i)))
+                out << d.Combo2->itemText(i).mid(24).chopped(25);
+        return out;
+    };
+    // the whole table first, the category no menu entry knows included
+    EXPECT_TRUE(listed().contains("Options du tournoi"));
+    d.ShowT[5]->trigger(); // Type de victoire
+    d.ShowT[6]->trigger(); // Difficulté
+    EXPECT_EQ(listed(), (QStringList{"Type de partie", "Époque de départ", "Ressources de départ",
+                                     "Taille de la carte", "Type de carte", "Limite de population",
+                                     "Verrouillage de la vitesse du jeu", "Verrouillage des équipes",
+                                     "Civilisation du joueur"}));
+    EXPECT_FALSE(d.ShowT[5]->isChecked());
+
+    // a type entry hides its categories; the list changes at the next filtering
+    d.ShowG1->trigger();
+    EXPECT_FALSE(d.ShowT[1]->isVisible());
+    EXPECT_FALSE(d.ShowT[7]->isVisible());
+    EXPECT_TRUE(d.ShowT[0]->isVisible());
+    EXPECT_TRUE(listed().contains("Époque de départ"));
+    d.ShowT[0]->trigger(); // Type de partie off
+    EXPECT_EQ(listed(), (QStringList{"Verrouillage de la vitesse du jeu", "Verrouillage des équipes",
+                                     "Civilisation du joueur"}));
+
+    // no category left visible hides the submenu; a type back shows it
+    d.ShowG2->trigger();
+    d.ShowL1->trigger();
+    EXPECT_FALSE(d.SC->menuAction()->isVisible());
+    d.ShowL1->trigger();
+    EXPECT_TRUE(d.SC->menuAction()->isVisible());
+    EXPECT_TRUE(d.ShowT[10]->isVisible());
+    d.ShowL2->trigger();
+    EXPECT_FALSE(d.ShowL2->isChecked());
+
+    // editing a line whose symbol the filter hides: the whole table this time
+    f.insertRow(0, "Si DIFFICULTE-FACILE", qRgb(255, 0, 0), LineKind::Prep);
+    answerDialog<AddPrepross>([](AddPrepross &p) {
+        EXPECT_EQ(p.Combo2->currentText(), "DIFFICULTE-FACILE (facile)");
+        click(p.Command1);
+    });
+    edit(f, 1);
+    EXPECT_EQ(f.ListView1->rows().text(1), "Si DIFFICULTE-FACILE");
+    answerDialog<AddPrepross>([&](AddPrepross &p) {
+        EXPECT_FALSE(listed().contains("Difficulté")); // filtered again
+        click(p.Command2);
+    });
+    add(f, "Chargement conditionnel");
+}
+
+TEST(LineEditors, LiveHiddenAndCloseWithTheEditor)
+{
+    PlugFrm &f = openEditor();
+    answerDialog<AddConst>([](AddConst &d) { d.close(); });
+    add(f, "Constante");
+    answerDialog<AddComm>([](AddComm &d) { d.close(); });
+    add(f, "Commentaire");
+    EXPECT_EQ(f.ListView1->count(), 0);
+    ASSERT_TRUE(AddConst::loaded() && AddComm::loaded() && AddPrepross::loaded());
+    AddConst::unload(); // hidden, not destroyed
+    EXPECT_TRUE(AddConst::loaded());
+    f.close();
+    QApplication::processEvents();
+    EXPECT_FALSE(AddConst::loaded());
+    EXPECT_FALSE(AddComm::loaded());
+    EXPECT_FALSE(AddPrepross::loaded());
+}
