@@ -229,6 +229,18 @@ TEST(ShippedCatalogues, AreCompleteAndConsistent)
     };
     check(Facts::FactTable, Facts::FactCount, 4);
     check(Acts::ActTable, Acts::ActCount, 3);
+
+    // the symbols: the eleven categories the filter knows, and one it does not
+    Prepross::LoadSymbols();
+    EXPECT_TRUE(Catalogues::problems().isEmpty());
+    QStringList titles;
+    for (const Prepross::SymbolEntry &e : Prepross::SymbolTable)
+        if (Prepross::isSeparator(e.listText))
+            titles << e.category;
+    EXPECT_EQ(titles, (QStringList{"Type de partie", "Époque de départ", "Ressources de départ",
+                                   "Taille de la carte", "Type de carte", "Type de victoire", "Difficulté",
+                                   "Limite de population", "Verrouillage de la vitesse du jeu",
+                                   "Verrouillage des équipes", "Civilisation du joueur", "Options du tournoi"}));
 }
 
 TEST(SymbolCatalogue, CategoriesSymbolsAndOddLines)

@@ -380,6 +380,7 @@ TEST_F(Rules, UnreadableCataloguesAreNamedInOneMessage)
 {
     QFile::remove(dir.filePath("Facts.txt"));
     QFile::remove(dir.filePath("Params.txt"));
+    QFile::remove(dir.filePath("prepross.txt"));
     QString title, text;
     answerNextMessage(&title, &text);
     PlugFrm &f = openEditor();
@@ -387,6 +388,7 @@ TEST_F(Rules, UnreadableCataloguesAreNamedInOneMessage)
     EXPECT_EQ(title, "Vardelo");
     EXPECT_TRUE(text.contains("« Facts.txt »")) << text.toStdString();
     EXPECT_TRUE(text.contains("« Params.txt »"));
+    EXPECT_TRUE(text.contains("« prepross.txt »"));
     EXPECT_FALSE(text.contains("Acts.txt"));
     EXPECT_TRUE(f.isVisible());
 
