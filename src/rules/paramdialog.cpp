@@ -7,6 +7,8 @@
 
 #include <QComboBox>
 #include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -30,6 +32,7 @@ ParamDialog::ParamDialog(int fields, const std::vector<CatalogueRecord> &table, 
     keepSizeCheap(Combo1, 50);
     Combo1->setMaxVisibleItems(20);
     m_layout->addWidget(Combo1, 0, 0, 1, 2);
+    m_layout->setColumnStretch(1, 1);
 
     m_help = new QPlainTextEdit(this);
     m_help->setReadOnly(true);
@@ -42,10 +45,14 @@ ParamDialog::ParamDialog(int fields, const std::vector<CatalogueRecord> &table, 
         list->setObjectName(QStringLiteral("combo_param_%1").arg(n));
         auto *text = new QLineEdit(this);
         text->setObjectName(QStringLiteral("text_combo_%1").arg(n));
-        m_layout->addWidget(list, 1 + n, 0, 1, 2);
-        m_layout->addWidget(text, 1 + n, 0, 1, 2);
+        auto *label = new QLabel(this);
+        m_layout->addWidget(label, 1 + n, 0);
+        m_layout->addWidget(list, 1 + n, 1);
+        m_layout->addWidget(text, 1 + n, 1);
         list->hide();
         text->hide();
+        label->hide();
+        m_labels.push_back(label);
         connect(list, &QComboBox::currentIndexChanged, this, [this, list](int i) { separatorChosen(list, i); });
         m_lists.push_back(list);
         m_texts.push_back(text);
@@ -54,8 +61,11 @@ ParamDialog::ParamDialog(int fields, const std::vector<CatalogueRecord> &table, 
     Command1 = new QPushButton(QStringLiteral("OK"), this);
     Command2 = new QPushButton(QStringLiteral("Annuler"), this);
     Command1->setDefault(true);
-    m_layout->addWidget(Command1, 10, 0);
-    m_layout->addWidget(Command2, 10, 1);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(Command1);
+    buttons->addWidget(Command2);
+    m_layout->addLayout(buttons, 10, 0, 1, 2);
     m_layout->setRowStretch(9, 1);
 
     connect(Combo1, &QComboBox::currentIndexChanged, this, &ParamDialog::Combo1_Click);
@@ -87,6 +97,7 @@ void ParamDialog::Combo1_Click()
     for (size_t i = 0; i < m_lists.size(); ++i) {
         m_lists[i]->hide();
         m_texts[i]->hide();
+        m_labels[i]->hide();
         QSignalBlocker block(m_lists[i]);
         m_lists[i]->clear();
     }
@@ -94,6 +105,10 @@ void ParamDialog::Combo1_Click()
     const QStringList types = Catalogues::paramTypes(Combo1->currentText(), int(m_lists.size()));
     for (int i = 0; i < types.size(); ++i) {
         const Params::Field field = Params::fieldFor(types[i]);
+        if (field.kind != Params::Field::None) {
+            m_labels[i]->setText(types[i] + QLatin1Char(':'));
+            m_labels[i]->show();
+        }
         if (field.kind == Params::Field::Text) {
             m_texts[i]->show();
         } else if (field.kind == Params::Field::List) {
@@ -145,6 +160,7 @@ void ParamDialog::resetFields()
     for (size_t i = 0; i < m_lists.size(); ++i) {
         m_lists[i]->hide();
         m_texts[i]->hide();
+        m_labels[i]->hide();
     }
     if (Combo1->count() > 0) {
         if (Combo1->currentIndex() == 0)

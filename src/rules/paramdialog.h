@@ -8,6 +8,7 @@
 
 class QComboBox;
 class QGridLayout;
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -60,4 +61,5 @@ private:
     QPlainTextEdit *m_help;
     std::vector<QComboBox *> m_lists;
     std::vector<QLineEdit *> m_texts;
+    std::vector<QLabel *> m_labels; // the type name beside each shown field
 };
