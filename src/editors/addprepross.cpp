@@ -53,6 +53,9 @@ AddPrepross::AddPrepross() : ActivatedDialog(PlugFrm::loaded())
         ShowT[i] = tickable(SC, QString::fromUtf8(CategoryCaptions[i]));
         connect(ShowT[i], &QAction::triggered, this, &AddPrepross::filter);
     }
+    ShowT1 = ShowT[0], ShowT2 = ShowT[1], ShowT3 = ShowT[2], ShowT4 = ShowT[3], ShowT5 = ShowT[4];
+    ShowT6 = ShowT[5], ShowT7 = ShowT[6], ShowT8 = ShowT[7], ShowT9 = ShowT[8], ShowT10 = ShowT[9];
+    ShowT11 = ShowT[10];
     connect(ShowG1, &QAction::triggered, this, [this](bool t) { typeClicked(ShowG1, t, {2, 3, 4, 5, 6, 7, 8}); });
     connect(ShowG2, &QAction::triggered, this, [this](bool t) { typeClicked(ShowG2, t, {1, 9, 10}); });
     connect(ShowL1, &QAction::triggered, this, [this](bool t) { typeClicked(ShowL1, t, {11}); });

@@ -31,7 +31,8 @@ public:
     QMenu *ST;        // Types
     QMenu *SC;        // Catégories
     QAction *ShowG1, *ShowG2, *ShowL1, *ShowL2;
-    QAction *ShowT[11]; // ShowT1 to ShowT11, in menu order
+    QAction *ShowT1, *ShowT2, *ShowT3, *ShowT4, *ShowT5, *ShowT6, *ShowT7, *ShowT8, *ShowT9, *ShowT10, *ShowT11;
+    QAction *ShowT[11]; // the same, in menu order
 
     // True when OK closed the window.
     bool confirm = false;

@@ -401,8 +401,9 @@ TEST(ConditionalEditor, TheDisplayMenuFiltersByCategoryAndType)
     };
     // the whole table first, the category no menu entry knows included
     EXPECT_TRUE(listed().contains("Options du tournoi"));
-    d.ShowT[5]->trigger(); // Type de victoire
-    d.ShowT[6]->trigger(); // Difficulté
+    EXPECT_EQ(d.ShowT6->text(), "Type de victoire");
+    d.ShowT6->trigger();
+    d.ShowT7->trigger(); // Difficulté
     EXPECT_EQ(listed(), (QStringList{"Type de partie", "Époque de départ", "Ressources de départ",
                                      "Taille de la carte", "Type de carte", "Limite de population",
                                      "Verrouillage de la vitesse du jeu", "Verrouillage des équipes",
