@@ -7,24 +7,6 @@
 #include <QComboBox>
 #include <QPushButton>
 
-AddAct &AddAct::instance()
-{
-    if (!s_instance)
-        s_instance = new AddAct;
-    return *s_instance;
-}
-
-void AddAct::unload()
-{
-    if (!s_instance)
-        return;
-    if (!PublicVars::closing()) {
-        s_instance->hide();
-        return;
-    }
-    delete s_instance;
-}
-
 AddAct::AddAct() : ParamDialog(3, Acts::ActTable, PlugFrm::loaded())
 {
     setWindowTitle(QStringLiteral("Actions"));
@@ -38,12 +20,6 @@ AddAct::AddAct() : ParamDialog(3, Acts::ActTable, PlugFrm::loaded())
     text_combo_3 = textField(3);
     connect(Command1, &QPushButton::clicked, this, &AddAct::Command1_Click);
     resize(560, 340);
-}
-
-AddAct::~AddAct()
-{
-    if (s_instance == this)
-        s_instance = nullptr;
 }
 
 void AddAct::Form_Activate()

@@ -5,16 +5,11 @@
 // The action editor "Actions": an action of the catalogue and its parameter
 // values. Modal; the main window builds the line from its controls and t1
 // to t3. It lives as long as the plug-in.
-class AddAct : public ParamDialog
+class AddAct : public ParamDialog, public HiddenBetweenUses<AddAct>
 {
     Q_OBJECT
 public:
-    static AddAct &instance();
-    static AddAct *loaded() { return s_instance; }
-    // Destroys the editor when the editor window or the plug-in closes;
-    // otherwise it only hides.
-    static void unload();
-    ~AddAct() override;
+    AddAct();
 
     QPlainTextEdit *Text1; // help of the chosen action
     QComboBox *combo_param_1, *combo_param_2, *combo_param_3;
@@ -29,9 +24,7 @@ public slots:
     void Command1_Click();
 
 private:
-    AddAct();
     void Form_Activate() override;
-    static inline AddAct *s_instance = nullptr;
 };
 
 namespace Acts {
