@@ -73,6 +73,8 @@ void PlugFrm::unload()
 
 PlugFrm::PlugFrm(QWidget *parent) : QMainWindow(parent)
 {
+    // The dialogs made while the window loads are its children.
+    s_instance = this;
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Editeur de fichiers PER & AI pur Kelvarra"));
 
