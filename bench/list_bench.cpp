@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include "shell/fileservices.h"
+#include "shell/pluginfolder.h"
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -114,6 +115,7 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    PluginFolder::setPath(QStringLiteral(VARDELO_DATA_DIR)); // the shipped catalogues
     PlugFrm::instance().Combo1->setCurrentIndex(7);
     benchmark::RegisterBenchmark("OpenScriptInWindow", OpenScriptInWindow)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("InsertBlankAtTop", InsertBlankAtTop)->Unit(benchmark::kMillisecond);

@@ -84,6 +84,43 @@ QStringView nextWord(QStringView s, qsizetype from, qsizetype *end = nullptr)
     return s.mid(b, x - b);
 }
 
+// Hands each element of a line to read in turn. A line may hold several:
+// "(defrule (vrai) => (dire \"x\"))" gives "(defrule (vrai)", "=>" and
+// "(dire \"x\"))". An element starts at a "(" that follows a ")", and "=>"
+// stands alone; quoted text is never cut.
+template <class Read>
+void splitElements(QStringView e, Read read)
+{
+    qsizetype start = 0;
+    QChar last;
+    bool quoted = false;
+    auto flush = [&](qsizetype end) {
+        const QStringView part = trimBlanks(e.mid(start, end - start));
+        if (!part.isEmpty())
+            read(part);
+    };
+    for (qsizetype i = 0; i < e.size(); ++i) {
+        const QChar c = e[i];
+        if (c == QLatin1Char('"')) {
+            quoted = !quoted;
+        } else if (quoted || isBlank(c)) {
+            continue;
+        } else if (c == QLatin1Char('(') && last == QLatin1Char(')')) {
+            flush(i);
+            start = i;
+        } else if (c == QLatin1Char('=') && i + 1 < e.size() && e[i + 1] == QLatin1Char('>')) {
+            flush(i);
+            read(e.mid(i, 2));
+            start = i + 2;
+            ++i;
+            last = QLatin1Char('>');
+            continue;
+        }
+        last = c;
+    }
+    flush(e.size());
+}
+
 class Reader
 {
 public:
@@ -137,6 +174,22 @@ private:
             e = trimTrailingBlanks(line.left(semi));
         }
 
+        if (e.isEmpty())
+            add(QStringLiteral(" "), Colours::Blank, LineKind::BL);
+        else
+            splitElements(e, [this](QStringView part) { readPart(part); });
+
+        if (!endComment.isEmpty())
+            add(QStringLiteral("|-- ") + endComment.toString(), Colours::CommentRead, LineKind::CommE);
+        if (!m_lastLineComment.isEmpty()) {
+            add(QStringLiteral("|-- ") + m_lastLineComment.toString(), Colours::CommentRead, LineKind::CommE);
+            m_lastLineComment = {};
+        }
+    }
+
+    // One element of a line, or the separator.
+    void readPart(QStringView e)
+    {
         if (e.startsWith(QLatin1Char('(')))
             readElement(e);
         else if (e.startsWith(QLatin1Char(')')))
@@ -145,15 +198,6 @@ private:
             m_inActions = true;
         else if (e.startsWith(QLatin1Char('#')))
             readDirective(e);
-        else if (e.isEmpty())
-            add(QStringLiteral(" "), Colours::Blank, LineKind::BL);
-
-        if (!endComment.isEmpty())
-            add(QStringLiteral("|-- ") + endComment.toString(), Colours::CommentRead, LineKind::CommE);
-        if (!m_lastLineComment.isEmpty()) {
-            add(QStringLiteral("|-- ") + m_lastLineComment.toString(), Colours::CommentRead, LineKind::CommE);
-            m_lastLineComment = {};
-        }
     }
 
     // A line of closing parentheses closes one level for each.

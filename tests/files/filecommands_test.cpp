@@ -86,15 +86,15 @@ TEST_F(FileCommands, OpenEditSaveWritesTheOpenedFileWithoutAsking)
 TEST_F(FileCommands, OpeningAFileSavingWouldChangeSaysWhichLines)
 {
     const QString per = dir.filePath("perte.per");
-    write(per, "(defrule\n(x 1)\n=> (perdu)\n(a)\n)\n");
+    write(per, "(defrule\n(x 1)\nperdu\n=>\n(a)\n)\n");
     PlugFrm &f = editor();
     chooseFile(per);
     QString text;
     answerNextMessage(nullptr, &text);
     f.OpenFile->trigger();
-    EXPECT_TRUE(text.contains("ligne 3: => (perdu)")) << text.toStdString();
+    EXPECT_TRUE(text.contains("ligne 3: perdu")) << text.toStdString();
     EXPECT_EQ(f.ListView1->count(), 4);
-    EXPECT_EQ(contents(per), QByteArray("(defrule\n(x 1)\n=> (perdu)\n(a)\n)\n")); // untouched
+    EXPECT_EQ(contents(per), QByteArray("(defrule\n(x 1)\nperdu\n=>\n(a)\n)\n")); // untouched
 }
 
 TEST_F(FileCommands, UnsavedWorkIsAskedAboutAndCancelStops)

@@ -131,9 +131,13 @@ TEST(Reader, KeywordsCountOnlyAtTheStart)
 
 TEST(Reader, ClosingLevelsAndSeparator)
 {
-    // ")" before "=>" ends nothing; "=>" with text after: the text is ignored
-    EXPECT_EQ(read("(defrule\n(x 1)\n)\n=> (ignored)\n(a)\n)"),
-              (QStringList{"FactB|Début de fait", "Fact|x 1", "Act|a", "FactE|Fin de règle"}));
+    // ")" before "=>" ends nothing; an action after "=>" on its line is read
+    EXPECT_EQ(read("(defrule\n(x 1)\n)\n=> (b)\n(a)\n)"),
+              (QStringList{"FactB|Début de fait", "Fact|x 1", "Act|b", "Act|a", "FactE|Fin de règle"}));
+    // several elements on a line, quoted parentheses and "=>" left whole
+    EXPECT_EQ(read("(defrule (vrai) (not (x)) => (dire \"a) (b => c\")) ; court\n(load \"u\") (load \"v\")"),
+              (QStringList{"FactB|Début de fait", "Fact|vrai", "Fact|Inverse de x", "Act|dire \"a) (b => c\"",
+                           "FactE|Fin de règle", "Comm E||--  court", "Load|u", "Load|v"}));
     // a fact ending in "))" inside an or-group closes it
     EXPECT_EQ(read("(defrule\n(or\n(x 1))\n=>\n(a))"),
               (QStringList{"FactB|Début de fait", "FactOB|Ou", "Fact|x 1", "FactOE|Fin de ou", "Act|a",
@@ -196,13 +200,13 @@ TEST(RoundTrip, WritingReadingAndWritingAgainIsStable)
 
 TEST(Fidelity, NamesTheLinesSavingWouldLose)
 {
-    const QString text = "(defrule\n(x 1)\n=> (perdu)\n(a)\n)\nmot-libre\n; garde\n";
+    const QString text = "(defrule\n(x 1)\n(and (y) (z))\n=>\n(a)\n)\nmot-libre\n; garde\n";
     const auto rep = compareContent(text, BuildScriptText(readScriptText(text)));
     ASSERT_EQ(rep.lines.size(), 2);
     EXPECT_EQ(rep.lines[0].number, 3);
-    EXPECT_EQ(rep.lines[0].text, "=> (perdu)");
-    EXPECT_EQ(rep.lines[1].number, 6);
-    EXPECT_TRUE(rep.message().contains("ligne 6: mot-libre"));
+    EXPECT_EQ(rep.lines[0].text, "(and (y) (z))");
+    EXPECT_EQ(rep.lines[1].number, 7);
+    EXPECT_TRUE(rep.message().contains("ligne 7: mot-libre"));
     // layout, indentation and group keyword case do not count
     EXPECT_TRUE(compareContent(u"(defrule\n\t(OR (x))\n=>\t(a)\n)", u"(defrule\n(or\n(x)\n)\n=>\n(a)\n)").faithful());
     // a changed comment counts
