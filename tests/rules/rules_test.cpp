@@ -79,28 +79,19 @@ QString choice(QComboBox *combo)
     return combo->currentText();
 }
 
-// Answers the next fact editor: fill runs on it, then OK is clicked.
-void answerFact(std::function<void(AddFact &)> fill)
+// Answers the next fact or action editor: fill runs on it, then OK is
+// clicked unless fill closed it.
+template <class Editor>
+void answerEditor(std::function<void(Editor &)> fill)
 {
-    onNextModal([fill](QWidget *w) {
-        auto *d = qobject_cast<AddFact *>(w);
-        ASSERT_TRUE(d) << w->metaObject()->className();
-        fill(*d);
-        if (d->isVisible())
-            QTest::mouseClick(d->Command1, Qt::LeftButton);
+    answerDialog<Editor>([fill](Editor &d) {
+        fill(d);
+        if (d.isVisible())
+            QTest::mouseClick(d.Command1, Qt::LeftButton);
     });
 }
-
-void answerAct(std::function<void(AddAct &)> fill)
-{
-    onNextModal([fill](QWidget *w) {
-        auto *d = qobject_cast<AddAct *>(w);
-        ASSERT_TRUE(d) << w->metaObject()->className();
-        fill(*d);
-        if (d->isVisible())
-            QTest::mouseClick(d->Command1, Qt::LeftButton);
-    });
-}
+const auto answerFact = answerEditor<AddFact>;
+const auto answerAct = answerEditor<AddAct>;
 
 AddFactMain &openComposer(PlugFrm &f)
 {
