@@ -14,9 +14,11 @@ const char Usage[] =
     "                       le type de ligne, une tabulation, le texte affiché (UTF-8)\n"
     "  write ROWS           lit des lignes de script sous cette même forme (UTF-8, \"-\" pour\n"
     "                       l'entrée standard) et affiche les octets qu'écrirait l'enregistrement\n"
-    "  format FILE [-o OUT] affiche (ou écrit dans OUT) les octets qu'écriraient \"Ouvrir\"\n"
-    "                       puis \"Enregistrer\"\n"
-    "  check FILE           indique si l'enregistrement conserverait le contenu du script;\n"
+    "  format FILE [-o OUT] affiche (ou écrit dans OUT) le script mis en forme par l'éditeur:\n"
+    "                       chaque partie du script écrite comme l'éditeur l'écrit une fois\n"
+    "                       modifiée (même codage et mêmes fins de ligne que FILE)\n"
+    "  check FILE           indique si le formatage conserverait le contenu de chaque partie\n"
+    "                       du script et nomme celles dont il changerait le contenu;\n"
     "                       code de sortie 0 si oui, 1 sinon\n"
     "\n"
     "Code de sortie 2 en cas d'erreur (fichier absent ou illisible, arguments incorrects).\n";
@@ -49,15 +51,15 @@ bool readScript(const QString &path, SaveOpen::ReadResult &r, int &status)
 }
 
 // The bytes saving would write, or an error message.
-bool encodeScript(const std::vector<ScriptLine> &rows, QByteArray &bytes, int &status)
+bool encodeScript(const std::vector<ScriptLine> &rows, const ScriptSource &source, bool canonical, QByteArray &bytes,
+                  int &status)
 {
-    const QString text = SaveOpen::BuildScriptText(rows);
-    const QString problem = SaveOpen::checkEncodable(text);
-    if (!problem.isEmpty()) {
-        status = fail(problem);
+    SaveOpen::SaveText t = SaveOpen::buildScriptBytes(rows, source, canonical);
+    if (!t.error.isEmpty()) {
+        status = fail(t.error);
         return false;
     }
-    bytes = FileServices::encode1252(text);
+    bytes = std::move(t.bytes);
     return true;
 }
 
@@ -101,7 +103,7 @@ int writeCommand(const QString &path)
     }
     QByteArray bytes;
     int status = 0;
-    if (!encodeScript(rows, bytes, status))
+    if (!encodeScript(rows, ScriptSource(), true, bytes, status))
         return status;
     writeOut(bytes);
     return 0;
@@ -114,7 +116,7 @@ int formatCommand(const QString &path, const QString &out)
     if (!readScript(path, r, status))
         return status;
     QByteArray bytes;
-    if (!encodeScript(r.rows, bytes, status))
+    if (!encodeScript(r.rows, r.source, true, bytes, status))
         return status;
     if (out.isEmpty()) {
         writeOut(bytes);
@@ -130,13 +132,12 @@ int checkCommand(const QString &path)
     int status = 0;
     if (!readScript(path, r, status))
         return status;
-    const SaveOpen::FidelityReport report =
-        SaveOpen::compareContent(r.text, SaveOpen::BuildScriptText(r.rows));
-    if (report.faithful()) {
-        writeOut(QStringLiteral("%1: l'enregistrement conserve le contenu du script.\n").arg(path).toUtf8());
+    const QString report = SaveOpen::keptFormsReport(r.source);
+    if (report.isEmpty()) {
+        writeOut(QStringLiteral("%1: le formatage conserve le contenu de chaque partie du script.\n").arg(path).toUtf8());
         return 0;
     }
-    writeOut((path + QStringLiteral(": ") + report.message() + QLatin1Char('\n')).toUtf8());
+    writeOut((path + QStringLiteral(": ") + report + QLatin1Char('\n')).toUtf8());
     return 1;
 }
 

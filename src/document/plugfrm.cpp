@@ -80,8 +80,14 @@ PlugFrm::PlugFrm(QWidget *parent) : QMainWindow(parent)
 
     auto *central = new QWidget(this);
     auto *layout = new QHBoxLayout(central);
+    auto *listColumn = new QVBoxLayout;
     ListView1 = new ScriptListView(central);
-    layout->addWidget(ListView1, 1);
+    Label2 = new QLabel(central);
+    Label2->setWordWrap(true);
+    Label2->hide();
+    listColumn->addWidget(ListView1, 1);
+    listColumn->addWidget(Label2);
+    layout->addLayout(listColumn, 1);
 
     auto *side = new QVBoxLayout;
     Label1 = new QLabel(QStringLiteral("Ajouter"), central);
@@ -120,7 +126,10 @@ PlugFrm::PlugFrm(QWidget *parent) : QMainWindow(parent)
     connect(ShowOpts, &QAction::triggered, this, &PlugFrm::ShowOpts_Click);
     connect(ShowHelp, &QAction::triggered, this, &PlugFrm::ShowHelp_Click);
     connect(ShowAbout, &QAction::triggered, this, &PlugFrm::ShowAbout_Click);
-    connect(&ListView1->rows(), &ScriptModel::contentChanged, this, [this] { m_modified = true; });
+    connect(&ListView1->rows(), &ScriptModel::contentChanged, this, [this] {
+        m_modified = true;
+        showKeptForms();
+    });
 
     resize(760, 560);
     Form_Load();
@@ -182,19 +191,50 @@ void PlugFrm::SelectNewItem()
     ListView1->selectRow(target);
 }
 
-void PlugFrm::insertRow(int pos, const QString &text, QRgb colour, LineKind kind)
+bool PlugFrm::mayChangeForm(int form)
+{
+    const ScriptSource &source = ListView1->rows().source();
+    if (!source.isKept(form) || m_consented.contains(form))
+        return true;
+    if (!Messages::yesNo(this, source.keptReason(form)
+                                   + QStringLiteral("\n\nLa modifier la fera réécrire dans la mise en forme de l'éditeur. "
+                                                    "Voulez-vous continuer ?")))
+        return false;
+    m_consented.insert(form);
+    return true;
+}
+
+void PlugFrm::showKeptForms()
+{
+    const int kept = ListView1->rows().source().keptCount();
+    if (kept == 0) {
+        Label2->hide();
+        return;
+    }
+    Label2->setText(kept == 1 ? QStringLiteral("Une partie du script est conservée telle qu'elle a été lue (en italique): "
+                                               "l'éditeur ne pourrait pas la réécrire sans en changer le contenu.")
+                              : QStringLiteral("%1 parties du script sont conservées telles qu'elles ont été lues (en italique): "
+                                               "l'éditeur ne pourrait pas les réécrire sans en changer le contenu.")
+                                    .arg(kept));
+    Label2->show();
+}
+
+bool PlugFrm::insertRow(int pos, const QString &text, QRgb colour, LineKind kind)
 {
     ScriptModel &rows = ListView1->rows();
+    if (!mayChangeForm(rows.formJoinedAt(pos, kind)))
+        return false;
     pos = rows.addRow(text, pos);
     rows.setColour(pos, colour);
     rows.setKind(pos, kind);
+    return true;
 }
 
 int PlugFrm::placeRow(const QString &text, QRgb colour, LineKind kind)
 {
     const int pos = Placement::target(add, ListView1->selectedPosition(), ListView1->count());
-    if (pos > 0)
-        insertRow(pos, text, colour, kind);
+    if (pos > 0 && !insertRow(pos, text, colour, kind))
+        return 0;
     return pos;
 }
 
@@ -322,7 +362,11 @@ void PlugFrm::Command1_Click()
 {
     // Inserting needs a selected row: without one nothing is added, whatever
     // the kind.
-    if (ListView1->selectedPosition() == 0)
+    const int selected = ListView1->selectedPosition();
+    if (selected == 0)
+        return;
+    // Asked before the dialog opens, not after the user filled it in.
+    if (!mayChangeForm(ListView1->rows().formJoinedAt(selected, LineKind::Unknown)))
         return;
     add = false;
     ins = true;
@@ -333,7 +377,7 @@ void PlugFrm::Command1_Click()
 void PlugFrm::Command3_Click()
 {
     const int pos = ListView1->selectedPosition();
-    if (pos == 0)
+    if (pos == 0 || !mayChangeForm(ListView1->rows().line(pos).form))
         return;
     EditMod::EditingLine = true;
     switch (ListView1->rows().kind(pos)) {
@@ -394,13 +438,22 @@ void PlugFrm::Command3_Click()
 
 void PlugFrm::Command4_Click()
 {
-    ListView1->rows().removeRow(ListView1->selectedPosition());
+    const int pos = ListView1->selectedPosition();
+    if (pos == 0 || !mayChangeForm(ListView1->rows().line(pos).form))
+        return;
+    ListView1->rows().removeRow(pos);
 }
 
 void PlugFrm::Command2_Click()
 {
+    const ScriptModel &rows = ListView1->rows();
+    const SaveOpen::SaveText saved = SaveOpen::buildScriptBytes(rows.lines(), rows.source());
+    if (!saved.error.isEmpty()) {
+        Messages::error(this, saved.error);
+        return;
+    }
     PreviewFrm &preview = PreviewFrm::instance();
-    preview.Text1->setPlainText(SaveOpen::BuildScriptText(ListView1->rows().lines()));
+    preview.Text1->setPlainText(SaveOpen::decodeScriptBytes(saved.bytes, rows.source()));
     preview.exec();
 }
 

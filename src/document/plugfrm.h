@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QSet>
 
 class QAction;
 class QComboBox;
@@ -30,6 +31,8 @@ public:
 
     ScriptListView *ListView1;
     QLabel *Label1;
+    // Says how many parts of the script are kept as read; hidden when none.
+    QLabel *Label2;
     QComboBox *Combo1;
     QPushButton *Ajouter;
     QPushButton *Command1; // Insérer
@@ -53,8 +56,14 @@ public:
     // Adds a row by the placement rule (add, the selected row), with its
     // colour and kind. Returns its position; 0 when it has nowhere to go.
     int placeRow(const QString &text, QRgb colour, LineKind kind);
-    // Adds a row at pos (count + 1 appends) with its colour and kind.
-    void insertRow(int pos, const QString &text, QRgb colour, LineKind kind);
+    // Adds a row at pos (count + 1 appends) with its colour and kind; false
+    // when the user declines to change a part of the script kept as read.
+    bool insertRow(int pos, const QString &text, QRgb colour, LineKind kind);
+    // Before a change to a part of the script that saving keeps as read
+    // (the editor cannot rewrite it without changing its content): asks
+    // whether to go on, naming what would be lost. True when there is no such
+    // part, or the user agreed to change it.
+    bool mayChangeForm(int form);
 
     // Line builders.
     void AddBlankLine();
@@ -103,8 +112,11 @@ private:
     void buildMenus();
     void Form_Load();
     void Form_QueryUnload();
+    void showKeptForms();
 
     static inline PlugFrm *s_instance = nullptr;
     bool m_unloading = false;
     bool m_modified = false;
+    // Parts kept as read that the user agreed to change.
+    QSet<int> m_consented;
 };

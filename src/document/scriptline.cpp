@@ -3,14 +3,16 @@
 #include <array>
 
 namespace {
-const std::array<QString, 15> &tags()
+const std::array<QString, 20> &tags()
 {
-    static const std::array<QString, 15> t = {
+    static const std::array<QString, 20> t = {
         QStringLiteral("Prép"),   QStringLiteral("Const"),  QStringLiteral("Comm N"),
         QStringLiteral("Comm E"), QStringLiteral("FactB"),  QStringLiteral("FactE"),
         QStringLiteral("FactOB"), QStringLiteral("FactOE"), QStringLiteral("FactAB"),
         QStringLiteral("FactAE"), QStringLiteral("Fact"),   QStringLiteral("Act"),
         QStringLiteral("Load"),   QStringLiteral("RLoad"),  QStringLiteral("BL"),
+        QStringLiteral("FactTB"), QStringLiteral("FactTE"), QStringLiteral("FactNB"),
+        QStringLiteral("FactNE"), QStringLiteral("Texte"),
     };
     return t;
 }
@@ -29,4 +31,32 @@ LineKind kindFromTag(QStringView tag)
         if (tag == t[i])
             return static_cast<LineKind>(i);
     return LineKind::Unknown;
+}
+
+bool isRuleOpener(LineKind kind)
+{
+    switch (kind) {
+    case LineKind::FactB:
+    case LineKind::FactOB:
+    case LineKind::FactAB:
+    case LineKind::FactTB:
+    case LineKind::FactNB:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isRuleCloser(LineKind kind)
+{
+    switch (kind) {
+    case LineKind::FactE:
+    case LineKind::FactOE:
+    case LineKind::FactAE:
+    case LineKind::FactTE:
+    case LineKind::FactNE:
+        return true;
+    default:
+        return false;
+    }
 }

@@ -23,7 +23,12 @@ enum class LineKind : quint8 {
     Load,
     RLoad,
     BL,
-    Unknown, // a tag that is none of the 15 above; the writer skips it
+    FactTB, // "Tous": start of an and-group of facts
+    FactTE, // "Fin de tous"
+    FactNB, // "Ni": start of a nor-group of facts
+    FactNE, // "Fin de ni"
+    Text,   // "Texte": text the editor does not know, kept as read
+    Unknown, // a tag that is none of the above; the writer skips it
 };
 
 // The exact tag value of a kind ("Prép" with its accent).
@@ -31,10 +36,18 @@ QString kindTag(LineKind kind);
 // Exact, case-sensitive; anything else is LineKind::Unknown.
 LineKind kindFromTag(QStringView tag);
 
+// Whether rows of this kind open or close a rule or a group of facts.
+bool isRuleOpener(LineKind kind);
+bool isRuleCloser(LineKind kind);
+
 struct ScriptLine {
     QString text;
     QRgb colour = qRgb(0, 0, 0);
     LineKind kind = LineKind::Unknown;
+    // The form of the file the row was read from (an index into the
+    // script's source forms), or NoForm for a row made in the editor.
+    int form = NoForm;
+    static constexpr int NoForm = -1;
 };
 
 // Colours given to rows, by who makes them.
@@ -49,4 +62,5 @@ inline constexpr QRgb LoadEdited = qRgb(255, 0, 0);
 inline constexpr QRgb LoadRead = qRgb(0, 0, 255);
 inline constexpr QRgb RLoadEdited = qRgb(128, 0, 128);
 inline constexpr QRgb Blank = qRgb(255, 255, 255);
+inline constexpr QRgb Text = qRgb(128, 128, 128);
 } // namespace Colours

@@ -1,6 +1,7 @@
 #include "scriptmodel.h"
 
 #include <QColor>
+#include <QFont>
 
 ScriptModel::ScriptModel(QObject *parent) : QAbstractListModel(parent) {}
 
@@ -21,8 +22,52 @@ QVariant ScriptModel::data(const QModelIndex &index, int role) const
         return QColor(l.colour);
     case KindRole:
         return kindTag(l.kind);
+    case Qt::FontRole:
+        if (m_source.isKept(l.form)) {
+            QFont f;
+            f.setItalic(true);
+            return f;
+        }
+        return {};
+    case Qt::ToolTipRole:
+        if (m_source.isKept(l.form))
+            return m_source.keptReason(l.form);
+        return {};
     default:
         return {};
+    }
+}
+
+int ScriptModel::formJoinedAt(int pos, LineKind kind) const
+{
+    if (pos < 1 || pos > count())
+        pos = count() + 1;
+    if (kind == LineKind::CommE && pos > 1)
+        return line(pos - 1).form;
+    if (pos > 1 && pos <= count() && line(pos - 1).form == line(pos).form)
+        return line(pos).form;
+    return ScriptLine::NoForm;
+}
+
+void ScriptModel::formEdited(int form)
+{
+    if (form < 0 || form >= m_source.formCount() || m_source.forms[size_t(form)].edited)
+        return;
+    m_source.forms[size_t(form)].edited = true;
+    // its rows lose their "kept as read" look
+    if (m_source.lost.count(form)) {
+        int first = 0, last = 0;
+        for (int i = 0; i < count(); ++i) {
+            if (m_lines[size_t(i)].form == form) {
+                if (!first)
+                    first = i + 1;
+                last = i + 1;
+            } else if (first) {
+                break;
+            }
+        }
+        if (first)
+            emit dataChanged(index(first - 1), index(last - 1), {Qt::FontRole, Qt::ToolTipRole});
     }
 }
 
@@ -30,9 +75,11 @@ int ScriptModel::addRow(const QString &text, int pos)
 {
     if (pos < 1 || pos > count())
         pos = count() + 1;
+    const int form = formJoinedAt(pos, LineKind::Unknown);
     beginInsertRows(QModelIndex(), pos - 1, pos - 1);
-    m_lines.insert(m_lines.begin() + (pos - 1), ScriptLine{text, qRgb(0, 0, 0), LineKind::Unknown});
+    m_lines.insert(m_lines.begin() + (pos - 1), ScriptLine{text, qRgb(0, 0, 0), LineKind::Unknown, form});
     endInsertRows();
+    formEdited(form);
     emit contentChanged();
     return pos;
 }
@@ -46,18 +93,34 @@ void ScriptModel::rowChanged(int pos, int role)
 
 void ScriptModel::setText(int pos, const QString &text)
 {
-    m_lines[size_t(pos - 1)].text = text;
+    if (!valid(pos))
+        return;
+    ScriptLine &l = m_lines[size_t(pos - 1)];
+    if (l.text == text)
+        return; // nothing changes, not even the form
+    l.text = text;
+    formEdited(l.form);
     rowChanged(pos, Qt::DisplayRole);
 }
 
 void ScriptModel::setKind(int pos, LineKind kind)
 {
-    m_lines[size_t(pos - 1)].kind = kind;
+    if (!valid(pos))
+        return;
+    ScriptLine &l = m_lines[size_t(pos - 1)];
+    l.kind = kind;
+    // A new end-of-line comment belongs with the line it ends.
+    if (kind == LineKind::CommE && l.form == ScriptLine::NoForm && pos > 1 && line(pos - 1).form != ScriptLine::NoForm) {
+        l.form = line(pos - 1).form;
+        formEdited(l.form);
+    }
     rowChanged(pos, KindRole);
 }
 
 void ScriptModel::setColour(int pos, QRgb colour)
 {
+    if (!valid(pos))
+        return;
     m_lines[size_t(pos - 1)].colour = colour;
     rowChanged(pos, Qt::ForegroundRole);
 }
@@ -66,8 +129,10 @@ void ScriptModel::removeRow(int pos)
 {
     if (pos < 1 || pos > count())
         return;
+    const int form = line(pos).form;
     beginRemoveRows(QModelIndex(), pos - 1, pos - 1);
     m_lines.erase(m_lines.begin() + (pos - 1));
+    formEdited(form);
     endRemoveRows();
     emit contentChanged();
 }
@@ -79,8 +144,24 @@ void ScriptModel::clear()
 
 void ScriptModel::setLines(std::vector<ScriptLine> lines)
 {
+    for (ScriptLine &l : lines)
+        l.form = ScriptLine::NoForm;
+    setScript(std::move(lines), ScriptSource());
+}
+
+void ScriptModel::setScript(std::vector<ScriptLine> lines, ScriptSource source)
+{
     beginResetModel();
     m_lines = std::move(lines);
+    m_source = std::move(source);
     endResetModel();
     emit contentChanged();
+}
+
+int ScriptModel::keptFormAt(int pos) const
+{
+    if (!valid(pos))
+        return ScriptLine::NoForm;
+    const int form = line(pos).form;
+    return m_source.isKept(form) ? form : ScriptLine::NoForm;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "scriptline.h"
+#include "scriptsource.h"
 
 #include <QAbstractListModel>
 #include <vector>
@@ -25,7 +26,11 @@ public:
 
     // Adds a row with the given text at the end (pos 0) or at pos, pushing the
     // row there and those after it down by one. Returns the new row's position.
+    // A row added strictly inside a form of the source joins it.
     int addRow(const QString &text, int pos = 0);
+    // The form a row added at pos would join (a "Comm E" row joins the form
+    // of the row it ends), or ScriptLine::NoForm.
+    int formJoinedAt(int pos, LineKind kind) const;
     void setText(int pos, const QString &text);
     void setKind(int pos, LineKind kind);
     void setColour(int pos, QRgb colour);
@@ -33,8 +38,14 @@ public:
     LineKind kind(int pos) const { return line(pos).kind; }
     void removeRow(int pos);
     void clear();
-    // Replaces every row in one reset (reading a file).
+    // Replaces every row in one reset; the rows are new (no source).
     void setLines(std::vector<ScriptLine> lines);
+    // Replaces every row and the source they were read from (reading a file).
+    void setScript(std::vector<ScriptLine> lines, ScriptSource source);
+    const ScriptSource &source() const { return m_source; }
+    // The form of the row at pos, when saving keeps it as read although the
+    // editor's layout would change it; else ScriptLine::NoForm.
+    int keptFormAt(int pos) const;
 
 signals:
     // Any change of the rows, for the window's "modified" state.
@@ -42,5 +53,9 @@ signals:
 
 private:
     void rowChanged(int pos, int role);
+    bool valid(int pos) const { return pos >= 1 && pos <= count(); }
+    // A row of the form changed: saving writes it in the editor's layout.
+    void formEdited(int form);
     std::vector<ScriptLine> m_lines;
+    ScriptSource m_source;
 };

@@ -35,6 +35,7 @@ void PlugFrm::NewFile_Click()
     ListView1->rows().clear();
     Combo1->setCurrentIndex(0);
     CurrentFile.clear();
+    m_consented.clear();
     m_modified = false;
 }
 
@@ -45,13 +46,12 @@ bool PlugFrm::openScript(const QString &path)
         Messages::error(this, r.error);
         return false;
     }
-    const SaveOpen::FidelityReport report =
-        SaveOpen::compareContent(r.text, SaveOpen::BuildScriptText(r.rows));
-    ListView1->rows().setLines(std::move(r.rows));
+    // Parts the editor cannot rewrite are kept as read and shown in italics;
+    // a line under the list counts them.
+    m_consented.clear();
+    ListView1->rows().setScript(std::move(r.rows), std::move(r.source));
     CurrentFile = path;
     m_modified = false;
-    if (!report.faithful())
-        Messages::error(this, report.message());
     return true;
 }
 
@@ -68,10 +68,11 @@ bool PlugFrm::SaveFile_Click()
 {
     if (CurrentFile.isEmpty())
         return SaveFileAs_Click();
-    const QString text = SaveOpen::BuildScriptText(ListView1->rows().lines());
-    QString problem = SaveOpen::checkEncodable(text);
+    const ScriptModel &rows = ListView1->rows();
+    const SaveOpen::SaveText saved = SaveOpen::buildScriptBytes(rows.lines(), rows.source());
+    QString problem = saved.error;
     if (problem.isEmpty())
-        problem = FileServices::saveFile(CurrentFile, FileServices::encode1252(text));
+        problem = FileServices::saveFile(CurrentFile, saved.bytes);
     if (!problem.isEmpty()) {
         Messages::error(this, problem);
         return false;

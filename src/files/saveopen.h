@@ -1,46 +1,74 @@
 #pragma once
 
 #include "document/scriptline.h"
+#include "document/scriptsource.h"
 
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+#include <span>
 #include <vector>
 
 // Script text <-> script lines.
 namespace SaveOpen {
 
-// The complete ".per" text of the rows: one line per row, CR LF between
-// lines, none at the end.
-QString BuildScriptText(const std::vector<ScriptLine> &rows);
+// The rows in the editor's layout: one line per row, each ended by lineEnd
+// ("=>" before a rule's first action, a "Comm E" row at the end of the line
+// before it). Writing, reading and writing again gives the same text.
+QString BuildScriptText(const std::vector<ScriptLine> &rows, QStringView lineEnd = u"\r\n");
+void appendScriptText(QString &out, std::span<const ScriptLine> rows, QStringView lineEnd);
 
-// The rows read from a script text.
+// The bytes saving writes: every form of the source whose rows are untouched
+// as it was read, byte for byte; edited forms and new rows in the editor's
+// layout, with the file's line end and encoding. With canonical, every form
+// is written in the editor's layout (the formatter). error is empty on
+// success, else a French message naming the line holding a character the
+// file's encoding cannot hold (bytes is then empty).
+struct SaveText {
+    QByteArray bytes;
+    QString error;
+};
+SaveText buildScriptBytes(const std::vector<ScriptLine> &rows, const ScriptSource &source, bool canonical = false);
+// The text those bytes hold (what the preview shows).
+QString decodeScriptBytes(const QByteArray &bytes, const ScriptSource &source);
+
+// The decoded text of a file's bytes and its conventions: UTF-8 when the file
+// starts with a UTF-8 byte-order mark or is valid UTF-8 holding a multi-byte
+// sequence, Windows-1252 otherwise; the line end of its first line.
+ScriptSource decodeScript(QByteArray bytes);
+// Cuts the source's text into forms and reads their rows.
+std::vector<ScriptLine> readForms(ScriptSource &source);
+// The rows read from a script text (no forms kept).
 std::vector<ScriptLine> readScriptText(QStringView text);
 
 // Where saving would not keep a script's content: the file's lines whose
 // tokens or comments the written text would lose or change.
 struct FidelityReport {
-    struct Line {
-        int number = 0; // 1-based line number in the file
-        QString text;
-    };
-    QList<Line> lines; // in file order
+    QList<LostLine> lines; // in file order
     bool faithful() const { return lines.isEmpty(); }
-    // The French message naming the first lines and how many in all.
-    QString message(int shown = 10) const;
 };
-// Compares the content (tokens outside comments, and the non-empty comment
-// texts) of the original text with the text saving would write.
-FidelityReport compareContent(QStringView original, QStringView written);
+// Compares the content (tokens outside comments, keywords in any case, and
+// the non-empty comment texts) of the original text with the text saving
+// would write. firstLine numbers the original's first line.
+FidelityReport compareContent(QStringView original, QStringView written, int firstLine = 1);
+// Whether both texts have the same content (no report; fast).
+bool sameContent(QStringView original, QStringView written);
+// Marks the forms whose rows, written in the editor's layout, would not keep
+// their content, and records what they would lose.
+void markKeptForms(const std::vector<ScriptLine> &rows, ScriptSource &source);
+// The French report of `vardelo check`: each form concerned (its first
+// line's number and text) and how many in all; empty when there is none.
+QString keptFormsReport(const ScriptSource &source, int shown = 20);
 
 // Reads a script file. error is empty on success, else a French message
 // naming the file and the reason; then rows is empty.
 struct ReadResult {
     std::vector<ScriptLine> rows;
-    QString text; // the file's decoded text
+    ScriptSource source;
     QString error;
 };
 ReadResult ReadScriptFile(const QString &path);
+ReadResult readScriptBytes(QByteArray bytes);
 
 // The companion file's name: the script's name with its extension replaced
 // by ".ai" (appended when it has none).
@@ -48,9 +76,5 @@ QString companionFileName(const QString &scriptPath);
 // Creates the companion file when it is missing; an existing one is left as
 // it is. "" or a French message.
 QString ensureCompanionFile(const QString &companionPath);
-
-// "" when text can be saved, else a French message naming the first line
-// holding a character Windows-1252 cannot hold.
-QString checkEncodable(QStringView text);
 
 } // namespace SaveOpen

@@ -16,88 +16,208 @@ bool isBlank(QChar c)
     return c == QLatin1Char(' ') || c == QLatin1Char('\t');
 }
 
+bool isLineEnd(QChar c)
+{
+    return c == QLatin1Char('\n') || c == QLatin1Char('\r');
+}
+
+bool endsWord(QChar c)
+{
+    return isBlank(c) || isLineEnd(c) || c == QLatin1Char('(') || c == QLatin1Char(')') || c == QLatin1Char('"')
+           || c == QLatin1Char(';');
+}
+
 struct Token {
     QStringView text;
-    int line;          // 1-based
+    int line = 0;      // 1-based
     bool open = false; // the word right after a "(": "(x" is one token, so
                        // that a lost element does not borrow the next one's "("
 };
 
-struct Content {
-    std::vector<Token> tokens;
-    std::vector<Token> comments;
-};
-
-Content contentOf(const std::vector<QStringView> &lines)
+// The content of a script text, one token at a time: either its tokens
+// outside comments, or the pieces of its comments (split at each ";",
+// trimmed, empty ones skipped).
+class Scanner
 {
-    Content c;
-    c.tokens.reserve(lines.size() * 4);
-    for (size_t li = 0; li < lines.size(); ++li) {
-        const QStringView l = lines[li];
-        const int number = int(li + 1);
-        qsizetype i = 0;
-        const qsizetype n = l.size();
-        while (i < n) {
-            const QChar ch = l[i];
-            if (isBlank(ch)) {
-                ++i;
-            } else if (ch == QLatin1Char('(') || ch == QLatin1Char(')')) {
-                c.tokens.push_back({l.mid(i, 1), number});
-                ++i;
-                if (ch == QLatin1Char('(')) {
-                    while (i < n && isBlank(l[i]))
-                        ++i;
-                    if (i < n && l[i] != QLatin1Char('(') && l[i] != QLatin1Char(')') && l[i] != QLatin1Char('"')
-                        && l[i] != QLatin1Char(';')) {
-                        c.tokens.back().open = true; // the word follows
-                    }
-                }
-            } else if (ch == QLatin1Char('"')) {
-                qsizetype q = l.indexOf(QLatin1Char('"'), i + 1);
-                q = q < 0 ? n : q + 1;
-                c.tokens.push_back({l.mid(i, q - i), number});
-                i = q;
-            } else if (ch == QLatin1Char(';')) {
-                QStringView comment = l.mid(i + 1);
-                qsizetype b = 0, e = comment.size();
-                while (b < e && isBlank(comment[b]))
-                    ++b;
-                while (e > b && isBlank(comment[e - 1]))
-                    --e;
-                if (e > b)
-                    c.comments.push_back({comment.mid(b, e - b), number});
-                break;
-            } else {
-                qsizetype x = i;
-                while (x < n && !isBlank(l[x]) && l[x] != QLatin1Char('(') && l[x] != QLatin1Char(')')
-                       && l[x] != QLatin1Char('"') && l[x] != QLatin1Char(';'))
-                    ++x;
-                if (!c.tokens.empty() && c.tokens.back().open && c.tokens.back().text == QLatin1String("(")
-                    && c.tokens.back().line == number) {
-                    c.tokens.back().text = l.mid(i, x - i); // stays flagged open
+public:
+    Scanner(QStringView text, bool comments, int firstLine) : m_text(text), m_comments(comments), m_line(firstLine) {}
+
+    bool next(Token &t) { return m_comments ? nextComment(t) : nextToken(t); }
+
+private:
+    // Steps over a line end at m_i; false when there is none.
+    bool lineEnd()
+    {
+        const QChar c = m_text[m_i];
+        if (!isLineEnd(c))
+            return false;
+        ++m_i;
+        if (c == QLatin1Char('\r') && m_i < m_text.size() && m_text[m_i] == QLatin1Char('\n'))
+            ++m_i;
+        ++m_line;
+        return true;
+    }
+
+    void skipToLineEnd()
+    {
+        while (m_i < m_text.size() && !isLineEnd(m_text[m_i]))
+            ++m_i;
+    }
+
+    bool nextToken(Token &t)
+    {
+        const qsizetype n = m_text.size();
+        while (m_i < n) {
+            const QChar c = m_text[m_i];
+            if (lineEnd())
+                continue;
+            if (isBlank(c)) {
+                ++m_i;
+            } else if (c == QLatin1Char(';')) {
+                skipToLineEnd();
+            } else if (c == QLatin1Char('(')) {
+                qsizetype j = m_i + 1;
+                while (j < n && isBlank(m_text[j]))
+                    ++j;
+                if (j < n && !endsWord(m_text[j])) {
+                    qsizetype x = j;
+                    while (x < n && !endsWord(m_text[x]))
+                        ++x;
+                    t = {m_text.mid(j, x - j), m_line, true};
+                    m_i = x;
                 } else {
-                    c.tokens.push_back({l.mid(i, x - i), number});
+                    t = {m_text.mid(m_i, 1), m_line, false};
+                    ++m_i;
                 }
-                i = x;
+                return true;
+            } else if (c == QLatin1Char(')')) {
+                t = {m_text.mid(m_i, 1), m_line, false};
+                ++m_i;
+                return true;
+            } else if (c == QLatin1Char('"')) {
+                qsizetype x = m_i + 1;
+                while (x < n && !isLineEnd(m_text[x]) && m_text[x] != QLatin1Char('"'))
+                    ++x;
+                if (x < n && m_text[x] == QLatin1Char('"'))
+                    ++x;
+                t = {m_text.mid(m_i, x - m_i), m_line, false};
+                m_i = x;
+                return true;
+            } else {
+                qsizetype x = m_i + 1;
+                while (x < n && !endsWord(m_text[x]))
+                    ++x;
+                t = {m_text.mid(m_i, x - m_i), m_line, false};
+                m_i = x;
+                return true;
             }
         }
+        return false;
     }
-    return c;
-}
 
-bool sameText(QStringView a, QStringView b)
+    bool nextComment(Token &t)
+    {
+        while (true) {
+            // the rest of a comment, piece by piece
+            while (!m_rest.isEmpty()) {
+                qsizetype semi = m_rest.indexOf(QLatin1Char(';'));
+                if (semi < 0)
+                    semi = m_rest.size();
+                QStringView piece = m_rest.left(semi);
+                m_rest = m_rest.mid(qMin(semi + 1, m_rest.size()));
+                qsizetype b = 0, e = piece.size();
+                while (b < e && isBlank(piece[b]))
+                    ++b;
+                while (e > b && isBlank(piece[e - 1]))
+                    --e;
+                if (e > b) {
+                    t = {piece.mid(b, e - b), m_restLine, false};
+                    return true;
+                }
+            }
+            const qsizetype n = m_text.size();
+            bool quoted = false;
+            while (m_i < n) {
+                const QChar c = m_text[m_i];
+                if (lineEnd()) {
+                    quoted = false;
+                    continue;
+                }
+                ++m_i;
+                if (c == QLatin1Char('"')) {
+                    quoted = !quoted;
+                } else if (c == QLatin1Char(';') && !quoted) {
+                    const qsizetype from = m_i;
+                    skipToLineEnd();
+                    m_rest = m_text.mid(from, m_i - from);
+                    m_restLine = m_line;
+                    break;
+                }
+            }
+            if (m_rest.isEmpty())
+                return false;
+        }
+    }
+
+    QStringView m_text;
+    bool m_comments;
+    int m_line;
+    qsizetype m_i = 0;
+    QStringView m_rest;
+    int m_restLine = 0;
+};
+
+bool isKeyword(QStringView w)
 {
-    if (a == b)
-        return true;
-    // group keywords are written in lower case
-    const bool groupWord = a.compare(QLatin1String("or"), Qt::CaseInsensitive) == 0
-                           || a.compare(QLatin1String("nand"), Qt::CaseInsensitive) == 0;
-    return groupWord && a.compare(b, Qt::CaseInsensitive) == 0;
+    static const QLatin1StringView Keywords[] = {
+        QLatin1StringView("defrule"),          QLatin1StringView("defconst"),
+        QLatin1StringView("load"),             QLatin1StringView("load-random"),
+        QLatin1StringView("or"),               QLatin1StringView("nand"),
+        QLatin1StringView("and"),              QLatin1StringView("nor"),
+        QLatin1StringView("not"),              QLatin1StringView("#load-if-defined"),
+        QLatin1StringView("#load-if-not-defined"), QLatin1StringView("#else"),
+        QLatin1StringView("#end-if"),
+    };
+    for (QLatin1StringView k : Keywords)
+        if (w.compare(k, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
 }
 
 bool same(const Token &a, const Token &b)
 {
-    return a.open == b.open && sameText(a.text, b.text);
+    if (a.open != b.open)
+        return false;
+    if (a.text == b.text)
+        return true;
+    // keywords are written in lower case
+    return a.text.compare(b.text, Qt::CaseInsensitive) == 0 && isKeyword(a.text);
+}
+
+std::vector<Token> tokensOf(QStringView text, bool comments, int firstLine)
+{
+    std::vector<Token> tokens;
+    Scanner s(text, comments, firstLine);
+    Token t;
+    while (s.next(t))
+        tokens.push_back(t);
+    return tokens;
+}
+
+bool sameStream(QStringView a, QStringView b, bool comments)
+{
+    Scanner sa(a, comments, 1), sb(b, comments, 1);
+    Token ta, tb;
+    while (true) {
+        const bool ha = sa.next(ta);
+        const bool hb = sb.next(tb);
+        if (ha != hb)
+            return false;
+        if (!ha)
+            return true;
+        if (!same(ta, tb))
+            return false;
+    }
 }
 
 // Walks both sequences together; where they part, looks a little ahead on
@@ -105,7 +225,7 @@ bool same(const Token &a, const Token &b)
 // The original's tokens skipped on the way are the lines concerned; tokens
 // only the written text has count against the original line where they
 // appear.
-void compare(const std::vector<Token> &a, const std::vector<Token> &b, std::set<int> &lines)
+void compare(const std::vector<Token> &a, const std::vector<Token> &b, int firstLine, std::set<int> &lines)
 {
     constexpr size_t Window = 48;
     constexpr size_t Agree = 3;
@@ -118,7 +238,7 @@ void compare(const std::vector<Token> &a, const std::vector<Token> &b, std::set<
         }
         return true;
     };
-    auto lineAt = [&](size_t i) { return a.empty() ? 1 : a[qMin(i, a.size() - 1)].line; };
+    auto lineAt = [&](size_t i) { return a.empty() ? firstLine : a[qMin(i, a.size() - 1)].line; };
 
     size_t i = 0, j = 0;
     while (i < a.size() && j < b.size()) {
@@ -158,41 +278,85 @@ void compare(const std::vector<Token> &a, const std::vector<Token> &b, std::set<
 
 } // namespace
 
-FidelityReport compareContent(QStringView original, QStringView written)
+bool sameContent(QStringView original, QStringView written)
 {
-    const std::vector<QStringView> originalLines = FileServices::splitLines(original);
-    const Content a = contentOf(originalLines);
-    const Content b = contentOf(FileServices::splitLines(written));
+    return sameStream(original, written, false) && sameStream(original, written, true);
+}
+
+FidelityReport compareContent(QStringView original, QStringView written, int firstLine)
+{
     std::set<int> lines;
-    compare(a.tokens, b.tokens, lines);
-    compare(a.comments, b.comments, lines);
+    compare(tokensOf(original, false, firstLine), tokensOf(written, false, firstLine), firstLine, lines);
+    compare(tokensOf(original, true, firstLine), tokensOf(written, true, firstLine), firstLine, lines);
+    const std::vector<QStringView> originalLines = FileServices::splitLines(original);
     FidelityReport r;
     for (int n : lines) {
-        if (n >= 1 && size_t(n) <= originalLines.size())
-            r.lines.append({n, originalLines[size_t(n - 1)].trimmed().toString()});
+        const int k = n - firstLine;
+        if (k >= 0 && size_t(k) < originalLines.size())
+            r.lines.append({n, originalLines[size_t(k)].trimmed().toString()});
     }
     return r;
 }
 
-QString FidelityReport::message(int shown) const
+void markKeptForms(const std::vector<ScriptLine> &rows, ScriptSource &source)
 {
-    if (lines.isEmpty())
-        return {};
-    QString m = lines.size() == 1
-                    ? QStringLiteral("Attention: enregistrer ce script en changerait le contenu. "
-                                     "Une ligne du fichier ne serait pas conservée telle quelle:\n")
-                    : QStringLiteral("Attention: enregistrer ce script en changerait le contenu. "
-                                     "%1 lignes du fichier ne seraient pas conservées telles quelles:\n")
-                          .arg(lines.size());
-    for (int k = 0; k < lines.size() && k < shown; ++k) {
-        QString text = lines[k].text;
-        if (text.size() > 100)
-            text = text.left(100) + QStringLiteral("…");
-        m += QStringLiteral("\nligne %1: %2").arg(lines[k].number).arg(text);
+    QString text;
+    const size_t n = rows.size();
+    size_t i = 0;
+    while (i < n) {
+        const int f = rows[i].form;
+        size_t j = i + 1;
+        while (j < n && rows[j].form == f)
+            ++j;
+        if (f >= 0 && f < source.formCount()) {
+            text.clear();
+            appendScriptText(text, std::span<const ScriptLine>(rows.data() + i, j - i), u"\n");
+            const QStringView original = source.formText(f);
+            if (!sameContent(original, text)) {
+                SourceForm &form = source.forms[size_t(f)];
+                form.keptAsRead = true;
+                QList<LostLine> lost = compareContent(original, text, form.firstLine).lines;
+                if (lost.isEmpty()) // the difference lies in no line of its own
+                    lost.append({form.firstLine, FileServices::splitLines(original).front().trimmed().toString()});
+                source.lost[f] = std::move(lost);
+            }
+        }
+        i = j;
     }
-    if (lines.size() > shown)
-        m += QStringLiteral("\n… et %1 autres lignes.").arg(lines.size() - shown);
-    m += QStringLiteral("\n\nLe fichier reste intact tant que vous ne l'enregistrez pas.");
+}
+
+QString keptFormsReport(const ScriptSource &source, int shown)
+{
+    std::vector<int> kept;
+    for (int f = 0; f < source.formCount(); ++f)
+        if (source.forms[size_t(f)].keptAsRead)
+            kept.push_back(f);
+    if (kept.empty())
+        return {};
+    QString m = kept.size() == 1
+                    ? QStringLiteral("Le formatage changerait le contenu d'une partie du script "
+                                     "(l'éditeur la conserve telle quelle tant qu'elle n'est pas modifiée):\n")
+                    : QStringLiteral("Le formatage changerait le contenu de %1 parties du script "
+                                     "(l'éditeur les conserve telles quelles tant qu'elles ne sont pas modifiées):\n")
+                          .arg(kept.size());
+    for (size_t k = 0; k < kept.size() && int(k) < shown; ++k) {
+        const int f = kept[k];
+        QString first = FileServices::splitLines(source.formText(f)).front().trimmed().toString();
+        if (first.size() > 100)
+            first = first.left(100) + QStringLiteral("…");
+        m += QStringLiteral("\nligne %1: %2").arg(source.forms[size_t(f)].firstLine).arg(first);
+        const auto it = source.lost.find(f);
+        if (it != source.lost.end()) {
+            for (const LostLine &l : it->second) {
+                if (l.number == source.forms[size_t(f)].firstLine)
+                    continue;
+                QString t = l.text.size() > 100 ? l.text.left(100) + QStringLiteral("…") : l.text;
+                m += QStringLiteral("\n    ligne %1: %2").arg(l.number).arg(t);
+            }
+        }
+    }
+    if (int(kept.size()) > shown)
+        m += QStringLiteral("\n… et %1 autres.").arg(int(kept.size()) - shown);
     return m;
 }
 
@@ -210,23 +374,6 @@ QString ensureCompanionFile(const QString &companionPath)
     if (QFileInfo::exists(companionPath))
         return {};
     return FileServices::createEmptyFile(companionPath);
-}
-
-QString checkEncodable(QStringView text)
-{
-    const qsizetype at = FileServices::firstUnencodable(text);
-    if (at < 0)
-        return {};
-    const qsizetype start = text.lastIndexOf(QLatin1Char('\n'), at) + 1;
-    qsizetype end = text.indexOf(QLatin1Char('\r'), at);
-    if (end < 0)
-        end = text.size();
-    const int line = int(text.left(at).count(QLatin1Char('\n'))) + 1;
-    return QStringLiteral("Le script ne peut pas être enregistré: la ligne %1 contient le caractère «%2», "
-                          "que le codage du jeu (Windows-1252) ne peut pas représenter.\n\nligne %1: %3")
-        .arg(line)
-        .arg(text.mid(at, text[at].isHighSurrogate() ? 2 : 1).toString(),
-             text.mid(start, end - start).toString());
 }
 
 } // namespace SaveOpen

@@ -1,167 +1,304 @@
-// The script writer: the one place where the text form of every element is fixed.
+// The script writer: the editor's layout of every kind of row, and the save
+// that keeps untouched forms as they were read.
 #include "saveopen.h"
 
 #include "document/linebuilders.h"
+#include "shell/fileservices.h"
+
+#include <QStringDecoder>
+#include <QStringEncoder>
 
 namespace SaveOpen {
 
 namespace {
-const QString Crlf = QStringLiteral("\r\n");
 
-// A random-load text, one possibility after the other: the percentage and
-// the quoted file name, or the quoted name alone.
-void appendRandomLoadBody(QString &out, QStringView t)
+// Writes rows in the editor's layout: one line per row, every line ended.
+class LayoutWriter
 {
-    bool first = true;
-    for (const LineText::Possibility &p : LineText::randomLoadPossibilities(t)) {
-        if (!first)
-            out += Crlf;
-        first = false;
-        if (!p.percentage.isEmpty()) {
-            out += p.percentage;
-            out += QLatin1Char(' ');
-        }
-        out += QLatin1Char('"');
-        out += p.file;
-        out += QLatin1Char('"');
+public:
+    LayoutWriter(QString &out, QStringView lineEnd) : m_out(out), m_lineEnd(lineEnd) {}
+
+    void write(const ScriptLine *begin, const ScriptLine *end)
+    {
+        for (const ScriptLine *r = begin; r != end; ++r)
+            row(*r);
     }
-}
 
-void appendConstant(QString &out, QStringView t)
-{
-    static const QString prefix = QStringLiteral("Constante: ");
-    static const QString eq = QStringLiteral(" = ");
-    const qsizetype first = t.size() > 10 ? t.indexOf(eq, 10) : -1;
-    out += QStringLiteral("(defconst ");
-    if (first < 0) {
-        // not the editor's form: keep the whole text rather than lose it
-        out += t.startsWith(prefix) ? t.mid(prefix.size()) : t;
-    } else {
-        // The value is all that follows the name's " = ", so a value that
-        // holds " = " itself (a quoted text) is written whole.
-        out += t.mid(11, qMax<qsizetype>(0, first - 11));
-        out += QLatin1Char(' ');
-        out += t.mid(first + eq.size());
+    // Whether the last line written is empty (or nothing was written).
+    bool lastLineEmpty() const { return !m_canAppend; }
+
+private:
+    void end()
+    {
+        m_out += m_lineEnd;
+        m_canAppend = true;
     }
-    out += QLatin1Char(')');
-}
-} // namespace
-
-QString BuildScriptText(const std::vector<ScriptLine> &rows)
-{
-    qsizetype size = 0;
-    for (const ScriptLine &r : rows)
-        size += r.text.size() + 24;
-    QString out;
-    out.reserve(size);
-
-    bool separatorPending = false;
-    // Starts a new output line; "=>" goes first when a rule's facts end here.
-    auto newLine = [&](bool testsSeparator) {
-        if (testsSeparator && separatorPending) {
-            if (!out.isEmpty())
-                out += Crlf;
-            out += QStringLiteral("=>");
-            separatorPending = false;
+    void line(QStringView a, QStringView b = {}, QStringView c = {})
+    {
+        m_out += a;
+        m_out += b;
+        m_out += c;
+        end();
+    }
+    void separatorBeforeActions()
+    {
+        if (m_inRule && !m_separatorWritten) {
+            line(u"=>");
+            m_separatorWritten = true;
         }
-        if (!out.isEmpty())
-            out += Crlf;
-    };
+    }
 
-    for (const ScriptLine &r : rows) {
-        const QString &t = r.text;
+    void row(const ScriptLine &r)
+    {
+        const QStringView t(r.text);
         switch (r.kind) {
         case LineKind::Prep:
-            newLine(true);
-            if (t.startsWith(QLatin1String("Si ")) && !t.startsWith(QLatin1String("Si inverse "))) {
-                out += QStringLiteral("#load-if-defined ");
-                out += QStringView(t).mid(3);
-            } else if (t.startsWith(QLatin1String("Si inverse "))) {
-                out += QStringLiteral("#load-if-not-defined ");
-                out += QStringView(t).mid(11);
-            } else if (t == QLatin1String("Sinon"))
-                out += QStringLiteral("#else");
-            else if (t == QLatin1String("Fin de si"))
-                out += QStringLiteral("#end-if");
+            if (t.startsWith(u"Si inverse "))
+                line(u"#load-if-not-defined ", t.mid(11));
+            else if (t.startsWith(u"Si "))
+                line(u"#load-if-defined ", t.mid(3));
+            else if (t == u"Sinon")
+                line(u"#else");
+            else if (t == u"Fin de si")
+                line(u"#end-if");
             else
-                out += QLatin1Char(';') + t; // no directive of that form: kept as a comment
+                line(u";", t); // no directive of that form: kept as a comment
             break;
         case LineKind::Const:
-            newLine(true);
-            appendConstant(out, t);
+            constant(t);
             break;
         case LineKind::CommN:
-            newLine(true);
-            out += QLatin1Char(';');
-            out += t;
+            line(u";", t);
             break;
-        case LineKind::CommE:
-            out += QStringLiteral("     ;");
-            out += t.startsWith(QLatin1String("|-- ")) ? QStringView(t).mid(4) : QStringView(t);
+        case LineKind::CommE: {
+            const QStringView comment = t.startsWith(u"|-- ") ? t.mid(4) : t;
+            if (m_canAppend) {
+                m_out.chop(m_lineEnd.size());
+                line(u"     ;", comment);
+            } else {
+                line(u";", comment); // no line to end: a comment line
+            }
             break;
+        }
         case LineKind::FactB:
-            newLine(false);
-            out += QStringLiteral("(defrule");
+            line(u"(defrule");
+            m_inRule = true;
+            m_separatorWritten = false;
             break;
         case LineKind::FactE:
-            newLine(false);
-            out += QLatin1Char(')');
-            separatorPending = false;
+            separatorBeforeActions();
+            line(u")");
+            m_inRule = false;
+            m_separatorWritten = false;
             break;
         case LineKind::FactOB:
-            newLine(false);
-            out += QStringLiteral("(or");
-            separatorPending = true;
+            line(u"(or");
             break;
         case LineKind::FactAB:
-            newLine(false);
-            out += QStringLiteral("(nand");
-            separatorPending = true;
+            line(u"(nand");
+            break;
+        case LineKind::FactTB:
+            line(u"(and");
+            break;
+        case LineKind::FactNB:
+            line(u"(nor");
             break;
         case LineKind::FactOE:
         case LineKind::FactAE:
-            newLine(false);
-            out += QLatin1Char(')');
+        case LineKind::FactTE:
+        case LineKind::FactNE:
+            line(u")");
             break;
         case LineKind::Fact:
-            newLine(false);
-            if (t.startsWith(QLatin1String("Inverse de "))) {
-                out += QStringLiteral("(not (");
-                out += QStringView(t).mid(11);
-                out += QStringLiteral("))");
-            } else {
-                out += QLatin1Char('(');
-                out += t;
-                out += QLatin1Char(')');
-            }
-            separatorPending = true;
+            if (t.startsWith(u"Inverse de "))
+                line(u"(not (", t.mid(11), u"))");
+            else
+                line(u"(", t, u")");
             break;
         case LineKind::Act:
-            newLine(true);
-            out += QLatin1Char('(');
-            out += t;
-            out += QLatin1Char(')');
+            separatorBeforeActions();
+            line(u"(", t, u")");
             break;
         case LineKind::Load:
-            newLine(true);
-            out += QStringLiteral("(load \"");
-            out += t;
-            out += QStringLiteral("\")");
+            line(u"(load \"", t, u"\")");
             break;
         case LineKind::RLoad:
-            newLine(true);
-            out += QStringLiteral("(load-random ");
-            appendRandomLoadBody(out, t);
-            out += QLatin1Char(')');
+            randomLoad(t);
             break;
         case LineKind::BL:
-            out += Crlf;
+            m_out += m_lineEnd;
+            m_canAppend = false;
+            break;
+        case LineKind::Text:
+            line(t);
+            m_canAppend = !t.isEmpty();
             break;
         case LineKind::Unknown:
             break;
         }
     }
+
+    void constant(QStringView t)
+    {
+        static constexpr QStringView Prefix = u"Constante: ";
+        const qsizetype eq = t.size() > 10 ? t.indexOf(u" = ", 10) : -1;
+        m_out += u"(defconst ";
+        if (eq < 0) {
+            // not the editor's form: keep the whole text rather than lose it
+            m_out += t.startsWith(Prefix) ? t.mid(Prefix.size()) : t;
+        } else {
+            // The value is all that follows the name's " = ", so a value that
+            // holds " = " itself (a quoted text) is written whole.
+            m_out += t.mid(11, qMax<qsizetype>(0, eq - 11));
+            m_out += QLatin1Char(' ');
+            m_out += t.mid(eq + 3);
+        }
+        line(u")");
+    }
+
+    // One possibility a line: the percentage and the quoted file name, or
+    // the quoted name alone.
+    void randomLoad(QStringView t)
+    {
+        m_out += u"(load-random ";
+        bool first = true;
+        for (const LineText::Possibility &p : LineText::randomLoadPossibilities(t)) {
+            if (!first)
+                m_out += m_lineEnd;
+            first = false;
+            if (!p.percentage.isEmpty()) {
+                m_out += p.percentage;
+                m_out += QLatin1Char(' ');
+            }
+            m_out += QLatin1Char('"');
+            m_out += p.file;
+            m_out += QLatin1Char('"');
+        }
+        line(u")");
+    }
+
+    QString &m_out;
+    const QStringView m_lineEnd;
+    bool m_canAppend = false; // a "Comm E" row may end the last line
+    bool m_inRule = false;
+    bool m_separatorWritten = false;
+};
+
+qsizetype sizeHint(const ScriptLine *begin, const ScriptLine *end)
+{
+    qsizetype size = 0;
+    for (const ScriptLine *r = begin; r != end; ++r)
+        size += r->text.size() + 16;
+    return size;
+}
+
+// The refusal of a character Windows-1252 cannot hold, naming its line:
+// linesBefore lines of the file come before text.
+QString unencodableMessage(QStringView text, qsizetype at, int linesBefore)
+{
+    const qsizetype start = qMax(text.lastIndexOf(QLatin1Char('\n'), at), text.lastIndexOf(QLatin1Char('\r'), at)) + 1;
+    qsizetype end = start;
+    while (end < text.size() && text[end] != QLatin1Char('\r') && text[end] != QLatin1Char('\n'))
+        ++end;
+    qsizetype line = linesBefore + 1;
+    for (qsizetype i = 0; i < start; ++i) {
+        if (text[i] == QLatin1Char('\n') || (text[i] == QLatin1Char('\r') && (i + 1 >= text.size() || text[i + 1] != QLatin1Char('\n'))))
+            ++line;
+    }
+    return QStringLiteral("Le script ne peut pas être enregistré: la ligne %1 contient le caractère «%2», "
+                          "que le codage du jeu (Windows-1252) ne peut pas représenter.\n\nligne %1: %3")
+        .arg(line)
+        .arg(text.mid(at, text[at].isHighSurrogate() ? 2 : 1).toString(), text.mid(start, end - start).toString());
+}
+
+bool endsWithLineEnd(const QByteArray &b)
+{
+    return !b.isEmpty() && (b.back() == '\n' || b.back() == '\r');
+}
+
+} // namespace
+
+void appendScriptText(QString &out, std::span<const ScriptLine> rows, QStringView lineEnd)
+{
+    LayoutWriter(out, lineEnd).write(rows.data(), rows.data() + rows.size());
+}
+
+QString BuildScriptText(const std::vector<ScriptLine> &rows, QStringView lineEnd)
+{
+    QString out;
+    out.reserve(sizeHint(rows.data(), rows.data() + rows.size()));
+    LayoutWriter(out, lineEnd).write(rows.data(), rows.data() + rows.size());
     return out;
+}
+
+SaveText buildScriptBytes(const std::vector<ScriptLine> &rows, const ScriptSource &source, bool canonical)
+{
+    SaveText result;
+    QByteArray &out = result.bytes;
+    out.reserve(source.bytes.size() + 4096);
+    if (source.byteOrderMark)
+        out += "\xEF\xBB\xBF";
+    const qsizetype start = out.size();
+    const bool utf8 = source.encoding == TextEncoding::Utf8;
+    const QByteArray lineEnd = source.lineEnd.toLatin1();
+    int linesBefore = 0; // lines written so far, to name a refused line
+    bool lastLaidOut = false;
+    bool lastLineEmpty = false;
+    QString text;
+
+    const ScriptLine *data = rows.data();
+    const size_t n = rows.size();
+    size_t i = 0;
+    while (i < n) {
+        // A run of rows of one form (or of rows made in the editor).
+        const int form = data[i].form;
+        size_t j = i + 1;
+        while (j < n && data[j].form == form)
+            ++j;
+        if (out.size() > start && !endsWithLineEnd(out))
+            out += lineEnd; // the file's last line, without its line end, is no longer last
+        const bool asRead = !canonical && form >= 0 && form < source.formCount() && !source.forms[size_t(form)].edited;
+        if (asRead) {
+            out += source.formBytes(form);
+            linesBefore = source.lastLine(form);
+            lastLaidOut = false;
+        } else {
+            text.clear();
+            LayoutWriter writer(text, source.lineEnd);
+            writer.write(data + i, data + j);
+            lastLineEmpty = writer.lastLineEmpty();
+            if (utf8) {
+                out += text.toUtf8();
+            } else {
+                const qsizetype bad = FileServices::firstUnencodable(text);
+                if (bad >= 0) {
+                    result.bytes.clear();
+                    result.error = unencodableMessage(text, bad, linesBefore);
+                    return result;
+                }
+                out += FileServices::encode1252(text);
+            }
+            linesBefore += int(source.lineEnd == u"\r" ? text.count(QLatin1Char('\r')) : text.count(QLatin1Char('\n')));
+            lastLaidOut = true;
+        }
+        i = j;
+    }
+    // A file that ended without a line end keeps that, unless its last line
+    // is blank: it could not read back without one.
+    if (lastLaidOut && !source.finalLineEnd && !lastLineEmpty && out.endsWith(lineEnd))
+        out.chop(lineEnd.size());
+    return result;
+}
+
+QString decodeScriptBytes(const QByteArray &bytes, const ScriptSource &source)
+{
+    if (source.encoding == TextEncoding::Utf8) {
+        QByteArrayView b(bytes);
+        if (source.byteOrderMark && b.startsWith("\xEF\xBB\xBF"))
+            b = b.sliced(3);
+        return QString::fromUtf8(b);
+    }
+    return FileServices::decode1252(bytes);
 }
 
 } // namespace SaveOpen

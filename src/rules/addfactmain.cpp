@@ -52,6 +52,10 @@ AddFactMain::AddFactMain(QWidget *parent) : QDialog(parent)
     Option4 = option(QStringLiteral("Fin de ou"), true);
     Option6 = option(QStringLiteral("Et pas"), true);
     Option7 = option(QStringLiteral("Fin de et pas"), true);
+    Option8 = option(QStringLiteral("Tous"), true);
+    Option9 = option(QStringLiteral("Fin de tous"), true);
+    Option10 = option(QStringLiteral("Ni"), true);
+    Option11 = option(QStringLiteral("Fin de ni"), true);
     Option5 = option(QStringLiteral("Fin de règle"), false);
     Option2->setChecked(true);
 
@@ -87,7 +91,8 @@ void AddFactMain::addStructureRow(const QString &appendText, const QString &inse
     const int pos = Placement::target(add, frm.ListView1->selectedPosition(), frm.ListView1->count());
     if (pos == 0)
         return;
-    frm.insertRow(pos, add ? appendText : insertText, Colours::Rule, LineKind(kind));
+    if (!frm.insertRow(pos, add ? appendText : insertText, Colours::Rule, LineKind(kind)))
+        return;
     frm.add = add;
     frm.SelectNewItem();
 }
@@ -107,6 +112,14 @@ void AddFactMain::Command1_Click()
         addStructureRow(QStringLiteral("Et pas"), QStringLiteral("Et"), int(LineKind::FactAB));
     } else if (Option7->isChecked()) {
         addStructureRow(QStringLiteral("Fin de et pas"), QStringLiteral("Fin de et"), int(LineKind::FactAE));
+    } else if (Option8->isChecked()) {
+        addStructureRow(QStringLiteral("Tous"), QStringLiteral("Tous"), int(LineKind::FactTB));
+    } else if (Option9->isChecked()) {
+        addStructureRow(QStringLiteral("Fin de tous"), QStringLiteral("Fin de tous"), int(LineKind::FactTE));
+    } else if (Option10->isChecked()) {
+        addStructureRow(QStringLiteral("Ni"), QStringLiteral("Ni"), int(LineKind::FactNB));
+    } else if (Option11->isChecked()) {
+        addStructureRow(QStringLiteral("Fin de ni"), QStringLiteral("Fin de ni"), int(LineKind::FactNE));
     } else if (Option2->isChecked()) {
         AddFact &editor = AddFact::instance();
         editor.Orderload = true;

@@ -7,7 +7,7 @@ class QRadioButton;
 
 // The rule composer "Ajout d'un fait": modeless beside the main window, it
 // adds one row of a rule's condition part per click (rule start and end, the
-// starts and ends of or-groups and and-not groups, facts from the fact
+// starts and ends of or-groups, and-not groups, and-groups and nor-groups, facts from the fact
 // editor) at the end of the list or before the selected row.
 class AddFactMain : public QDialog
 {
@@ -24,6 +24,10 @@ public:
     QRadioButton *Option4; // Fin de ou
     QRadioButton *Option6; // Et pas
     QRadioButton *Option7; // Fin de et pas
+    QRadioButton *Option8; // Tous (and-group)
+    QRadioButton *Option9; // Fin de tous
+    QRadioButton *Option10; // Ni (nor-group)
+    QRadioButton *Option11; // Fin de ni
     QRadioButton *Option5; // Fin de règle
     QPushButton *Command1; // Ajouter
     QPushButton *Command3; // Insérer

@@ -100,6 +100,22 @@ TextFile readTextFile(const QString &path)
     return {decode1252(bytes), QString()};
 }
 
+QString readFileBytes(const QString &path, QByteArray &bytes)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return fileError(QStringLiteral("Impossible d'ouvrir le fichier"), path, f.errorString());
+    // Positions in a script are 32-bit: far beyond any real script.
+    constexpr qint64 Largest = qint64(1) << 30;
+    if (f.size() > Largest)
+        return fileError(QStringLiteral("Impossible de lire le fichier"), path,
+                         QStringLiteral("le fichier est trop gros (plus de 1 Go)"));
+    bytes = f.readAll();
+    if (f.error() != QFileDevice::NoError)
+        return fileError(QStringLiteral("Impossible de lire le fichier"), path, f.errorString());
+    return {};
+}
+
 QStringList readLines(const QString &path, QString *error)
 {
     const TextFile f = readTextFile(path);

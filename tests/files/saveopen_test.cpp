@@ -206,7 +206,6 @@ TEST(Fidelity, NamesTheLinesSavingWouldLose)
     EXPECT_EQ(rep.lines[0].number, 3);
     EXPECT_EQ(rep.lines[0].text, "(and (y) (z))");
     EXPECT_EQ(rep.lines[1].number, 7);
-    EXPECT_TRUE(rep.message().contains("ligne 7: mot-libre"));
     // layout, indentation and group keyword case do not count
     EXPECT_TRUE(compareContent(u"(defrule\n\t(OR (x))\n=>\t(a)\n)", u"(defrule\n(or\n(x)\n)\n=>\n(a)\n)").faithful());
     // a changed comment counts
