@@ -238,7 +238,7 @@ private:
                 ++m_pos;
             } else if (c == QLatin1Char(';')) {
                 flushStray();
-                const QString comment = trimTrailingBlanks(l.mid(m_pos + 1)).toString();
+                const QString comment = l.mid(m_pos + 1).toString();
                 if (m_lineHadToken && m_rows.size() > m_formFirstRow)
                     add(QStringLiteral("|-- ") + comment, Colours::CommentRead, LineKind::CommE);
                 else
@@ -430,7 +430,7 @@ private:
                 return text;
             }
             if (semi >= 0)
-                m_elementComments.push_back(trimTrailingBlanks(l.mid(semi + 1)).toString());
+                m_elementComments.push_back(l.mid(semi + 1).toString());
             if (m_line + 1 >= m_lines->size()) {
                 m_pos = l.size(); // the form ends inside the element
                 return text;

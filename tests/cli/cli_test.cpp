@@ -1,6 +1,6 @@
 // The command-line tool as a process, over the corpus of realistic scripts in
 // tests/data: each NAME.per has its expected rows (NAME.rows) and fidelity
-// report (NAME.check).
+// report (NAME.check): which parts of it formatting would change.
 #include "files/saveopen.h"
 #include "shell/fileservices.h"
 
@@ -48,7 +48,7 @@ QString dataFile(const QString &name)
 
 TEST(Corpus, EveryScriptGivesItsExpectedRowsAndReport)
 {
-    ASSERT_GE(corpus().size(), 3);
+    ASSERT_GE(corpus().size(), 6);
     for (const QString &script : corpus()) {
         SCOPED_TRACE(script.toStdString());
         const QString base = script.chopped(4);
@@ -64,18 +64,29 @@ TEST(Corpus, EveryScriptGivesItsExpectedRowsAndReport)
     }
 }
 
-TEST(Corpus, FormattingIsStableAndMatchesWritingTheRows)
+TEST(Corpus, FormattingIsStableAndKeepsTheFilesConventions)
 {
     QTemporaryDir dir;
     for (const QString &script : corpus()) {
         SCOPED_TRACE(script.toStdString());
+        const QByteArray original = contents(dataFile(script));
         const Outcome once = vardelo({QStringLiteral("format"), script});
         ASSERT_EQ(once.status, 0);
-        // the bytes saving the same rows writes
-        const Outcome written = vardelo({QStringLiteral("write"), QStringLiteral("-")},
-                                    contents(dataFile(script.chopped(4) + ".rows")));
-        EXPECT_EQ(written.status, 0) << written.err.constData();
-        EXPECT_EQ(written.out, once.out);
+        // its encoding and line ends
+        EXPECT_EQ(once.out.startsWith("\xEF\xBB\xBF"), original.startsWith("\xEF\xBB\xBF"));
+        // (a file of mixed line ends takes its first line's)
+        auto firstLineEnd = [](const QByteArray &b) {
+            const qsizetype i = b.indexOf('\n'), j = b.indexOf('\r');
+            return j >= 0 && (i < 0 || j < i) ? (i == j + 1 ? "\r\n" : "\r") : i >= 0 ? "\n" : "";
+        };
+        EXPECT_STREQ(firstLineEnd(once.out), firstLineEnd(original));
+        // a script in the editor's conventions formats as its rows are written
+        if (original.contains("\r\n") && original.endsWith("\r\n") && !original.startsWith("\xEF\xBB\xBF")) {
+            const Outcome written = vardelo({QStringLiteral("write"), QStringLiteral("-")},
+                                        contents(dataFile(script.chopped(4) + ".rows")));
+            EXPECT_EQ(written.status, 0) << written.err.constData();
+            EXPECT_EQ(written.out, once.out);
+        }
 
         // formatting a formatted script changes nothing, and -o writes the same bytes
         const QString out = dir.filePath(script);
@@ -83,7 +94,11 @@ TEST(Corpus, FormattingIsStableAndMatchesWritingTheRows)
         EXPECT_EQ(contents(out), once.out);
         const Outcome twice = vardelo({QStringLiteral("format"), out});
         EXPECT_EQ(twice.out, once.out);
+        // what the check named is what formatting changed
         EXPECT_EQ(vardelo({QStringLiteral("check"), out}).status, 0);
+        const bool faithful = vardelo({QStringLiteral("check"), script}).status == 0;
+        const auto reread = SaveOpen::readScriptBytes(once.out);
+        EXPECT_EQ(SaveOpen::sameContent(SaveOpen::readScriptBytes(original).source.text, reread.source.text), faithful);
     }
 }
 

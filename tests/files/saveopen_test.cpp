@@ -5,6 +5,8 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QTemporaryDir>
+#include <functional>
+#include <random>
 #include <gtest/gtest.h>
 
 using namespace SaveOpen;
@@ -31,71 +33,69 @@ QStringList read(const QString &text)
 using K = LineKind;
 } // namespace
 
-TEST(Writer, WritesARuleWithTheSeparatorBeforeTheFirstAction)
+TEST(Writer, WritesEveryKindInTheEditorsLayout)
 {
-    const auto rows = R({{K::FactB, "Début de règle"}, {K::FactOB, "Ou"}, {K::Fact, "x 1"},
-                         {K::Fact, "Inverse de y"}, {K::FactOE, "Fin de ou"}, {K::Act, "z 2"},
+    const auto rule = R({{K::FactB, "Début de règle"}, {K::FactOB, "Ou"}, {K::Fact, "x 1"},
+                         {K::Fact, "Inverse de y"}, {K::FactOE, "Fin de ou"}, {K::FactTB, "Tous"}, {K::Fact, "a"},
+                         {K::FactNB, "Ni"}, {K::Fact, "b"}, {K::FactNE, "Fin de ni"}, {K::FactTE, "Fin de tous"},
+                         {K::FactAB, "Et"}, {K::Fact, "c"}, {K::FactAE, "Fin de et"}, {K::Act, "z 2"},
                          {K::FactE, "Fin de règle"}});
-    EXPECT_EQ(BuildScriptText(rows), "(defrule\r\n(or\r\n(x 1)\r\n(not (y))\r\n)\r\n=>\r\n(z 2)\r\n)");
+    EXPECT_EQ(BuildScriptText(rule), "(defrule\r\n(or\r\n(x 1)\r\n(not (y))\r\n)\r\n(and\r\n(a)\r\n(nor\r\n(b)\r\n)\r\n)\r\n"
+                                     "(nand\r\n(c)\r\n)\r\n=>\r\n(z 2)\r\n)\r\n");
+    EXPECT_EQ(BuildScriptText(rule, u"\n").count('\r'), 0);
     EXPECT_EQ(BuildScriptText({}), "");
+    // constants, directives, loads, stray text
+    EXPECT_EQ(BuildScriptText(R({{K::Const, "Constante: a = b = c"}})), "(defconst a b = c)\r\n");
+    EXPECT_EQ(BuildScriptText(readScriptText(u"(defconst txt \"x = y\")")), "(defconst txt \"x = y\")\r\n");
+    EXPECT_EQ(BuildScriptText(R({{K::Prep, "Si CARTE"}, {K::Prep, "Si inverse X"}, {K::Prep, "Sinon"},
+                                 {K::Prep, "Fin de si"}})),
+              "#load-if-defined CARTE\r\n#load-if-not-defined X\r\n#else\r\n#end-if\r\n");
+    EXPECT_EQ(BuildScriptText(R({{K::Load, "base"}, {K::Text, "mot (libre"}, {K::Unknown, "y"}})),
+              "(load \"base\")\r\nmot (libre\r\n");
+    // rows that break their kind's form keep their text
+    EXPECT_EQ(BuildScriptText(R({{K::Const, "Constante: sans-egal"}})), "(defconst sans-egal)\r\n");
+    EXPECT_EQ(BuildScriptText(R({{K::Const, "libre 3"}})), "(defconst libre 3)\r\n");
+    EXPECT_EQ(BuildScriptText(R({{K::Act, "a"}, {K::CommE, "ab"}})), "(a)     ;ab\r\n");
+    EXPECT_EQ(BuildScriptText(R({{K::Prep, "Peut-être"}})), ";Peut-être\r\n");
+}
+
+TEST(Writer, TheSeparatorComesBeforeTheFirstActionOrTheRulesEnd)
+{
+    // comment and blank rows among the facts stay among the facts
+    EXPECT_EQ(BuildScriptText(R({{K::FactB, ""}, {K::Fact, "x"}, {K::CommN, "c"}, {K::BL, " "}, {K::Fact, "y"},
+                                 {K::Act, "a"}, {K::CommN, "d"}, {K::Act, "b"}, {K::FactE, ""}})),
+              "(defrule\r\n(x)\r\n;c\r\n\r\n(y)\r\n=>\r\n(a)\r\n;d\r\n(b)\r\n)\r\n");
+    // a rule without actions still has its "=>"; actions outside a rule none
+    EXPECT_EQ(BuildScriptText(R({{K::FactB, ""}, {K::Fact, "x"}, {K::FactE, ""}, {K::Act, "a"}})),
+              "(defrule\r\n(x)\r\n=>\r\n)\r\n(a)\r\n");
+    EXPECT_EQ(BuildScriptText(R({{K::FactAB, "Et pas"}, {K::Load, "f"}})), "(nand\r\n(load \"f\")\r\n");
 }
 
 TEST(Writer, BlankLinesAndEndComments)
 {
-    EXPECT_EQ(BuildScriptText(R({{K::Act, "a"}, {K::BL, " "}, {K::Act, "b"}})), "(a)\r\n\r\n(b)");
-    EXPECT_EQ(BuildScriptText(R({{K::Act, "a"}, {K::BL, " "}, {K::BL, ""}, {K::Act, "b"}})), "(a)\r\n\r\n\r\n(b)");
-    EXPECT_EQ(BuildScriptText(R({{K::BL, " "}, {K::Act, "a"}})), "\r\n\r\n(a)");
-    EXPECT_EQ(BuildScriptText(R({{K::Act, "a"}, {K::BL, " "}})), "(a)\r\n");
-    EXPECT_EQ(BuildScriptText(R({{K::CommE, "|-- tout seul"}, {K::Act, "a"}})), "     ;tout seul\r\n(a)");
-    EXPECT_EQ(BuildScriptText(R({{K::Act, "a"}, {K::CommE, "|-- note"}})), "(a)     ;note");
-}
-
-TEST(Writer, SeparatorRules)
-{
-    // a comment between two facts takes the "=>" before it
-    EXPECT_EQ(BuildScriptText(R({{K::FactB, ""}, {K::Fact, "x"}, {K::CommN, "c"}, {K::Fact, "y"}, {K::FactE, ""}})),
-              "(defrule\r\n(x)\r\n=>\r\n;c\r\n(y)\r\n)");
-    // a rule without actions gets none
-    EXPECT_EQ(BuildScriptText(R({{K::FactB, ""}, {K::Fact, "x"}, {K::FactE, ""}, {K::Act, "a"}})),
-              "(defrule\r\n(x)\r\n)\r\n(a)");
-    EXPECT_EQ(BuildScriptText(R({{K::FactAB, "Et pas"}, {K::Load, "f"}})), "(nand\r\n=>\r\n(load \"f\")");
-}
-
-TEST(Writer, ConstantsPreprocessorAndLoads)
-{
-    // a value holding " = " (a quoted text read from a file) is written whole
-    EXPECT_EQ(BuildScriptText(R({{K::Const, "Constante: a = b = c"}})), "(defconst a b = c)");
-    EXPECT_EQ(BuildScriptText(readScriptText(u"(defconst txt \"x = y\")")), "(defconst txt \"x = y\")");
-    EXPECT_EQ(BuildScriptText(R({{K::Const, "Constante: n = -5"}})), "(defconst n -5)");
-    EXPECT_EQ(BuildScriptText(R({{K::Prep, "Si CARTE"}, {K::Prep, "Si inverse X"}, {K::Prep, "Sinon"},
-                                 {K::Prep, "Fin de si"}})),
-              "#load-if-defined CARTE\r\n#load-if-not-defined X\r\n#else\r\n#end-if");
-    EXPECT_EQ(BuildScriptText(R({{K::Load, "base"}})), "(load \"base\")");
-    EXPECT_EQ(BuildScriptText(R({{K::Prep, "x"}, {K::Unknown, "y"}})), ";x");
+    EXPECT_EQ(BuildScriptText(R({{K::Act, "a"}, {K::BL, " "}, {K::Act, "b"}})), "(a)\r\n\r\n(b)\r\n");
+    EXPECT_EQ(BuildScriptText(R({{K::BL, " "}, {K::BL, ""}, {K::Act, "a"}, {K::BL, " "}})), "\r\n\r\n(a)\r\n\r\n");
+    EXPECT_EQ(BuildScriptText(R({{K::Act, "a"}, {K::CommE, "|-- note"}, {K::CommE, "|-- encore"}})),
+              "(a)     ;note     ;encore\r\n");
+    // with no line to end, an end comment makes a comment line
+    EXPECT_EQ(BuildScriptText(R({{K::CommE, "|-- tout seul"}, {K::Act, "a"}})), ";tout seul\r\n(a)\r\n");
+    EXPECT_EQ(BuildScriptText(R({{K::BL, " "}, {K::CommE, "|-- c"}})), "\r\n;c\r\n");
 }
 
 TEST(Writer, RandomLoadsInEveryForm)
 {
-    EXPECT_EQ(BuildScriptText(R({{K::RLoad, "a 20% b 30% "}})), "(load-random 20 \"a\"\r\n30 \"b\")");
+    EXPECT_EQ(BuildScriptText(R({{K::RLoad, "a 20% b 30% "}})), "(load-random 20 \"a\"\r\n30 \"b\")\r\n");
     // editor form (three blanks) and reader form (one blank) of a missing percentage
-    EXPECT_EQ(BuildScriptText(R({{K::RLoad, "a   b 30% "}})), "(load-random \"a\"\r\n30 \"b\")");
-    EXPECT_EQ(BuildScriptText(R({{K::RLoad, "a b 30% "}})), "(load-random \"a\"\r\n30 \"b\")");
+    EXPECT_EQ(BuildScriptText(R({{K::RLoad, "a   b 30% "}})), "(load-random \"a\"\r\n30 \"b\")\r\n");
+    EXPECT_EQ(BuildScriptText(R({{K::RLoad, "a b 30% "}})), "(load-random \"a\"\r\n30 \"b\")\r\n");
     // each row is written from its own possibilities
     EXPECT_EQ(BuildScriptText(R({{K::RLoad, "a 1% "}, {K::RLoad, "b 2% "}})),
-              "(load-random 1 \"a\")\r\n(load-random 2 \"b\")");
-    EXPECT_EQ(BuildScriptText(R({{K::RLoad, ""}})), "(load-random )");
+              "(load-random 1 \"a\")\r\n(load-random 2 \"b\")\r\n");
+    EXPECT_EQ(BuildScriptText(R({{K::RLoad, ""}})), "(load-random )\r\n");
     QString many;
     for (int i = 0; i < 1500; ++i)
         many += QString("f%1 1% ").arg(i);
-    EXPECT_EQ(BuildScriptText(R({{K::RLoad, many}})).count("\r\n"), 1499);
-}
-
-TEST(Writer, RowsThatBreakTheirFormKeepTheirText)
-{
-    EXPECT_EQ(BuildScriptText(R({{K::Const, "Constante: sans-egal"}})), "(defconst sans-egal)");
-    EXPECT_EQ(BuildScriptText(R({{K::Const, "libre 3"}})), "(defconst libre 3)");
-    EXPECT_EQ(BuildScriptText(R({{K::Act, "a"}, {K::CommE, "ab"}})), "(a)     ;ab");
-    EXPECT_EQ(BuildScriptText(R({{K::Prep, "Peut-être"}})), ";Peut-être");
+    EXPECT_EQ(BuildScriptText(R({{K::RLoad, many}})).count("\r\n"), 1500);
 }
 
 TEST(Reader, ReadsTabIndentedRulesGroupsAndComments)
@@ -106,110 +106,334 @@ TEST(Reader, ReadsTabIndentedRulesGroupsAndComments)
                          "\t\t(stock bois 3))\r\n"
                          "\t(NAND (x 1)\r\n"
                          "\t)\r\n"
+                         "; (saison hiver)\r\n"
                          "\t(not(ennemi proche))\r\n"
+                         "\r\n"
                          "\t(not (paix)))\r\n"
                          "=>\r\n"
                          "\t(dire \"charger ; load defrule\")   ; la note\r\n"
                          ")\r\n";
     EXPECT_EQ(read(text), (QStringList{"Comm N| en-tête", "FactB|Début de fait", "FactOB|Ou", "Fact|stock ble 5",
                                        "Fact|stock bois 3", "FactOE|Fin de ou", "FactAB|Et pas", "Fact|x 1",
-                                       "FactAE|Fin de et pas",
-                                       "Fact|Inverse de ennemi proche", "Fact|Inverse de paix",
+                                       "FactAE|Fin de et pas", "Comm N| (saison hiver)",
+                                       "Fact|Inverse de ennemi proche", "BL| ", "Fact|Inverse de paix",
+                                       "FactE|Fin de règle", "Texte|=>", "Texte|(dire \"charger ; load defrule\")",
+                                       "Comm E||--  la note", "Texte|)"}))
+        << "an extra \")\" after the last fact closes the rule";
+    const QString rule = "(defrule\r\n\t(x)\r\n; (y)\r\n=>\r\n\t(dire \"charger ; load defrule\")   ; la note\r\n)\r\n";
+    EXPECT_EQ(read(rule), (QStringList{"FactB|Début de fait", "Fact|x", "Comm N| (y)",
                                        "Act|dire \"charger ; load defrule\"", "Comm E||--  la note",
                                        "FactE|Fin de règle"}));
+    // and the comment among the facts stays there when written
+    EXPECT_EQ(BuildScriptText(readScriptText(rule)),
+              "(defrule\r\n(x)\r\n; (y)\r\n=>\r\n(dire \"charger ; load defrule\")     ; la note\r\n)\r\n");
 }
 
-TEST(Reader, KeywordsCountOnlyAtTheStart)
+TEST(Reader, AndAndNorGroupsAtAnyDepthAndKeywordsInAnyCase)
 {
-    EXPECT_EQ(read("(defconst actionid-unload 621)"), QStringList{"Const|Constante: actionid-unload = 621"});
-    EXPECT_EQ(read("(defconst msg  bonjour tout le monde)"), QStringList{"Const|Constante: msg = bonjour tout le monde"});
-    EXPECT_EQ(read("(defrule\n(order-ready)\n=>\n(unload-all)\n)"),
-              (QStringList{"FactB|Début de fait", "Fact|order-ready", "Act|unload-all", "FactE|Fin de règle"}));
-    EXPECT_EQ(read("(load \"base (v2).per\")\n(load-random 40 \"a\" \"b\")"),
-              (QStringList{"Load|base (v2).per", "RLoad|a 40% b "}));
+    EXPECT_EQ(read("(DEFRULE (or (AND (a 1) (b 2)) (Nor (c) (and (d) (not (e))))) (and (f)) => (x))"),
+              (QStringList{"FactB|Début de fait", "FactOB|Ou", "FactTB|Tous", "Fact|a 1", "Fact|b 2",
+                           "FactTE|Fin de tous", "FactNB|Ni", "Fact|c", "FactTB|Tous", "Fact|d", "Fact|Inverse de e",
+                           "FactTE|Fin de tous", "FactNE|Fin de ni", "FactOE|Fin de ou", "FactTB|Tous", "Fact|f",
+                           "FactTE|Fin de tous", "Act|x", "FactE|Fin de règle"}));
+    EXPECT_EQ(read("(DEFCONST A 1)\n(LOAD \"f\")\n(Load-Random 10 \"g\")\n#LOAD-IF-DEFINED X\n#Else\n#END-IF"),
+              (QStringList{"Const|Constante: A = 1", "Load|f", "RLoad|g 10% ", "Prép|Si X", "Prép|Sinon",
+                           "Prép|Fin de si"}));
+    // after "=>" a group keyword is an action's text
+    EXPECT_EQ(read("(defrule (x) => (and y))"),
+              (QStringList{"FactB|Début de fait", "Fact|x", "Act|and y", "FactE|Fin de règle"}));
 }
 
-TEST(Reader, ClosingLevelsAndSeparator)
+TEST(Reader, AnElementOverSeveralLinesIsReadWhole)
 {
-    // ")" before "=>" ends nothing; an action after "=>" on its line is read
-    EXPECT_EQ(read("(defrule\n(x 1)\n)\n=> (b)\n(a)\n)"),
-              (QStringList{"FactB|Début de fait", "Fact|x 1", "Act|b", "Act|a", "FactE|Fin de règle"}));
+    EXPECT_EQ(read("(defrule\n\t(not\n\t\t(stock ble 5))\n\t(stock ; combien\n\t\tbois\n\n\t\t> 9) ; assez\n=>\n"
+                   "\t(dire\n\t\t\"deux lignes\")\n)"),
+              (QStringList{"FactB|Début de fait", "Fact|Inverse de stock ble 5", "Fact|stock bois > 9",
+                           "Comm E||--  combien", "Comm E||--  assez", "Act|dire \"deux lignes\"",
+                           "FactE|Fin de règle"}));
+    EXPECT_EQ(read("(defconst nom\n  12) ; douze\n(load\n\"suite\")"),
+              (QStringList{"Const|Constante: nom = 12", "Comm E||--  douze", "Load|suite"}));
     // several elements on a line, quoted parentheses and "=>" left whole
     EXPECT_EQ(read("(defrule (vrai) (not (x)) => (dire \"a) (b => c\")) ; court\n(load \"u\") (load \"v\")"),
               (QStringList{"FactB|Début de fait", "Fact|vrai", "Fact|Inverse de x", "Act|dire \"a) (b => c\"",
                            "FactE|Fin de règle", "Comm E||--  court", "Load|u", "Load|v"}));
-    // a fact ending in "))" inside an or-group closes it
-    EXPECT_EQ(read("(defrule\n(or\n(x 1))\n=>\n(a))"),
-              (QStringList{"FactB|Début de fait", "FactOB|Ou", "Fact|x 1", "FactOE|Fin de ou", "Act|a",
-                           "FactE|Fin de règle"}));
-    // a line of closers closes a level for each
-    EXPECT_EQ(read("(defrule\n(or\n(x 1)\n=>\n(a)\n))"),
-              (QStringList{"FactB|Début de fait", "FactOB|Ou", "Fact|x 1", "Act|a", "FactOE|Fin de ou",
-                           "FactE|Fin de règle"}));
-    // a rule or group start carrying its first element on the same line
-    EXPECT_EQ(read("(defrule\t(x 1)\n\t(or (y 2)\n\t\t(z 3))\n\t(nand(w))\n=>\n(a))"),
-              (QStringList{"FactB|Début de fait", "Fact|x 1", "FactOB|Ou", "Fact|y 2", "Fact|z 3",
-                           "FactOE|Fin de ou", "FactAB|Et pas", "Fact|w", "FactAE|Fin de et pas", "Act|a",
-                           "FactE|Fin de règle"}));
 }
 
-TEST(Reader, PreprocessorBlanksAndComments)
+TEST(Reader, TextItDoesNotKnowBecomesRowsOfItsOwn)
 {
-    EXPECT_EQ(read("#load-if-defined CARTE-ILES ; iles\n#load-if-not-defined\tX\n#else\n#end-if\n#pragma"),
-              (QStringList{"Prép|Si CARTE-ILES", "Comm E||--  iles", "Prép|Si inverse X", "Prép|Sinon",
-                           "Prép|Fin de si"}));
-    EXPECT_EQ(read("a\n\n \t\n;\n  ;  \nmot seul"), (QStringList{"BL| ", "BL| "}));
+    // outside a rule: "=>", a lone ")", words, unknown elements and directives
+    EXPECT_EQ(read("(defrule\n(x 1)\n)\n=> (b)\n)\nmot seul\n(def ) ;c\n#pragma une fois"),
+              (QStringList{"FactB|Début de fait", "Fact|x 1", "FactE|Fin de règle", "Texte|=>", "Texte|(b)",
+                           "Texte|)", "Texte|mot seul", "Texte|(def )", "Comm E||-- c", "Texte|#pragma une fois"}));
+    // blank lines and empty comments are kept
+    EXPECT_EQ(read("a\n\n \t\n;\n  ;  \n"), (QStringList{"Texte|a", "BL| ", "BL| ", "Comm N|", "Comm N|  "}));
     EXPECT_TRUE(read("").isEmpty());
+    // a form left open stops before the next rule
+    EXPECT_EQ(read("(defrule\n(x\n(defrule (y) => (z))"),
+              (QStringList{"FactB|Début de fait", "Fact|x", "FactB|Début de fait", "Fact|y", "Act|z",
+                           "FactE|Fin de règle"}));
 }
 
 TEST(Reader, RandomLoadsInAnyLayout)
 {
     EXPECT_EQ(read("(load-random 20 \"a\"\r\n30 \"b\")"), QStringList{"RLoad|a 20% b 30% "});
     EXPECT_EQ(read("(load-random 20 \"a\" 30 \"b\") ; un"), (QStringList{"RLoad|a 20% b 30% ", "Comm E||--  un"}));
-    EXPECT_EQ(read("(load-random ; premier\n\t20 \"a\" ; perdu\n\t30 \"b\"\n) ; dernier"),
-              (QStringList{"RLoad|a 20% b 30% ", "Comm E||--  premier", "Comm E||--  dernier"}));
+    EXPECT_EQ(read("(load-random ; premier\n\t20 \"a\" ; deux\n; trois\n\t30 \"b\"\n) ; dernier"),
+              (QStringList{"RLoad|a 20% b 30% ", "Comm E||--  premier", "Comm E||--  deux", "Comm E||--  trois",
+                           "Comm E||--  dernier"}));
     // a file that ends inside the statement
     EXPECT_EQ(read("(load-random 20 \"a\"\n30 \"b"), QStringList{"RLoad|a 20% b 30% "});
 }
 
-TEST(RoundTrip, WritingReadingAndWritingAgainIsStable)
+TEST(Reader, DeepNestingNeedsNoDeepStack)
 {
-    const auto rows = R({{K::CommN, "titre"},
-                         {K::Const, "Constante: a = 3"},
-                         {K::Prep, "Si CARTE"},
-                         {K::FactB, "Début de règle"},
-                         {K::FactAB, "Et"},
-                         {K::Fact, "x 1"},
-                         {K::FactAE, "Fin de et"},
-                         {K::Fact, "Inverse de y \"deux mots\""},
-                         {K::CommE, "|-- pourquoi"},
-                         {K::Act, "dire \"a ; b\""},
-                         {K::Load, "suite"},
-                         {K::RLoad, "a 50% b   c 50% "},
-                         {K::CommE, "|-- au hasard"},
-                         {K::FactE, "Fin de règle"},
-                         {K::Prep, "Sinon"},
-                         {K::BL, " "},
-                         {K::Prep, "Fin de si"}});
-    const QString once = BuildScriptText(rows);
-    const auto back = readScriptText(once);
-    const QString twice = BuildScriptText(back);
-    EXPECT_EQ(once, twice);
-    EXPECT_TRUE(compareContent(once, twice).faithful());
+    QString text = "(defrule ";
+    for (int i = 0; i < 20000; ++i)
+        text += "(or ";
+    text += "(x)";
+    text += QString(20000, ')');
+    text += " => (a))";
+    const ReadResult r = readScriptBytes(text.toLatin1());
+    EXPECT_EQ(r.rows.size(), 40004u);
+    EXPECT_EQ(r.source.keptCount(), 0);
+    const QString written = BuildScriptText(r.rows);
+    EXPECT_EQ(BuildScriptText(readScriptText(written)), written);
 }
 
-TEST(Fidelity, NamesTheLinesSavingWouldLose)
+namespace {
+// Opening and saving, with or without an edit.
+QByteArray resave(const QByteArray &bytes, const std::function<void(std::vector<ScriptLine> &, ScriptSource &)> &edit = {})
 {
-    const QString text = "(defrule\n(x 1)\n(and (y) (z))\n=>\n(a)\n)\nmot-libre\n; garde\n";
-    const auto rep = compareContent(text, BuildScriptText(readScriptText(text)));
-    ASSERT_EQ(rep.lines.size(), 2);
-    EXPECT_EQ(rep.lines[0].number, 3);
-    EXPECT_EQ(rep.lines[0].text, "(and (y) (z))");
-    EXPECT_EQ(rep.lines[1].number, 7);
-    // layout, indentation and group keyword case do not count
+    ReadResult r = readScriptBytes(bytes);
+    if (edit)
+        edit(r.rows, r.source);
+    const SaveText saved = buildScriptBytes(r.rows, r.source);
+    EXPECT_TRUE(saved.error.isEmpty()) << saved.error.toStdString();
+    return saved.bytes;
+}
+QByteArray corpusFile(const QString &name)
+{
+    QFile f(QStringLiteral(VARDELO_TEST_DATA "/") + name);
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << name.toStdString();
+    return f.readAll();
+}
+} // namespace
+
+TEST(Save, AnUntouchedScriptIsWrittenByteForByte)
+{
+    QList<QByteArray> files = {
+        "", "\r\n", "(a)", "; seul", "(defrule\n\t(x)\n=>\n\t(y))", "(defrule\r(x)\r=>\r(y)\r)\r",
+        "(defrule\r\n(x)\n=>\r(y)\r\n)", "  \t(defconst   a    1)   ;   x  \n\n\n", "\xEF\xBB\xBF(defrule (x) => (y))\r\n",
+        "(dire \"caf\xC3\xA9\")\n", "(dire \"caf\xE9\")\n", "(and (a 1)\n\t\t(b 2))\n)))\n=>\nmot (\n", "(defrule\n(x\n",
+        "\xEF\xBB\xBF\xE9\n",
+    };
+    for (const char *name : {"economie.per", "chargements.per", "perdu.per", "formes.per", "melange.per"})
+        files << corpusFile(QString::fromLatin1(name));
+    for (const QByteArray &bytes : files)
+        EXPECT_EQ(resave(bytes), bytes) << bytes.toStdString();
+}
+
+TEST(Save, AnEditRewritesOnlyItsOwnForm)
+{
+    const QByteArray file = "; titre\n(defrule\n\t(x 1)   ; un\n\t(y 2)\n=>\n\t(a))\n\n(defconst  n   5)\n";
+    auto rowOf = [](std::vector<ScriptLine> &rows, const QString &text) -> ScriptLine & {
+        for (ScriptLine &r : rows)
+            if (r.text == text)
+                return r;
+        ADD_FAILURE() << text.toStdString();
+        return rows.front();
+    };
+    // an edited fact: its rule in the editor's layout, with the file's line ends
+    EXPECT_EQ(resave(file,
+                     [&](std::vector<ScriptLine> &rows, ScriptSource &s) {
+                         ScriptLine &y = rowOf(rows, "y 2");
+                         y.text = "y 3";
+                         s.forms[size_t(y.form)].edited = true;
+                     }),
+              "; titre\n(defrule\n(x 1)     ; un\n(y 3)\n=>\n(a)\n)\n\n(defconst  n   5)\n");
+    // a deleted form is gone, and the rest stays as read
+    EXPECT_EQ(resave(file,
+                     [&](std::vector<ScriptLine> &rows, ScriptSource &) {
+                         std::erase_if(rows, [](const ScriptLine &r) { return r.kind == LineKind::Const; });
+                     }),
+              "; titre\n(defrule\n\t(x 1)   ; un\n\t(y 2)\n=>\n\t(a))\n\n");
+    // new rows after a last line without its line end: the file keeps having none
+    EXPECT_EQ(resave("(a)\r\n(b)",
+                     [](std::vector<ScriptLine> &rows, ScriptSource &) {
+                         rows.push_back({"Constante: c = 1", 0, LineKind::Const});
+                     }),
+              "(a)\r\n(b)\r\n(defconst c 1)");
+    // ... unless the new last line is blank, which could not read back without one
+    EXPECT_EQ(resave("(a)", [](std::vector<ScriptLine> &rows, ScriptSource &) { rows.push_back({" ", 0, LineKind::BL}); }),
+              "(a)\r\n\r\n");
+}
+
+TEST(Save, TheFileKeepsItsEncoding)
+{
+    const QString bad = QString::fromUtf8("Ā");
+    auto withText = [&](const QByteArray &bytes) {
+        ReadResult r = readScriptBytes(bytes);
+        r.rows.push_back({"Constante: x = \"" + bad + "\"", 0, LineKind::Const});
+        return buildScriptBytes(r.rows, r.source);
+    };
+    // UTF-8, with or without its mark, holds any character
+    EXPECT_EQ(readScriptBytes("\xEF\xBB\xBF(a)\n").source.encoding, TextEncoding::Utf8);
+    EXPECT_EQ(withText("\xEF\xBB\xBF(a)\n").bytes, "\xEF\xBB\xBF(a)\n(defconst x \"\xC4\x80\")\n");
+    EXPECT_EQ(withText("(a \"\xC3\xA9\")\n").bytes, "(a \"\xC3\xA9\")\n(defconst x \"\xC4\x80\")\n");
+    // Windows-1252 refuses it, naming the line
+    const ReadResult latin = readScriptBytes("(a \"\xE9\")\n(b)\n");
+    EXPECT_EQ(latin.source.encoding, TextEncoding::Windows1252);
+    EXPECT_EQ(latin.rows.front().text, QString::fromUtf8("(a \"é\")"));
+    const SaveText refused = withText("(a \"\xE9\")\n(b)\n");
+    EXPECT_TRUE(refused.bytes.isEmpty());
+    EXPECT_TRUE(refused.error.contains("ligne 3")) << refused.error.toStdString();
+    // a pure ASCII file is the game's code page
+    EXPECT_EQ(readScriptBytes("(a)").source.encoding, TextEncoding::Windows1252);
+}
+
+TEST(Check, FormsTheLayoutWouldChangeAreKeptAndNamed)
+{
+    const ReadResult r = readScriptBytes("(defconst a 1)\n(load \"x\" en-trop)\n(defrule (x))) ; trop\n"
+                                         "#load-if-defined A B\n(and (y) (z))\n");
+    ASSERT_EQ(r.source.formCount(), 5);
+    EXPECT_EQ(r.source.keptCount(), 3);
+    EXPECT_FALSE(r.source.forms[0].keptAsRead);
+    EXPECT_TRUE(r.source.forms[1].keptAsRead);
+    EXPECT_TRUE(r.source.forms[2].keptAsRead);
+    EXPECT_TRUE(r.source.forms[3].keptAsRead);
+    EXPECT_FALSE(r.source.forms[4].keptAsRead);
+    EXPECT_TRUE(r.source.keptReason(1).contains("ligne 2: (load \"x\" en-trop)")) << r.source.keptReason(1).toStdString();
+    const QString report = keptFormsReport(r.source);
+    EXPECT_TRUE(report.contains("de 3 parties")) << report.toStdString();
+    EXPECT_TRUE(report.contains("ligne 4: #load-if-defined A B"));
+
+    // layout, indentation and keyword case do not count; a changed comment does
     EXPECT_TRUE(compareContent(u"(defrule\n\t(OR (x))\n=>\t(a)\n)", u"(defrule\n(or\n(x)\n)\n=>\n(a)\n)").faithful());
-    // a changed comment counts
-    EXPECT_FALSE(compareContent(u"(a) ; un", u"(a) ; deux").faithful());
+    EXPECT_TRUE(sameContent(u"(x) ; a ; b", u"(x)     ; a     ;b"));
+    EXPECT_FALSE(sameContent(u"(a) ; un", u"(a) ; deux"));
+    const FidelityReport rep = compareContent(u"(a)\n(b)\nmot\n(c)", u"(a)\n(b)\n(c)", 10);
+    ASSERT_EQ(rep.lines.size(), 1);
+    EXPECT_EQ(rep.lines[0].number, 12);
+    EXPECT_EQ(rep.lines[0].text, "mot");
+}
+
+namespace {
+// A list of rows as the editors make them: constants, comments, loads,
+// directives and blank lines around rules whose groups nest at random.
+class RowGenerator
+{
+public:
+    explicit RowGenerator(unsigned seed) : m_rng(seed) {}
+
+    std::vector<ScriptLine> script()
+    {
+        m_rows.clear();
+        const int items = pick(12);
+        for (int i = 0; i < items; ++i) {
+            switch (pick(9)) {
+            case 0: add(K::CommN, words()); break;
+            case 1: add(K::BL, pick(2) ? " " : ""); break;
+            case 2: add(K::Const, "Constante: c" + QString::number(pick(99)) + " = " + QString::number(pick(999) - 500)); break;
+            case 3: add(K::Load, "fichier" + QString::number(pick(9))); break;
+            case 4: add(K::RLoad, pick(2) ? "a 20% b 80% " : "a   b 30% "); break;
+            case 5: add(K::Prep, QStringList{"Si CARTE", "Si inverse ILES", "Sinon", "Fin de si"}[pick(4)]); break;
+            case 6: add(K::Text, "mot-" + QString::number(pick(9))); break;
+            default: rule(); break;
+            }
+            if (pick(4) == 0 && !m_rows.empty())
+                add(K::CommE, "|-- " + words());
+        }
+        return m_rows;
+    }
+
+private:
+    int pick(int n) { return int(m_rng() % unsigned(n)); }
+    void add(K kind, const QString &text) { m_rows.push_back({text, 0, kind}); }
+    QString words()
+    {
+        static const QStringList w = {"blé", "bois", "; point", "\"a ; b\"", "(x)", "=>", "tous", "  deux  "};
+        return w[pick(w.size())] + (pick(2) ? QString(" ") + w[pick(w.size())] : QString());
+    }
+    void aside()
+    {
+        switch (pick(8)) {
+        case 0: add(K::CommN, words()); break;
+        case 1: add(K::BL, " "); break;
+        case 2: add(K::CommE, "|-- " + words()); break;
+        default: break;
+        }
+    }
+    void facts(int depth)
+    {
+        const int n = pick(4);
+        for (int i = 0; i < n; ++i) {
+            aside();
+            const int k = depth < 4 ? pick(7) : 0;
+            if (k < 2) {
+                add(K::Fact, (k ? "Inverse de " : "") + QString("stock ble > %1").arg(pick(9)));
+                continue;
+            }
+            static const K open[] = {K::FactOB, K::FactAB, K::FactTB, K::FactNB, K::FactOB};
+            static const K close[] = {K::FactOE, K::FactAE, K::FactTE, K::FactNE, K::FactOE};
+            add(open[k - 2], "Groupe");
+            facts(depth + 1);
+            add(close[k - 2], "Fin");
+        }
+    }
+    void rule()
+    {
+        add(K::FactB, "Début de règle");
+        aside();
+        facts(0);
+        const int n = pick(3);
+        for (int i = 0; i < n; ++i) {
+            aside();
+            add(K::Act, QString("dire \"n°%1 ; (ok)\"").arg(pick(9)));
+        }
+        aside();
+        add(K::FactE, "Fin de règle");
+    }
+
+    std::mt19937 m_rng;
+    std::vector<ScriptLine> m_rows;
+};
+} // namespace
+
+TEST(RoundTrip, WritingReadingAndWritingAgainGivesTheSameBytes)
+{
+    for (unsigned seed = 1; seed <= 400; ++seed) {
+        const std::vector<ScriptLine> rows = RowGenerator(seed).script();
+        for (const QStringView lineEnd : {QStringView(u"\r\n"), QStringView(u"\n")}) {
+            const QString once = BuildScriptText(rows, lineEnd);
+            const ReadResult back = readScriptBytes(FileServices::encode1252(once));
+            ASSERT_EQ(BuildScriptText(back.rows, lineEnd), once) << "seed " << seed;
+            // and the editor's own layout is never kept as read
+            EXPECT_EQ(back.source.keptCount(), 0) << "seed " << seed << "\n" << once.toStdString();
+            // saving what was read gives the same bytes whether formatted or not
+            EXPECT_EQ(buildScriptBytes(back.rows, back.source, true).bytes, FileServices::encode1252(once));
+        }
+    }
+}
+
+TEST(RoundTrip, AnyTextReadsAndSavesAsItWas)
+{
+    static const char *const pieces[] = {"(", ")", "(defrule", "(or", "(AND", "(nor", "(not", "=>", "; c",
+                                         "\"q;(\"", " ", "\t", "\n", "\r\n", "\r", "#else", "#load-if-defined S",
+                                         "(defconst", "(load-random 5 \"a\"", "mot", "\xE9"};
+    std::mt19937 rng(7);
+    for (int round = 0; round < 300; ++round) {
+        QByteArray bytes;
+        const int n = int(rng() % 60);
+        for (int i = 0; i < n; ++i)
+            bytes += pieces[rng() % std::size(pieces)];
+        const ReadResult r = readScriptBytes(bytes);
+        ASSERT_EQ(buildScriptBytes(r.rows, r.source).bytes, bytes) << bytes.toStdString();
+        // every form shows as one row at least
+        std::vector<bool> shown(size_t(r.source.formCount()), false);
+        for (const ScriptLine &l : r.rows)
+            shown[size_t(l.form)] = true;
+        EXPECT_EQ(std::count(shown.begin(), shown.end(), false), 0) << bytes.toStdString();
+    }
 }
 
 TEST(Encoding, EveryByteRoundTripsAndMatchesTheSystemConverter)
