@@ -1,9 +1,8 @@
-#include "document/plugfrm.h"
-#include "document/scriptlistview.h"
+#include "filetests.h"
 #include "files/createaifrm.h"
 #include "shell/options.h"
-#include "testsupport.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QPlainTextEdit>
@@ -13,38 +12,9 @@
 #include <gtest/gtest.h>
 
 using namespace TestSupport;
+using namespace FileTests;
 
 namespace {
-// Answers the next file chooser with path ("" cancels); records its title.
-void chooseFile(const QString &path, QString *title = nullptr)
-{
-    onNextModal([=](QWidget *w) {
-        auto *d = qobject_cast<QFileDialog *>(w);
-        ASSERT_NE(d, nullptr) << w->metaObject()->className();
-        if (title)
-            *title = d->windowTitle();
-        if (path.isEmpty()) {
-            d->reject();
-            return;
-        }
-        d->selectFile(path);
-        QMetaObject::invokeMethod(d, "accept");
-    });
-}
-
-QByteArray contents(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<absent>");
-}
-
-void write(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
 class FileCommands : public ::testing::Test
 {
 protected:
@@ -83,18 +53,39 @@ TEST_F(FileCommands, OpenEditSaveWritesTheOpenedFileWithoutAsking)
     EXPECT_FALSE(QFile::exists(dir.filePath("ia.ai"))); // policy 3: never
 }
 
-TEST_F(FileCommands, OpeningAFileSavingWouldChangeSaysWhichLines)
+TEST_F(FileCommands, OpeningShowsThePartsKeptAsReadWithoutAMessage)
 {
     const QString per = dir.filePath("perte.per");
-    write(per, "(defrule\n(x 1)\nperdu\n=>\n(a)\n)\n");
+    const QByteArray bytes = "(defconst a 1)\n(load \"x\" extra)\n(defrule\n(x 1)\n=>\n(a)\n)\n#load-if-defined A B\n";
+    write(per, bytes);
     PlugFrm &f = editor();
     chooseFile(per);
-    QString text;
-    answerNextMessage(nullptr, &text);
     f.OpenFile->trigger();
-    EXPECT_TRUE(text.contains("ligne 3: perdu")) << text.toStdString();
-    EXPECT_EQ(f.ListView1->count(), 4);
-    EXPECT_EQ(contents(per), QByteArray("(defrule\n(x 1)\nperdu\n=>\n(a)\n)\n")); // untouched
+    QTest::qWait(20);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr); // no message on opening
+    EXPECT_EQ(rows(f), (QStringList{"Const|Constante: a = 1", "Load|x", "FactB|Début de fait", "Fact|x 1", "Act|a",
+                                    "FactE|Fin de règle", "Prép|Si A"}));
+    EXPECT_EQ(keptNote(f), "2 parties du script sont conservées telles qu'elles ont été lues (en italique): "
+                           "l'éditeur ne pourrait pas les réécrire sans en changer le contenu.");
+    for (int pos : {2, 7})
+        EXPECT_TRUE(italic(f, pos)) << pos;
+    for (int pos : {1, 3, 4, 5, 6}) {
+        EXPECT_FALSE(italic(f, pos)) << pos;
+        EXPECT_TRUE(tooltip(f, pos).isEmpty()) << pos;
+    }
+    EXPECT_EQ(tooltip(f, 2), "Cette partie du script (ligne 2 du fichier) est conservée telle qu'elle a été lue: "
+                             "l'éditeur ne peut pas la réécrire sans en changer le contenu.\n"
+                             "Ce qui serait perdu ou changé:\nligne 2: (load \"x\" extra)");
+    EXPECT_TRUE(tooltip(f, 7).startsWith("Cette partie du script (ligne 8 du fichier)")) << tooltip(f, 7).toStdString();
+    EXPECT_FALSE(f.isModified());
+    EXPECT_EQ(contents(per), bytes); // untouched
+
+    // a file the editor rewrites whole: no note
+    write(per, "(defconst a 1)\n");
+    chooseFile(per);
+    f.OpenFile->trigger();
+    EXPECT_EQ(keptNote(f), "");
+    EXPECT_FALSE(italic(f, 1));
 }
 
 TEST_F(FileCommands, UnsavedWorkIsAskedAboutAndCancelStops)
@@ -133,7 +124,7 @@ TEST_F(FileCommands, SaveAsAsksBeforeOverwritingAndNoShowsTheChooserAgain)
     chooseFile(existing);
     answerNextMessage(nullptr, nullptr, "Oui");
     f.SaveFileAs->trigger();
-    EXPECT_EQ(contents(existing), QByteArray("(a)"));
+    EXPECT_EQ(contents(existing), QByteArray("(a)\r\n")); // a new script: CR LF, every line ended
     EXPECT_EQ(f.CurrentFile, existing);
 }
 
@@ -186,14 +177,20 @@ TEST_F(FileCommands, PreviewShowsTheSavedTextAndChangesNothing)
     f.insertRow(0, "x", qRgb(0, 0, 0), LineKind::Act);
     f.insertRow(0, "note", qRgb(0, 0, 0), LineKind::CommN);
     clickRow(f, 1);
-    QString shown;
-    onNextModal([&](QWidget *w) {
-        EXPECT_EQ(w->windowTitle(), "Prévisualisation");
-        shown = w->findChild<QPlainTextEdit *>()->toPlainText();
-        w->close();
-    });
-    QTest::mouseClick(f.Command2, Qt::LeftButton);
-    EXPECT_EQ(shown, "(x)\n;note");
+    EXPECT_EQ(preview(f), "(x)\n;note\n");
     EXPECT_EQ(f.ListView1->selectedPosition(), 1);
     EXPECT_EQ(f.ListView1->count(), 2);
+
+    // an opened file: what saving writes, its untouched parts as they were read
+    const QString per = dir.filePath("vue.per");
+    write(per, "(defrule  (x 1)\n=> (a))\n\t; fin");
+    answerNextMessage(nullptr, nullptr, "Non"); // the unsaved rows above
+    chooseFile(per);
+    f.OpenFile->trigger();
+    EXPECT_EQ(preview(f), "(defrule  (x 1)\n=> (a))\n\t; fin");
+    EXPECT_FALSE(f.isModified());
+    clickRow(f, 2);
+    QTest::mouseClick(f.Command4, Qt::LeftButton); // the rule only is laid out again
+    EXPECT_EQ(preview(f), "(defrule\n=>\n(a)\n)\n\t; fin");
+    EXPECT_EQ(contents(per), "(defrule  (x 1)\n=> (a))\n\t; fin");
 }

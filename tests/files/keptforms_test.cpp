@@ -1,0 +1,347 @@
+// Saving keeps what the user did not touch: scripts opened and saved through
+// the real window, one part changed at a time, the question before a part
+// the editor cannot rewrite, and the and-groups and nor-groups of the
+// composer.
+#include "filetests.h"
+#include "editors/addcomm.h"
+#include "editors/addconst.h"
+#include "rules/addfactmain.h"
+#include "shell/options.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace TestSupport;
+using namespace FileTests;
+
+namespace {
+class KeptForms : public ::testing::Test
+{
+protected:
+    void TearDown() override
+    {
+        // The next test starts from a closed editor, without a question.
+        if (PlugFrm *f = PlugFrm::loaded()) {
+            if (f->isModified())
+                answerNextMessage(nullptr, nullptr, "Non");
+            PlugFrm::unload();
+            QApplication::processEvents();
+        }
+    }
+
+    // Writes bytes to the script file and opens it through Fichier > Ouvrir.
+    PlugFrm &open(const QByteArray &bytes)
+    {
+        write(path, bytes);
+        return reopen();
+    }
+    // Opens the script file as it is now.
+    PlugFrm &reopen()
+    {
+        PlugFrm &f = openEditor();
+        Options::CompanionFilePolicy = 3;
+        chooseFile(path);
+        f.OpenFile->trigger();
+        return f;
+    }
+    // Fichier > Enregistrer; the bytes written.
+    QByteArray save(PlugFrm &f)
+    {
+        f.SaveFile->trigger();
+        EXPECT_FALSE(f.isModified());
+        return contents(path);
+    }
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath("ia.per");
+};
+
+void click(QAbstractButton *b)
+{
+    QTest::mouseClick(b, Qt::LeftButton);
+}
+
+void removeRow(PlugFrm &f, int pos)
+{
+    clickRow(f, pos);
+    click(f.Command4);
+}
+
+// Editer on a comment row; the comment editor gets text ("" cancels).
+void editComment(PlugFrm &f, int pos, const QString &text)
+{
+    clickRow(f, pos);
+    answerDialog<AddComm>([text](AddComm &d) {
+        if (text.isEmpty()) {
+            click(d.Command2);
+            return;
+        }
+        d.Text1->setText(text);
+        click(d.Command1);
+    });
+    click(f.Command3);
+}
+
+// Adds (or, with a selected row, inserts) a comment through the comment
+// editor; option is where it goes.
+void addComment(PlugFrm &f, QPushButton *command, const QString &text, QRadioButton *AddComm::*option)
+{
+    chooseKind(f, "Commentaire");
+    answerDialog<AddComm>([text, option](AddComm &d) {
+        tick(d.*option);
+        d.Text1->setText(text);
+        click(d.Command1);
+    });
+    click(command);
+}
+
+AddFactMain &openComposer(PlugFrm &f)
+{
+    chooseKind(f, "Règle");
+    click(f.Ajouter);
+    AddFactMain *c = AddFactMain::loaded();
+    EXPECT_TRUE(c && c->isVisible());
+    return *c;
+}
+
+void compose(QRadioButton *option, QPushButton *command)
+{
+    tick(option);
+    ASSERT_TRUE(option->isChecked());
+    click(command);
+}
+
+const QString Question = "\n\nLa modifier la fera réécrire dans la mise en forme de l'éditeur. Voulez-vous continuer ?";
+} // namespace
+
+TEST_F(KeptForms, OpenThenSaveWritesTheSameBytes)
+{
+    const std::pair<const char *, QByteArray> files[] = {
+        {"CR LF", "; debut\r\n(defconst seuil 5)\r\n\r\n(defrule\r\n  (x 1)\r\n=>\r\n  (a)\r\n)\r\n"},
+        {"LF", "; debut\n(defconst seuil 5)\n\n(defrule\n  (x 1)\n=>\n  (a)\n)\n"},
+        {"CR", "; debut\r(defconst seuil 5)\r\r(defrule\r  (x 1)\r=>\r  (a)\r)\r"},
+        {"mixed line ends", "(defconst a 1)\r\n(defconst b 2)\n(defconst c 3)\r; fin\n\r\n"},
+        {"no final line end", "(defrule\n(x 1)\n=>\n(a)\n)"},
+        {"comment without final line end", "(defconst a 1)\r\n  ;  fin  "},
+        {"tabs and spacing", "\t(defconst   a\t1)   \n(defrule\t(x   1)  ;  pourquoi  \n\t\t=> (a\t2)   )\n   \n  ;  decale\n"},
+        {"UTF-8 with mark", "\xEF\xBB\xBF; \xC3\xA9t\xC3\xA9\r\n(defconst a 1)\r\n"},
+        {"UTF-8", "; \xC3\xA9t\xC3\xA9\n(defrule\n(dire \"caf\xC3\xA9\")\n=>\n(a)\n)\n"},
+        {"Windows-1252", "; \xE9t\xE9\r\n(defrule\r\n(dire \"caf\xE9\" \x80)\r\n=>\r\n(a)\r\n)\r\n"},
+        {"what the editor cannot represent",
+         "(load \"x\" extra)\n#load-if-defined A B\n(DEFRULE (and (x 1) (nor (y 2))) => (b))\n(defrule\n(x 1)\n=>\n(a)\n"
+         ") ) stray text\n(load-random 50 \"a\" oops)\n"},
+        {"blank lines only", "\r\n\r\n  \r\n"},
+        {"empty", ""},
+    };
+    for (const auto &[name, bytes] : files) {
+        SCOPED_TRACE(name);
+        PlugFrm &f = open(bytes);
+        EXPECT_FALSE(f.isModified());
+        QString text = bytes.startsWith("\xEF\xBB\xBF") ? QString::fromUtf8(bytes.mid(3))
+                       : bytes.contains("\xC3\xA9")      ? QString::fromUtf8(bytes)
+                                                         : QString::fromLatin1(bytes).replace(QChar(0x80), QChar(0x20AC));
+        text.replace("\r\n", "\n").replace('\r', '\n');
+        EXPECT_EQ(keptNote(f).isEmpty(), QByteArrayView(name) != "what the editor cannot represent");
+        EXPECT_EQ(preview(f), text);
+        EXPECT_EQ(save(f), bytes);
+    }
+    // the accented comment read from each encoding
+    for (const QByteArray &bytes : {files[7].second, files[8].second, files[9].second}) {
+        PlugFrm &f = open(bytes);
+        EXPECT_EQ(rows(f).first(), "Comm N| été");
+    }
+}
+
+TEST_F(KeptForms, AChangeRewritesOnlyItsOwnPartInTheFilesLineEnds)
+{
+    const QByteArray head = ";  en-tete\r\n(defconst  seuil   5)\r\n";
+    const QByteArray rule = "(defrule\r\n    (x 1)   ; pourquoi\r\n    (y 2)\r\n  =>\r\n    (a)\r\n)\r\n";
+    const QByteArray tail = "(defrule (z 3) => (b))\r\n";
+    PlugFrm &f = open(head + rule + tail);
+    ASSERT_EQ(rows(f), (QStringList{"Comm N|  en-tete", "Const|Constante: seuil = 5", "FactB|Début de fait", "Fact|x 1",
+                                    "Comm E||--  pourquoi", "Fact|y 2", "Act|a", "FactE|Fin de règle",
+                                    "FactB|Début de fait", "Fact|z 3", "Act|b", "FactE|Fin de règle"}));
+
+    removeRow(f, 6); // y 2
+    const QByteArray laidOut = "(defrule\r\n(x 1)     ; pourquoi\r\n=>\r\n(a)\r\n)\r\n";
+    EXPECT_EQ(save(f), head + laidOut + tail);
+
+    editComment(f, 1, "nouvel en-tête"); // through the comment editor
+    const QByteArray newHead = ";nouvel en-t\xEAte\r\n(defconst  seuil   5)\r\n";
+    EXPECT_EQ(save(f), newHead + laidOut + tail);
+
+    // inserted at the first row of a part: a part of its own, between the others
+    clickRow(f, 8);
+    chooseKind(f, "Ligne blanche");
+    click(f.Command1);
+    EXPECT_EQ(f.ListView1->rows().kind(8), LineKind::BL);
+    EXPECT_EQ(f.ListView1->rows().line(8).form, ScriptLine::NoForm);
+    EXPECT_EQ(save(f), newHead + laidOut + "\r\n" + tail);
+
+    // inserted strictly inside a part: joins it, which is laid out again
+    clickRow(f, 10);
+    addComment(f, f.Ajouter, "ajout", &AddComm::Option1); // after the selected row, "z 3"
+    EXPECT_EQ(rows(f).mid(9, 3), (QStringList{"Fact|z 3", "Comm N|ajout", "Act|b"}));
+    EXPECT_EQ(f.ListView1->rows().line(11).form, f.ListView1->rows().line(10).form);
+    EXPECT_EQ(save(f), newHead + laidOut + "\r\n" + "(defrule\r\n(z 3)\r\n;ajout\r\n=>\r\n(b)\r\n)\r\n");
+}
+
+TEST_F(KeptForms, NewLinesTakeTheFilesLineEndAndEncoding)
+{
+    for (const QByteArray lineEnd : {"\r\n", "\n", "\r"}) {
+        SCOPED_TRACE(lineEnd.toStdString() == "\n" ? "LF" : lineEnd.size() == 2 ? "CR LF" : "CR");
+        const QByteArray before = "(defconst a 1)" + lineEnd + "(defconst b 2)";
+        PlugFrm &f = open(before + lineEnd);
+        addComment(f, f.Ajouter, "fin", &AddComm::Option2);
+        EXPECT_EQ(save(f), before + lineEnd + ";fin" + lineEnd);
+
+        // the file ended without a line end: so does the saved one
+        open(before);
+        chooseKind(f, "Constante");
+        answerDialog<AddConst>([](AddConst &d) { click(d.Command1); });
+        click(f.Ajouter);
+        EXPECT_EQ(save(f), before + lineEnd + "(defconst Ma_constante 0)");
+    }
+
+    // a UTF-8 file stays UTF-8, with or without its mark; any other is the game's code page
+    for (const QByteArray mark : {"", "\xEF\xBB\xBF"}) {
+        const QByteArray before = mark + "; \xC3\xA9t\xC3\xA9\n";
+        PlugFrm &f = open(before);
+        addComment(f, f.Ajouter, "crème 中", &AddComm::Option2);
+        EXPECT_EQ(save(f), before + ";cr\xC3\xA8me \xE4\xB8\xAD\n");
+    }
+    PlugFrm &f = open("; \xE9t\xE9\n");
+    addComment(f, f.Ajouter, "crème", &AddComm::Option2);
+    EXPECT_EQ(save(f), "; \xE9t\xE9\n;cr\xE8me\n");
+}
+
+TEST_F(KeptForms, APartKeptAsReadIsChangedOnlyAfterAYes)
+{
+    const QByteArray load = "(load \"x\" extra)\n";
+    const QByteArray directive = "#load-if-defined A B\n";
+    const QByteArray commented = "(load \"y\" ; pourquoi\n  extra)\n";
+    const QByteArray rest = "(defconst a 1)\n";
+    const QByteArray bytes = load + directive + commented + rest;
+    PlugFrm &f = open(bytes);
+    ASSERT_EQ(rows(f), (QStringList{"Load|x", "Prép|Si A", "Load|y", "Comm E||--  pourquoi", "Const|Constante: a = 1"}));
+    EXPECT_EQ(keptNote(f), "3 parties du script sont conservées telles qu'elles ont été lues (en italique): "
+                           "l'éditeur ne pourrait pas les réécrire sans en changer le contenu.");
+
+    // Non, whatever the command, leaves the rows and the file as they were
+    QString question;
+    clickRow(f, 1);
+    answerNextMessage(nullptr, &question, "Non");
+    click(f.Command4);
+    EXPECT_EQ(question, "Cette partie du script (ligne 1 du fichier) est conservée telle qu'elle a été lue: "
+                        "l'éditeur ne peut pas la réécrire sans en changer le contenu.\n"
+                        "Ce qui serait perdu ou changé:\nligne 1: (load \"x\" extra)"
+                            + Question);
+    clickRow(f, 4);
+    answerNextMessage(nullptr, &question, "Non");
+    click(f.Command3); // no comment editor opens
+    EXPECT_TRUE(question.startsWith("Cette partie du script (lignes 3 à 4 du fichier)")) << question.toStdString();
+    clickRow(f, 3);
+    answerDialog<AddComm>([](AddComm &d) {
+        EXPECT_TRUE(d.Option3->isChecked()); // Insérer: the end of the selected row's line
+        d.Text1->setText("fin de ligne");
+        click(d.Command1);
+    });
+    answerNextMessage(nullptr, nullptr, "Non");
+    chooseKind(f, "Commentaire");
+    click(f.Command1);
+    AddFactMain &c = openComposer(f);
+    clickRow(f, 4);
+    answerNextMessage(nullptr, nullptr, "Non");
+    compose(c.Option8, c.Command3);
+    EXPECT_EQ(rows(f), (QStringList{"Load|x", "Prép|Si A", "Load|y", "Comm E||--  pourquoi", "Const|Constante: a = 1"}));
+    EXPECT_FALSE(f.isModified());
+    for (int pos = 1; pos <= 4; ++pos)
+        EXPECT_TRUE(italic(f, pos)) << pos;
+    EXPECT_EQ(save(f), bytes);
+
+    // Oui is remembered for that part until the next opening, even when the
+    // editor is then cancelled
+    answerNextMessage(nullptr, nullptr, "Oui");
+    editComment(f, 4, "");
+    EXPECT_TRUE(italic(f, 4));
+    editComment(f, 4, ""); // no question
+    EXPECT_TRUE(italic(f, 4));
+    EXPECT_FALSE(f.isModified());
+    reopen();
+    answerNextMessage(nullptr, &question, "Non");
+    clickRow(f, 4);
+    click(f.Command3);
+    EXPECT_TRUE(question.startsWith("Cette partie du script (lignes 3 à 4 du fichier)")) << question.toStdString();
+
+    answerNextMessage(nullptr, nullptr, "Oui");
+    editComment(f, 4, "autre raison");
+    EXPECT_EQ(f.ListView1->rows().text(4), "|-- autre raison");
+    EXPECT_FALSE(italic(f, 3));
+    EXPECT_FALSE(italic(f, 4));
+    EXPECT_TRUE(tooltip(f, 4).isEmpty());
+    EXPECT_EQ(keptNote(f), "2 parties du script sont conservées telles qu'elles ont été lues (en italique): "
+                           "l'éditeur ne pourrait pas les réécrire sans en changer le contenu.");
+    const QByteArray rewritten = "(load \"y\")     ;autre raison\n";
+    EXPECT_EQ(save(f), load + directive + rewritten + rest);
+
+    for (const char *note : {"Une partie du script est conservée telle qu'elle a été lue (en italique): "
+                             "l'éditeur ne pourrait pas la réécrire sans en changer le contenu.",
+                             ""}) {
+        clickRow(f, 1);
+        answerNextMessage(nullptr, nullptr, "Oui");
+        click(f.Command4);
+        EXPECT_EQ(keptNote(f), QString::fromUtf8(note));
+    }
+    EXPECT_EQ(rows(f), (QStringList{"Load|y", "Comm E||-- autre raison", "Const|Constante: a = 1"}));
+    EXPECT_EQ(save(f), rewritten + rest);
+}
+
+TEST_F(KeptForms, TheComposerMakesAndGroupsAndNorGroups)
+{
+    PlugFrm &f = open("(defrule\r\n(x 1)\r\n(y 2)\r\n=>\r\n(a)\r\n)\r\n");
+    AddFactMain &c = openComposer(f);
+    EXPECT_EQ(c.Option8->text(), "Tous");
+    EXPECT_EQ(c.Option9->text(), "Fin de tous");
+    EXPECT_EQ(c.Option10->text(), "Ni");
+    EXPECT_EQ(c.Option11->text(), "Fin de ni");
+
+    // inserted around the rule's facts
+    clickRow(f, 2);
+    compose(c.Option8, c.Command3);
+    clickRow(f, 4);
+    compose(c.Option9, c.Command3);
+    clickRow(f, 5);
+    compose(c.Option10, c.Command3);
+    clickRow(f, 7);
+    compose(c.Option11, c.Command3);
+    // appended: a rule of its own
+    compose(c.Option1, c.Command1);
+    compose(c.Option8, c.Command1);
+    compose(c.Option9, c.Command1);
+    compose(c.Option10, c.Command1);
+    compose(c.Option11, c.Command1);
+    compose(c.Option5, c.Command1);
+    EXPECT_EQ(rows(f), (QStringList{"FactB|Début de fait", "FactTB|Tous", "Fact|x 1", "FactTE|Fin de tous", "FactNB|Ni",
+                                    "Fact|y 2", "FactNE|Fin de ni", "Act|a", "FactE|Fin de règle",
+                                    "FactB|Début de règle", "FactTB|Tous", "FactTE|Fin de tous", "FactNB|Ni",
+                                    "FactNE|Fin de ni", "FactE|Fin de règle"}));
+    for (int pos : {2, 4, 5, 7, 10, 11, 12, 13, 14, 15})
+        EXPECT_EQ(f.ListView1->rows().line(pos).colour, qRgb(128, 0, 128)) << pos;
+
+    const QByteArray saved = "(defrule\r\n(and\r\n(x 1)\r\n)\r\n(nor\r\n(y 2)\r\n)\r\n=>\r\n(a)\r\n)\r\n"
+                             "(defrule\r\n(and\r\n)\r\n(nor\r\n)\r\n=>\r\n)\r\n";
+    EXPECT_EQ(save(f), saved);
+    c.close();
+
+    // read back as the same groups
+    reopen();
+    EXPECT_EQ(rows(f), (QStringList{"FactB|Début de fait", "FactTB|Tous", "Fact|x 1", "FactTE|Fin de tous", "FactNB|Ni",
+                                    "Fact|y 2", "FactNE|Fin de ni", "Act|a", "FactE|Fin de règle",
+                                    "FactB|Début de fait", "FactTB|Tous", "FactTE|Fin de tous", "FactNB|Ni",
+                                    "FactNE|Fin de ni", "FactE|Fin de règle"}));
+    EXPECT_EQ(keptNote(f), "");
+    EXPECT_EQ(save(f), saved);
+}
