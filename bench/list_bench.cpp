@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include "shell/fileservices.h"
+#include "shell/options.h"
 #include "shell/pluginfolder.h"
 #include <benchmark/benchmark.h>
 
@@ -84,17 +85,25 @@ static void DeleteSelectedAtTop(benchmark::State &state)
     }
 }
 
-// "Ouvrir" without the chooser: read, check and show the rows.
-static void OpenScriptInWindow(benchmark::State &state)
+// Writes the generated script into dir; "" when it cannot.
+static QString writeGeneratedScript(const QTemporaryDir &dir, benchmark::State &state)
 {
-    QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("gros.per"));
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly) || f.write(FileServices::encode1252(GeneratedScript::script())) < 0) {
         state.SkipWithError("cannot write the script");
-        return;
+        return {};
     }
-    f.close();
+    return path;
+}
+
+// "Ouvrir" without the chooser: read, check and show the rows.
+static void OpenScriptInWindow(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString path = writeGeneratedScript(dir, state);
+    if (path.isEmpty())
+        return;
     PlugFrm &frm = PlugFrm::instance();
     frm.show();
     for (auto _ : state) {
@@ -110,6 +119,24 @@ static void OpenScriptInWindow(benchmark::State &state)
     state.counters["MB"] = QFileInfo(path).size() / 1e6;
 }
 
+// "Enregistrer" right after opening: every form written as it was read.
+static void SaveUnchangedInWindow(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString path = writeGeneratedScript(dir, state);
+    if (path.isEmpty())
+        return;
+    Options::CompanionFilePolicy = 3; // no companion question
+    PlugFrm &frm = PlugFrm::instance();
+    frm.show();
+    if (!frm.openScript(path))
+        state.SkipWithError("the script did not open");
+    for (auto _ : state) {
+        if (!frm.SaveFile_Click())
+            state.SkipWithError("the save failed");
+    }
+}
+
 int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -118,6 +145,7 @@ int main(int argc, char **argv)
     PluginFolder::setPath(QStringLiteral(VARDELO_DATA_DIR)); // the shipped catalogues
     PlugFrm::instance().Combo1->setCurrentIndex(7);
     benchmark::RegisterBenchmark("OpenScriptInWindow", OpenScriptInWindow)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("SaveUnchangedInWindow", SaveUnchangedInWindow)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("InsertBlankAtTop", InsertBlankAtTop)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("SelectRow", SelectRow)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("DeleteSelectedAtTop", DeleteSelectedAtTop)->Unit(benchmark::kMillisecond);

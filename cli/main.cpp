@@ -3,6 +3,7 @@
 #include "shell/fileservices.h"
 
 #include <QFile>
+#include <QSaveFile>
 #include <cstdio>
 
 namespace {
@@ -65,13 +66,22 @@ bool encodeScript(const std::vector<ScriptLine> &rows, const ScriptSource &sourc
 
 int rowsCommand(const QString &path)
 {
-    SaveOpen::ReadResult r;
-    int status = 0;
-    if (!readScript(path, r, status))
-        return status;
+    QByteArray bytes;
+    const QString error = FileServices::readFileBytes(path, bytes);
+    if (!error.isEmpty())
+        return fail(error);
+    const SaveOpen::ReadResult r = SaveOpen::readScriptBytes(std::move(bytes), false);
     QString out;
-    for (const ScriptLine &l : r.rows)
-        out += kindTag(l.kind) + QLatin1Char('\t') + l.text + QLatin1Char('\n');
+    for (const ScriptLine &l : r.rows) {
+        out += kindTag(l.kind);
+        out += QLatin1Char('\t');
+        out += l.text;
+        out += QLatin1Char('\n');
+        if (out.size() > (1 << 15)) { // in chunks: the listing is never held whole
+            writeOut(out.toUtf8());
+            out.clear();
+        }
+    }
     writeOut(out.toUtf8());
     return 0;
 }
@@ -111,19 +121,37 @@ int writeCommand(const QString &path)
 
 int formatCommand(const QString &path, const QString &out)
 {
-    SaveOpen::ReadResult r;
-    int status = 0;
-    if (!readScript(path, r, status))
-        return status;
-    QByteArray bytes;
-    if (!encodeScript(r.rows, r.source, true, bytes, status))
-        return status;
-    if (out.isEmpty()) {
-        writeOut(bytes);
-        return 0;
+    // The file is mapped rather than read: a formatter's time goes mostly to
+    // touching memory.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("Impossible d'ouvrir le fichier \"%1\": %2").arg(path, file.errorString()));
+    QByteArray copy;
+    QByteArrayView input;
+    if (file.size() > 0) {
+        if (const uchar *m = file.map(0, file.size()))
+            input = QByteArrayView(m, file.size());
+        else
+            input = copy = file.readAll();
     }
-    const QString error = FileServices::saveFile(out, bytes);
-    return error.isEmpty() ? 0 : fail(error);
+
+    QSaveFile target(out);
+    if (!out.isEmpty() && !target.open(QIODevice::WriteOnly))
+        return fail(QStringLiteral("Impossible d'écrire le fichier \"%1\": %2").arg(out, target.errorString()));
+    const auto write = [&](QByteArrayView chunk) {
+        if (out.isEmpty())
+            return std::fwrite(chunk.data(), 1, size_t(chunk.size()), stdout) == size_t(chunk.size());
+        return target.write(chunk.data(), chunk.size()) == chunk.size();
+    };
+    const QString problem = SaveOpen::formatScriptBytes(input, write);
+    if (!problem.isEmpty()) {
+        if (!out.isEmpty())
+            target.cancelWriting();
+        return fail(QStringLiteral("Impossible de mettre en forme \"%1\": %2").arg(path, problem));
+    }
+    if (!out.isEmpty() && !target.commit())
+        return fail(QStringLiteral("Impossible d'enregistrer le fichier \"%1\": %2").arg(out, target.errorString()));
+    return 0;
 }
 
 int checkCommand(const QString &path)

@@ -40,7 +40,27 @@
 
 namespace {
 enum AddKind { Conditional, Rule, Action, Constant, Comment, Load, RandomLoad, Blank };
+
+
+// Rule structure rows, blank lines and text the editor does not know have
+// no editor.
+bool isEditable(LineKind kind)
+{
+    switch (kind) {
+    case LineKind::CommN:
+    case LineKind::CommE:
+    case LineKind::Const:
+    case LineKind::Load:
+    case LineKind::RLoad:
+    case LineKind::Prep:
+    case LineKind::Act:
+    case LineKind::Fact:
+        return true;
+    default:
+        return false;
+    }
 }
+} // namespace
 
 const QStringList &PlugFrm::lineKindCaptions()
 {
@@ -365,8 +385,11 @@ void PlugFrm::Command1_Click()
     const int selected = ListView1->selectedPosition();
     if (selected == 0)
         return;
-    // Asked before the dialog opens, not after the user filled it in.
-    if (!mayChangeForm(ListView1->rows().formJoinedAt(selected, LineKind::Unknown)))
+    // Asked before the dialog opens, not after the user filled it in; the
+    // comment editor chooses its place in its dialog and the composer places
+    // its rows itself, so those are asked when the row is placed.
+    const int kind = lineKindCaptions().indexOf(Combo1->currentText());
+    if (kind != Comment && kind != Rule && !mayChangeForm(ListView1->rows().formJoinedAt(selected, LineKind::Unknown)))
         return;
     add = false;
     ins = true;
@@ -377,7 +400,7 @@ void PlugFrm::Command1_Click()
 void PlugFrm::Command3_Click()
 {
     const int pos = ListView1->selectedPosition();
-    if (pos == 0 || !mayChangeForm(ListView1->rows().line(pos).form))
+    if (pos == 0 || !isEditable(ListView1->rows().kind(pos)) || !mayChangeForm(ListView1->rows().line(pos).form))
         return;
     EditMod::EditingLine = true;
     switch (ListView1->rows().kind(pos)) {

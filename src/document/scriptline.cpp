@@ -33,30 +33,3 @@ LineKind kindFromTag(QStringView tag)
     return LineKind::Unknown;
 }
 
-bool isRuleOpener(LineKind kind)
-{
-    switch (kind) {
-    case LineKind::FactB:
-    case LineKind::FactOB:
-    case LineKind::FactAB:
-    case LineKind::FactTB:
-    case LineKind::FactNB:
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool isRuleCloser(LineKind kind)
-{
-    switch (kind) {
-    case LineKind::FactE:
-    case LineKind::FactOE:
-    case LineKind::FactAE:
-    case LineKind::FactTE:
-    case LineKind::FactNE:
-        return true;
-    default:
-        return false;
-    }
-}

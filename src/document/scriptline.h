@@ -36,10 +36,6 @@ QString kindTag(LineKind kind);
 // Exact, case-sensitive; anything else is LineKind::Unknown.
 LineKind kindFromTag(QStringView tag);
 
-// Whether rows of this kind open or close a rule or a group of facts.
-bool isRuleOpener(LineKind kind);
-bool isRuleCloser(LineKind kind);
-
 struct ScriptLine {
     QString text;
     QRgb colour = qRgb(0, 0, 0);

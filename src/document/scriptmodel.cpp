@@ -132,8 +132,8 @@ void ScriptModel::removeRow(int pos)
     const int form = line(pos).form;
     beginRemoveRows(QModelIndex(), pos - 1, pos - 1);
     m_lines.erase(m_lines.begin() + (pos - 1));
-    formEdited(form);
     endRemoveRows();
+    formEdited(form);
     emit contentChanged();
 }
 

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -29,6 +30,11 @@ struct SaveText {
     QString error;
 };
 SaveText buildScriptBytes(const std::vector<ScriptLine> &rows, const ScriptSource &source, bool canonical = false);
+// The formatter: a file's bytes with every form in the editor's layout, in
+// the file's encoding and line ends (what saving writes once every form has
+// been edited). It reads and writes form by form, handing the output to
+// write in chunks; a write that fails stops it. "" or the reason it stopped.
+QString formatScriptBytes(QByteArrayView bytes, const std::function<bool(QByteArrayView)> &write);
 // The text those bytes hold (what the preview shows).
 QString decodeScriptBytes(const QByteArray &bytes, const ScriptSource &source);
 
@@ -68,7 +74,8 @@ struct ReadResult {
     QString error;
 };
 ReadResult ReadScriptFile(const QString &path);
-ReadResult readScriptBytes(QByteArray bytes);
+// Without check, no form is marked as kept (for the formatter).
+ReadResult readScriptBytes(QByteArray bytes, bool check = true);
 
 // The companion file's name: the script's name with its extension replaced
 // by ".ai" (appended when it has none).

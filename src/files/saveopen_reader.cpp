@@ -9,6 +9,7 @@
 #include "shell/fileservices.h"
 
 #include <QStringDecoder>
+#include <functional>
 
 namespace SaveOpen {
 
@@ -82,101 +83,171 @@ qsizetype commentStart(QStringView line)
     return -1;
 }
 
-struct LineSpan {
-    qint32 begin; // first character
-    qint32 end;   // just before the line end
+// Cuts a file's bytes into forms, one after the other. It looks only at
+// ASCII characters (parentheses, quotes, ";", "#", blanks, line ends and the
+// keywords), which are single bytes in Windows-1252 and UTF-8 alike and are
+// never part of another character, so it works on the bytes before decoding.
+class FormCutter
+{
+public:
+    FormCutter(QByteArrayView bytes, qsizetype from) : m_b(bytes), m_pos(from) {}
+
+    struct Form {
+        qsizetype begin = 0; // first byte
+        qsizetype end = 0;   // just after its last line end
+        int firstLine = 1;
+        int lines = 0;
+    };
+
+    // The next form; false at the end of the bytes.
+    bool next(Form &f)
+    {
+        if (m_pos >= m_b.size())
+            return false;
+        f.begin = m_pos;
+        f.firstLine = m_line;
+        const int before = m_line;
+        const char first = firstNonBlank(m_pos);
+        if (first == 0 || first == ';' || first == '#') {
+            nextLine(lineEnd(m_pos));
+        } else {
+            // up to the end of the line where the parentheses balance again
+            qsizetype depth = 0;
+            while (true) {
+                nextLine(scanLine(depth));
+                if (depth == 0 || m_pos >= m_b.size() || startsTopLevelForm(m_pos))
+                    break;
+            }
+        }
+        f.lines = m_line - before;
+        f.end = m_pos;
+        return true;
+    }
+
+private:
+    static bool isBlank(char c) { return c == ' ' || c == '\t'; }
+    static bool isLineEnd(char c) { return c == '\n' || c == '\r'; }
+
+    // The first character of the line at p that is not a blank; 0 when the
+    // line has none.
+    char firstNonBlank(qsizetype p) const
+    {
+        const char *d = m_b.data();
+        while (p < m_b.size() && isBlank(d[p]))
+            ++p;
+        return p < m_b.size() && !isLineEnd(d[p]) ? d[p] : 0;
+    }
+
+    // Where the line at p ends (its line end, or the end of the bytes).
+    qsizetype lineEnd(qsizetype p) const
+    {
+        const char *d = m_b.data();
+        const qsizetype n = m_b.size();
+        while (p < n && !isLineEnd(d[p]))
+            ++p;
+        return p;
+    }
+
+    // Steps over the line end at e to the next line.
+    void nextLine(qsizetype e)
+    {
+        const char *d = m_b.data();
+        if (e < m_b.size()) {
+            if (d[e] == '\r' && e + 1 < m_b.size() && d[e + 1] == '\n')
+                ++e;
+            ++e;
+        }
+        m_pos = e;
+        ++m_line;
+    }
+
+    // Follows the parenthesis depth over the line at m_pos; returns where
+    // the line ends.
+    qsizetype scanLine(qsizetype &depth) const
+    {
+        const char *d = m_b.data();
+        const qsizetype n = m_b.size();
+        bool quoted = false;
+        qsizetype p = m_pos;
+        for (; p < n; ++p) {
+            const char c = d[p];
+            if (isLineEnd(c))
+                return p;
+            if (c == '"')
+                quoted = !quoted;
+            else if (quoted)
+                continue;
+            else if (c == ';')
+                return lineEnd(p);
+            else if (c == '(')
+                ++depth;
+            else if (c == ')' && depth > 0)
+                --depth;
+        }
+        return p;
+    }
+
+    // Whether the line at p starts a top-level form of its own, so that a
+    // form left open by a missing ")" stops before it.
+    bool startsTopLevelForm(qsizetype p) const
+    {
+        while (p < m_b.size() && isBlank(m_b[p]))
+            ++p;
+        if (p >= m_b.size())
+            return false;
+        if (m_b[p] == '#')
+            return true;
+        if (m_b[p] != '(')
+            return false;
+        ++p;
+        while (p < m_b.size() && isBlank(m_b[p]))
+            ++p;
+        auto keyword = [&](QLatin1StringView k) {
+            if (p + k.size() > m_b.size()
+                || QLatin1StringView(m_b.data() + p, k.size()).compare(k, Qt::CaseInsensitive) != 0)
+                return false;
+            const qsizetype e = p + k.size();
+            return e == m_b.size() || isBlank(m_b[e]) || isLineEnd(m_b[e]) || m_b[e] == '(' || m_b[e] == ')'
+                   || m_b[e] == ';';
+        };
+        return keyword(QLatin1StringView("defrule")) || keyword(QLatin1StringView("defconst"));
+    }
+
+    QByteArrayView m_b;
+    qsizetype m_pos;
+    int m_line = 1;
 };
 
-std::vector<LineSpan> lineSpans(QStringView text)
+// The lines of a form's text, without their line ends.
+void splitFormLines(QStringView text, std::vector<QStringView> &lines)
 {
-    std::vector<LineSpan> lines;
-    lines.reserve(size_t(text.size() / 24 + 1));
+    lines.clear();
     const QChar *d = text.data();
     const qsizetype n = text.size();
     qsizetype start = 0;
     for (qsizetype i = 0; i < n; ++i) {
         const char16_t c = d[i].unicode();
         if (c == '\n' || c == '\r') {
-            lines.push_back({qint32(start), qint32(i)});
+            lines.push_back(text.mid(start, i - start));
             if (c == '\r' && i + 1 < n && d[i + 1] == QLatin1Char('\n'))
                 ++i;
             start = i + 1;
         }
     }
     if (start < n)
-        lines.push_back({qint32(start), qint32(n)});
-    return lines;
+        lines.push_back(text.mid(start));
 }
 
-// Byte offsets of the line starts of a UTF-8 file (line ends are single
-// bytes there, so the lines are the same as the decoded text's).
-std::vector<qint32> byteLineStarts(QByteArrayView bytes, qsizetype from)
+// The number of UTF-16 code units of valid UTF-8 bytes.
+qsizetype utf16Length(QByteArrayView b)
 {
-    std::vector<qint32> starts;
-    starts.push_back(qint32(from));
-    const char *d = bytes.data();
-    const qsizetype n = bytes.size();
-    for (qsizetype i = from; i < n; ++i) {
-        if (d[i] == '\n' || d[i] == '\r') {
-            if (d[i] == '\r' && i + 1 < n && d[i + 1] == '\n')
-                ++i;
-            starts.push_back(qint32(i + 1));
-        }
+    qsizetype n = 0;
+    for (const char c : b) {
+        const auto u = static_cast<unsigned char>(c);
+        n += (u & 0xC0) != 0x80;
+        n += u >= 0xF0; // a surrogate pair
     }
-    return starts;
-}
-
-// Whether a line (trimmed) starts a top-level form of its own, so that a
-// form left open by a missing ")" stops before it.
-bool startsTopLevelForm(QStringView t)
-{
-    if (t.startsWith(QLatin1Char('#')))
-        return true;
-    if (!t.startsWith(QLatin1Char('(')))
-        return false;
-    const QStringView kw = wordAt(t, 1);
-    return is(kw, QLatin1StringView("defrule")) || is(kw, QLatin1StringView("defconst"));
-}
-
-// Cuts the lines into forms; returns the first line of each form.
-std::vector<qint32> formStarts(QStringView text, const std::vector<LineSpan> &lines)
-{
-    std::vector<qint32> starts;
-    const size_t n = lines.size();
-    size_t i = 0;
-    while (i < n) {
-        starts.push_back(qint32(i));
-        const QStringView first = trimBlanks(text.mid(lines[i].begin, lines[i].end - lines[i].begin));
-        if (first.isEmpty() || first.startsWith(QLatin1Char(';')) || first.startsWith(QLatin1Char('#'))) {
-            ++i;
-            continue;
-        }
-        // Up to the end of the line where the parentheses balance again.
-        qsizetype depth = 0;
-        while (true) {
-            const QStringView line = text.mid(lines[i].begin, lines[i].end - lines[i].begin);
-            bool quoted = false;
-            for (QChar c : line) {
-                if (c == QLatin1Char('"'))
-                    quoted = !quoted;
-                else if (quoted)
-                    continue;
-                else if (c == QLatin1Char(';'))
-                    break;
-                else if (c == QLatin1Char('('))
-                    ++depth;
-                else if (c == QLatin1Char(')') && depth > 0)
-                    --depth;
-            }
-            ++i;
-            if (depth == 0 || i >= n)
-                break;
-            const QStringView next = trimBlanks(text.mid(lines[i].begin, lines[i].end - lines[i].begin));
-            if (startsTopLevelForm(next))
-                break;
-        }
-    }
-    return starts;
+    return n;
 }
 
 // Reads the rows of one form.
@@ -517,97 +588,190 @@ private:
 
 } // namespace
 
-ScriptSource decodeScript(QByteArray bytes)
+namespace {
+
+// Whether bytes are well-formed UTF-8 (no overlong forms, surrogates or
+// values beyond U+10FFFF).
+bool isUtf8(QByteArrayView b)
 {
-    ScriptSource s;
-    const QByteArrayView b(bytes);
-    qsizetype from = 0;
-    if (b.startsWith("\xEF\xBB\xBF")) {
-        s.encoding = TextEncoding::Utf8;
-        s.byteOrderMark = true;
-        from = 3;
+    const auto *p = reinterpret_cast<const unsigned char *>(b.data());
+    const qsizetype n = b.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const unsigned char c = p[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        int more = 0;
+        unsigned char lo = 0x80, hi = 0xBF;
+        if (c >= 0xC2 && c <= 0xDF) {
+            more = 1;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            more = 2;
+            if (c == 0xE0)
+                lo = 0xA0;
+            else if (c == 0xED)
+                hi = 0x9F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            more = 3;
+            if (c == 0xF0)
+                lo = 0x90;
+            else if (c == 0xF4)
+                hi = 0x8F;
+        } else {
+            return false;
+        }
+        for (int k = 1; k <= more; ++k) {
+            if (i + k >= n)
+                return false;
+            const unsigned char d = p[i + k];
+            if (d < (k == 1 ? lo : 0x80) || d > (k == 1 ? hi : 0xBF))
+                return false;
+        }
+        i += more + 1;
     }
+    return true;
+}
+
+// The file's encoding and line ends, from its bytes.
+void readConventions(QByteArrayView b, ScriptSource &s)
+{
+    s.byteOrderMark = b.startsWith("\xEF\xBB\xBF");
+    const QByteArrayView body = s.byteOrderMark ? b.sliced(3) : b;
     bool ascii = true;
-    for (const char c : b.sliced(from)) {
+    for (const char c : body) {
         if (static_cast<unsigned char>(c) >= 0x80) {
             ascii = false;
             break;
         }
     }
-    if (s.byteOrderMark || !ascii) {
-        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        QString text = utf8.decode(b.sliced(from));
-        if (!utf8.hasError()) {
-            s.encoding = TextEncoding::Utf8;
-            s.text = std::move(text);
-        } else if (s.byteOrderMark) {
-            // a mark before bytes that are not UTF-8: read as the game's code page
-            s.byteOrderMark = false;
-            s.encoding = TextEncoding::Windows1252;
-            from = 0;
-        }
-    }
+    s.encoding = (s.byteOrderMark || !ascii) && isUtf8(body) ? TextEncoding::Utf8 : TextEncoding::Windows1252;
     if (s.encoding == TextEncoding::Windows1252)
-        s.text = FileServices::decode1252(b);
-    s.bytes = std::move(bytes);
-
-    // The file's own line end, from its first; CR LF when it has none.
-    const qsizetype nl = s.text.indexOf(QLatin1Char('\n'));
-    const qsizetype cr = s.text.indexOf(QLatin1Char('\r'));
+        s.byteOrderMark = false; // a mark before bytes that are not UTF-8: the game's code page
+    // the file's own line end, from its first; CR LF when it has none
+    const qsizetype nl = b.indexOf('\n');
+    const qsizetype cr = b.indexOf('\r');
     if (cr >= 0 && (nl < 0 || cr < nl))
-        s.lineEnd = (cr + 1 < s.text.size() && s.text[cr + 1] == QLatin1Char('\n')) ? QStringLiteral("\r\n") : QStringLiteral("\r");
+        s.lineEnd = cr + 1 < b.size() && b[cr + 1] == '\n' ? QStringLiteral("\r\n") : QStringLiteral("\r");
     else if (nl >= 0)
         s.lineEnd = QStringLiteral("\n");
-    s.finalLineEnd = s.text.isEmpty() || s.text.endsWith(QLatin1Char('\n')) || s.text.endsWith(QLatin1Char('\r'));
+    s.finalLineEnd = b.isEmpty() || b.endsWith('\n') || b.endsWith('\r');
+}
+
+} // namespace
+
+ScriptSource decodeScript(QByteArray bytes)
+{
+    ScriptSource s;
+    readConventions(bytes, s);
+    if (s.encoding == TextEncoding::Utf8)
+        s.text = QString::fromUtf8(QByteArrayView(bytes).sliced(s.byteOrderMark ? 3 : 0));
+    else
+        s.text = FileServices::decode1252(bytes);
+    s.bytes = std::move(bytes);
     return s;
+}
+
+QString formatScriptBytes(QByteArrayView bytes, const std::function<bool(QByteArrayView)> &write)
+{
+    ScriptSource conventions;
+    readConventions(bytes, conventions);
+    const bool utf8 = conventions.encoding == TextEncoding::Utf8;
+    const QStringView lineEnd(conventions.lineEnd);
+    QByteArray out;
+    constexpr qsizetype Chunk = 1 << 16;
+    out.reserve(2 * Chunk);
+    if (conventions.byteOrderMark)
+        out += "\xEF\xBB\xBF";
+
+    // Form by form, with buffers kept from one to the next, handed on in
+    // chunks: the output is never held whole.
+    FormCutter cutter(bytes, conventions.byteOrderMark ? 3 : 0);
+    FormCutter::Form f;
+    QString source, text;
+    std::vector<QStringView> lines;
+    std::vector<ScriptLine> rows;
+    bool lastLineEmpty = false;
+    while (cutter.next(f)) {
+        if (out.size() >= Chunk) {
+            if (!write(out))
+                return QStringLiteral("écriture impossible");
+            out.truncate(0);
+        }
+        const QByteArrayView formBytes = bytes.sliced(f.begin, f.end - f.begin);
+        if (utf8)
+            source = QString::fromUtf8(formBytes);
+        else
+            FileServices::decode1252(formBytes, source);
+        splitFormLines(source, lines);
+        rows.clear();
+        FormReader(rows, 0).read(lines);
+        text.clear();
+        appendScriptText(text, rows, lineEnd);
+        lastLineEmpty = text == lineEnd || text.endsWith(conventions.lineEnd + conventions.lineEnd);
+        if (utf8) {
+            out += text.toUtf8();
+        } else if (!FileServices::appendEncoded1252(text, out)) {
+            // read from the file, the text always encodes back; kept for safety
+            return QStringLiteral("la ligne %1 contient un caractère que le codage du jeu (Windows-1252) "
+                                  "ne peut pas représenter")
+                .arg(f.firstLine);
+        }
+    }
+    // A file that ended without a line end keeps that, unless its last line
+    // is blank: it could not read back without one.
+    const QByteArray end = conventions.lineEnd.toLatin1();
+    if (!conventions.finalLineEnd && !lastLineEmpty && out.endsWith(end))
+        out.chop(end.size());
+    if (!out.isEmpty() && !write(out))
+        return QStringLiteral("écriture impossible");
+    return {};
 }
 
 std::vector<ScriptLine> readForms(ScriptSource &source)
 {
-    const QStringView text(source.text);
-    const std::vector<LineSpan> lines = lineSpans(text);
-    const std::vector<qint32> starts = formStarts(text, lines);
-    std::vector<qint32> byteStarts;
-    if (source.encoding == TextEncoding::Utf8)
-        byteStarts = byteLineStarts(source.bytes, source.byteOrderMark ? 3 : 0);
-
+    const bool utf8 = source.encoding == TextEncoding::Utf8;
+    const qsizetype from = source.byteOrderMark ? 3 : 0;
     std::vector<ScriptLine> rows;
-    rows.reserve(lines.size());
-    source.lineCount = int(lines.size());
+    rows.reserve(size_t(source.bytes.size() / 24 + 1));
     source.forms.clear();
-    source.forms.reserve(starts.size());
     source.lost.clear();
-    std::vector<QStringView> formLines;
-    for (size_t f = 0; f < starts.size(); ++f) {
-        const size_t first = size_t(starts[f]);
-        const size_t last = f + 1 < starts.size() ? size_t(starts[f + 1]) : lines.size();
+    FormCutter cutter(source.bytes, from);
+    FormCutter::Form f;
+    std::vector<QStringView> lines;
+    const QStringView text(source.text);
+    qsizetype charPos = 0;
+    int lastLine = 0;
+    while (cutter.next(f)) {
         SourceForm form;
-        form.charBegin = f == 0 ? 0 : lines[first].begin;
-        form.byteBegin = source.encoding == TextEncoding::Utf8 ? (f == 0 ? (source.byteOrderMark ? 3 : 0) : byteStarts[first])
-                                                               : form.charBegin;
-        form.firstLine = qint32(first + 1);
+        form.byteBegin = qint32(f.begin);
+        form.charBegin = qint32(utf8 ? charPos : f.begin);
+        form.firstLine = f.firstLine;
         source.forms.push_back(form);
-        formLines.clear();
-        for (size_t i = first; i < last; ++i)
-            formLines.push_back(text.mid(lines[i].begin, lines[i].end - lines[i].begin));
-        FormReader(rows, int(f)).read(formLines);
+        lastLine = f.firstLine + f.lines - 1;
+        const qsizetype length = utf8 ? utf16Length(QByteArrayView(source.bytes).sliced(f.begin, f.end - f.begin))
+                                      : f.end - f.begin;
+        splitFormLines(text.mid(form.charBegin, length), lines);
+        FormReader(rows, source.formCount() - 1).read(lines);
+        charPos += length;
     }
+    source.lineCount = lastLine;
     return rows;
 }
 
 std::vector<ScriptLine> readScriptText(QStringView text)
 {
-    ScriptSource s;
-    s.text = text.toString();
-    return readForms(s);
+    return readScriptBytes(text.toUtf8(), false).rows;
 }
 
-ReadResult readScriptBytes(QByteArray bytes)
+ReadResult readScriptBytes(QByteArray bytes, bool check)
 {
     ReadResult r;
     r.source = decodeScript(std::move(bytes));
     r.rows = readForms(r.source);
-    markKeptForms(r.rows, r.source);
+    if (check)
+        markKeptForms(r.rows, r.source);
     return r;
 }
 

@@ -46,6 +46,34 @@ QString decode1252(QByteArrayView bytes)
     return s;
 }
 
+void decode1252(QByteArrayView bytes, QString &out)
+{
+    out.resize(bytes.size());
+    QChar *d = out.data();
+    const char *b = bytes.data();
+    for (qsizetype i = 0, n = bytes.size(); i < n; ++i) {
+        const auto u = static_cast<unsigned char>(b[i]);
+        d[i] = QChar(u >= 0x80 && u < 0xA0 ? High[u - 0x80] : char16_t(u));
+    }
+}
+
+bool appendEncoded1252(QStringView text, QByteArray &out)
+{
+    const qsizetype start = out.size();
+    out.resize(start + text.size());
+    char *o = out.data() + start;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        const int e = c < 0x80 ? c : encodeChar(c);
+        if (e < 0) {
+            out.truncate(start);
+            return false;
+        }
+        o[i] = char(e);
+    }
+    return true;
+}
+
 qsizetype firstUnencodable(QStringView text)
 {
     for (qsizetype i = 0; i < text.size(); ++i) {

@@ -12,6 +12,11 @@ namespace FileServices {
 
 // Windows-1252 <-> Unicode. Every byte value maps to one character and back.
 QString decode1252(QByteArrayView bytes);
+// The same into a buffer kept from call to call.
+void decode1252(QByteArrayView bytes, QString &out);
+// Appends text encoded; false, with out as it was, when a character cannot be
+// held.
+bool appendEncoded1252(QStringView text, QByteArray &out);
 // Position of the first character Windows-1252 cannot hold, or -1.
 qsizetype firstUnencodable(QStringView text);
 // Encodes text; characters it cannot hold become '?' (check firstUnencodable

@@ -9,6 +9,7 @@
 #include "shell/options.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -344,4 +345,28 @@ TEST_F(KeptForms, TheComposerMakesAndGroupsAndNorGroups)
                                     "FactNE|Fin de ni", "FactE|Fin de règle"}));
     EXPECT_EQ(keptNote(f), "");
     EXPECT_EQ(save(f), saved);
+}
+
+TEST_F(KeptForms, RowsWithoutAnEditorAskNothingWhenEdited)
+{
+    // "(not x)" would be written "(not (x))": the rule is kept as read
+    PlugFrm &f = open("(defrule\n(not x)\n=>\n(a)\n)\n");
+    ASSERT_TRUE(italic(f, 1));
+    bool asked = false;
+    QTimer guard;
+    QObject::connect(&guard, &QTimer::timeout, [&] {
+        if (QWidget *w = QApplication::activeModalWidget()) {
+            asked = true;
+            w->close();
+        }
+    });
+    guard.start(20);
+    for (int pos : {1, 4}) { // the rule's start and end have no editor
+        clickRow(f, pos);
+        click(f.Command3);
+    }
+    QTest::qWait(60);
+    EXPECT_FALSE(asked);
+    EXPECT_FALSE(f.isModified());
+    EXPECT_TRUE(italic(f, 1));
 }

@@ -201,6 +201,17 @@ TEST(Reader, DeepNestingNeedsNoDeepStack)
 }
 
 namespace {
+QByteArray format(QByteArrayView bytes)
+{
+    QByteArray out;
+    const QString problem = formatScriptBytes(bytes, [&](QByteArrayView chunk) {
+        out += chunk;
+        return true;
+    });
+    EXPECT_TRUE(problem.isEmpty()) << problem.toStdString();
+    return out;
+}
+
 // Opening and saving, with or without an edit.
 QByteArray resave(const QByteArray &bytes, const std::function<void(std::vector<ScriptLine> &, ScriptSource &)> &edit = {})
 {
@@ -411,6 +422,7 @@ TEST(RoundTrip, WritingReadingAndWritingAgainGivesTheSameBytes)
             EXPECT_EQ(back.source.keptCount(), 0) << "seed " << seed << "\n" << once.toStdString();
             // saving what was read gives the same bytes whether formatted or not
             EXPECT_EQ(buildScriptBytes(back.rows, back.source, true).bytes, FileServices::encode1252(once));
+            EXPECT_EQ(format(FileServices::encode1252(once)), FileServices::encode1252(once));
         }
     }
 }
@@ -428,6 +440,9 @@ TEST(RoundTrip, AnyTextReadsAndSavesAsItWas)
             bytes += pieces[rng() % std::size(pieces)];
         const ReadResult r = readScriptBytes(bytes);
         ASSERT_EQ(buildScriptBytes(r.rows, r.source).bytes, bytes) << bytes.toStdString();
+        // the formatter, form by form, writes what saving writes once every form is edited
+        const QByteArray formatted = format(bytes);
+        EXPECT_EQ(formatted, buildScriptBytes(r.rows, r.source, true).bytes) << bytes.toStdString();
         // every form shows as one row at least
         std::vector<bool> shown(size_t(r.source.formCount()), false);
         for (const ScriptLine &l : r.rows)
@@ -500,4 +515,27 @@ TEST(Files, CompanionIsCreatedOnlyWhenMissingAndSavesAreAtomic)
     const QString err = FileServices::saveFile(dir.filePath("absent/ia.per"), "x");
     EXPECT_TRUE(err.contains("absent/ia.per")) << err.toStdString();
     EXPECT_FALSE(ReadScriptFile(dir.filePath("nulle-part.per")).error.isEmpty());
+}
+
+TEST(RoundTrip, TheFormatterHandsOnLargeOutputInChunks)
+{
+    QByteArray bytes;
+    for (int i = 0; i < 4000; ++i)
+        bytes += "(defrule\r\n\t(stock ble > " + QByteArray::number(i) + ")\t; assez\r\n=>\r\n\t(dire \"ok\"))\r\n\r\n";
+    bytes.chop(4); // no final line end
+    int chunks = 0;
+    QByteArray out;
+    EXPECT_EQ(formatScriptBytes(bytes,
+                                [&](QByteArrayView chunk) {
+                                    ++chunks;
+                                    out += chunk;
+                                    return true;
+                                }),
+              "");
+    EXPECT_GT(chunks, 1);
+    const ReadResult r = readScriptBytes(bytes);
+    EXPECT_EQ(out, buildScriptBytes(r.rows, r.source, true).bytes);
+    EXPECT_FALSE(out.endsWith("\r\n"));
+    // a write that fails stops it
+    EXPECT_FALSE(formatScriptBytes(bytes, [](QByteArrayView) { return false; }).isEmpty());
 }
