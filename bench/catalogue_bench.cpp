@@ -67,6 +67,9 @@ struct Folder {
         p.replace(QStringLiteral("<type-2>"), QStringLiteral("<quantite>"));
         p.replace(QStringLiteral("<type-3>\r\nvaleur-1 (description 1)\r\n"), QStringLiteral("<texte>\r\ntextbox\r\n"));
         writeFile(dir.filePath("Params.txt"), p);
+        // the shipped symbols: a missing catalogue would stop the opening on
+        // its message
+        QFile::copy(QStringLiteral(VARDELO_DATA_DIR "/prepross.txt"), dir.filePath("prepross.txt"));
     }
 };
 } // namespace

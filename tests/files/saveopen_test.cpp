@@ -1,3 +1,4 @@
+#include "document/linebuilders.h"
 #include "files/saveopen.h"
 #include "shell/fileservices.h"
 #include "testsupport.h"
@@ -538,4 +539,37 @@ TEST(RoundTrip, TheFormatterHandsOnLargeOutputInChunks)
     EXPECT_FALSE(out.endsWith("\r\n"));
     // a write that fails stops it
     EXPECT_FALSE(formatScriptBytes(bytes, [](QByteArrayView) { return false; }).isEmpty());
+}
+
+TEST(RoundTrip, TheEditorsRowsReadBackAsBefore)
+{
+    using LineText::Param;
+    const Param list{1, "ble (céréale)", {}}, typed{2, {}, "\"Au moulin ; vite\""};
+    const std::vector<Param> params = {list, typed};
+    const auto rows = R({{K::Prep, LineText::conditional(0, "CARTE-ILES (une carte d'îles)")},
+                         {K::Const, LineText::constant("seuil", "-12.5")},
+                         {K::CommN, "un commentaire ; avec point-virgule"},
+                         {K::FactB, "Début de règle"},
+                         {K::Fact, LineText::fact(true, "stock <Ressource> <Texte>", params)},
+                         {K::FactAB, "Et"},
+                         {K::Fact, LineText::fact(false, "saison <Ressource>", params)},
+                         {K::FactAE, "Fin de et"},
+                         {K::FactNB, "Ni"},
+                         {K::Fact, LineText::fact(false, "vrai (toujours)", {})},
+                         {K::FactNE, "Fin de ni"},
+                         {K::Act, LineText::action("dire <Ressource> <Texte>", params)},
+                         {K::CommE, LineText::endComment("pourquoi")},
+                         {K::FactE, "Fin de règle"},
+                         {K::Load, "suite"},
+                         {K::RLoad, LineText::randomLoad(std::vector<LineText::Possibility>{{"a", "20"}, {"b", ""}})},
+                         {K::BL, LineText::blank(true)},
+                         {K::Prep, LineText::conditional(3, "")}});
+    // the same rows, but for the reader's own texts of a rule start, an
+    // and-not group and a random load without percentage
+    QStringList expected = show(rows);
+    expected.replace(3, "FactB|Début de fait");
+    expected.replace(5, "FactAB|Et pas");
+    expected.replace(7, "FactAE|Fin de et pas");
+    expected.replace(15, "RLoad|a 20% b ");
+    EXPECT_EQ(read(BuildScriptText(rows)), expected);
 }
