@@ -27,6 +27,10 @@ HelpFrm &HelpFrm::open(const QString &helpFolder, const QString &topic)
 void HelpFrm::unload()
 {
     if (s_instance) {
+        // Closed now, not only when deleted: the application looks for its
+        // last visible window when a window closes, and a help window still
+        // shown then keeps it running after the host's own window is gone.
+        s_instance->close();
         s_instance->deleteLater();
         s_instance = nullptr;
     }

@@ -6,7 +6,9 @@
 #include <QApplication>
 #include <QGroupBox>
 #include <QPushButton>
+#include <QMenuBar>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -18,12 +20,47 @@ const LoadedPlugin *findVardelo(const QList<LoadedPlugin> &plugins)
     return nullptr;
 }
 
-QWidget *editorWindow()
+QWidget *topLevel(const QString &title)
 {
     for (QWidget *w : QApplication::topLevelWidgets())
-        if (w->windowTitle() == "Editeur de fichiers PER & AI pur Kelvarra")
+        if (w->windowTitle() == title)
             return w;
     return nullptr;
+}
+
+QWidget *editorWindow()
+{
+    return topLevel("Editeur de fichiers PER & AI pur Kelvarra");
+}
+
+// The editor's menu command with that text, found as the user sees it.
+QAction *editorCommand(const QString &menu, const QString &command)
+{
+    QWidget *editor = editorWindow();
+    if (!editor)
+        return nullptr;
+    for (QAction *m : editor->findChild<QMenuBar *>()->actions())
+        if (m->text() == menu && m->menu())
+            for (QAction *a : m->menu()->actions())
+                if (a->text() == command)
+                    return a;
+    return nullptr;
+}
+
+// Runs the application's event loop, as the host's main does, until it quits
+// by itself; false when it was still running after a few seconds.
+bool applicationEndsByItself()
+{
+    QTimer guard;
+    guard.setSingleShot(true);
+    bool timedOut = false;
+    QObject::connect(&guard, &QTimer::timeout, [&] {
+        timedOut = true;
+        QCoreApplication::exit(1);
+    });
+    guard.start(5000);
+    QApplication::exec();
+    return !timedOut;
 }
 } // namespace
 
@@ -75,6 +112,27 @@ TEST_F(Host, PlacesTheControlAndClosesEveryPluginWindowWhenItCloses)
     EXPECT_TRUE(editorWindow()->isVisible());
     host.close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(editorWindow(), nullptr);
+}
+
+TEST_F(Host, ClosingWithTheHelpWindowOpenEndsTheApplication)
+{
+    HostWindow host(PluginHost::loadFolder(VARDELO_PLUGIN_DIR));
+    host.show();
+    ASSERT_EQ(host.controls().size(), 1);
+    QTest::mouseClick(host.controls().first()->findChild<QPushButton *>(), Qt::LeftButton);
+    QAction *help = editorCommand("Aide", "Aide");
+    ASSERT_NE(help, nullptr);
+    help->trigger();
+    QWidget *helpWindow = topLevel("Aide de Vardelo");
+    ASSERT_NE(helpWindow, nullptr);
+    EXPECT_TRUE(helpWindow->isVisible());
+
+    QTimer::singleShot(0, &host, &QWidget::close);
+    EXPECT_TRUE(applicationEndsByItself());
+    EXPECT_FALSE(host.isVisible());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(topLevel("Aide de Vardelo"), nullptr);
     EXPECT_EQ(editorWindow(), nullptr);
 }
 
