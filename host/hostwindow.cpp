@@ -23,6 +23,7 @@ HostWindow::HostWindow(const QList<LoadedPlugin> &plugins, QWidget *parent)
             QWidget *control = p.plugin->createControl(box);
             boxLayout->addWidget(control);
             m_controls.append(control);
+            m_closeQueries.append(p.closeQuery);
         } else {
             boxLayout->addWidget(new QLabel(QStringLiteral("Impossible de charger ce plugin: %1").arg(p.error), box));
         }
@@ -37,8 +38,15 @@ HostWindow::HostWindow(const QList<LoadedPlugin> &plugins, QWidget *parent)
 
 void HostWindow::closeEvent(QCloseEvent *event)
 {
+    for (qsizetype i = 0; i < m_controls.size(); ++i) {
+        if (m_closeQueries[i] && !m_closeQueries[i]->queryClose(m_controls[i])) {
+            event->ignore();
+            return;
+        }
+    }
     // Destroying the controls lets each plug-in close its own windows.
     qDeleteAll(m_controls);
     m_controls.clear();
+    m_closeQueries.clear();
     event->accept();
 }

@@ -4,6 +4,8 @@
 
 #include <QMainWindow>
 
+class QuorrinCloseQuery;
+
 // The stand-in host: a panel with one framed place per plug-in control.
 class HostWindow : public QMainWindow
 {
@@ -14,8 +16,13 @@ public:
     const QList<QWidget *> &controls() const { return m_controls; }
 
 protected:
+    // Asks every plug-in that can be asked whether its controls may go, then
+    // destroys them all; one refusal keeps the host open and everything as it
+    // was.
     void closeEvent(QCloseEvent *event) override;
 
 private:
     QList<QWidget *> m_controls;
+    // Beside each control, its plug-in's close query (null when it has none).
+    QList<QuorrinCloseQuery *> m_closeQueries;
 };

@@ -31,6 +31,7 @@ QList<LoadedPlugin> loadFolder(const QString &folder)
         p.identity = loader->metaData().value(QStringLiteral("MetaData")).toObject();
         QObject *root = loader->instance();
         p.plugin = qobject_cast<QuorrinPlugin *>(root);
+        p.closeQuery = qobject_cast<QuorrinCloseQuery *>(root);
         if (!p.plugin)
             p.error = root ? QStringLiteral("ce n'est pas un plugin de Quorrin")
                            : loader->errorString();

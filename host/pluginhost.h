@@ -5,6 +5,7 @@
 #include <QString>
 
 class QPluginLoader;
+class QuorrinCloseQuery;
 class QuorrinPlugin;
 
 // One library of the plug-ins folder, loaded or not.
@@ -12,6 +13,7 @@ struct LoadedPlugin {
     QString file;
     QJsonObject identity; // the plug-in's own metadata
     QuorrinPlugin *plugin = nullptr;
+    QuorrinCloseQuery *closeQuery = nullptr; // when the plug-in answers it
     QString error; // why it could not be loaded
 };
 

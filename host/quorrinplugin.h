@@ -15,5 +15,20 @@ public:
     virtual QWidget *createControl(QWidget *parent) = 0;
 };
 
+// What a plug-in may offer besides: being asked, before the host closes,
+// whether each of its controls may be destroyed. A separate interface, so
+// plug-ins made before it still load; their controls are destroyed unasked.
+class QuorrinCloseQuery
+{
+public:
+    virtual ~QuorrinCloseQuery() = default;
+    // Whether control, made by this plug-in, may be destroyed now. The
+    // plug-in may ask the user (unsaved work); false keeps the host open with
+    // every control as it was.
+    virtual bool queryClose(QWidget *control) = 0;
+};
+
 #define QuorrinPlugin_iid "org.quorrin.QuorrinPlugin/1.0"
 Q_DECLARE_INTERFACE(QuorrinPlugin, QuorrinPlugin_iid)
+#define QuorrinCloseQuery_iid "org.quorrin.QuorrinCloseQuery/1.0"
+Q_DECLARE_INTERFACE(QuorrinCloseQuery, QuorrinCloseQuery_iid)

@@ -38,9 +38,20 @@ void Plg::UserControl_Show()
 void Plg::Command1_Click()
 {
     PlugFrm &frm = PlugFrm::instance();
+    frm.setWindowState(frm.windowState() & ~Qt::WindowMinimized);
     frm.show();
     frm.raise();
     frm.activateWindow();
+}
+
+bool Plg::UserControl_QueryClose()
+{
+    PlugFrm *frm = PlugFrm::loaded();
+    if (!frm || !frm->isModified())
+        return true;
+    // The question comes over the script it is about.
+    Command1_Click();
+    return frm->maybeSave();
 }
 
 void Plg::UserControl_Terminate()

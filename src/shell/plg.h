@@ -14,6 +14,12 @@ public:
 
     QPushButton *Command1;
 
+    // Before the host destroys the control: whether it may. With unsaved
+    // work in the editor, the user is asked whether to save it first; false
+    // when he cancels, or a save he asked for did not happen. A control
+    // destroyed without this question closes every window unasked.
+    bool UserControl_QueryClose();
+
 public slots:
     void Command1_Click();
 

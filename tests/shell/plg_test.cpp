@@ -1,7 +1,9 @@
 #include "document/plugfrm.h"
 #include "document/publicvars.h"
 #include "shell/plg.h"
+#include "testsupport.h"
 
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -22,9 +24,14 @@ TEST(Plg, ButtonOpensTheEditorModelessAndBringsItForward)
     QTest::mouseClick(control.Command1, Qt::LeftButton);
     EXPECT_EQ(PlugFrm::loaded(), frm);
     EXPECT_TRUE(frm->isVisible());
+    frm->showMinimized();
+    QTest::mouseClick(control.Command1, Qt::LeftButton);
+    EXPECT_FALSE(frm->isMinimized());
 }
 
-TEST(Plg, DestroyingTheControlClosesEveryWindowWithoutAsking)
+// The host killed, or one that does not ask first: unsaved work is lost, as
+// nothing can be asked any more.
+TEST(Plg, DestroyedUnaskedTheControlClosesEveryWindowWithoutAsking)
 {
     auto *control = new Plg;
     control->show();
@@ -38,4 +45,31 @@ TEST(Plg, DestroyingTheControlClosesEveryWindowWithoutAsking)
     EXPECT_EQ(PlugFrm::loaded(), nullptr);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(destroyed.count(), 1);
+}
+
+TEST(Plg, AskedBeforeClosingBringsTheEditorForwardWithTheQuestion)
+{
+    Plg control;
+    control.show();
+    EXPECT_TRUE(control.UserControl_QueryClose()) << "nothing to ask without the editor";
+    QTest::mouseClick(control.Command1, Qt::LeftButton);
+    PlugFrm *frm = PlugFrm::loaded();
+    ASSERT_NE(frm, nullptr);
+    EXPECT_TRUE(control.UserControl_QueryClose()) << "nothing to ask without changes";
+    frm->insertRow(1, "Constante: a = 1", qRgb(0, 0, 255), LineKind::Const);
+    frm->showMinimized();
+
+    bool shownWhenAsked = false;
+    QString question;
+    TestSupport::onNextModal([&](QWidget *box) {
+        shownWhenAsked = frm->isVisible() && !frm->isMinimized();
+        question = static_cast<QMessageBox *>(box)->text();
+        box->close();
+    });
+    EXPECT_FALSE(control.UserControl_QueryClose());
+    EXPECT_TRUE(shownWhenAsked);
+    EXPECT_EQ(question, "Le script a été modifié. Voulez-vous enregistrer les modifications ?");
+    EXPECT_EQ(PlugFrm::loaded(), frm);
+    EXPECT_EQ(TestSupport::rows(*frm), QStringList{"Const|Constante: a = 1"});
+    EXPECT_TRUE(frm->isModified());
 }
