@@ -1,5 +1,7 @@
 #include "aboutfrm.h"
 
+#include "vardeloversion.h"
+
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -8,7 +10,7 @@ AboutFrm::AboutFrm(QWidget *parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("A propos de..."));
     auto *layout = new QVBoxLayout(this);
-    Label1 = new QLabel(QStringLiteral("Vardelo - plugin de fichiers AI et PER de Kelvarra pour Quorrin, version 1.00"), this);
+    Label1 = new QLabel(QStringLiteral("Vardelo - plugin de fichiers AI et PER de Kelvarra pour Quorrin, version " VARDELO_VERSION), this);
     Label2 = new QLabel(QStringLiteral("Plugin créé par l'équipe Vardelo"), this);
     Label3 = new QLabel(QStringLiteral("Bêta testeurs: l'équipe Vardelo et les auteurs de scripts qui l'essaient"), this);
     Label4 = new QLabel(QStringLiteral("Soutient moral (encouragements): la communauté des joueurs de Kelvarra"), this);
