@@ -34,7 +34,7 @@ QString conditional(int conditionType, const QString &symbolEntry)
 
 QString constant(const QString &name, const QString &value)
 {
-    return QStringLiteral("Constante: ") + name + QStringLiteral(" = ") + value;
+    return RowText::ConstantPrefix + name + RowText::ConstantSeparator + value;
 }
 
 namespace {
@@ -60,7 +60,8 @@ QString action(const QString &header, std::span<const Param> params)
 {
     const qsizetype lt = header.indexOf(QLatin1Char('<'));
     if (lt < 0)
-        return header;
+        return valuePart(header); // a description after " (" is not the action's
+
     QString s = nameBeforeFirstPlaceholder(header, lt);
     appendParams(s, params.first(qMin<size_t>(params.size(), 3)));
     return s;
@@ -68,7 +69,7 @@ QString action(const QString &header, std::span<const Param> params)
 
 QString fact(bool negated, const QString &header, std::span<const Param> params)
 {
-    QString s = negated ? QStringLiteral("Inverse de ") : QString();
+    QString s = negated ? RowText::NegationPrefix : QString();
     const qsizetype lt = header.indexOf(QLatin1Char('<'));
     if (lt < 0)
         return s + valuePart(header);
@@ -79,7 +80,7 @@ QString fact(bool negated, const QString &header, std::span<const Param> params)
 
 QString endComment(const QString &comment)
 {
-    return QStringLiteral("|-- ") + comment;
+    return RowText::EndCommentPrefix + comment;
 }
 
 QString blank(bool appending)

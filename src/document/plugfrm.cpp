@@ -95,6 +95,7 @@ PlugFrm::PlugFrm(QWidget *parent) : QMainWindow(parent)
 {
     // The dialogs made while the window loads are its children.
     s_instance = this;
+    s_current = this;
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Editeur de fichiers PER & AI pur Kelvarra"));
 
@@ -157,6 +158,8 @@ PlugFrm::PlugFrm(QWidget *parent) : QMainWindow(parent)
 
 PlugFrm::~PlugFrm()
 {
+    if (s_current == this)
+        s_current = nullptr;
     if (s_instance == this)
         s_instance = nullptr;
 }
@@ -203,12 +206,32 @@ void PlugFrm::Form_Load()
 
 void PlugFrm::SelectNewItem()
 {
-    int target = 0;
-    if (add)
-        target = ListView1->count();
-    else
-        target = ListView1->selectedPosition();
-    ListView1->selectRow(target);
+    selectNewRow(add);
+}
+
+void PlugFrm::selectNewRow(bool appended)
+{
+    ListView1->selectRow(appended ? ListView1->count() : ListView1->selectedPosition());
+}
+
+int PlugFrm::selectedRow() const
+{
+    return ListView1->selectedPosition();
+}
+
+QString PlugFrm::rowText(int pos) const
+{
+    return pos >= 1 && pos <= ListView1->count() ? ListView1->rows().text(pos) : QString();
+}
+
+LineKind PlugFrm::rowKind(int pos) const
+{
+    return pos >= 1 && pos <= ListView1->count() ? ListView1->rows().kind(pos) : LineKind::Unknown;
+}
+
+void PlugFrm::setRowText(int pos, const QString &text)
+{
+    ListView1->rows().setText(pos, text);
 }
 
 bool PlugFrm::mayChangeForm(int form)
@@ -250,9 +273,9 @@ bool PlugFrm::insertRow(int pos, const QString &text, QRgb colour, LineKind kind
     return true;
 }
 
-int PlugFrm::placeRow(const QString &text, QRgb colour, LineKind kind)
+int PlugFrm::placeRow(bool append, const QString &text, QRgb colour, LineKind kind)
 {
-    const int pos = Placement::target(add, ListView1->selectedPosition(), ListView1->count());
+    const int pos = Placement::target(append, ListView1->selectedPosition(), ListView1->count());
     if (pos > 0 && !insertRow(pos, text, colour, kind))
         return 0;
     return pos;
@@ -260,7 +283,7 @@ int PlugFrm::placeRow(const QString &text, QRgb colour, LineKind kind)
 
 void PlugFrm::AddBlankLine()
 {
-    placeRow(LineText::blank(add), Colours::Blank, LineKind::BL);
+    placeRow(add, LineText::blank(add), Colours::Blank, LineKind::BL);
 }
 
 void PlugFrm::AddConditionalLine()
@@ -271,7 +294,7 @@ void PlugFrm::AddConditionalLine()
     if (EditMod::EditingLine)
         EditMod::EditedLineText = text;
     else
-        placeRow(text, Colours::Prep, LineKind::Prep);
+        placeRow(add, text, Colours::Prep, LineKind::Prep);
     // Inserting, the new row took the selected position and becomes the
     // selected row; otherwise the selection stays.
     ListView1->selectRow(selected);
@@ -280,7 +303,7 @@ void PlugFrm::AddConditionalLine()
 void PlugFrm::AddConstantLine()
 {
     const AddConst &dialog = AddConst::instance();
-    placeRow(LineText::constant(dialog.Text1->text(), dialog.Text2->text()), Colours::Const, LineKind::Const);
+    placeRow(add, LineText::constant(dialog.Text1->text(), dialog.Text2->text()), Colours::Const, LineKind::Const);
 }
 
 void PlugFrm::AddCommentLine()
@@ -302,7 +325,7 @@ void PlugFrm::AddActionLine()
     if (EditMod::EditingLine)
         EditMod::EditedLineText = text;
     else
-        placeRow(text, Colours::Act, LineKind::Act);
+        placeRow(add, text, Colours::Act, LineKind::Act);
 }
 
 void PlugFrm::Ajouter_Click()
@@ -441,16 +464,12 @@ void PlugFrm::Command3_Click()
     }
     case LineKind::Fact: {
         Facts::FillFactChooser();
-        AddFact::instance().Orderload = true;
-        AddFact::instance().exec();
-        if (AddFact::instance().Cancel) {
-            AddFact::instance().Orderload = false;
-            AddFact::unload();
-            Facts::FillFactChooser();
-        } else {
-            AddFactMain::FactParse();
-            ListView1->rows().setText(pos, EditMod::EditedLineText);
-        }
+        AddFact &editor = AddFact::instance();
+        editor.Orderload = true;
+        editor.exec();
+        if (!editor.Cancel)
+            ListView1->rows().setText(pos, editor.factLine());
+        AddFact::release();
         break;
     }
     default: // rule structure rows and blank lines are not edited
@@ -472,7 +491,7 @@ void PlugFrm::Command2_Click()
     const ScriptModel &rows = ListView1->rows();
     const SaveOpen::SaveText saved = SaveOpen::buildScriptBytes(rows.lines(), rows.source());
     if (!saved.error.isEmpty()) {
-        Messages::error(this, saved.error);
+        Messages::error(this, saved.rowMessage(rows.lines()));
         return;
     }
     PreviewFrm &preview = PreviewFrm::instance();

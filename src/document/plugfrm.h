@@ -1,5 +1,6 @@
 #pragma once
 
+#include "rowsink.h"
 #include "scriptline.h"
 
 #include <QMainWindow>
@@ -15,7 +16,7 @@ class ScriptListView;
 
 // The script editor window: the list of script lines and the commands that
 // add, insert, edit and delete them. One instance, modeless.
-class PlugFrm : public QMainWindow
+class PlugFrm : public QMainWindow, public RowSink
 {
     Q_OBJECT
 public:
@@ -53,9 +54,14 @@ public:
 
     // Selects the row where the last new lines went.
     void SelectNewItem();
-    // Adds a row by the placement rule (add, the selected row), with its
-    // colour and kind. Returns its position; 0 when it has nowhere to go.
-    int placeRow(const QString &text, QRgb colour, LineKind kind);
+    // The row sink of the dialogs and the composer.
+    QWidget *dialogParent() override { return this; }
+    int selectedRow() const override;
+    QString rowText(int pos) const override;
+    LineKind rowKind(int pos) const override;
+    int placeRow(bool append, const QString &text, QRgb colour, LineKind kind) override;
+    void setRowText(int pos, const QString &text) override;
+    void selectNewRow(bool appended) override;
     // Adds a row at pos (count + 1 appends) with its colour and kind; false
     // when the user declines to change a part of the script kept as read.
     bool insertRow(int pos, const QString &text, QRgb colour, LineKind kind);

@@ -46,6 +46,33 @@ struct ScriptLine {
     static constexpr int NoForm = -1;
 };
 
+// The fixed texts of rows: the prefixes that give a row its form, and the
+// texts of the rule structure rows. The reader, the writer and the editors
+// all use these.
+namespace RowText {
+inline const QString ConstantPrefix = QStringLiteral("Constante: ");
+inline const QString ConstantSeparator = QStringLiteral(" = ");
+inline const QString EndCommentPrefix = QStringLiteral("|-- ");
+inline const QString NegationPrefix = QStringLiteral("Inverse de ");
+inline const QString IfPrefix = QStringLiteral("Si ");
+inline const QString IfNotPrefix = QStringLiteral("Si inverse ");
+inline const QString Else = QStringLiteral("Sinon");
+inline const QString EndIf = QStringLiteral("Fin de si");
+inline const QString RuleStart = QStringLiteral("Début de règle"); // made by the composer
+inline const QString RuleStartRead = QStringLiteral("Début de fait"); // read from a file
+inline const QString RuleEnd = QStringLiteral("Fin de règle");
+inline const QString Or = QStringLiteral("Ou");
+inline const QString OrEnd = QStringLiteral("Fin de ou");
+inline const QString AndNot = QStringLiteral("Et pas");
+inline const QString AndNotInserted = QStringLiteral("Et");
+inline const QString AndNotEnd = QStringLiteral("Fin de et pas");
+inline const QString AndNotEndInserted = QStringLiteral("Fin de et");
+inline const QString And = QStringLiteral("Tous");
+inline const QString AndEnd = QStringLiteral("Fin de tous");
+inline const QString Nor = QStringLiteral("Ni");
+inline const QString NorEnd = QStringLiteral("Fin de ni");
+} // namespace RowText
+
 // Colours given to rows, by who makes them.
 namespace Colours {
 inline constexpr QRgb Prep = qRgb(255, 0, 0);

@@ -38,6 +38,12 @@ QVariant ScriptModel::data(const QModelIndex &index, int role) const
     }
 }
 
+const ScriptLine &ScriptModel::line(int pos) const
+{
+    static const ScriptLine none;
+    return valid(pos) ? m_lines[size_t(pos - 1)] : none;
+}
+
 int ScriptModel::formJoinedAt(int pos, LineKind kind) const
 {
     if (pos < 1 || pos > count())

@@ -21,7 +21,8 @@ public:
     QVariant data(const QModelIndex &index, int role) const override;
 
     int count() const { return int(m_lines.size()); }
-    const ScriptLine &line(int pos) const { return m_lines[size_t(pos - 1)]; }
+    // The row at pos; an empty row of no kind when pos is not a row.
+    const ScriptLine &line(int pos) const;
     const std::vector<ScriptLine> &lines() const { return m_lines; }
 
     // Adds a row with the given text at the end (pos 0) or at pos, pushing the

@@ -1,7 +1,5 @@
 #include "addcomm.h"
 
-#include "document/plugfrm.h"
-#include "document/scriptlistview.h"
 #include "shell/messages.h"
 
 #include <QLineEdit>
@@ -12,10 +10,9 @@
 
 namespace {
 const QString DefaultText = QStringLiteral("Entrez votre commentaire ici");
-const QString EndPrefix = QStringLiteral("|-- ");
 } // namespace
 
-AddComm::AddComm() : ActivatedDialog(PlugFrm::loaded())
+AddComm::AddComm() : ActivatedDialog(EditorSupport::dialogParent())
 {
     setWindowTitle(QStringLiteral("Commentaire"));
     setModal(true);
@@ -64,11 +61,9 @@ void AddComm::Form_Activate()
     Option2->setVisible(!editing);
     Option3->setVisible(!editing);
     if (editing) {
-        const PlugFrm *frm = PlugFrm::loaded();
-        const int pos = frm ? frm->ListView1->selectedPosition() : 0;
         const QString text = EditorSupport::selectedRowText();
-        const bool end = pos > 0 && frm->ListView1->rows().kind(pos) == LineKind::CommE;
-        Text1->setText(end ? text.mid(EndPrefix.size()) : text);
+        const bool end = EditorSupport::selectedRowKind() == LineKind::CommE;
+        Text1->setText(end ? text.mid(RowText::EndCommentPrefix.size()) : text);
     }
 }
 
@@ -79,10 +74,8 @@ void AddComm::Command1_Click()
         return;
     }
     if (EditMod::EditingLine) {
-        const PlugFrm *frm = PlugFrm::loaded();
-        const int pos = frm ? frm->ListView1->selectedPosition() : 0;
-        const bool own = pos > 0 && frm->ListView1->rows().kind(pos) == LineKind::CommN;
-        EditorSupport::setSelectedRowText(own ? Text1->text() : EndPrefix + Text1->text());
+        const bool own = EditorSupport::selectedRowKind() == LineKind::CommN;
+        EditorSupport::setSelectedRowText(own ? Text1->text() : RowText::EndCommentPrefix + Text1->text());
     } else {
         confirm = true;
     }

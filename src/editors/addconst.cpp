@@ -1,17 +1,15 @@
 #include "addconst.h"
 
 #include "document/linebuilders.h"
-#include "document/plugfrm.h"
 #include "shell/messages.h"
 
 #include <QGridLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
 
-AddConst::AddConst() : ActivatedDialog(PlugFrm::loaded())
+AddConst::AddConst() : ActivatedDialog(EditorSupport::dialogParent())
 {
     setWindowTitle(QStringLiteral("Constantes"));
     setModal(true);
@@ -29,30 +27,21 @@ AddConst::AddConst() : ActivatedDialog(PlugFrm::loaded())
     layout->addWidget(Text2, 1, 1, 1, 2);
     layout->addWidget(Command1, 2, 1);
     layout->addWidget(Command2, 2, 2);
-    EditorSupport::keepOnOneLine(Text1);
+    EditorSupport::keepWithoutBlanks(Text1);
     EditorSupport::keepOnOneLine(Text2);
-    Text1->installEventFilter(this);
     connect(Command1, &QPushButton::clicked, this, &AddConst::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &QDialog::reject);
     resize(360, 130);
-}
-
-bool AddConst::eventFilter(QObject *watched, QEvent *event)
-{
-    // A constant's name is typed without blanks.
-    if (watched == Text1 && event->type() == QEvent::KeyPress
-        && static_cast<QKeyEvent *>(event)->text() == QLatin1String(" "))
-        return true;
-    return QDialog::eventFilter(watched, event);
 }
 
 void AddConst::Form_Activate()
 {
     if (EditMod::EditingLine) {
         const QString text = EditorSupport::selectedRowText();
-        const qsizetype eq = text.indexOf(QLatin1String(" = "), 11);
-        Text1->setText(eq < 0 ? text.mid(11) : text.mid(11, eq - 11));
-        Text2->setText(eq < 0 ? QString() : text.mid(eq + 3));
+        const qsizetype from = text.startsWith(RowText::ConstantPrefix) ? RowText::ConstantPrefix.size() : 0;
+        const qsizetype eq = text.indexOf(RowText::ConstantSeparator, from);
+        Text1->setText(eq < 0 ? text.mid(from) : text.mid(from, eq - from));
+        Text2->setText(eq < 0 ? QString() : text.mid(eq + RowText::ConstantSeparator.size()));
     } else {
         confirm = false;
         Text1->setText(QStringLiteral("Ma_constante"));
@@ -64,6 +53,11 @@ void AddConst::Form_Activate()
 
 void AddConst::Command1_Click()
 {
+    const QString problem = EditorSupport::nameProblem(Text1->text(), QStringLiteral("Le nom de la constante"), false);
+    if (!problem.isEmpty()) {
+        Messages::info(this, problem);
+        return;
+    }
     if (!ConstantValue::isNumeric(Text2->text(), QLocale().decimalPoint().at(0))) {
         Messages::info(this, QStringLiteral("La valeur entrée doit être une valeur numérique!"));
         return;

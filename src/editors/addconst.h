@@ -29,9 +29,6 @@ public:
 public slots:
     void Command1_Click();
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
     void Form_Activate() override;
 };

@@ -2,7 +2,6 @@
 
 #include "editorsupport.h"
 #include "document/linebuilders.h"
-#include "document/plugfrm.h"
 #include "document/scriptlistview.h"
 #include "files/filechoosers.h"
 #include "shell/fileservices.h"
@@ -49,6 +48,11 @@ void AddLoad::Command2_Click()
         return;
     }
     const QString name = FileServices::baseName(Text1->text());
+    const QString problem = EditorSupport::nameProblem(name, QStringLiteral("Le nom du fichier chargé"), true);
+    if (!problem.isEmpty()) {
+        Messages::info(this, problem);
+        return;
+    }
     EditorSupport::rewriteOrPlace(add, name, Colours::LoadEdited, LineKind::Load);
     accept();
 }

@@ -2,7 +2,6 @@
 
 #include "catalogues/prepross.h"
 #include "document/linebuilders.h"
-#include "document/plugfrm.h"
 #include "shell/messages.h"
 
 #include <QComboBox>
@@ -29,7 +28,7 @@ QString editSymbol(const QString &entry)
 }
 } // namespace
 
-AddPrepross::AddPrepross() : ActivatedDialog(PlugFrm::loaded())
+AddPrepross::AddPrepross() : ActivatedDialog(EditorSupport::dialogParent())
 {
     setWindowTitle(QStringLiteral("Ajout d'un chargement conditionnel"));
     setModal(true);
@@ -136,16 +135,16 @@ void AddPrepross::Form_Activate()
 
     const QString text = EditorSupport::selectedRowText();
     QString symbol;
-    if (text == QLatin1String("Fin de si")) {
+    if (text == RowText::EndIf) {
         Combo1->setCurrentIndex(3);
-    } else if (text == QLatin1String("Sinon")) {
+    } else if (text == RowText::Else) {
         Combo1->setCurrentIndex(2);
-    } else if (text.startsWith(QLatin1String("Si inverse"))) {
+    } else if (text.startsWith(RowText::IfNotPrefix)) {
         Combo1->setCurrentIndex(1);
-        symbol = text.mid(11);
-    } else if (text.startsWith(QLatin1String("Si"))) {
+        symbol = text.mid(RowText::IfNotPrefix.size());
+    } else if (text.startsWith(RowText::IfPrefix)) {
         Combo1->setCurrentIndex(0);
-        symbol = text.mid(3);
+        symbol = text.mid(RowText::IfPrefix.size());
     }
     if (Combo1->currentIndex() > 1)
         return;

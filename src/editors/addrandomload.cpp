@@ -1,7 +1,6 @@
 #include "addrandomload.h"
 
 #include "editorsupport.h"
-#include "document/plugfrm.h"
 #include "document/scriptlistview.h"
 #include "files/filechoosers.h"
 #include "shell/fileservices.h"
@@ -133,10 +132,10 @@ void AddRandomLoad::Command2_Click()
             return;
         }
         // The row keeps its possibilities apart with blanks.
-        if (FileServices::baseName(m_table[i].file).contains(QLatin1Char(' '))) {
-            Messages::info(this, QStringLiteral("Le nom du fichier de la possibilité %1 contient un espace; "
-                                                "un chargement aléatoire ne peut pas l'écrire.")
-                                     .arg(i));
+        const QString problem = EditorSupport::nameProblem(FileServices::baseName(m_table[i].file),
+                                                           QStringLiteral("Le nom du fichier de la possibilité %1").arg(i), false);
+        if (!problem.isEmpty()) {
+            Messages::info(this, problem);
             return;
         }
     }

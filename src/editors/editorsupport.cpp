@@ -1,16 +1,19 @@
 #include "editorsupport.h"
 
 #include "document/linebuilders.h"
-#include "document/plugfrm.h"
+#include "document/rowsink.h"
 #include "document/scriptlistview.h"
 
 #include <QLineEdit>
 #include <QRegularExpression>
+#include <limits>
 
 namespace EditorSupport {
 
 void keepOnOneLine(QLineEdit *box)
 {
+    // No length limit: a long paste is never cut without a word.
+    box->setMaxLength(std::numeric_limits<int>::max());
     QObject::connect(box, &QLineEdit::textChanged, box, [box](const QString &text) {
         static const QRegularExpression lineBreak(QStringLiteral("\r\n|[\r\n\u2028\u2029]"));
         if (!text.contains(lineBreak))
@@ -23,33 +26,66 @@ void keepOnOneLine(QLineEdit *box)
     });
 }
 
+void keepWithoutBlanks(QLineEdit *box)
+{
+    box->setMaxLength(std::numeric_limits<int>::max());
+    QObject::connect(box, &QLineEdit::textChanged, box, [box](const QString &text) {
+        static const QRegularExpression blanks(QStringLiteral("\\s"));
+        if (!text.contains(blanks))
+            return;
+        const int cursor = box->cursorPosition();
+        QString joined = text;
+        joined.remove(blanks);
+        box->setText(joined);
+        box->setCursorPosition(qMin(cursor, int(joined.size())));
+    });
+}
+
+QString nameProblem(const QString &name, const QString &what, bool blanksAllowed)
+{
+    for (const QChar c : name) {
+        const bool bad = c == QLatin1Char('"') || c == QLatin1Char(';') || c == QLatin1Char('(')
+                         || c == QLatin1Char(')') || (!blanksAllowed && c.isSpace());
+        if (bad && c.isSpace())
+            return QStringLiteral("%1 ne peut pas contenir d'espace: il couperait la ligne du script.").arg(what);
+        if (bad)
+            return QStringLiteral("%1 ne peut pas contenir le caractère «%2»: il couperait la ligne du script.")
+                .arg(what, QString(c));
+    }
+    return {};
+}
+
+QWidget *dialogParent()
+{
+    RowSink *sink = RowSink::current();
+    return sink ? sink->dialogParent() : nullptr;
+}
+
 QString selectedRowText()
 {
-    const PlugFrm *frm = PlugFrm::loaded();
-    const int pos = frm ? frm->ListView1->selectedPosition() : 0;
-    return pos > 0 ? frm->ListView1->rows().text(pos) : QString();
+    const RowSink *sink = RowSink::current();
+    return sink ? sink->rowText(sink->selectedRow()) : QString();
+}
+
+LineKind selectedRowKind()
+{
+    const RowSink *sink = RowSink::current();
+    return sink ? sink->rowKind(sink->selectedRow()) : LineKind::Unknown;
 }
 
 void setSelectedRowText(const QString &text)
 {
-    PlugFrm *frm = PlugFrm::loaded();
-    const int pos = frm ? frm->ListView1->selectedPosition() : 0;
-    if (pos > 0)
-        frm->ListView1->rows().setText(pos, text);
+    RowSink *sink = RowSink::current();
+    if (sink && sink->selectedRow() > 0)
+        sink->setRowText(sink->selectedRow(), text);
 }
 
 void rewriteOrPlace(bool add, const QString &text, QRgb colour, LineKind kind)
 {
-    if (EditMod::EditingLine) {
+    if (EditMod::EditingLine)
         setSelectedRowText(text);
-        return;
-    }
-    PlugFrm *frm = PlugFrm::loaded();
-    if (!frm)
-        return;
-    const int pos = Placement::target(add, frm->ListView1->selectedPosition(), frm->ListView1->count());
-    if (pos > 0)
-        frm->insertRow(pos, text, colour, kind);
+    else if (RowSink *sink = RowSink::current())
+        sink->placeRow(add, text, colour, kind);
 }
 
 } // namespace EditorSupport

@@ -59,8 +59,18 @@ namespace EditorSupport {
 // A one-line box stays one line: a pasted line break becomes a blank, so no
 // text can break the script file.
 void keepOnOneLine(QLineEdit *box);
-// The text of the editor window's selected row, and its replacement.
+// A name's box holds no blank, typed or pasted: blanks and line breaks are
+// dropped as they come.
+void keepWithoutBlanks(QLineEdit *box);
+// Why a name typed for a script line cannot be written ("" when it can): a
+// double quote, ";", "(" or ")" — or a blank where none is allowed — would
+// break the line. what names the field, with its article ("Le nom").
+QString nameProblem(const QString &name, const QString &what, bool blanksAllowed);
+// The editor window the dialogs stand over (none when it is closed).
+QWidget *dialogParent();
+// The text and kind of the editor window's selected row, and its new text.
 QString selectedRowText();
+LineKind selectedRowKind();
 void setSelectedRowText(const QString &text);
 // Editing, the selected row's text becomes text; adding, a new row goes to
 // the end (add) or before the selected row.

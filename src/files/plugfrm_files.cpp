@@ -70,7 +70,7 @@ bool PlugFrm::SaveFile_Click()
         return SaveFileAs_Click();
     const ScriptModel &rows = ListView1->rows();
     const SaveOpen::SaveText saved = SaveOpen::buildScriptBytes(rows.lines(), rows.source());
-    QString problem = saved.error;
+    QString problem = saved.error.isEmpty() ? QString() : saved.rowMessage(rows.lines());
     if (problem.isEmpty())
         problem = FileServices::saveFile(CurrentFile, saved.bytes);
     if (!problem.isEmpty()) {

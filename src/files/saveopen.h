@@ -28,6 +28,12 @@ void appendScriptText(QString &out, std::span<const ScriptLine> rows, QStringVie
 struct SaveText {
     QByteArray bytes;
     QString error;
+    // With an error: the row (1-based) holding the character the file's
+    // encoding cannot hold, and that character.
+    int row = 0;
+    QString character;
+    // The French refusal naming that row of the list (for the editor).
+    QString rowMessage(const std::vector<ScriptLine> &rows) const;
 };
 SaveText buildScriptBytes(const std::vector<ScriptLine> &rows, const ScriptSource &source, bool canonical = false);
 // The formatter: a file's bytes with every form in the editor's layout, in

@@ -311,7 +311,7 @@ private:
                 flushStray();
                 const QString comment = l.mid(m_pos + 1).toString();
                 if (m_lineHadToken && m_rows.size() > m_formFirstRow)
-                    add(QStringLiteral("|-- ") + comment, Colours::CommentRead, LineKind::CommE);
+                    add(RowText::EndCommentPrefix + comment, Colours::CommentRead, LineKind::CommE);
                 else
                     add(comment, Colours::CommentRead, LineKind::CommN);
                 m_pos = l.size();
@@ -369,13 +369,13 @@ private:
             return startsWithKeyword(d, k) && (d.size() == k.size() || isBlank(d[k.size()]));
         };
         if (keywordAlone(Defined))
-            add(QStringLiteral("Si ") + wordAt(d, Defined.size()).toString(), Colours::Prep, LineKind::Prep);
+            add(RowText::IfPrefix + wordAt(d, Defined.size()).toString(), Colours::Prep, LineKind::Prep);
         else if (keywordAlone(NotDefined))
-            add(QStringLiteral("Si inverse ") + wordAt(d, NotDefined.size()).toString(), Colours::Prep, LineKind::Prep);
+            add(RowText::IfNotPrefix + wordAt(d, NotDefined.size()).toString(), Colours::Prep, LineKind::Prep);
         else if (keywordAlone(QLatin1StringView("#else")))
-            add(QStringLiteral("Sinon"), Colours::Prep, LineKind::Prep);
+            add(RowText::Else, Colours::Prep, LineKind::Prep);
         else if (keywordAlone(QLatin1StringView("#end-if")))
-            add(QStringLiteral("Fin de si"), Colours::Prep, LineKind::Prep);
+            add(RowText::EndIf, Colours::Prep, LineKind::Prep);
         else
             add(d.toString(), Colours::Text, LineKind::Text);
     }
@@ -396,19 +396,19 @@ private:
         switch (f) {
         case Frame::Rule:
             m_inActions = false;
-            add(QStringLiteral("Fin de règle"), Colours::Rule, LineKind::FactE);
+            add(RowText::RuleEnd, Colours::Rule, LineKind::FactE);
             break;
         case Frame::Or:
-            add(QStringLiteral("Fin de ou"), Colours::Rule, LineKind::FactOE);
+            add(RowText::OrEnd, Colours::Rule, LineKind::FactOE);
             break;
         case Frame::AndNot:
-            add(QStringLiteral("Fin de et pas"), Colours::Rule, LineKind::FactAE);
+            add(RowText::AndNotEnd, Colours::Rule, LineKind::FactAE);
             break;
         case Frame::And:
-            add(QStringLiteral("Fin de tous"), Colours::Rule, LineKind::FactTE);
+            add(RowText::AndEnd, Colours::Rule, LineKind::FactTE);
             break;
         case Frame::Nor:
-            add(QStringLiteral("Fin de ni"), Colours::Rule, LineKind::FactNE);
+            add(RowText::NorEnd, Colours::Rule, LineKind::FactNE);
             break;
         }
     }
@@ -420,16 +420,16 @@ private:
         qsizetype kwEnd = 0;
         const QStringView kw = wordAt(line(), m_pos + 1, &kwEnd);
         if (is(kw, QLatin1StringView("defrule")))
-            return open(Frame::Rule, QStringLiteral("Début de fait"), LineKind::FactB, kwEnd);
+            return open(Frame::Rule, RowText::RuleStartRead, LineKind::FactB, kwEnd);
         if (!m_inActions) {
             if (is(kw, QLatin1StringView("or")))
-                return open(Frame::Or, QStringLiteral("Ou"), LineKind::FactOB, kwEnd);
+                return open(Frame::Or, RowText::Or, LineKind::FactOB, kwEnd);
             if (is(kw, QLatin1StringView("nand")))
-                return open(Frame::AndNot, QStringLiteral("Et pas"), LineKind::FactAB, kwEnd);
+                return open(Frame::AndNot, RowText::AndNot, LineKind::FactAB, kwEnd);
             if (is(kw, QLatin1StringView("and")))
-                return open(Frame::And, QStringLiteral("Tous"), LineKind::FactTB, kwEnd);
+                return open(Frame::And, RowText::And, LineKind::FactTB, kwEnd);
             if (is(kw, QLatin1StringView("nor")))
-                return open(Frame::Nor, QStringLiteral("Ni"), LineKind::FactNB, kwEnd);
+                return open(Frame::Nor, RowText::Nor, LineKind::FactNB, kwEnd);
         }
         const QString element = readElement();
         const QStringView inner = innerText(element);
@@ -439,13 +439,13 @@ private:
             if (m_inActions)
                 add(inner.toString(), Colours::Act, LineKind::Act);
             else if (is(word, QLatin1StringView("not")))
-                add(QStringLiteral("Inverse de ") + negatedFact(inner.mid(afterKw)).toString(), Colours::Rule, LineKind::Fact);
+                add(RowText::NegationPrefix + negatedFact(inner.mid(afterKw)).toString(), Colours::Rule, LineKind::Fact);
             else
                 add(inner.toString(), Colours::Rule, LineKind::Fact);
         } else if (is(word, QLatin1StringView("defconst"))) {
             qsizetype nameEnd = 0;
             const QStringView name = wordAt(inner, afterKw, &nameEnd);
-            add(QStringLiteral("Constante: ") + name.toString() + QStringLiteral(" = ")
+            add(RowText::ConstantPrefix + name.toString() + RowText::ConstantSeparator
                     + trimBlanks(inner.mid(nameEnd)).toString(),
                 Colours::Const, LineKind::Const);
         } else if (is(word, QLatin1StringView("load"))) {
@@ -456,7 +456,7 @@ private:
             add(element, Colours::Text, LineKind::Text);
         }
         for (const QString &comment : m_elementComments)
-            add(QStringLiteral("|-- ") + comment, Colours::CommentRead, LineKind::CommE);
+            add(RowText::EndCommentPrefix + comment, Colours::CommentRead, LineKind::CommE);
         m_elementComments.clear();
     }
 

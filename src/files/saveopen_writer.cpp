@@ -53,13 +53,13 @@ private:
         const QStringView t(r.text);
         switch (r.kind) {
         case LineKind::Prep:
-            if (t.startsWith(u"Si inverse "))
-                line(u"#load-if-not-defined ", t.mid(11));
-            else if (t.startsWith(u"Si "))
-                line(u"#load-if-defined ", t.mid(3));
-            else if (t == u"Sinon")
+            if (t.startsWith(RowText::IfNotPrefix))
+                line(u"#load-if-not-defined ", t.mid(RowText::IfNotPrefix.size()));
+            else if (t.startsWith(RowText::IfPrefix))
+                line(u"#load-if-defined ", t.mid(RowText::IfPrefix.size()));
+            else if (t == RowText::Else)
                 line(u"#else");
-            else if (t == u"Fin de si")
+            else if (t == RowText::EndIf)
                 line(u"#end-if");
             else
                 line(u";", t); // no directive of that form: kept as a comment
@@ -71,7 +71,7 @@ private:
             line(u";", t);
             break;
         case LineKind::CommE: {
-            const QStringView comment = t.startsWith(u"|-- ") ? t.mid(4) : t;
+            const QStringView comment = t.startsWith(RowText::EndCommentPrefix) ? t.mid(RowText::EndCommentPrefix.size()) : t;
             if (m_canAppend) {
                 m_out.chop(m_lineEnd.size());
                 line(u"     ;", comment);
@@ -110,8 +110,8 @@ private:
             line(u")");
             break;
         case LineKind::Fact:
-            if (t.startsWith(u"Inverse de "))
-                line(u"(not (", t.mid(11), u"))");
+            if (t.startsWith(RowText::NegationPrefix))
+                line(u"(not (", t.mid(RowText::NegationPrefix.size()), u"))");
             else
                 line(u"(", t, u")");
             break;
@@ -140,18 +140,19 @@ private:
 
     void constant(QStringView t)
     {
-        static constexpr QStringView Prefix = u"Constante: ";
-        const qsizetype eq = t.size() > 10 ? t.indexOf(u" = ", 10) : -1;
         m_out += u"(defconst ";
+        const qsizetype eq = t.startsWith(RowText::ConstantPrefix)
+                                 ? t.indexOf(RowText::ConstantSeparator, RowText::ConstantPrefix.size())
+                                 : -1;
         if (eq < 0) {
             // not the editor's form: keep the whole text rather than lose it
-            m_out += t.startsWith(Prefix) ? t.mid(Prefix.size()) : t;
+            m_out += t.startsWith(RowText::ConstantPrefix) ? t.mid(RowText::ConstantPrefix.size()) : t;
         } else {
             // The value is all that follows the name's " = ", so a value that
             // holds " = " itself (a quoted text) is written whole.
-            m_out += t.mid(11, qMax<qsizetype>(0, eq - 11));
+            m_out += t.mid(RowText::ConstantPrefix.size(), eq - RowText::ConstantPrefix.size());
             m_out += QLatin1Char(' ');
-            m_out += t.mid(eq + 3);
+            m_out += t.mid(eq + RowText::ConstantSeparator.size());
         }
         line(u")");
     }
@@ -274,6 +275,10 @@ SaveText buildScriptBytes(const std::vector<ScriptLine> &rows, const ScriptSourc
                 if (bad >= 0) {
                     result.bytes.clear();
                     result.error = unencodableMessage(text, bad, linesBefore);
+                    result.character = text.mid(bad, text[bad].isHighSurrogate() ? 2 : 1);
+                    for (size_t k = i; k < j && result.row == 0; ++k)
+                        if (data[k].text.contains(result.character))
+                            result.row = int(k + 1);
                     return result;
                 }
                 out += FileServices::encode1252(text);
@@ -288,6 +293,16 @@ SaveText buildScriptBytes(const std::vector<ScriptLine> &rows, const ScriptSourc
     if (lastLaidOut && !source.finalLineEnd && !lastLineEmpty && out.endsWith(lineEnd))
         out.chop(lineEnd.size());
     return result;
+}
+
+QString SaveText::rowMessage(const std::vector<ScriptLine> &rows) const
+{
+    if (row < 1 || size_t(row) > rows.size())
+        return error;
+    return QStringLiteral("Le script ne peut pas être enregistré: la ligne %1 de la liste contient le caractère «%2», "
+                          "que le codage du jeu (Windows-1252) ne peut pas représenter.\n\nligne %1: %3")
+        .arg(row)
+        .arg(character, rows[size_t(row - 1)].text);
 }
 
 QString decodeScriptBytes(const QByteArray &bytes, const ScriptSource &source)

@@ -1,13 +1,12 @@
 #include "addact.h"
 
 #include "catalogues/acts.h"
-#include "document/plugfrm.h"
 #include "document/publicvars.h"
 
 #include <QComboBox>
 #include <QPushButton>
 
-AddAct::AddAct() : ParamDialog(3, Acts::ActTable, PlugFrm::loaded())
+AddAct::AddAct() : ParamDialog(3, Acts::ActTable, EditorSupport::dialogParent())
 {
     setWindowTitle(QStringLiteral("Actions"));
     setModal(true);

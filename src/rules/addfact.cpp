@@ -1,7 +1,7 @@
 #include "addfact.h"
 
 #include "catalogues/facts.h"
-#include "document/plugfrm.h"
+#include "document/linebuilders.h"
 #include "document/publicvars.h"
 
 #include <QCheckBox>
@@ -28,7 +28,7 @@ void AddFact::unload()
     delete s_instance;
 }
 
-AddFact::AddFact() : ParamDialog(4, Facts::FactTable, PlugFrm::loaded())
+AddFact::AddFact() : ParamDialog(4, Facts::FactTable, EditorSupport::dialogParent())
 {
     setWindowTitle(QStringLiteral("Fait"));
     setModal(true);
@@ -64,6 +64,19 @@ void AddFact::Form_Activate()
     if (Check1->isChecked())
         text.remove(0, inverse.size());
     fillFrom(text);
+}
+
+QString AddFact::factLine() const
+{
+    return LineText::fact(t5 == 1, Combo1->currentText(), params(kinds()));
+}
+
+void AddFact::release()
+{
+    if (s_instance)
+        s_instance->Orderload = false;
+    unload();
+    Facts::FillFactChooser();
 }
 
 void AddFact::Command1_Click()

@@ -29,6 +29,11 @@ public:
     bool Orderload = false;
 
     std::vector<int> kinds() const { return {t1, t2, t3, t4}; }
+    // The fact line of what was accepted: negation, name and values.
+    QString factLine() const;
+    // Lets the editor go once its line is built: a new one, with a filled
+    // chooser, serves the next fact.
+    static void release();
 
 public slots:
     void Command1_Click();

@@ -2,9 +2,8 @@
 
 #include "addfact.h"
 #include "document/linebuilders.h"
-#include "document/plugfrm.h"
 #include "document/publicvars.h"
-#include "document/scriptlistview.h"
+#include "document/rowsink.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -18,7 +17,7 @@
 AddFactMain &AddFactMain::instance()
 {
     if (!s_instance)
-        s_instance = new AddFactMain(&PlugFrm::instance());
+        s_instance = new AddFactMain(EditorSupport::dialogParent());
     return *s_instance;
 }
 
@@ -46,17 +45,17 @@ AddFactMain::AddFactMain(QWidget *parent) : QDialog(parent)
         layout->addLayout(row);
         return button;
     };
-    Option1 = option(QStringLiteral("Début de règle"), false);
+    Option1 = option(RowText::RuleStart, false);
     Option2 = option(QStringLiteral("Fait"), true);
-    Option3 = option(QStringLiteral("Ou"), true);
-    Option4 = option(QStringLiteral("Fin de ou"), true);
-    Option6 = option(QStringLiteral("Et pas"), true);
-    Option7 = option(QStringLiteral("Fin de et pas"), true);
-    Option8 = option(QStringLiteral("Tous"), true);
-    Option9 = option(QStringLiteral("Fin de tous"), true);
-    Option10 = option(QStringLiteral("Ni"), true);
-    Option11 = option(QStringLiteral("Fin de ni"), true);
-    Option5 = option(QStringLiteral("Fin de règle"), false);
+    Option3 = option(RowText::Or, true);
+    Option4 = option(RowText::OrEnd, true);
+    Option6 = option(RowText::AndNot, true);
+    Option7 = option(RowText::AndNotEnd, true);
+    Option8 = option(RowText::And, true);
+    Option9 = option(RowText::AndEnd, true);
+    Option10 = option(RowText::Nor, true);
+    Option11 = option(RowText::NorEnd, true);
+    Option5 = option(RowText::RuleEnd, false);
     Option2->setChecked(true);
 
     auto *buttons = new QHBoxLayout;
@@ -87,39 +86,34 @@ void AddFactMain::Form_Load()
 
 void AddFactMain::addStructureRow(const QString &appendText, const QString &insertText, int kind)
 {
-    PlugFrm &frm = PlugFrm::instance();
-    const int pos = Placement::target(add, frm.ListView1->selectedPosition(), frm.ListView1->count());
-    if (pos == 0)
-        return;
-    if (!frm.insertRow(pos, add ? appendText : insertText, Colours::Rule, LineKind(kind)))
-        return;
-    frm.add = add;
-    frm.SelectNewItem();
+    RowSink *sink = RowSink::current();
+    if (sink && sink->placeRow(add, add ? appendText : insertText, Colours::Rule, LineKind(kind)) > 0)
+        sink->selectNewRow(add);
 }
 
 void AddFactMain::Command1_Click()
 {
     add = !ins;
     if (Option1->isChecked()) {
-        addStructureRow(QStringLiteral("Début de règle"), QStringLiteral("Début de règle"), int(LineKind::FactB));
+        addStructureRow(RowText::RuleStart, RowText::RuleStart, int(LineKind::FactB));
     } else if (Option5->isChecked()) {
-        addStructureRow(QStringLiteral("Fin de règle"), QStringLiteral("Fin de règle"), int(LineKind::FactE));
+        addStructureRow(RowText::RuleEnd, RowText::RuleEnd, int(LineKind::FactE));
     } else if (Option3->isChecked()) {
-        addStructureRow(QStringLiteral("Ou"), QStringLiteral("Ou"), int(LineKind::FactOB));
+        addStructureRow(RowText::Or, RowText::Or, int(LineKind::FactOB));
     } else if (Option4->isChecked()) {
-        addStructureRow(QStringLiteral("Fin de ou"), QStringLiteral("Fin de ou"), int(LineKind::FactOE));
+        addStructureRow(RowText::OrEnd, RowText::OrEnd, int(LineKind::FactOE));
     } else if (Option6->isChecked()) {
-        addStructureRow(QStringLiteral("Et pas"), QStringLiteral("Et"), int(LineKind::FactAB));
+        addStructureRow(RowText::AndNot, RowText::AndNotInserted, int(LineKind::FactAB));
     } else if (Option7->isChecked()) {
-        addStructureRow(QStringLiteral("Fin de et pas"), QStringLiteral("Fin de et"), int(LineKind::FactAE));
+        addStructureRow(RowText::AndNotEnd, RowText::AndNotEndInserted, int(LineKind::FactAE));
     } else if (Option8->isChecked()) {
-        addStructureRow(QStringLiteral("Tous"), QStringLiteral("Tous"), int(LineKind::FactTB));
+        addStructureRow(RowText::And, RowText::And, int(LineKind::FactTB));
     } else if (Option9->isChecked()) {
-        addStructureRow(QStringLiteral("Fin de tous"), QStringLiteral("Fin de tous"), int(LineKind::FactTE));
+        addStructureRow(RowText::AndEnd, RowText::AndEnd, int(LineKind::FactTE));
     } else if (Option10->isChecked()) {
-        addStructureRow(QStringLiteral("Ni"), QStringLiteral("Ni"), int(LineKind::FactNB));
+        addStructureRow(RowText::Nor, RowText::Nor, int(LineKind::FactNB));
     } else if (Option11->isChecked()) {
-        addStructureRow(QStringLiteral("Fin de ni"), QStringLiteral("Fin de ni"), int(LineKind::FactNE));
+        addStructureRow(RowText::NorEnd, RowText::NorEnd, int(LineKind::FactNE));
     } else if (Option2->isChecked()) {
         AddFact &editor = AddFact::instance();
         editor.Orderload = true;
@@ -133,7 +127,8 @@ void AddFactMain::Command1_Click()
 void AddFactMain::Command3_Click()
 {
     // Inserting goes before the selected row: without one nothing is added.
-    if (PlugFrm::instance().ListView1->selectedPosition() == 0)
+    const RowSink *sink = RowSink::current();
+    if (!sink || sink->selectedRow() == 0)
         return;
     ins = true;
     Command1_Click();
@@ -162,18 +157,8 @@ void AddFactMain::closeEvent(QCloseEvent *event)
 
 void AddFactMain::FactParse()
 {
-    AddFact &editor = AddFact::instance();
-    const QString text = LineText::fact(editor.t5 == 1, editor.Combo1->currentText(), editor.params(editor.kinds()));
-    if (EditMod::EditingLine) {
-        EditMod::EditedLineText = text;
-    } else {
-        PlugFrm &frm = PlugFrm::instance();
-        const bool append = s_instance ? s_instance->add : true;
-        const int pos = Placement::target(append, frm.ListView1->selectedPosition(), frm.ListView1->count());
-        if (pos > 0)
-            frm.insertRow(pos, text, Colours::Rule, LineKind::Fact);
-    }
-    editor.Orderload = false;
-    AddFact::unload();
-    Facts::FillFactChooser();
+    const QString text = AddFact::instance().factLine();
+    if (RowSink *sink = RowSink::current())
+        sink->placeRow(s_instance ? s_instance->add : true, text, Colours::Rule, LineKind::Fact);
+    AddFact::release();
 }

@@ -37,9 +37,8 @@ public:
     bool add = false;
     bool ins = false;
 
-    // Builds the fact line from the fact editor just accepted: a new row
-    // (composing) or the new text in EditedLineText (editing). The fact
-    // editor is then unloaded and a new one's chooser filled.
+    // Places the fact line of the fact editor just accepted, then lets the
+    // editor go (a new one's chooser is filled).
     static void FactParse();
 
 public slots:

@@ -4,8 +4,43 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <array>
+#include <cerrno>
+#include <cstring>
 
 namespace FileServices {
+
+QString reasonInFrench(const QString &systemText, int code)
+{
+    static const struct {
+        int code;
+        const char *french;
+    } Reasons[] = {
+        {EACCES, "permission refusée"},
+        {EPERM, "opération non permise"},
+        {ENOSPC, "plus de place sur le disque"},
+        {EROFS, "le système de fichiers est en lecture seule"},
+        {ENOENT, "fichier ou dossier introuvable"},
+        {EISDIR, "c'est un dossier"},
+        {ENOTDIR, "un élément du chemin n'est pas un dossier"},
+        {EFBIG, "le fichier est trop gros"},
+        {EDQUOT, "quota de disque dépassé"},
+        {EIO, "erreur d'entrée-sortie du disque"},
+        {ENAMETOOLONG, "le nom du fichier est trop long"},
+        {EBUSY, "le fichier est occupé"},
+        {EMFILE, "trop de fichiers ouverts"},
+    };
+    // The system's own text first (it is the one that comes with the
+    // failure), then the last error code.
+    for (const auto &r : Reasons)
+        if (systemText == QString::fromLocal8Bit(std::strerror(r.code)))
+            return QString::fromUtf8(r.french);
+    for (const auto &r : Reasons)
+        if (code == r.code)
+            return QString::fromUtf8(r.french);
+    if (systemText.isEmpty() || systemText == QLatin1String("Unknown error"))
+        return code ? QStringLiteral("erreur du système (code %1)").arg(code) : QStringLiteral("erreur inconnue du système");
+    return systemText;
+}
 
 namespace {
 // 0x80..0x9F of Windows-1252; the five unassigned codes stay the C1 controls
@@ -25,6 +60,12 @@ int encodeChar(char16_t c)
         if (High[size_t(i)] == c)
             return 0x80 + i;
     return -1;
+}
+
+// The reason of the last failure of a file, in French.
+QString reason(const QFileDevice &f)
+{
+    return reasonInFrench(f.errorString(), errno);
 }
 
 QString fileError(const QString &what, const QString &path, const QString &reason)
@@ -121,10 +162,10 @@ TextFile readTextFile(const QString &path)
 {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
-        return {QString(), fileError(QStringLiteral("Impossible d'ouvrir le fichier"), path, f.errorString())};
+        return {QString(), fileError(QStringLiteral("Impossible d'ouvrir le fichier"), path, reason(f))};
     const QByteArray bytes = f.readAll();
     if (f.error() != QFileDevice::NoError)
-        return {QString(), fileError(QStringLiteral("Impossible de lire le fichier"), path, f.errorString())};
+        return {QString(), fileError(QStringLiteral("Impossible de lire le fichier"), path, reason(f))};
     return {decode1252(bytes), QString()};
 }
 
@@ -132,7 +173,7 @@ QString readFileBytes(const QString &path, QByteArray &bytes)
 {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
-        return fileError(QStringLiteral("Impossible d'ouvrir le fichier"), path, f.errorString());
+        return fileError(QStringLiteral("Impossible d'ouvrir le fichier"), path, reason(f));
     // Positions in a script are 32-bit: far beyond any real script.
     constexpr qint64 Largest = qint64(1) << 30;
     if (f.size() > Largest)
@@ -140,7 +181,7 @@ QString readFileBytes(const QString &path, QByteArray &bytes)
                          QStringLiteral("le fichier est trop gros (plus de 1 Go)"));
     bytes = f.readAll();
     if (f.error() != QFileDevice::NoError)
-        return fileError(QStringLiteral("Impossible de lire le fichier"), path, f.errorString());
+        return fileError(QStringLiteral("Impossible de lire le fichier"), path, reason(f));
     return {};
 }
 
@@ -159,14 +200,14 @@ QString saveFile(const QString &path, const QByteArray &bytes)
 {
     QSaveFile f(path);
     if (!f.open(QIODevice::WriteOnly))
-        return fileError(QStringLiteral("Impossible d'écrire le fichier"), path, f.errorString());
+        return fileError(QStringLiteral("Impossible d'écrire le fichier"), path, reason(f));
     if (f.write(bytes) != bytes.size()) {
-        const QString reason = f.errorString();
+        const QString why = reason(f);
         f.cancelWriting();
-        return fileError(QStringLiteral("Impossible d'écrire le fichier"), path, reason);
+        return fileError(QStringLiteral("Impossible d'écrire le fichier"), path, why);
     }
     if (!f.commit())
-        return fileError(QStringLiteral("Impossible d'enregistrer le fichier"), path, f.errorString());
+        return fileError(QStringLiteral("Impossible d'enregistrer le fichier"), path, reason(f));
     return {};
 }
 
@@ -174,7 +215,7 @@ QString createEmptyFile(const QString &path)
 {
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return fileError(QStringLiteral("Impossible de créer le fichier"), path, f.errorString());
+        return fileError(QStringLiteral("Impossible de créer le fichier"), path, reason(f));
     return {};
 }
 

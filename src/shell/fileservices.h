@@ -49,6 +49,10 @@ QString saveFile(const QString &path, const QByteArray &bytes);
 // Creates an empty file; "" or a French message.
 QString createEmptyFile(const QString &path);
 
+// The reason of a failed file operation in French, from the system's text
+// of it (errorString) or, failing that, the error code (errno).
+QString reasonInFrench(const QString &systemText, int code);
+
 // Path helpers; "\" and "/" both separate components.
 QString GetFileName(const QString &path);
 QString GetExtensionName(const QString &path);

@@ -37,11 +37,13 @@ TEST(LineText, ActionTakesValuePartsOfListsAndTypedTextWhole)
     EXPECT_EQ(LineText::action("dire <texte>", typed), "dire salut (ami)");
 }
 
-TEST(LineText, ActionWithoutPlaceholderKeepsItsWholeText)
+TEST(LineText, ActionWithoutPlaceholderIsItsNameWithoutDescription)
 {
-    // stale kinds of an earlier use are not read
+    // stale kinds of an earlier use are not read; the description is not
+    // part of the script: "(sonner-cloche (appel aux armes))" would not read back
     const Param stale[3] = {{1, "9", {}}, {2, {}, "z"}, {1, "8", {}}};
-    EXPECT_EQ(LineText::action("sonner-cloche (appel aux armes)", stale), "sonner-cloche (appel aux armes)");
+    EXPECT_EQ(LineText::action("sonner-cloche (appel aux armes)", stale), "sonner-cloche");
+    EXPECT_EQ(LineText::action("abandonner", stale), "abandonner");
 }
 
 TEST(LineText, NameTouchingThePlaceholderLosesItsLastCharacter)

@@ -138,14 +138,13 @@ TEST(PlugFrm, PlaceRowFollowsThePlacementRule)
 {
     PlugFrm &f = openEditor();
     fill(f, 2);
-    f.add = false;
-    EXPECT_EQ(f.placeRow("x", qRgb(1, 1, 1), LineKind::Const), 0); // no selection
+    RowSink &sink = f;
+    EXPECT_EQ(sink.placeRow(false, "x", qRgb(1, 1, 1), LineKind::Const), 0); // no selection
     clickRow(f, 2);
-    EXPECT_EQ(f.placeRow("x", qRgb(1, 1, 1), LineKind::Const), 2);
+    EXPECT_EQ(sink.placeRow(false, "x", qRgb(1, 1, 1), LineKind::Const), 2);
     EXPECT_EQ(rows(f), (QStringList{"Act|r1", "Const|x", "Act|r2"}));
     EXPECT_EQ(f.ListView1->selectedPosition(), 3);
-    f.add = true;
-    EXPECT_EQ(f.placeRow("y", qRgb(1, 1, 1), LineKind::Const), 4);
+    EXPECT_EQ(sink.placeRow(true, "y", qRgb(1, 1, 1), LineKind::Const), 4);
 }
 
 TEST(PlugFrm, EditDoesNothingOnStructureRowsOrWithoutSelection)

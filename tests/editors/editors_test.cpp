@@ -326,7 +326,7 @@ TEST(RandomLoadEditor, StepsThroughPossibilitiesAndRefusesBadCounts)
         QString text;
         expectMessage(&text);
         click(d.Command2);
-        EXPECT_TRUE(text.contains("espace")) << text.toStdString();
+        EXPECT_EQ(text, "Le nom du fichier de la possibilité 1 ne peut pas contenir d'espace: il couperait la ligne du script.");
         click(d.Command3);
     });
     edit(f, 1);
@@ -461,4 +461,51 @@ TEST(LineEditors, LiveHiddenAndCloseWithTheEditor)
     EXPECT_FALSE(AddConst::loaded());
     EXPECT_FALSE(AddComm::loaded());
     EXPECT_FALSE(AddPrepross::loaded());
+}
+
+TEST(LineEditors, NamesThatWouldBreakTheScriptAreRefusedAndLongPastesKept)
+{
+    PlugFrm &f = openEditor();
+    // a pasted name loses its blanks and line breaks
+    answerDialog<AddConst>([](AddConst &d) {
+        d.Text1->clear();
+        d.Text1->insert("a = b\nc");
+        EXPECT_EQ(d.Text1->text(), "a=bc");
+        d.Text1->setText("n(x);\"q\"");
+        QString text;
+        expectMessage(&text);
+        click(d.Command1);
+        EXPECT_EQ(text, "Le nom de la constante ne peut pas contenir le caractère «(»: il couperait la ligne du script.");
+        EXPECT_TRUE(d.isVisible());
+        click(d.Command2);
+    });
+    add(f, "Constante");
+    answerDialog<AddLoad>([](AddLoad &d) {
+        d.Text1->setText("/jeux/bad\"name;x(y).per");
+        QString text;
+        expectMessage(&text);
+        click(d.Command2);
+        EXPECT_EQ(text, "Le nom du fichier chargé ne peut pas contenir le caractère «\"»: il couperait la ligne du script.");
+        d.Text1->setText("/jeux/mon fichier.per"); // a loaded name is quoted: blanks are fine
+        click(d.Command2);
+    });
+    add(f, "Chargement");
+    answerDialog<AddRandomLoad>([](AddRandomLoad &d) {
+        d.Text3->setText("a;b");
+        QString text;
+        expectMessage(&text);
+        click(d.Command2);
+        EXPECT_EQ(text, "Le nom du fichier de la possibilité 1 ne peut pas contenir le caractère «;»: il couperait la ligne du script.");
+        click(d.Command3);
+    });
+    add(f, "Chargement aléatoire");
+    // a paste beyond the usual 32,767 characters is kept whole
+    const QString longComment(40000, QLatin1Char('x'));
+    answerDialog<AddComm>([&](AddComm &d) {
+        d.Text1->clear();
+        d.Text1->insert(longComment);
+        click(d.Command1);
+    });
+    add(f, "Commentaire");
+    EXPECT_EQ(rows(f), (QStringList{"Load|mon fichier", "Comm N|" + longComment}));
 }

@@ -161,13 +161,17 @@ TEST_F(FileCommands, FailedSaveChangesNothing)
     EXPECT_TRUE(text.contains("absent/x.per")) << text.toStdString();
     EXPECT_TRUE(f.CurrentFile.isEmpty());
     EXPECT_TRUE(f.isModified());
-    // a character the game's code page cannot hold: refused, nothing written
+    // a character the game's code page cannot hold: refused, nothing
+    // written, and the row of the list named (the end comment shares the
+    // file line of the row before it)
     const QString per = dir.filePath("ok.per");
+    f.insertRow(0, "|-- note", qRgb(0, 0, 0), LineKind::CommE);
     f.insertRow(0, "dire \"\u4e2d\"", qRgb(0, 0, 0), LineKind::Act);
     f.CurrentFile = per;
     answerNextMessage(nullptr, &text);
     f.SaveFile->trigger();
-    EXPECT_TRUE(text.contains("ligne 2")) << text.toStdString();
+    EXPECT_EQ(text, QString::fromUtf8("Le script ne peut pas être enregistré: la ligne 3 de la liste contient le caractère «\u4e2d», "
+                                      "que le codage du jeu (Windows-1252) ne peut pas représenter.\n\nligne 3: dire \"\u4e2d\""));
     EXPECT_FALSE(QFile::exists(per));
 }
 

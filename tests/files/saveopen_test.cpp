@@ -5,7 +5,11 @@
 
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <QDir>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <cerrno>
+#include <cstring>
 #include <functional>
 #include <random>
 #include <gtest/gtest.h>
@@ -572,4 +576,44 @@ TEST(RoundTrip, TheEditorsRowsReadBackAsBefore)
     expected.replace(7, "FactAE|Fin de et pas");
     expected.replace(15, "RLoad|a 20% b ");
     EXPECT_EQ(read(BuildScriptText(rows)), expected);
+}
+
+TEST(Files, FailuresGiveTheSystemsReasonInFrench)
+{
+    // the system's text, or its code when the text says nothing
+    const std::tuple<int, const char *> reasons[] = {
+        {EACCES, "permission refusée"},          {ENOSPC, "plus de place sur le disque"},
+        {EROFS, "le système de fichiers est en lecture seule"}, {ENOENT, "fichier ou dossier introuvable"},
+        {EISDIR, "c'est un dossier"},            {EFBIG, "le fichier est trop gros"},
+        {EDQUOT, "quota de disque dépassé"},
+    };
+    for (const auto &[code, french] : reasons) {
+        EXPECT_EQ(FileServices::reasonInFrench(QString::fromLocal8Bit(std::strerror(code)), 0), QString::fromUtf8(french));
+        EXPECT_EQ(FileServices::reasonInFrench("Unknown error", code), QString::fromUtf8(french));
+    }
+    EXPECT_EQ(FileServices::reasonInFrench("Unknown error", 0), "erreur inconnue du système");
+
+    QTemporaryDir dir;
+    EXPECT_EQ(ReadScriptFile(dir.filePath("absent.per")).error,
+              QString("Impossible d'ouvrir le fichier \"%1\": fichier ou dossier introuvable").arg(dir.filePath("absent.per")));
+    const QString folder = dir.filePath("dossier.per");
+    ASSERT_TRUE(QDir().mkdir(folder));
+    const QString overFolder = FileServices::saveFile(folder, "x");
+    EXPECT_TRUE(overFolder.contains("dossier.per")) << overFolder.toStdString();
+    EXPECT_FALSE(overFolder.contains("Unknown")) << overFolder.toStdString();
+}
+
+TEST(Files, AFullDiskIsNamedAndTheOldFileKept)
+{
+    // a small file system of its own, where this machine allows it
+    QTemporaryDir dir;
+    if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=64k", "tmpfs", dir.path()}) != 0)
+        GTEST_SKIP() << "no small file system can be mounted here";
+    const QString path = dir.filePath("ia.per");
+    EXPECT_EQ(FileServices::saveFile(path, "ancien"), "");
+    const QString error = FileServices::saveFile(path, QByteArray(200 * 1024, 'x'));
+    EXPECT_EQ(error, QString("Impossible d'écrire le fichier \"%1\": plus de place sur le disque").arg(path))
+        << error.toStdString();
+    EXPECT_EQ(FileServices::readTextFile(path).text, "ancien");
+    QProcess::execute("umount", {dir.path()});
 }

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "scriptline.h"
+
+class QWidget;
+
+// The one way the line editors and the rule composer reach the script: the
+// editor window's list, by the placement rule. The editor window is the sink
+// while it is open; the dialogs never see the window itself.
+class RowSink
+{
+public:
+    // The open editor window's sink, or nullptr.
+    static RowSink *current() { return s_current; }
+
+    // The window the dialogs stand over.
+    virtual QWidget *dialogParent() = 0;
+    // The selected row's position, 0 when none is.
+    virtual int selectedRow() const = 0;
+    virtual QString rowText(int pos) const = 0;
+    virtual LineKind rowKind(int pos) const = 0;
+    // Places a new row: at the end when appending, else before the selected
+    // row. Returns its position; 0 when it has nowhere to go, or when the
+    // user declined to change a part of the script kept as read.
+    virtual int placeRow(bool append, const QString &text, QRgb colour, LineKind kind) = 0;
+    virtual void setRowText(int pos, const QString &text) = 0;
+    // Selects where the new rows went: the last row after appending; after
+    // inserting the selection stays, so that further rows follow in order.
+    virtual void selectNewRow(bool appended) = 0;
+
+protected:
+    RowSink() = default;
+    ~RowSink() = default;
+    static inline RowSink *s_current = nullptr;
+};
