@@ -1,10 +1,15 @@
 // vardelo: the script reader and writer of the editor, from a terminal.
 #include "files/saveopen.h"
 #include "shell/fileservices.h"
+#include "vardeloversion.h"
 
+#include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QFile>
 #include <QSaveFile>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -22,7 +27,12 @@ const char Usage[] =
     "                       du script et nomme celles dont il changerait le contenu;\n"
     "                       code de sortie 0 si oui, 1 sinon\n"
     "\n"
-    "Code de sortie 2 en cas d'erreur (fichier absent ou illisible, arguments incorrects).\n";
+    "\n"
+    "  -h, --help           affiche cette aide\n"
+    "  -v, --version        affiche la version de vardelo\n"
+    "\n"
+    "Code de sortie 2 en cas d'erreur (fichier absent ou illisible, arguments incorrects,\n"
+    "sortie standard impossible à écrire).\n";
 
 int fail(const QString &message)
 {
@@ -36,9 +46,32 @@ int usageError(const QString &message)
     return fail(message + QStringLiteral("\nVoir: vardelo --help"));
 }
 
-void writeOut(const QByteArray &bytes)
+// Standard output: the first failed write is kept, later writes are skipped,
+// and the final flush says whether everything reached its destination.
+int outputError = 0; // errno of the first failure, or 0
+
+bool writeOut(QByteArrayView bytes)
 {
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    if (outputError != 0)
+        return false;
+    errno = 0;
+    if (std::fwrite(bytes.data(), 1, size_t(bytes.size()), stdout) != size_t(bytes.size()))
+        outputError = errno != 0 ? errno : EIO;
+    return outputError == 0;
+}
+
+bool flushOut()
+{
+    errno = 0;
+    if (outputError == 0 && (std::fflush(stdout) != 0 || std::ferror(stdout)))
+        outputError = errno != 0 ? errno : EIO;
+    return outputError == 0;
+}
+
+int outputFailure()
+{
+    return fail(QStringLiteral("Impossible d'écrire sur la sortie standard: %1")
+                    .arg(QString::fromLocal8Bit(std::strerror(outputError))));
 }
 
 bool readScript(const QString &path, SaveOpen::ReadResult &r, int &status)
@@ -78,7 +111,8 @@ int rowsCommand(const QString &path)
         out += l.text;
         out += QLatin1Char('\n');
         if (out.size() > (1 << 15)) { // in chunks: the listing is never held whole
-            writeOut(out.toUtf8());
+            if (!writeOut(out.toUtf8()))
+                return outputFailure();
             out.clear();
         }
     }
@@ -140,10 +174,12 @@ int formatCommand(const QString &path, const QString &out)
         return fail(QStringLiteral("Impossible d'écrire le fichier \"%1\": %2").arg(out, target.errorString()));
     const auto write = [&](QByteArrayView chunk) {
         if (out.isEmpty())
-            return std::fwrite(chunk.data(), 1, size_t(chunk.size()), stdout) == size_t(chunk.size());
+            return writeOut(chunk);
         return target.write(chunk.data(), chunk.size()) == chunk.size();
     };
     const QString problem = SaveOpen::formatScriptBytes(input, write);
+    if (out.isEmpty() && outputError != 0)
+        return outputFailure();
     if (!problem.isEmpty()) {
         if (!out.isEmpty())
             target.cancelWriting();
@@ -173,37 +209,55 @@ int checkCommand(const QString &path)
 
 int main(int argc, char **argv)
 {
-    QStringList args;
-    for (int i = 1; i < argc; ++i)
-        args << QString::fromLocal8Bit(argv[i]);
-    if (args.isEmpty())
-        return usageError(QStringLiteral("Il manque la commande."));
-    const QString command = args.takeFirst();
-    if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
-        std::fputs(Usage, stdout);
-        return 0;
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("vardelo"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VARDELO_VERSION));
+
+    QCommandLineParser parser;
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, QString());
+    const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")}, QString(), QStringLiteral("OUT"));
+    parser.addOptions({help, version, output});
+    if (!parser.parse(QCoreApplication::arguments())) {
+        const QStringList unknown = parser.unknownOptionNames();
+        if (!unknown.isEmpty())
+            return usageError(QStringLiteral("Option inconnue: %1")
+                                  .arg((unknown.first().size() == 1 ? QStringLiteral("-") : QStringLiteral("--"))
+                                       + unknown.first()));
+        return usageError(QStringLiteral("L'option -o demande un nom de fichier."));
     }
-    if (command == QLatin1String("format")) {
-        QString out;
-        const qsizetype o = args.indexOf(QStringLiteral("-o"));
-        if (o >= 0) {
-            if (o + 1 >= args.size())
-                return usageError(QStringLiteral("L'option -o demande un nom de fichier."));
-            out = args.at(o + 1);
-            args.remove(o, 2);
-        }
-        if (args.size() != 1)
-            return usageError(QStringLiteral("format demande un fichier."));
-        return formatCommand(args.first(), out);
-    }
-    if (command == QLatin1String("rows") || command == QLatin1String("write") || command == QLatin1String("check")) {
+
+    int status = 0;
+    if (parser.isSet(help)) {
+        writeOut(Usage);
+    } else if (parser.isSet(version)) {
+        writeOut(QByteArrayLiteral("vardelo " VARDELO_VERSION "\n"));
+    } else {
+        QStringList args = parser.positionalArguments();
+        if (args.isEmpty())
+            return usageError(QStringLiteral("Il manque la commande."));
+        const QString command = args.takeFirst();
+        const bool known = command == QLatin1String("rows") || command == QLatin1String("write")
+                           || command == QLatin1String("format") || command == QLatin1String("check");
+        if (!known)
+            return usageError(QStringLiteral("Commande inconnue: %1").arg(command));
+        if (parser.isSet(output) && command != QLatin1String("format"))
+            return usageError(QStringLiteral("L'option -o ne vaut que pour format."));
         if (args.size() != 1)
             return usageError(QStringLiteral("%1 demande un fichier.").arg(command));
         if (command == QLatin1String("rows"))
-            return rowsCommand(args.first());
-        if (command == QLatin1String("write"))
-            return writeCommand(args.first());
-        return checkCommand(args.first());
+            status = rowsCommand(args.first());
+        else if (command == QLatin1String("write"))
+            status = writeCommand(args.first());
+        else if (command == QLatin1String("format"))
+            status = formatCommand(args.first(), parser.value(output));
+        else
+            status = checkCommand(args.first());
+        if (status == 2)
+            return status;
     }
-    return usageError(QStringLiteral("Commande inconnue: %1").arg(command));
+    // A full disk or a closed pipe turns any answer into an error.
+    if (!flushOut())
+        return outputFailure();
+    return status;
 }
