@@ -20,8 +20,6 @@ QVariant ScriptModel::data(const QModelIndex &index, int role) const
         return l.text;
     case Qt::ForegroundRole:
         return QColor(l.colour);
-    case KindRole:
-        return kindTag(l.kind);
     case Qt::FontRole:
         if (m_source.isKept(l.form)) {
             QFont f;
@@ -120,7 +118,7 @@ void ScriptModel::setKind(int pos, LineKind kind)
         l.form = line(pos - 1).form;
         formEdited(l.form);
     }
-    rowChanged(pos, KindRole);
+    emit contentChanged();
 }
 
 void ScriptModel::setColour(int pos, QRgb colour)

@@ -13,8 +13,6 @@ class ScriptModel : public QAbstractListModel
 {
     Q_OBJECT
 public:
-    enum Roles { KindRole = Qt::UserRole + 1 };
-
     explicit ScriptModel(QObject *parent = nullptr);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;

@@ -185,17 +185,6 @@ QString readFileBytes(const QString &path, QByteArray &bytes)
     return {};
 }
 
-QStringList readLines(const QString &path, QString *error)
-{
-    const TextFile f = readTextFile(path);
-    if (error)
-        *error = f.error;
-    QStringList lines;
-    for (QStringView l : splitLines(f.text))
-        lines.append(l.toString());
-    return lines;
-}
-
 QString saveFile(const QString &path, const QByteArray &bytes)
 {
     QSaveFile f(path);

@@ -38,9 +38,6 @@ TextFile readTextFile(const QString &path);
 // Reads a whole file's bytes; "" or a French message naming the file and the
 // reason (a file too large for the editor is refused).
 QString readFileBytes(const QString &path, QByteArray &bytes);
-// Reads a text file into lines (a catalogue); an unreadable file gives an
-// error and no line.
-QStringList readLines(const QString &path, QString *error);
 
 // Writes bytes through a temporary file renamed over the target, so the old
 // file stays whole until the new one is complete. Returns "" or a French
