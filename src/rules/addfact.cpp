@@ -59,10 +59,9 @@ void AddFact::Form_Activate()
     if (!EditMod::EditingLine)
         return;
     QString text = EditorSupport::selectedRowText();
-    static const QString inverse = QStringLiteral("Inverse de ");
-    Check1->setChecked(text.startsWith(inverse));
+    Check1->setChecked(text.startsWith(RowText::NegationPrefix));
     if (Check1->isChecked())
-        text.remove(0, inverse.size());
+        text.remove(0, RowText::NegationPrefix.size());
     fillFrom(text);
 }
 
