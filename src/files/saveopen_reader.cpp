@@ -107,8 +107,8 @@ public:
         f.begin = m_pos;
         f.firstLine = m_line;
         const int before = m_line;
-        const char first = firstNonBlank(m_pos);
-        if (first == 0 || first == ';' || first == '#') {
+        const int first = firstNonBlank(m_pos);
+        if (first < 0 || first == ';' || first == '#') {
             nextLine(lineEnd(m_pos));
         } else {
             // up to the end of the line where the parentheses balance again
@@ -128,14 +128,14 @@ private:
     static bool isBlank(char c) { return c == ' ' || c == '\t'; }
     static bool isLineEnd(char c) { return c == '\n' || c == '\r'; }
 
-    // The first character of the line at p that is not a blank; 0 when the
+    // The first character of the line at p that is not a blank; -1 when the
     // line has none.
-    char firstNonBlank(qsizetype p) const
+    int firstNonBlank(qsizetype p) const
     {
         const char *d = m_b.data();
         while (p < m_b.size() && isBlank(d[p]))
             ++p;
-        return p < m_b.size() && !isLineEnd(d[p]) ? d[p] : 0;
+        return p < m_b.size() && !isLineEnd(d[p]) ? d[p] : -1;
     }
 
     // Where the line at p ends (its line end, or the end of the bytes).
@@ -496,6 +496,10 @@ private:
             if (!text.isEmpty() && !trimBlanks(part).isEmpty())
                 text += QLatin1Char(' ');
             text += text.isEmpty() ? trimTrailingBlanks(part) : trimBlanks(part);
+            // A quote left open ends with its line; joined to the next line it
+            // would take that line's ")" into the quote, so it is closed here.
+            if (quoted && end < 0)
+                text += QLatin1Char('"');
             if (end >= 0) {
                 m_pos = end;
                 return text;

@@ -617,3 +617,14 @@ TEST(Files, AFullDiskIsNamedAndTheOldFileKept)
     EXPECT_EQ(FileServices::readTextFile(path).text, "ancien");
     QProcess::execute("umount", {dir.path()});
 }
+
+TEST(RoundTrip, FormattingIsStableOnOddText)
+{
+    // inputs that once formatted differently the second time
+    for (const QByteArray bytes : {QByteArray("(\"\n)x"), QByteArray("\0(\n\n", 4), QByteArray("(a \"b\n c)\n")}) {
+        const QByteArray once = format(bytes);
+        EXPECT_EQ(format(once), once) << bytes.toStdString();
+        const ReadResult r = readScriptBytes(bytes);
+        EXPECT_EQ(buildScriptBytes(r.rows, r.source).bytes, bytes);
+    }
+}
