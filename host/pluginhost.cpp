@@ -27,7 +27,9 @@ QList<LoadedPlugin> loadFolder(const QString &folder)
             continue;
         LoadedPlugin p;
         p.file = fi.absoluteFilePath();
-        auto *loader = new QPluginLoader(p.file); // kept: see loadFolder's contract
+        // Kept as long as the application (see loadFolder's contract); its
+        // deletion does not unload the library.
+        auto *loader = new QPluginLoader(p.file, QCoreApplication::instance());
         p.identity = loader->metaData().value(QStringLiteral("MetaData")).toObject();
         QObject *root = loader->instance();
         p.plugin = qobject_cast<QuorrinPlugin *>(root);
