@@ -15,30 +15,76 @@ std::function<void(const QString &)> &messageHandler()
     return h;
 }
 
+int hexDigit(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= '0' && u <= '9')
+        return u - '0';
+    if (u >= 'a' && u <= 'f')
+        return u - 'a' + 10;
+    if (u >= 'A' && u <= 'F')
+        return u - 'A' + 10;
+    return -1;
+}
+
 // A string of a .reg file, from just after its opening quote; stops at the
-// closing quote.
+// closing quote. Wine writes a character outside ASCII as "\x" and up to four
+// hexadecimal digits (one UTF-16 code unit; a pair for characters beyond), and
+// a control character as a C escape or up to three octal digits.
 QString unescape(QStringView s)
 {
-    QString out;
+    QString out = QStringLiteral(""); // an empty string is a value, not a missing one
     for (qsizetype i = 0; i < s.size(); ++i) {
         const QChar c = s[i];
         if (c == QLatin1Char('"'))
             break;
-        if (c == QLatin1Char('\\') && i + 1 < s.size()) {
-            const QChar n = s[++i];
-            if (n == QLatin1Char('n'))
-                out += QLatin1Char('\n');
-            else if (n == QLatin1Char('t'))
-                out += QLatin1Char('\t');
-            else if (n == QLatin1Char('0'))
-                out += QChar(0);
-            else
-                out += n;
-        } else {
+        if (c != QLatin1Char('\\') || i + 1 == s.size()) {
             out += c;
+            continue;
+        }
+        const QChar n = s[++i];
+        if (n == QLatin1Char('x') && i + 1 < s.size() && hexDigit(s[i + 1]) >= 0) {
+            char16_t unit = 0;
+            for (int digits = 0; digits < 4 && i + 1 < s.size() && hexDigit(s[i + 1]) >= 0; ++digits)
+                unit = char16_t(unit * 16 + hexDigit(s[++i]));
+            out += QChar(unit);
+        } else if (n >= QLatin1Char('0') && n <= QLatin1Char('7')) {
+            char16_t unit = char16_t(n.unicode() - '0');
+            for (int digits = 1; digits < 3 && i + 1 < s.size() && s[i + 1] >= QLatin1Char('0')
+                                 && s[i + 1] <= QLatin1Char('7');
+                 ++digits)
+                unit = char16_t(unit * 8 + (s[++i].unicode() - '0'));
+            out += QChar(unit);
+        } else if (n == QLatin1Char('n')) {
+            out += QLatin1Char('\n');
+        } else if (n == QLatin1Char('t')) {
+            out += QLatin1Char('\t');
+        } else if (n == QLatin1Char('r')) {
+            out += QLatin1Char('\r');
+        } else {
+            out += n; // a quote, a backslash, or a letter kept as itself
         }
     }
     return out;
+}
+
+// The text of a value's data (what follows "="): a string, an expandable
+// string as written, a dword as its decimal number. Binary values ("hex:",
+// "hex(n):") and anything unknown give a null string.
+QString valueText(QStringView data)
+{
+    if (data.startsWith(QLatin1Char('"')))
+        return unescape(data.mid(1));
+    if (data.startsWith(QLatin1String("str("))) {
+        const qsizetype quote = data.indexOf(QLatin1String("):\""));
+        return quote < 0 ? QString() : unescape(data.mid(quote + 3));
+    }
+    if (data.startsWith(QLatin1String("dword:"))) {
+        bool ok = false;
+        const uint n = data.mid(6).trimmed().toUInt(&ok, 16);
+        return ok ? QString::number(n) : QString();
+    }
+    return {};
 }
 
 // The value `name` of key `key` in a Wine .reg file, or a null string.
@@ -49,16 +95,21 @@ QString readRegFile(const QString &file, const QString &key, const QString &name
         return {};
     const QString text = QString::fromUtf8(f.readAll());
     bool inKey = false;
+    bool continued = false; // the line before ended a binary value's line with "\"
     for (QStringView line : FileServices::splitLines(text)) {
+        // A binary value goes on over the lines after one ending with "\".
+        const bool continuation = continued;
+        continued = line.endsWith(QLatin1Char('\\'));
+        if (continuation)
+            continue;
         if (line.startsWith(QLatin1Char('['))) {
             const qsizetype end = line.lastIndexOf(QLatin1Char(']'));
             QString k = line.mid(1, end > 0 ? end - 1 : line.size() - 1).toString();
             k.replace(QStringLiteral("\\\\"), QStringLiteral("\\"));
             inKey = k.compare(key, Qt::CaseInsensitive) == 0;
+            continued = false;
             continue;
         }
-        if (!inKey)
-            continue;
         QString valueName;
         qsizetype eq = -1;
         if (line.startsWith(QLatin1String("@="))) {
@@ -71,16 +122,13 @@ QString readRegFile(const QString &file, const QString &key, const QString &name
                 i += line[i] == QLatin1Char('\\') ? 2 : 1;
             eq = i + 1 < line.size() && line[i + 1] == QLatin1Char('=') ? i + 1 : -1;
         }
-        if (eq < 0 || valueName.compare(name, Qt::CaseInsensitive) != 0)
+        const QStringView data = eq < 0 ? QStringView() : line.mid(eq + 1);
+        // Only binary values are written over several lines; a string's own
+        // trailing backslash is escaped, so it never ends the line alone.
+        continued = continued && data.startsWith(QLatin1String("hex"));
+        if (!inKey || eq < 0 || valueName.compare(name, Qt::CaseInsensitive) != 0)
             continue;
-        QStringView data = line.mid(eq + 1);
-        if (data.startsWith(QLatin1Char('"')))
-            return unescape(data.mid(1));
-        if (data.startsWith(QLatin1String("str(")))
-            return unescape(data.mid(data.indexOf(QLatin1Char('"')) + 1));
-        if (data.startsWith(QLatin1String("dword:")))
-            return QString::number(data.mid(6).toUInt(nullptr, 16));
-        return data.toString();
+        return valueText(data);
     }
     return {};
 }

@@ -122,6 +122,104 @@ TEST(Registry, KeysIgnoreCaseValuesAreUnescapedMissingOnesThrow)
     Reg::setMessageHandler({});
 }
 
+TEST(Registry, WineEscapesAndValueKindsReadAsText)
+{
+    WinePrefix wine;
+    // One key holding every kind of value Wine writes, each binary value
+    // followed by a string value that must still read right.
+    write(wine.dir.filePath("system.reg"),
+          "WINE REGISTRY Version 2\n"
+          ";; All keys relative to \\\\Machine\n"
+          "#arch=win64\n"
+          "\n"
+          "[Software\\\\Kelvarra] 1700000000\n"
+          "#time=1d9a3b2c4e5f607\n"
+          "@=\"défaut\"\n"
+          "\"Binaire\"=hex:01,02,03,\\\n"
+          "  22,3d,5b,\\\n"
+          "  40\n"
+          "\"Apres\"=\"suite\"\n"
+          "\"Chemin\"=\"C:\\\\Jeux vid\\x00e9o\\\\Kelvarra\"\n"
+          "\"Court\"=\"caf\\xe9 cr\\xe8me\"\n"
+          "\"Long\"=\"\\x00e9e\\x00e9\"\n"
+          "\"Plus\"=\"\\x20ac\\x0152x\"\n"
+          "\"Emoji\"=\"\\xd83d\\xde00!\"\n"
+          "\"Sans\"=\"\\xzz\"\n"
+          "\"Fin\"=\"a\\x\"\n"
+          "\"Echap\"=\"\\\"\\t\\n\\r\\\\\"\n"
+          "\"Caf\\x00e9\"=\"nom échappé\"\n"
+          "\"Nombre\"=dword:0000002a\n"
+          "\"Grand\"=dword:ffffffff\n"
+          "\"Abime\"=dword:zz\n"
+          "\"Etendu\"=str(2):\"%SystemRoot%\\\\vid\\x00e9o\"\n"
+          "\"Multi\"=hex(7):61,00,00,00,\\\n"
+          "  00,00\n"
+          "\"Defaut\"=hex(2):25,00,00,00\n"
+          "\"Vide\"=\"\"\n"
+          "\"Coupe\"=hex:01,\\\n"
+          "\n"
+          "\"Dernier\"=\"lu\"\n"
+          "\n"
+          "[Software\\\\Kelvarra\\\\Sous] 1700000000\n"
+          "\"Apres\"=\"autre clé\"\n");
+    const QString key = QStringLiteral("Software\\Kelvarra\\");
+    struct Case {
+        const char *name;
+        const char16_t *value; // nullptr: no readable value
+    };
+    const Case cases[] = {
+        {"Apres", u"suite"},
+        {"Chemin", u"C:\\Jeux vidéo\\Kelvarra"},
+        {"Court", u"café crème"},
+        {"Long", u"éeé"}, // at most four digits: the "e" after "\x00e9" is a letter
+        {"Plus", u"€Œx"},
+        {"Emoji", u"\U0001F600!"},
+        {"Sans", u"xzz"},
+        {"Fin", u"ax"},
+        {"Echap", u"\"\t\n\r\\"},
+        {"Café", u"nom échappé"},
+        {"Nombre", u"42"},
+        {"Grand", u"4294967295"},
+        {"Abime", nullptr},
+        {"Etendu", u"%SystemRoot%\\vidéo"},
+        {"Binaire", nullptr},
+        {"Multi", nullptr},
+        {"Defaut", nullptr},
+        {"Coupe", nullptr},
+        {"Vide", u""},
+        {"Dernier", u"lu"},
+        {"", u"défaut"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = key + QString::fromUtf8(c.name);
+        if (!c.value) {
+            EXPECT_THROW(Reg::ReadRegistryValue(1, path), Reg::ReadError);
+            continue;
+        }
+        try {
+            EXPECT_EQ(Reg::ReadRegistryValue(1, path), QString::fromUtf16(c.value));
+        } catch (const Reg::ReadError &) {
+            ADD_FAILURE() << "not read";
+        }
+    }
+    EXPECT_EQ(Reg::ReadRegistryValue(1, key + "Sous\\Apres"), QStringLiteral("autre clé"));
+}
+
+TEST(Settings, AnInstallationFolderWithAccentsGivesTheAiFolder)
+{
+    WinePrefix wine;
+    write(wine.dir.filePath("system.reg"),
+          "WINE REGISTRY Version 2\n"
+          "[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\\\\KELVARRA] 1700000000\n"
+          "\"Icone\"=hex:00,\\\n"
+          "  01\n"
+          "\"UninstallString\"=\"\\\"C:\\\\Jeux vid\\x00e9o\\\\Kelvarra\\\\desinstaller.exe\\\" /silencieux\"\n");
+    stored()->remove(QStringLiteral("Path"));
+    Options::LoadSettings();
+    EXPECT_EQ(Options::DefaultFolder, QStringLiteral("C:\\Jeux vidéo\\Kelvarra\\AI"));
+}
+
 TEST(OptionsWindow, OkStoresAnnulerAndTheCloseBoxChangeNothing)
 {
     PlugFrm &f = openEditor();
