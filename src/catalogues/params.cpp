@@ -5,6 +5,8 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace Params {
 
 void LoadParams()
@@ -88,6 +90,69 @@ bool parseRange(const QString &value, int *low, int *high)
     return true;
 }
 
+QString Field::entry(int row) const
+{
+    int start = 0;
+    const int k = runOf(row, &start);
+    if (k < 0)
+        return {};
+    const Run &run = runs[size_t(k)];
+    return run.isNumbers() ? QString::number(run.first + row - start) : run.text;
+}
+
+bool Field::isSeparator(int row) const
+{
+    const int k = runOf(row);
+    return k >= 0 && runs[size_t(k)].text == QLatin1String(" ");
+}
+
+int Field::runOf(int row, int *start) const
+{
+    if (row < 0 || row >= count())
+        return -1;
+    const int k = int(std::upper_bound(m_ends.begin(), m_ends.end(), row) - m_ends.begin());
+    if (start)
+        *start = startOf(k);
+    return k;
+}
+
+void Field::appendRun(Run run)
+{
+    m_ends.push_back(count() + run.size());
+    runs.push_back(std::move(run));
+}
+
+void Field::appendText(const QString &text)
+{
+    appendRun({text.isNull() ? QStringLiteral("") : text, 0, 0});
+}
+
+void Field::appendRange(int low, int high)
+{
+    if (low > high)
+        return;
+    // The gaps of the numbers already offered within low..high, in order.
+    auto first = std::lower_bound(m_offered.begin(), m_offered.end(), low - 1,
+                                  [](const std::pair<int, int> &r, int v) { return r.second < v; });
+    auto last = first;
+    int from = low;
+    for (; last != m_offered.end() && last->first <= high + 1; ++last) {
+        if (last->first > from)
+            appendRun({QString(), from, last->first - 1});
+        from = qMax(from, last->second + 1);
+    }
+    if (from <= high)
+        appendRun({QString(), from, high});
+    // Merged with the offered intervals it touches.
+    int mergedLow = low, mergedHigh = high;
+    if (first != last) {
+        mergedLow = qMin(low, first->first);
+        mergedHigh = qMax(high, (last - 1)->second);
+    }
+    first = m_offered.erase(first, last);
+    m_offered.insert(first, {mergedLow, mergedHigh});
+}
+
 Field fieldFor(const QString &typeName)
 {
     Field field;
@@ -110,16 +175,15 @@ Field fieldFor(const QString &typeName)
             // other empty line ends the list.
             if (previous != Plain || value(k, pos + 1).isEmpty())
                 break;
-            field.entries.append(QStringLiteral(" "));
+            field.appendText(QStringLiteral(" "));
             previous = Other;
         } else if (v.startsWith(QLatin1String("Num"))) {
             int low = 0, high = 0;
             if (parseRange(v, &low, &high))
-                for (int i = low; i <= high; ++i)
-                    field.entries.append(QString::number(i));
+                field.appendRange(low, high);
             previous = Other; // a malformed range is skipped
         } else {
-            field.entries.append(v);
+            field.appendText(v);
             previous = Plain;
         }
     }

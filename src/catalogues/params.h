@@ -30,9 +30,41 @@ QString value(int k, int pos);
 
 // The input field a parameter of a type gets: none, a list of entries (" "
 // being a separator entry, never a valid choice), or free text.
+//
+// A list is kept as runs, a range of numbers as its bounds: a thousand
+// full-range lines would otherwise make 65 million strings. Each number is
+// offered once, where it first appears; ranges cover 16-bit numbers only, so
+// a list has at most 65,536 numbers besides its listed values.
 struct Field {
     enum Kind { None, List, Text } kind = None;
-    QStringList entries;
+
+    // A listed value (or the separator " "), or the numbers first to last.
+    struct Run {
+        QString text; // null for numbers
+        int first = 0;
+        int last = 0;
+        bool isNumbers() const { return text.isNull(); }
+        int size() const { return isNumbers() ? last - first + 1 : 1; }
+    };
+    std::vector<Run> runs;
+
+    int count() const { return m_ends.empty() ? 0 : m_ends.back(); }
+    // Entry row (from 0) as the list shows it; empty past the end.
+    QString entry(int row) const;
+    bool isSeparator(int row) const;
+    // The run holding row and that run's first row; -1 past the end.
+    int runOf(int row, int *start = nullptr) const;
+    // The first row of a run.
+    int startOf(int run) const { return run == 0 ? 0 : m_ends[run - 1]; }
+
+    void appendText(const QString &text);
+    // The numbers of low..high not offered yet, in ascending order.
+    void appendRange(int low, int high);
+
+private:
+    std::vector<int> m_ends; // one past each run's last row
+    std::vector<std::pair<int, int>> m_offered; // disjoint, sorted, not adjacent
+    void appendRun(Run run);
 };
 Field fieldFor(const QString &typeName);
 

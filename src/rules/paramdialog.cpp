@@ -13,7 +13,55 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShowEvent>
-#include <QStandardItemModel>
+#include <QAbstractListModel>
+#include <QListView>
+
+// The entries of a parameter list, made as the list asks for them: a
+// range of numbers stays two bounds.
+class ParamListModel : public QAbstractListModel
+{
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    void setField(Params::Field field)
+    {
+        beginResetModel();
+        m_field = std::move(field);
+        endResetModel();
+    }
+
+    int rowCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : m_field.count(); }
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (role != Qt::DisplayRole && role != Qt::EditRole)
+            return {};
+        return m_field.entry(index.row());
+    }
+    // Separator entries cannot be chosen, from the keyboard either.
+    Qt::ItemFlags flags(const QModelIndex &index) const override
+    {
+        return m_field.isSeparator(index.row()) ? Qt::NoItemFlags : Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    }
+
+    // The first row whose value part is value, as an edited line names it;
+    // -1 when none. Numbers match as the list writes them.
+    int rowOfValue(const QString &value) const
+    {
+        bool isNumber = false;
+        const int n = value.toInt(&isNumber);
+        isNumber = isNumber && QString::number(n) == value;
+        for (size_t k = 0; k < m_field.runs.size(); ++k) {
+            const Params::Field::Run &run = m_field.runs[k];
+            if (run.isNumbers() ? isNumber && n >= run.first && n <= run.last
+                                : LineText::valuePart(run.text) == value)
+                return m_field.startOf(int(k)) + (run.isNumbers() ? n - run.first : 0);
+        }
+        return -1;
+    }
+
+private:
+    Params::Field m_field;
+};
 
 namespace {
 // A chooser of thousands of entries must not measure them all for its size.
@@ -43,6 +91,11 @@ ParamDialog::ParamDialog(int fields, const std::vector<CatalogueRecord> &table, 
         auto *list = new QComboBox(this);
         keepSizeCheap(list, 30);
         list->setObjectName(QStringLiteral("combo_param_%1").arg(n));
+        auto *model = new ParamListModel(list);
+        list->setModel(model);
+        // Tens of thousands of entries are laid out by arithmetic in the popup.
+        if (auto *view = qobject_cast<QListView *>(list->view()))
+            view->setUniformItemSizes(true);
         auto *text = new QLineEdit(this);
         text->setObjectName(QStringLiteral("text_combo_%1").arg(n));
         auto *label = new QLabel(this);
@@ -55,6 +108,7 @@ ParamDialog::ParamDialog(int fields, const std::vector<CatalogueRecord> &table, 
         m_labels.push_back(label);
         connect(list, &QComboBox::currentIndexChanged, this, [this, list](int i) { separatorChosen(list, i); });
         m_lists.push_back(list);
+        m_models.push_back(model);
         m_texts.push_back(text);
     }
 
@@ -99,7 +153,7 @@ void ParamDialog::Combo1_Click()
         m_texts[i]->hide();
         m_labels[i]->hide();
         QSignalBlocker block(m_lists[i]);
-        m_lists[i]->clear();
+        m_models[i]->setField({});
     }
     // Types past the dialog's fields are ignored.
     const QStringList types = Catalogues::paramTypes(Combo1->currentText(), int(m_lists.size()));
@@ -114,13 +168,9 @@ void ParamDialog::Combo1_Click()
         } else if (field.kind == Params::Field::List) {
             QComboBox *list = m_lists[i];
             QSignalBlocker block(list);
-            list->addItems(field.entries);
-            // Separator entries cannot be chosen from the keyboard either.
-            if (auto *model = qobject_cast<QStandardItemModel *>(list->model()))
-                for (int e = 0; e < field.entries.size(); ++e)
-                    if (field.entries[e] == QLatin1String(" "))
-                        model->item(e)->setFlags(Qt::NoItemFlags);
-            list->setCurrentIndex(field.entries.isEmpty() ? -1 : 0);
+            const bool empty = field.count() == 0;
+            m_models[i]->setField(std::move(field));
+            list->setCurrentIndex(empty ? -1 : 0);
             list->show();
         }
     }
@@ -183,12 +233,9 @@ void ParamDialog::fillFrom(QStringView text)
     for (size_t i = 0; i < m_lists.size(); ++i) {
         const QString v = i < size_t(line.values.size()) ? line.values[i] : QString();
         if (!m_lists[i]->isHidden()) {
-            for (int e = 0; e < m_lists[i]->count(); ++e) {
-                if (LineText::valuePart(m_lists[i]->itemText(e)) == v) {
-                    m_lists[i]->setCurrentIndex(e);
-                    break;
-                }
-            }
+            const int row = m_models[i]->rowOfValue(v);
+            if (row >= 0)
+                m_lists[i]->setCurrentIndex(row);
         }
         if (!m_texts[i]->isHidden())
             m_texts[i]->setText(v);

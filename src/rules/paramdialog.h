@@ -12,6 +12,7 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class ParamListModel;
 
 // What the fact and action editors share: a chooser of catalogue entries,
 // the help of the chosen one, and one input field per parameter type of its
@@ -60,6 +61,7 @@ private:
     const std::vector<CatalogueRecord> &m_table;
     QPlainTextEdit *m_help;
     std::vector<QComboBox *> m_lists;
+    std::vector<ParamListModel *> m_models; // behind m_lists
     std::vector<QLineEdit *> m_texts;
     std::vector<QLabel *> m_labels; // the type name beside each shown field
 };

@@ -32,6 +32,15 @@ struct CatalogueFolder {
     }
 };
 
+// Every entry of a list field, as the list shows them.
+QStringList entriesOf(const Params::Field &field)
+{
+    QStringList out;
+    for (int row = 0; row < field.count(); ++row)
+        out << field.entry(row);
+    return out;
+}
+
 QStringList headers()
 {
     QStringList out;
@@ -145,18 +154,71 @@ TEST(ParamCatalogue, TypesValuesAndFields)
 
     using F = Params::Field;
     auto field = [](const char *type) { return Params::fieldFor(QString::fromUtf8(type)); };
+    auto entries = [&](const char *type) { return entriesOf(field(type)); };
     EXPECT_EQ(field("liste").kind, F::List);
-    EXPECT_EQ(field("liste").entries, (QStringList{"a (la première)", " ", "\tb"})); // first of two types named alike
+    EXPECT_EQ(entries("liste"), (QStringList{"a (la première)", " ", "\tb"})); // first of two types named alike
     EXPECT_EQ(field("libre").kind, F::Text);
-    EXPECT_EQ(field("mots").entries, (QStringList{"x", "textbox"}));
-    EXPECT_EQ(field("plage").entries, (QStringList{"1", "2", "3"})); // no separator after a range
+    EXPECT_EQ(entries("mots"), (QStringList{"x", "textbox"}));
+    EXPECT_EQ(entries("plage"), (QStringList{"1", "2", "3"})); // no separator after a range
     EXPECT_EQ(field("vide").kind, F::None);
-    EXPECT_EQ(field("inverse").entries, QStringList{});
-    EXPECT_EQ(field("bornes").entries, (QStringList{"-2", "-1", "0", "z", " ", "< (inférieur)"})); // bad ranges skipped
-    EXPECT_EQ(field("sans chevron").entries, QStringList{"v"});
+    EXPECT_EQ(entries("inverse"), QStringList{});
+    EXPECT_EQ(entries("bornes"), (QStringList{"-2", "-1", "0", "z", " ", "< (inférieur)"})); // bad ranges skipped
+    EXPECT_EQ(entries("sans chevron"), QStringList{"v"});
     EXPECT_EQ(field("absent").kind, F::None);
     EXPECT_EQ(field("").kind, F::None);
     EXPECT_EQ(field("Liste").kind, F::None); // names compare exactly
+}
+
+TEST(ParamCatalogue, RangesOfferEachNumberOnceInFileOrder)
+{
+    CatalogueFolder folder;
+    const QString full = QStringLiteral("Num -32768 32767\r\n");
+    struct Case {
+        const char *name;
+        QString lines;
+        int count;
+        QStringList firstEntries; // the first entries, up to five
+        QString last;
+    };
+    const Case cases[] = {
+        {"une plage", "Num 3 5\r\n", 3, {"3", "4", "5"}, "5"},
+        {"plage pleine", full, 65536, {"-32768", "-32767", "-32766", "-32765", "-32764"}, "32767"},
+        {"mille plages pleines", full.repeated(Params::MaxValues), 65536, {"-32768", "-32767", "-32766", "-32765", "-32764"}, "32767"},
+        {"chevauchements", "Num 1 5\r\nNum 3 8\r\nNum 10 12\r\nNum 0 11\r\n", 13, {"1", "2", "3", "4", "5"}, "9"},
+        {"contenue", "Num 0 9\r\nNum 2 4\r\nNum 9 9\r\nNum 10 10\r\n", 11, {"0", "1", "2", "3", "4"}, "10"},
+        {"accolees", "Num 5 6\r\nNum 1 4\r\nNum 7 8\r\n", 8, {"5", "6", "1", "2", "3"}, "8"},
+        {"puis valeurs", "Num 1 2\r\nNum 2 2\r\nmot (desc)\r\n\r\nautre\r\nNum 2 3\r\n", 6, {"1", "2", "mot (desc)", " ", "autre"}, "3"},
+        {"bornes extremes", "Num 32767 32767\r\nNum -32768 -32768\r\n", 2, {"32767", "-32768"}, "-32768"},
+    };
+    QString text;
+    for (const Case &c : cases)
+        text += QStringLiteral("<%1>\r\n").arg(QString::fromUtf8(c.name)) + c.lines;
+    folder.write("Params.txt", text);
+    Params::LoadParams();
+    EXPECT_TRUE(Catalogues::problems().isEmpty()) << Catalogues::problemsMessage().toStdString();
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const Params::Field f = Params::fieldFor(QString::fromUtf8(c.name));
+        EXPECT_EQ(f.kind, Params::Field::List);
+        ASSERT_EQ(f.count(), c.count);
+        QStringList first;
+        for (int row = 0; row < qMin(5, c.count); ++row)
+            first << f.entry(row);
+        EXPECT_EQ(first, c.firstEntries);
+        EXPECT_EQ(f.entry(c.count - 1), c.last);
+        EXPECT_EQ(f.entry(c.count), QString());
+        EXPECT_EQ(f.entry(-1), QString());
+        // no number twice
+        QStringList all = entriesOf(f);
+        all.removeAll(QStringLiteral(" "));
+        EXPECT_EQ(all.removeDuplicates(), 0);
+    }
+    EXPECT_EQ(entriesOf(Params::fieldFor("chevauchements")),
+              (QStringList{"1", "2", "3", "4", "5", "6", "7", "8", "10", "11", "12", "0", "9"}));
+    const Params::Field mixed = Params::fieldFor("puis valeurs");
+    EXPECT_TRUE(mixed.isSeparator(3));
+    EXPECT_FALSE(mixed.isSeparator(2));
+    EXPECT_FALSE(mixed.isSeparator(99));
 }
 
 TEST(ParamCatalogue, LimitsOfTypesAndValues)
@@ -172,7 +234,7 @@ TEST(ParamCatalogue, LimitsOfTypesAndValues)
     Params::LoadParams();
     EXPECT_EQ(Params::ParamCount, Params::MaxTypes);
     EXPECT_EQ(Params::ParamTable[1].values.size(), Params::MaxValues);
-    EXPECT_EQ(Params::fieldFor("t1").entries.size(), Params::MaxValues);
+    EXPECT_EQ(Params::fieldFor("t1").count(), Params::MaxValues);
     EXPECT_EQ(Params::findType("t51"), 0);
     EXPECT_EQ(Catalogues::problems().size(), 2);
 }

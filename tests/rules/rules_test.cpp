@@ -228,6 +228,67 @@ TEST_F(Rules, FactEditorLaysOutItsFieldsFromTheCatalogues)
     EXPECT_EQ(AddFact::loaded()->Combo1->itemData(4).toInt(), 5);
 }
 
+TEST_F(Rules, NumericRangesOfferEachNumberOnceAndFillBackFromEditedLines)
+{
+    // A type repeating the full 16-bit range, overlapping ranges, and listed
+    // values after them.
+    QString params = QStringLiteral("<entier>\r\n");
+    for (int i = 0; i < 3; ++i)
+        params += QStringLiteral("Num -32768 32767\r\n");
+    params += QStringLiteral("Num 0 5\r\naucun (rien)\r\n\r\ntous\r\n"
+                             "<recouvre>\r\nNum 1 5\r\nNum 3 8\r\nNum 10 12\r\nNum 0 11\r\nfin\r\n");
+    writeFile(dir.filePath("Params.txt"), params);
+    writeFile(dir.filePath("Facts.txt"), "|||---|||plein <entier> <recouvre>\r\n");
+    PlugFrm &f = openEditor();
+    f.insertRow(0, "plein aucun 9", qRgb(128, 0, 128), LineKind::Fact);
+    f.insertRow(0, "plein 32767 fin", qRgb(128, 0, 128), LineKind::Fact);
+    f.insertRow(0, "plein -32768 11", qRgb(128, 0, 128), LineKind::Fact);
+    f.insertRow(0, "plein 007 12", qRgb(128, 0, 128), LineKind::Fact);
+
+    // each case: the edited row, then the entry each list shows and its position
+    struct Case {
+        int row;
+        const char *first;
+        int firstIndex;
+        const char *second;
+        int secondIndex;
+    };
+    const Case cases[] = {
+        {1, "aucun (rien)", 65536, "9", 12},
+        {2, "32767", 65535, "fin", 13},
+        {3, "-32768", 0, "11", 9},
+        {4, "-32768", 0, "12", 10}, // "007" is not how the list writes 7: the first entry stays
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.row);
+        clickRow(f, c.row);
+        answerFact([&c](AddFact &d) {
+            EXPECT_EQ(d.combo_param_1->count(), 65536 + 3); // the numbers, "aucun", separator, "tous"
+            EXPECT_EQ(d.combo_param_2->count(), 14);        // 1-8, 10-12, 0, 9, "fin"
+            EXPECT_EQ(d.combo_param_1->itemText(6), "-32762");
+            EXPECT_EQ(d.combo_param_2->itemText(11), "0");
+            EXPECT_EQ(choice(d.combo_param_1), c.first);
+            EXPECT_EQ(d.combo_param_1->currentIndex(), c.firstIndex);
+            EXPECT_EQ(choice(d.combo_param_2), c.second);
+            EXPECT_EQ(d.combo_param_2->currentIndex(), c.secondIndex);
+        });
+        QTest::mouseClick(f.Command3, Qt::LeftButton);
+    }
+    EXPECT_EQ(f.ListView1->rows().text(4), "plein -32768 12");
+
+    // choosing as a user does: the separator moves to the entry above, and the
+    // line reads the value part of the chosen entries
+    AddFactMain &c = openComposer(f);
+    answerFact([](AddFact &d) {
+        d.combo_param_1->setCurrentIndex(65537);
+        EXPECT_EQ(choice(d.combo_param_1), "aucun (rien)");
+        choose(d.combo_param_1, "-1");
+        choose(d.combo_param_2, "fin");
+    });
+    clickOption(c, c.Option2, c.Command1);
+    EXPECT_TRUE(rows(f).contains("Fact|plein -1 fin")) << rows(f).join(" / ").toStdString();
+}
+
 TEST_F(Rules, CancelledFactsAddNothingAndTheComposerReleasesTheEditor)
 {
     PlugFrm &f = openEditor();
