@@ -1,7 +1,9 @@
 // The catalogues at their limits: loading 32,767 facts, 32,767 actions and
 // 50 types of 1,000 values; opening the editor window with them and with the
-// shipped ones; and composing 100 facts in a row with a 5,000-record fact
-// catalogue, where the fact editor's chooser is refilled after each fact.
+// shipped ones; composing 100 facts in a row with a 5,000-record fact
+// catalogue, where the fact editor's chooser is refilled after each fact; and
+// a parameter catalogue of 50 types each repeating the full 16-bit range
+// 1,000 times, with the fact editor on a fact using four of them.
 #include "catalogues/acts.h"
 #include "catalogues/facts.h"
 #include "catalogues/params.h"
@@ -72,6 +74,25 @@ struct Folder {
         QFile::copy(QStringLiteral(VARDELO_DATA_DIR "/prepross.txt"), dir.filePath("prepross.txt"));
     }
 };
+// 50 types, each the full range of numbers 1,000 times; a fact and an action
+// whose parameters are such types, and the shipped symbols.
+struct FullRangeFolder {
+    QTemporaryDir dir;
+    QString saved = PluginFolder::path();
+    FullRangeFolder()
+    {
+        QString p;
+        for (int t = 1; t <= Params::MaxTypes; ++t)
+            p += QStringLiteral("<plein-%1>\r\n").arg(t) + QStringLiteral("Num -32768 32767\r\n").repeated(Params::MaxValues);
+        writeFile(dir.filePath("Params.txt"), p);
+        writeFile(dir.filePath("Facts.txt"), QStringLiteral("|||---|||nombres <plein-1> <plein-2> <plein-3> <plein-50>\r\n"
+                                                            "Quatre nombres.\r\n"));
+        writeFile(dir.filePath("Acts.txt"), QStringLiteral("||--||compter <plein-4> <plein-5> <plein-6>\r\n"));
+        QFile::copy(QStringLiteral(VARDELO_DATA_DIR "/prepross.txt"), dir.filePath("prepross.txt"));
+        PluginFolder::setPath(dir.path());
+    }
+    ~FullRangeFolder() { PluginFolder::setPath(saved); }
+};
 } // namespace
 
 static void LoadMaximumCatalogues(benchmark::State &state)
@@ -87,11 +108,8 @@ static void LoadMaximumCatalogues(benchmark::State &state)
     state.counters["types"] = Params::ParamCount;
 }
 
-static void OpenEditor(benchmark::State &state, int records)
+static void openAndCloseEditor(benchmark::State &state)
 {
-    Folder folder(records, records);
-    if (records > 0)
-        PluginFolder::setPath(folder.dir.path());
     for (auto _ : state) {
         PlugFrm &f = PlugFrm::instance();
         f.show();
@@ -102,6 +120,20 @@ static void OpenEditor(benchmark::State &state, int records)
         QApplication::processEvents();
         state.ResumeTiming();
     }
+}
+
+static void OpenEditor(benchmark::State &state, int records)
+{
+    Folder folder(records, records);
+    if (records > 0)
+        PluginFolder::setPath(folder.dir.path());
+    openAndCloseEditor(state);
+}
+
+static void OpenEditorWithFullRangeTypes(benchmark::State &state)
+{
+    FullRangeFolder folder;
+    openAndCloseEditor(state);
 }
 
 static void ComposeFacts(benchmark::State &state)
@@ -130,6 +162,39 @@ static void ComposeFacts(benchmark::State &state)
     QApplication::processEvents();
 }
 
+// Opens the editor window, the rule composer, and the fact editor on the
+// fact, then drops the first list open and closed, as a user looking at it.
+static void OpenFactEditorOnFullRanges(benchmark::State &state)
+{
+    FullRangeFolder folder;
+    int entries = 0;
+    for (auto _ : state) {
+        PlugFrm &f = PlugFrm::instance();
+        f.show();
+        QApplication::processEvents();
+        f.Combo1->setCurrentIndex(1); // "Règle"
+        f.Ajouter->click();
+        AddFactMain &composer = *AddFactMain::loaded();
+        composer.Option2->setChecked(true);
+        QTimer::singleShot(0, [&entries] {
+            AddFact *d = AddFact::loaded();
+            entries = d->combo_param_1->count() + d->combo_param_2->count() + d->combo_param_3->count()
+                      + d->combo_param_4->count();
+            d->combo_param_1->showPopup();
+            QApplication::processEvents();
+            d->combo_param_1->hidePopup();
+            d->Command2->click();
+        });
+        composer.Command1->click();
+        state.PauseTiming();
+        PlugFrm::unload();
+        AddAct::unload();
+        QApplication::processEvents();
+        state.ResumeTiming();
+    }
+    state.counters["entries"] = entries;
+}
+
 int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -141,6 +206,10 @@ int main(int argc, char **argv)
     benchmark::RegisterBenchmark("OpenEditorWithMaximumCatalogues", OpenEditor, Catalogues::MaxRecords)
         ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("Compose100FactsWith5000RecordCatalogue", ComposeFacts)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("OpenEditorWithFullRangeTypes", OpenEditorWithFullRangeTypes)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("OpenFactEditorOnFullRangeTypes", OpenFactEditorOnFullRanges)
+        ->Unit(benchmark::kMillisecond);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     return 0;
