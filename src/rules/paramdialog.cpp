@@ -1,7 +1,6 @@
 #include "paramdialog.h"
 
 #include "catalogues/params.h"
-#include "document/plugfrm.h"
 #include "document/scriptlistview.h"
 #include "shell/messages.h"
 
@@ -98,6 +97,8 @@ ParamDialog::ParamDialog(int fields, const std::vector<CatalogueRecord> &table, 
             view->setUniformItemSizes(true);
         auto *text = new QLineEdit(this);
         text->setObjectName(QStringLiteral("text_combo_%1").arg(n));
+        // a typed value is written inside its fact's or action's line
+        EditorSupport::keepOnOneLine(text);
         auto *label = new QLabel(this);
         m_layout->addWidget(label, 1 + n, 0);
         m_layout->addWidget(list, 1 + n, 1);

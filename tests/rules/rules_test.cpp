@@ -41,6 +41,7 @@ const char *const FactsText = "|||---|||stock <ressource> <quantite>\r\n"
 const char *const ActsText = "||--||lever <unite> <texte>\r\n"
                              "Lève des troupes.\r\n"
                              "||--||attendre\r\n"
+                             "||--||sonner-tocsin (tous aux remparts)\r\n"
                              "||--||trois <plage> <unite> <texte> <unite>\r\n";
 const char *const ParamsText = "<ressource>\r\n"
                                "ble (blé)\r\n"
@@ -417,10 +418,16 @@ TEST_F(Rules, ActionsAreAddedAndEditedThroughTheActionEditor)
     answerAct([](AddAct &d) {
         EXPECT_EQ(choice(d.combo_param_1), "archer (tireur)");
         EXPECT_EQ(d.text_combo_2->text(), "deux");
-        d.text_combo_2->setText("\"deux mots\"");
+        d.text_combo_2->clear();
+        d.text_combo_2->insert("\"deux\nmots\""); // a pasted line break becomes a blank
     });
     QTest::mouseClick(f.Command3, Qt::LeftButton);
     EXPECT_EQ(f.ListView1->rows().text(2), "lever archer \"deux mots\"");
+
+    // an action whose header has a description but no parameter: the name alone
+    answerAct([](AddAct &d) { choose(d.Combo1, "sonner-tocsin (tous aux remparts)"); });
+    QTest::mouseClick(f.Ajouter, Qt::LeftButton);
+    EXPECT_EQ(f.ListView1->rows().text(3), "sonner-tocsin");
 
     // the action editor outlives every use and closes with the editor window
     ASSERT_TRUE(AddAct::loaded());
