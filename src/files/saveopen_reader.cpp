@@ -9,6 +9,7 @@
 #include "shell/fileservices.h"
 
 #include <QStringDecoder>
+#include <algorithm>
 #include <functional>
 
 namespace SaveOpen {
@@ -451,7 +452,12 @@ private:
         } else if (is(word, QLatin1StringView("load"))) {
             add(loadName(inner.mid(afterKw)).toString(), Colours::LoadRead, LineKind::Load);
         } else if (is(word, QLatin1StringView("load-random"))) {
-            add(randomLoad(inner.mid(afterKw)), Colours::LoadRead, LineKind::RLoad);
+            bool plain = true;
+            const QString possibilities = randomLoad(inner.mid(afterKw), plain);
+            if (plain)
+                add(possibilities, Colours::LoadRead, LineKind::RLoad);
+            else // its row could not tell its names from its percentages
+                add(element, Colours::Text, LineKind::Text);
         } else {
             add(element, Colours::Text, LineKind::Text);
         }
@@ -544,8 +550,9 @@ private:
     }
 
     // The possibilities of a random load: a percentage and a quoted file
-    // name, or a quoted name alone.
-    static QString randomLoad(QStringView text)
+    // name, or a quoted name alone. plain turns false for a name the row's
+    // text could not hold apart: empty, with a blank, or ending in "%".
+    static QString randomLoad(QStringView text, bool &plain)
     {
         QString display;
         QStringView percentage;
@@ -558,7 +565,11 @@ private:
                 qsizetype q2 = text.indexOf(QLatin1Char('"'), i + 1);
                 if (q2 < 0)
                     q2 = text.size();
-                display += text.mid(i + 1, q2 - i - 1);
+                const QStringView name = text.mid(i + 1, q2 - i - 1);
+                if (name.isEmpty() || name.endsWith(QLatin1Char('%'))
+                    || std::any_of(name.begin(), name.end(), [](QChar c) { return c.isSpace(); }))
+                    plain = false;
+                display += name;
                 display += QLatin1Char(' ');
                 if (!percentage.isEmpty()) {
                     display += percentage;

@@ -621,7 +621,8 @@ TEST(Files, AFullDiskIsNamedAndTheOldFileKept)
 TEST(RoundTrip, FormattingIsStableOnOddText)
 {
     // inputs that once formatted differently the second time
-    for (const QByteArray bytes : {QByteArray("(\"\n)x"), QByteArray("\0(\n\n", 4), QByteArray("(a \"b\n c)\n")}) {
+    for (const QByteArray bytes : {QByteArray("(\"\n)x"), QByteArray("\0(\n\n", 4), QByteArray("(a \"b\n c)\n"),
+                                   QByteArray("(load-random \"5\" \"25%\" 35 \"b c\" \"\")\n")}) {
         const QByteArray once = format(bytes);
         EXPECT_EQ(format(once), once) << bytes.toStdString();
         const ReadResult r = readScriptBytes(bytes);
