@@ -24,16 +24,15 @@ void LoadSettings()
     DefaultFolder = s.value(QStringLiteral("Path")).toString();
     if (!DefaultFolder.isEmpty())
         return;
-    try {
-        const QString entry = Reg::ReadRegistryValue(1, InstallEntry);
-        const qsizetype quote = entry.indexOf(QLatin1Char('"'), 2);
-        if (quote < 0)
-            return;
-        const QString uninstaller = entry.mid(1, quote - 1);
-        DefaultFolder = FileServices::GetParentFolderName(uninstaller) + QStringLiteral("\\AI");
-    } catch (const Reg::ReadError &) {
-        // no installation known: the choosers start where the platform likes
-    }
+    // without a known installation the choosers start where the platform likes
+    QString entry;
+    if (!Reg::ReadRegistryValue(1, InstallEntry, entry))
+        return;
+    const qsizetype quote = entry.indexOf(QLatin1Char('"'), 2);
+    if (quote < 0)
+        return;
+    const QString uninstaller = entry.mid(1, quote - 1);
+    DefaultFolder = FileServices::GetParentFolderName(uninstaller) + QStringLiteral("\\AI");
 }
 
 void StoreSettings()

@@ -161,7 +161,7 @@ QString winePrefix()
     return env.isEmpty() ? QDir::home().filePath(QStringLiteral(".wine")) : env;
 }
 
-QString ReadRegistryValue(int root, const QString &path)
+bool ReadRegistryValue(int root, const QString &path, QString &result, QString *error)
 {
     const QString full = RootPrefix(root) + path;
     const qsizetype cut = full.lastIndexOf(QLatin1Char('\\'));
@@ -186,9 +186,13 @@ QString ReadRegistryValue(int root, const QString &path)
         value = readRegFile(wine.filePath(QStringLiteral("system.reg")),
                             QStringLiteral("Software\\Classes\\") + key, name);
 #endif
-    if (value.isNull())
-        throw ReadError(("no registry value " + full).toStdString());
-    return value;
+    if (value.isNull()) {
+        if (error)
+            *error = QStringLiteral("le registre n'a pas de valeur %1").arg(full);
+        return false;
+    }
+    result = value;
+    return true;
 }
 
 } // namespace Reg

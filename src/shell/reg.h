@@ -2,24 +2,20 @@
 
 #include <QString>
 #include <functional>
-#include <stdexcept>
 
 // Read access to the machine's registry. Off Windows it is the registry of the
 // user's Wine prefix ($WINEPREFIX, else ~/.wine): HKLM from system.reg, HKCU
 // from user.reg, HKCR from HKLM\Software\Classes.
 namespace Reg {
 
-struct ReadError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
-
 // "HKCU\", "HKLM\", "HKCR\" for the root codes 0, 1, 2. Any other code reports
 // "La valeur de l'HKEY est incorrecte" and gives "IncorrectValue", so that the
 // read that follows fails.
 QString RootPrefix(int root);
 // The value named by prefix + path (the key's path, a backslash, the value's
-// name). Throws ReadError when the key or the value is missing.
-QString ReadRegistryValue(int root, const QString &path);
+// name) into value; false, with the French reason in *error, when the key or
+// the value is missing.
+bool ReadRegistryValue(int root, const QString &path, QString &value, QString *error = nullptr);
 
 // Where messages of this module go (the windows install a message box).
 void setMessageHandler(std::function<void(const QString &)> handler);

@@ -23,6 +23,16 @@
 using namespace TestSupport;
 
 namespace {
+// A registry value, or "<absente>" when the registry has none.
+QString readValue(int root, const QString &path)
+{
+    QString value, error;
+    if (!Reg::ReadRegistryValue(root, path, value, &error)) {
+        EXPECT_TRUE(error.contains(path)) << error.toStdString();
+        return QStringLiteral("<absente>");
+    }
+    return value;
+}
 std::unique_ptr<QSettings> stored()
 {
     auto s = std::make_unique<QSettings>(QSettings::UserScope, QStringLiteral("Quorrin"), QStringLiteral("Quorrin"));
@@ -100,24 +110,24 @@ TEST(Settings, WithoutAStoredFolderTheGamesAiFolderIsTakenFromTheRegistry)
     EXPECT_TRUE(Options::DefaultFolder.isEmpty());
 }
 
-TEST(Registry, KeysIgnoreCaseValuesAreUnescapedMissingOnesThrow)
+TEST(Registry, KeysIgnoreCaseValuesAreUnescapedMissingOnesAreNamed)
 {
     WinePrefix wine;
     EXPECT_EQ(Reg::RootPrefix(0), QStringLiteral("HKCU\\"));
     EXPECT_EQ(Reg::RootPrefix(1), QStringLiteral("HKLM\\"));
     EXPECT_EQ(Reg::RootPrefix(2), QStringLiteral("HKCR\\"));
-    EXPECT_EQ(Reg::ReadRegistryValue(1, "software\\microsoft\\windows\\currentversion\\uninstall\\kelvarra\\DisplayName"),
+    EXPECT_EQ(readValue(1, "software\\microsoft\\windows\\currentversion\\uninstall\\kelvarra\\DisplayName"),
               QStringLiteral("Kelvarra"));
-    EXPECT_EQ(Reg::ReadRegistryValue(1, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kelvarra\\UninstallString"),
+    EXPECT_EQ(readValue(1, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kelvarra\\UninstallString"),
               QStringLiteral("\"C:\\Jeux\\Kelvarra\\desinstaller.exe\" /silencieux"));
-    EXPECT_EQ(Reg::ReadRegistryValue(0, "Software\\Quorrin\\Langue"), QStringLiteral("fr"));
-    EXPECT_EQ(Reg::ReadRegistryValue(2, ".per\\Contenu"), QStringLiteral("texte"));
-    EXPECT_THROW(Reg::ReadRegistryValue(1, "Software\\Absent\\Valeur"), Reg::ReadError);
-    EXPECT_THROW(Reg::ReadRegistryValue(0, "Software\\Quorrin\\Absente"), Reg::ReadError);
+    EXPECT_EQ(readValue(0, "Software\\Quorrin\\Langue"), QStringLiteral("fr"));
+    EXPECT_EQ(readValue(2, ".per\\Contenu"), QStringLiteral("texte"));
+    EXPECT_EQ(readValue(1, "Software\\Absent\\Valeur"), "<absente>");
+    EXPECT_EQ(readValue(0, "Software\\Quorrin\\Absente"), "<absente>");
 
     QString message;
     Reg::setMessageHandler([&](const QString &m) { message = m; });
-    EXPECT_THROW(Reg::ReadRegistryValue(9, "Software\\Quorrin\\Langue"), Reg::ReadError);
+    EXPECT_EQ(readValue(9, "Software\\Quorrin\\Langue"), "<absente>");
     EXPECT_EQ(message, QStringLiteral("La valeur de l'HKEY est incorrecte"));
     Reg::setMessageHandler({});
 }
@@ -194,16 +204,12 @@ TEST(Registry, WineEscapesAndValueKindsReadAsText)
         SCOPED_TRACE(c.name);
         const QString path = key + QString::fromUtf8(c.name);
         if (!c.value) {
-            EXPECT_THROW(Reg::ReadRegistryValue(1, path), Reg::ReadError);
+            EXPECT_EQ(readValue(1, path), "<absente>");
             continue;
         }
-        try {
-            EXPECT_EQ(Reg::ReadRegistryValue(1, path), QString::fromUtf16(c.value));
-        } catch (const Reg::ReadError &) {
-            ADD_FAILURE() << "not read";
-        }
+        EXPECT_EQ(readValue(1, path), QString::fromUtf16(c.value));
     }
-    EXPECT_EQ(Reg::ReadRegistryValue(1, key + "Sous\\Apres"), QStringLiteral("autre clé"));
+    EXPECT_EQ(readValue(1, key + "Sous\\Apres"), QStringLiteral("autre clé"));
 }
 
 TEST(Settings, AnInstallationFolderWithAccentsGivesTheAiFolder)
