@@ -114,9 +114,17 @@ TEST(ScriptModel, RowOperationsAreOneBased)
     m.removeRow(1);
     EXPECT_EQ(m.count(), 2);
     EXPECT_EQ(m.text(1), "B");
-    m.removeRow(0); // not a row: nothing
-    m.removeRow(3);
+    // positions that are not rows change nothing and read as an empty row
+    for (int pos : {0, -1, 3, 1 << 30}) {
+        m.removeRow(pos);
+        m.setText(pos, "x");
+        m.setKind(pos, LineKind::Act);
+        m.setColour(pos, qRgb(9, 9, 9));
+        EXPECT_EQ(m.text(pos), "");
+        EXPECT_EQ(m.kind(pos), LineKind::Unknown);
+    }
     EXPECT_EQ(m.count(), 2);
+    EXPECT_EQ(m.text(1), "B");
     m.clear();
     EXPECT_EQ(m.count(), 0);
 }

@@ -60,6 +60,7 @@ TEST(Writer, WritesEveryKindInTheEditorsLayout)
     // rows that break their kind's form keep their text
     EXPECT_EQ(BuildScriptText(R({{K::Const, "Constante: sans-egal"}})), "(defconst sans-egal)\r\n");
     EXPECT_EQ(BuildScriptText(R({{K::Const, "libre 3"}})), "(defconst libre 3)\r\n");
+    EXPECT_EQ(BuildScriptText(R({{K::Const, "libre valeur = 3"}})), "(defconst libre valeur = 3)\r\n");
     EXPECT_EQ(BuildScriptText(R({{K::Act, "a"}, {K::CommE, "ab"}})), "(a)     ;ab\r\n");
     EXPECT_EQ(BuildScriptText(R({{K::Prep, "Peut-être"}})), ";Peut-être\r\n");
 }
