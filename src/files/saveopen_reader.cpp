@@ -136,7 +136,7 @@ private:
         const char *d = m_b.data();
         while (p < m_b.size() && isBlank(d[p]))
             ++p;
-        return p < m_b.size() && !isLineEnd(d[p]) ? d[p] : -1;
+        return p < m_b.size() && !isLineEnd(d[p]) ? static_cast<unsigned char>(d[p]) : -1;
     }
 
     // Where the line at p ends (its line end, or the end of the bytes).

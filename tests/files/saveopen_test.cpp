@@ -623,7 +623,8 @@ TEST(RoundTrip, FormattingIsStableOnOddText)
 {
     // inputs that once formatted differently the second time
     for (const QByteArray bytes : {QByteArray("(\"\n)x"), QByteArray("\0(\n\n", 4), QByteArray("(a \"b\n c)\n"),
-                                   QByteArray("(load-random \"5\" \"25%\" 35 \"b c\" \"\")\n")}) {
+                                   QByteArray("(load-random \"5\" \"25%\" 35 \"b c\" \"\")\n"),
+                                   QByteArray("\xD8(a\n(b)\n(c))\n") /* a line starting with a byte above 127 */}) {
         const QByteArray once = format(bytes);
         EXPECT_EQ(format(once), once) << bytes.toStdString();
         const ReadResult r = readScriptBytes(bytes);
