@@ -661,9 +661,10 @@ void readConventions(QByteArrayView b, ScriptSource &s)
             break;
         }
     }
+    // A mark before bytes that are not UTF-8 stays a mark (kept on saving)
+    // over text in the game's code page: read as text, it would make the
+    // file's first line depend on whether the rest happens to be UTF-8.
     s.encoding = (s.byteOrderMark || !ascii) && isUtf8(body) ? TextEncoding::Utf8 : TextEncoding::Windows1252;
-    if (s.encoding == TextEncoding::Windows1252)
-        s.byteOrderMark = false; // a mark before bytes that are not UTF-8: the game's code page
     // the file's own line end, from its first; CR LF when it has none
     const qsizetype nl = b.indexOf('\n');
     const qsizetype cr = b.indexOf('\r');
@@ -680,10 +681,8 @@ ScriptSource decodeScript(QByteArray bytes)
 {
     ScriptSource s;
     readConventions(bytes, s);
-    if (s.encoding == TextEncoding::Utf8)
-        s.text = QString::fromUtf8(QByteArrayView(bytes).sliced(s.byteOrderMark ? 3 : 0));
-    else
-        s.text = FileServices::decode1252(bytes);
+    const QByteArrayView body = QByteArrayView(bytes).sliced(s.byteOrderMark ? 3 : 0);
+    s.text = s.encoding == TextEncoding::Utf8 ? QString::fromUtf8(body) : FileServices::decode1252(body);
     s.bytes = std::move(bytes);
     return s;
 }
@@ -761,7 +760,7 @@ std::vector<ScriptLine> readForms(ScriptSource &source)
     while (cutter.next(f)) {
         SourceForm form;
         form.byteBegin = qint32(f.begin);
-        form.charBegin = qint32(utf8 ? charPos : f.begin);
+        form.charBegin = qint32(charPos);
         form.firstLine = f.firstLine;
         source.forms.push_back(form);
         lastLine = f.firstLine + f.lines - 1;

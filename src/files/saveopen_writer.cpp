@@ -307,13 +307,10 @@ QString SaveText::rowMessage(const std::vector<ScriptLine> &rows) const
 
 QString decodeScriptBytes(const QByteArray &bytes, const ScriptSource &source)
 {
-    if (source.encoding == TextEncoding::Utf8) {
-        QByteArrayView b(bytes);
-        if (source.byteOrderMark && b.startsWith("\xEF\xBB\xBF"))
-            b = b.sliced(3);
-        return QString::fromUtf8(b);
-    }
-    return FileServices::decode1252(bytes);
+    QByteArrayView b(bytes);
+    if (source.byteOrderMark && b.startsWith("\xEF\xBB\xBF"))
+        b = b.sliced(3);
+    return source.encoding == TextEncoding::Utf8 ? QString::fromUtf8(b) : FileServices::decode1252(b);
 }
 
 } // namespace SaveOpen

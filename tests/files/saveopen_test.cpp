@@ -306,6 +306,11 @@ TEST(Save, TheFileKeepsItsEncoding)
     EXPECT_TRUE(refused.error.contains("ligne 3")) << refused.error.toStdString();
     // a pure ASCII file is the game's code page
     EXPECT_EQ(readScriptBytes("(a)").source.encoding, TextEncoding::Windows1252);
+    // a mark before bytes that are not UTF-8 stays a mark over the game's code page
+    const ReadResult marked = readScriptBytes("\xEF\xBB\xBF(a \"\xE9\")\n");
+    EXPECT_EQ(marked.source.encoding, TextEncoding::Windows1252);
+    EXPECT_TRUE(marked.source.byteOrderMark);
+    EXPECT_EQ(marked.rows.front().text, QString::fromUtf8("(a \"é\")"));
 }
 
 TEST(Check, FormsTheLayoutWouldChangeAreKeptAndNamed)
@@ -624,7 +629,9 @@ TEST(RoundTrip, FormattingIsStableOnOddText)
     // inputs that once formatted differently the second time
     for (const QByteArray bytes : {QByteArray("(\"\n)x"), QByteArray("\0(\n\n", 4), QByteArray("(a \"b\n c)\n"),
                                    QByteArray("(load-random \"5\" \"25%\" 35 \"b c\" \"\")\n"),
-                                   QByteArray("\xD8(a\n(b)\n(c))\n") /* a line starting with a byte above 127 */}) {
+                                   QByteArray("\xD8(a\n(b)\n(c))\n") /* a line starting with a byte above 127 */,
+                                   // a mark before text that stops being UTF-8 only in a part formatting drops
+                                   QByteArray("\xEF\xBB\xBF  ;\xC3\xA9\n#load-if-defined A \xD1\n")}) {
         const QByteArray once = format(bytes);
         EXPECT_EQ(format(once), once) << bytes.toStdString();
         const ReadResult r = readScriptBytes(bytes);
