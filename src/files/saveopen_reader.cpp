@@ -330,7 +330,7 @@ private:
                 ++m_pos;
                 m_lineHadToken = true;
             } else if (c == QLatin1Char('=') && m_pos + 1 < l.size() && l[m_pos + 1] == QLatin1Char('>')
-                       && !m_frames.empty()) {
+                       && m_openRules > 0) {
                 flushStray();
                 m_inActions = true;
                 m_pos += 2;
@@ -384,8 +384,10 @@ private:
     void open(Frame f, const QString &text, LineKind kind, qsizetype after)
     {
         m_frames.push_back(f);
-        if (f == Frame::Rule)
+        if (f == Frame::Rule) {
             m_inActions = false;
+            ++m_openRules;
+        }
         add(text, Colours::Rule, kind);
         m_pos = after;
     }
@@ -397,6 +399,7 @@ private:
         switch (f) {
         case Frame::Rule:
             m_inActions = false;
+            --m_openRules;
             add(RowText::RuleEnd, Colours::Rule, LineKind::FactE);
             break;
         case Frame::Or:
@@ -597,6 +600,7 @@ private:
     bool m_lineHadToken = false;
     bool m_inActions = false;
     std::vector<Frame> m_frames;
+    int m_openRules = 0; // "=>" separates only inside a rule
     std::vector<QString> m_elementComments;
     qsizetype m_strayBegin = 0, m_strayEnd = 0;
 };

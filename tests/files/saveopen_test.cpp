@@ -631,7 +631,9 @@ TEST(RoundTrip, FormattingIsStableOnOddText)
                                    QByteArray("(load-random \"5\" \"25%\" 35 \"b c\" \"\")\n"),
                                    QByteArray("\xD8(a\n(b)\n(c))\n") /* a line starting with a byte above 127 */,
                                    // a mark before text that stops being UTF-8 only in a part formatting drops
-                                   QByteArray("\xEF\xBB\xBF  ;\xC3\xA9\n#load-if-defined A \xD1\n")}) {
+                                   QByteArray("\xEF\xBB\xBF  ;\xC3\xA9\n#load-if-defined A \xD1\n"),
+                                   // "=>" in a group outside any rule
+                                   QByteArray("(and (a)\n=>\nmot\n(and (b) (c))\n")}) {
         const QByteArray once = format(bytes);
         EXPECT_EQ(format(once), once) << bytes.toStdString();
         const ReadResult r = readScriptBytes(bytes);
