@@ -11,6 +11,8 @@
 #include <QStringDecoder>
 #include <algorithm>
 #include <functional>
+#include <optional>
+#include <tuple>
 
 namespace SaveOpen {
 
@@ -421,19 +423,50 @@ private:
     // read whole up to the ")" that balances it.
     void readOpen()
     {
+        // The word after the "(", wherever it stands: the lines between are
+        // blanks and comments, as an element's own line breaks would be.
+        size_t kwLine = m_line;
         qsizetype kwEnd = 0;
-        const QStringView kw = wordAt(line(), m_pos + 1, &kwEnd);
-        if (is(kw, QLatin1StringView("defrule")))
-            return open(Frame::Rule, RowText::RuleStartRead, LineKind::FactB, kwEnd);
-        if (!m_inActions) {
+        QStringView kw = wordAt(line(), m_pos + 1, &kwEnd);
+        std::vector<QString> between;
+        qsizetype from = m_pos + 1;
+        while (kw.isEmpty()) {
+            const QStringView l = (*m_lines)[kwLine];
+            qsizetype b = from;
+            while (b < l.size() && isBlank(l[b]))
+                ++b;
+            if (b < l.size() && l[b] != QLatin1Char(';'))
+                break; // a "(" or a quote: no keyword
+            if (b < l.size())
+                between.push_back(l.mid(b + 1).toString());
+            if (kwLine + 1 >= m_lines->size())
+                break;
+            ++kwLine;
+            from = 0;
+            kw = wordAt((*m_lines)[kwLine], 0, &kwEnd);
+        }
+        auto opens = [&]() -> std::optional<std::tuple<Frame, QString, LineKind>> {
+            if (is(kw, QLatin1StringView("defrule")))
+                return std::tuple{Frame::Rule, RowText::RuleStartRead, LineKind::FactB};
+            if (m_inActions)
+                return std::nullopt;
             if (is(kw, QLatin1StringView("or")))
-                return open(Frame::Or, RowText::Or, LineKind::FactOB, kwEnd);
+                return std::tuple{Frame::Or, RowText::Or, LineKind::FactOB};
             if (is(kw, QLatin1StringView("nand")))
-                return open(Frame::AndNot, RowText::AndNot, LineKind::FactAB, kwEnd);
+                return std::tuple{Frame::AndNot, RowText::AndNot, LineKind::FactAB};
             if (is(kw, QLatin1StringView("and")))
-                return open(Frame::And, RowText::And, LineKind::FactTB, kwEnd);
+                return std::tuple{Frame::And, RowText::And, LineKind::FactTB};
             if (is(kw, QLatin1StringView("nor")))
-                return open(Frame::Nor, RowText::Nor, LineKind::FactNB, kwEnd);
+                return std::tuple{Frame::Nor, RowText::Nor, LineKind::FactNB};
+            return std::nullopt;
+        };
+        if (const auto group = opens()) {
+            const auto &[frame, text, kind] = *group;
+            m_line = kwLine;
+            open(frame, text, kind, kwEnd);
+            for (const QString &comment : between)
+                add(RowText::EndCommentPrefix + comment, Colours::CommentRead, LineKind::CommE);
+            return;
         }
         const QString element = readElement();
         const QStringView inner = innerText(element);

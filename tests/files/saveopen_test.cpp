@@ -633,7 +633,9 @@ TEST(RoundTrip, FormattingIsStableOnOddText)
                                    // a mark before text that stops being UTF-8 only in a part formatting drops
                                    QByteArray("\xEF\xBB\xBF  ;\xC3\xA9\n#load-if-defined A \xD1\n"),
                                    // "=>" in a group outside any rule
-                                   QByteArray("(and (a)\n=>\nmot\n(and (b) (c))\n")}) {
+                                   QByteArray("(and (a)\n=>\nmot\n(and (b) (c))\n"),
+                                   // a group keyword on the line after its "("
+                                   QByteArray("(defrule\n(\n; pourquoi\n nor (a) (b))\n=>\n(c))\n")}) {
         const QByteArray once = format(bytes);
         EXPECT_EQ(format(once), once) << bytes.toStdString();
         const ReadResult r = readScriptBytes(bytes);
