@@ -587,7 +587,8 @@ private:
 
     // The possibilities of a random load: a percentage and a quoted file
     // name, or a quoted name alone. plain turns false for a name the row's
-    // text could not hold apart: empty, with a blank, or ending in "%".
+    // text could not hold apart (empty, with a blank, or ending in "%"), or
+    // a percentage that is not a number.
     static QString randomLoad(QStringView text, bool &plain)
     {
         QString display;
@@ -619,6 +620,10 @@ private:
                     ++x;
                 percentage = text.mid(i, qMax<qsizetype>(1, x - i));
                 i = qMax(x, i + 1);
+                // a number, or the row could not hold it apart from the names
+                if (!std::all_of(percentage.begin(), percentage.end(),
+                                 [](QChar c) { return c.isDigit() || QStringView(u".,+-").contains(c); }))
+                    plain = false;
             }
         }
         return display;

@@ -635,7 +635,9 @@ TEST(RoundTrip, FormattingIsStableOnOddText)
                                    // "=>" in a group outside any rule
                                    QByteArray("(and (a)\n=>\nmot\n(and (b) (c))\n"),
                                    // a group keyword on the line after its "("
-                                   QByteArray("(defrule\n(\n; pourquoi\n nor (a) (b))\n=>\n(c))\n")}) {
+                                   QByteArray("(defrule\n(\n; pourquoi\n nor (a) (b))\n=>\n(c))\n"),
+                                   // a random load whose "percentage" is not a number
+                                   QByteArray("(load-random dire \"(\" ) \"ok(def)\")\n")}) {
         const QByteArray once = format(bytes);
         EXPECT_EQ(format(once), once) << bytes.toStdString();
         const ReadResult r = readScriptBytes(bytes);
