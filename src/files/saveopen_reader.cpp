@@ -221,26 +221,6 @@ private:
     int m_line = 1;
 };
 
-// The lines of a form's text, without their line ends.
-void splitFormLines(QStringView text, std::vector<QStringView> &lines)
-{
-    lines.clear();
-    const QChar *d = text.data();
-    const qsizetype n = text.size();
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = d[i].unicode();
-        if (c == '\n' || c == '\r') {
-            lines.push_back(text.mid(start, i - start));
-            if (c == '\r' && i + 1 < n && d[i + 1] == QLatin1Char('\n'))
-                ++i;
-            start = i + 1;
-        }
-    }
-    if (start < n)
-        lines.push_back(text.mid(start));
-}
-
 // The number of UTF-16 code units of valid UTF-8 bytes.
 qsizetype utf16Length(QByteArrayView b)
 {
@@ -760,7 +740,7 @@ QString formatScriptBytes(QByteArrayView bytes, const std::function<bool(QByteAr
             source = QString::fromUtf8(formBytes);
         else
             FileServices::decode1252(formBytes, source);
-        splitFormLines(source, lines);
+        FileServices::splitLines(source, lines);
         rows.clear();
         FormReader(rows, 0).read(lines);
         text.clear();
@@ -808,7 +788,7 @@ std::vector<ScriptLine> readForms(ScriptSource &source)
         lastLine = f.firstLine + f.lines - 1;
         const qsizetype length = utf8 ? utf16Length(QByteArrayView(source.bytes).sliced(f.begin, f.end - f.begin))
                                       : f.end - f.begin;
-        splitFormLines(text.mid(form.charBegin, length), lines);
+        FileServices::splitLines(text.mid(form.charBegin, length), lines);
         FormReader(rows, source.formCount() - 1).read(lines);
         charPos += length;
     }

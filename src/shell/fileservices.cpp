@@ -137,10 +137,9 @@ QByteArray encode1252(QStringView text)
     return out;
 }
 
-std::vector<QStringView> splitLines(QStringView text)
+void splitLines(QStringView text, std::vector<QStringView> &lines)
 {
-    std::vector<QStringView> lines;
-    lines.reserve(size_t(text.size() / 24 + 1));
+    lines.clear();
     const QChar *d = text.data();
     const qsizetype n = text.size();
     qsizetype start = 0;
@@ -155,6 +154,13 @@ std::vector<QStringView> splitLines(QStringView text)
     }
     if (start < n)
         lines.push_back(text.mid(start));
+}
+
+std::vector<QStringView> splitLines(QStringView text)
+{
+    std::vector<QStringView> lines;
+    lines.reserve(size_t(text.size() / 24 + 1));
+    splitLines(text, lines);
     return lines;
 }
 

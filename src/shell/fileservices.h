@@ -26,6 +26,8 @@ QByteArray encode1252(QStringView text);
 // Splits text into lines at CR LF, LF or a lone CR; the line ends are not part
 // of the lines. An empty text has no line; a final line end opens no line.
 std::vector<QStringView> splitLines(QStringView text);
+// The same into a vector kept from call to call.
+void splitLines(QStringView text, std::vector<QStringView> &lines);
 
 // A whole text file, decoded. error is empty on success, else a French
 // message naming the file and the system's reason.
