@@ -728,6 +728,7 @@ QString formatScriptBytes(QByteArrayView bytes, const std::function<bool(QByteAr
     QString source, text;
     std::vector<QStringView> lines;
     std::vector<ScriptLine> rows;
+    QStringDecoder utf8Decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     bool lastLineEmpty = false;
     while (cutter.next(f)) {
         if (out.size() >= Chunk) {
@@ -737,7 +738,7 @@ QString formatScriptBytes(QByteArrayView bytes, const std::function<bool(QByteAr
         }
         const QByteArrayView formBytes = bytes.sliced(f.begin, f.end - f.begin);
         if (utf8)
-            source = QString::fromUtf8(formBytes);
+            source = utf8Decoder.decode(formBytes); // a form's own leading U+FEFF is text
         else
             FileServices::decode1252(formBytes, source);
         FileServices::splitLines(source, lines);

@@ -637,10 +637,13 @@ TEST(RoundTrip, FormattingIsStableOnOddText)
                                    // a group keyword on the line after its "("
                                    QByteArray("(defrule\n(\n; pourquoi\n nor (a) (b))\n=>\n(c))\n"),
                                    // a random load whose "percentage" is not a number
-                                   QByteArray("(load-random dire \"(\" ) \"ok(def)\")\n")}) {
+                                   QByteArray("(load-random dire \"(\" ) \"ok(def)\")\n"),
+                                   // a UTF-8 file with U+FEFF starting a line other than the first
+                                   QByteArray("(a \"\xC3\xA9\")\n\xEF\xBB\xBFmot\n")}) {
         const QByteArray once = format(bytes);
         EXPECT_EQ(format(once), once) << bytes.toStdString();
         const ReadResult r = readScriptBytes(bytes);
         EXPECT_EQ(buildScriptBytes(r.rows, r.source).bytes, bytes);
+        EXPECT_EQ(buildScriptBytes(r.rows, r.source, true).bytes, once) << bytes.toStdString();
     }
 }
