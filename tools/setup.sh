@@ -4,7 +4,8 @@
 
 BUILD_DIR="${BUILD_DIR:-$PWD/build}"
 PACKAGES=(cmake g++ make qt6-base-dev libgl-dev libgtest-dev libgmock-dev
-          libbenchmark-dev xvfb xauth fonts-dejavu-core)
+          libbenchmark-dev xvfb xauth fonts-dejavu-core
+          qt6-translations-l10n)
 
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -148,7 +148,7 @@ PlugFrm::PlugFrm(QWidget *parent) : QMainWindow(parent)
     connect(ShowHelp, &QAction::triggered, this, &PlugFrm::ShowHelp_Click);
     connect(ShowAbout, &QAction::triggered, this, &PlugFrm::ShowAbout_Click);
     connect(&ListView1->rows(), &ScriptModel::contentChanged, this, [this] {
-        m_modified = true;
+        setModified(true);
         showKeptForms();
     });
 
@@ -175,6 +175,9 @@ void PlugFrm::buildMenus()
     sep2 = File->addSeparator();
     Quit = File->addAction(QStringLiteral("Quitter"));
 
+    EditMnu = menuBar()->addMenu(QStringLiteral("Edition"));
+    ViewMnu = menuBar()->addMenu(QStringLiteral("Affichage"));
+
     ShowOpts = menuBar()->addAction(QStringLiteral("Options"));
 
     HelpMnu = menuBar()->addMenu(QStringLiteral("Aide"));
@@ -183,6 +186,14 @@ void PlugFrm::buildMenus()
     ShowHelp->setShortcutContext(Qt::WindowShortcut);
     sep3 = HelpMnu->addSeparator();
     ShowAbout = HelpMnu->addAction(QStringLiteral("A propos de..."));
+}
+
+void PlugFrm::setModified(bool modified)
+{
+    if (m_modified == modified)
+        return;
+    m_modified = modified;
+    emit modifiedChanged(modified);
 }
 
 void PlugFrm::Form_Load()

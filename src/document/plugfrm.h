@@ -43,6 +43,9 @@ public:
 
     QMenu *File;
     QAction *NewFile, *OpenFile, *sep, *SaveFile, *SaveFileAs, *sep2, *Quit;
+    // "Edition" and "Affichage", between "Fichier" and "Options".
+    QMenu *EditMnu;
+    QMenu *ViewMnu;
     QAction *ShowOpts;
     QMenu *HelpMnu;
     QAction *ShowHelp, *sep3, *ShowAbout;
@@ -87,12 +90,17 @@ public:
     QString CurrentFile;
     // Whether the rows changed since the window opened, read, saved or cleared.
     bool isModified() const { return m_modified; }
+    void setModified(bool modified);
     // Asks whether to save unsaved changes; false when the user cancels (or a
     // save he asked for failed).
     bool maybeSave();
     // Reads a script file into the list (the body of "Ouvrir"); false, with
     // a message and nothing changed, when it cannot be read.
     bool openScript(const QString &path);
+
+signals:
+    // The rows changed from or came back to what was last read or saved.
+    void modifiedChanged(bool modified);
 
 public slots:
     void Ajouter_Click();

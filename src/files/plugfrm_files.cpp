@@ -36,7 +36,7 @@ void PlugFrm::NewFile_Click()
     Combo1->setCurrentIndex(0);
     CurrentFile.clear();
     m_consented.clear();
-    m_modified = false;
+    setModified(false);
 }
 
 bool PlugFrm::openScript(const QString &path)
@@ -51,7 +51,7 @@ bool PlugFrm::openScript(const QString &path)
     m_consented.clear();
     ListView1->rows().setScript(std::move(r.rows), std::move(r.source));
     CurrentFile = path;
-    m_modified = false;
+    setModified(false);
     return true;
 }
 
@@ -77,7 +77,7 @@ bool PlugFrm::SaveFile_Click()
         Messages::error(this, problem);
         return false;
     }
-    m_modified = false;
+    setModified(false);
 
     const QString companion = SaveOpen::companionFileName(CurrentFile);
     if (Options::CompanionFilePolicy == 1) {

@@ -53,7 +53,7 @@ TEST(PlugFrm, ShowsItsCaptionsControlsAndMenus)
     QStringList bar;
     for (QAction *a : f.menuBar()->actions())
         bar << a->text();
-    EXPECT_EQ(bar, (QStringList{"Fichier", "Options", "Aide"}));
+    EXPECT_EQ(bar, (QStringList{"Fichier", "Edition", "Affichage", "Options", "Aide"}));
     QStringList file;
     for (QAction *a : f.File->actions())
         file << (a->isSeparator() ? "-" : a->text());
