@@ -22,7 +22,7 @@ void appendScriptText(QString &out, std::span<const ScriptLine> rows, QStringVie
 // The bytes saving writes: every form of the source whose rows are untouched
 // as it was read, byte for byte; edited forms and new rows in the editor's
 // layout, with the file's line end and encoding. With canonical, every form
-// is written in the editor's layout (the formatter). error is empty on
+// but those kept as read is written in the editor's layout (the formatter). error is empty on
 // success, else a French message naming the line holding a character the
 // file's encoding cannot hold (bytes is then empty).
 struct SaveText {
@@ -37,10 +37,14 @@ struct SaveText {
 };
 SaveText buildScriptBytes(const std::vector<ScriptLine> &rows, const ScriptSource &source, bool canonical = false);
 // The formatter: a file's bytes with every form in the editor's layout, in
-// the file's encoding and line ends (what saving writes once every form has
-// been edited). It reads and writes form by form, handing the output to
+// the file's encoding and line ends, but for the forms the layout would
+// change, kept as read (what the check reports). It reads and writes form by form, handing the output to
 // write in chunks; a write that fails stops it. "" or the reason it stopped.
 QString formatScriptBytes(QByteArrayView bytes, const std::function<bool(QByteArrayView)> &write);
+// Whether the written text of a form is cut from a script as the original
+// form was: as one form, closed or left open as it was, and starting a
+// top-level form when it did (so the forms around it are cut as before).
+bool cutsAlike(QByteArrayView original, QByteArrayView written);
 // The text those bytes hold (what the preview shows).
 QString decodeScriptBytes(const QByteArray &bytes, const ScriptSource &source);
 
@@ -66,7 +70,8 @@ FidelityReport compareContent(QStringView original, QStringView written, int fir
 // Whether both texts have the same content (no report; fast).
 bool sameContent(QStringView original, QStringView written);
 // Marks the forms whose rows, written in the editor's layout, would not keep
-// their content, and records what they would lose.
+// their content or would not be cut as they were, and records what they
+// would lose.
 void markKeptForms(const std::vector<ScriptLine> &rows, ScriptSource &source);
 // The French report of `vardelo check`: each form concerned (its first
 // line's number and text) and how many in all; empty when there is none.

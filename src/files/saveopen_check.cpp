@@ -312,7 +312,7 @@ void markKeptForms(const std::vector<ScriptLine> &rows, ScriptSource &source)
             text.clear();
             appendScriptText(text, std::span<const ScriptLine>(rows.data() + i, j - i), u"\n");
             const QStringView original = source.formText(f);
-            if (!sameContent(original, text)) {
+            if (!sameContent(original, text) || !cutsAlike(source.formBytes(f), text.toUtf8())) {
                 SourceForm &form = source.forms[size_t(f)];
                 form.keptAsRead = true;
                 QList<LostLine> lost = compareContent(original, text, form.firstLine).lines;
@@ -334,10 +334,10 @@ QString keptFormsReport(const ScriptSource &source, int shown)
     if (kept.empty())
         return {};
     QString m = kept.size() == 1
-                    ? QStringLiteral("Le formatage changerait le contenu d'une partie du script "
-                                     "(l'éditeur la conserve telle quelle tant qu'elle n'est pas modifiée):\n")
-                    : QStringLiteral("Le formatage changerait le contenu de %1 parties du script "
-                                     "(l'éditeur les conserve telles quelles tant qu'elles ne sont pas modifiées):\n")
+                    ? QStringLiteral("La mise en forme de l'éditeur changerait le contenu d'une partie du script: "
+                                     "le formatage la laisse telle quelle, comme l'éditeur tant qu'elle n'est pas modifiée:\n")
+                    : QStringLiteral("La mise en forme de l'éditeur changerait le contenu de %1 parties du script: "
+                                     "le formatage les laisse telles quelles, comme l'éditeur tant qu'elles ne sont pas modifiées:\n")
                           .arg(kept.size());
     for (size_t k = 0; k < kept.size() && int(k) < shown; ++k) {
         const int f = kept[k];

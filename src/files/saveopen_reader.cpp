@@ -100,6 +100,8 @@ public:
         qsizetype end = 0;   // just after its last line end
         int firstLine = 1;
         int lines = 0;
+        bool open = false; // ended before its parentheses balanced
+        bool top = false;  // its first line starts a top-level form
     };
 
     // The next form; false at the end of the bytes.
@@ -109,6 +111,8 @@ public:
             return false;
         f.begin = m_pos;
         f.firstLine = m_line;
+        f.top = startsTopLevelForm(m_pos);
+        f.open = false;
         const int before = m_line;
         const int first = firstNonBlank(m_pos);
         if (first < 0 || first == ';' || first == '#') {
@@ -121,6 +125,7 @@ public:
                 if (depth == 0 || m_pos >= m_b.size() || startsTopLevelForm(m_pos))
                     break;
             }
+            f.open = depth != 0;
         }
         f.lines = m_line - before;
         f.end = m_pos;
@@ -699,6 +704,16 @@ void readConventions(QByteArrayView b, ScriptSource &s)
 
 } // namespace
 
+bool cutsAlike(QByteArrayView original, QByteArrayView written)
+{
+    FormCutter a(original, 0), b(written, 0);
+    FormCutter::Form fa, fb;
+    const bool hasA = a.next(fa), hasB = b.next(fb);
+    if (!hasA || !hasB)
+        return hasA == hasB;
+    return fb.end == written.size() && fa.open == fb.open && fa.top == fb.top;
+}
+
 ScriptSource decodeScript(QByteArray bytes)
 {
     ScriptSource s;
@@ -746,14 +761,23 @@ QString formatScriptBytes(QByteArrayView bytes, const std::function<bool(QByteAr
         FormReader(rows, 0).read(lines);
         text.clear();
         appendScriptText(text, rows, lineEnd);
-        lastLineEmpty = text == lineEnd || text.endsWith(conventions.lineEnd + conventions.lineEnd);
-        if (utf8) {
-            out += text.toUtf8();
-        } else if (!FileServices::appendEncoded1252(text, out)) {
-            // read from the file, the text always encodes back; kept for safety
-            return QStringLiteral("la ligne %1 contient un caractère que le codage du jeu (Windows-1252) "
-                                  "ne peut pas représenter")
-                .arg(f.firstLine);
+        // A form the layout would change (its content, or how it is cut
+        // from the forms around it) stays as it was read.
+        const qsizetype mark = out.size();
+        bool laidOut = sameContent(source, text);
+        if (laidOut) {
+            if (utf8)
+                out += text.toUtf8();
+            else
+                laidOut = FileServices::appendEncoded1252(text, out);
+            laidOut = laidOut && cutsAlike(formBytes, QByteArrayView(out).sliced(mark));
+        }
+        if (laidOut) {
+            lastLineEmpty = text == lineEnd || text.endsWith(conventions.lineEnd + conventions.lineEnd);
+        } else {
+            out.truncate(mark);
+            out += formBytes;
+            lastLineEmpty = false;
         }
     }
     // A file that ended without a line end keeps that, unless its last line

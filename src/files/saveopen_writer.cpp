@@ -258,7 +258,8 @@ SaveText buildScriptBytes(const std::vector<ScriptLine> &rows, const ScriptSourc
             ++j;
         if (out.size() > start && !endsWithLineEnd(out))
             out += lineEnd; // the file's last line, without its line end, is no longer last
-        const bool asRead = !canonical && form >= 0 && form < source.formCount() && !source.forms[size_t(form)].edited;
+        const bool asRead = form >= 0 && form < source.formCount() && !source.forms[size_t(form)].edited
+                            && (!canonical || source.isKept(form));
         if (asRead) {
             out += source.formBytes(form);
             linesBefore = source.lastLine(form);

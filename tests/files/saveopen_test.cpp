@@ -627,7 +627,7 @@ TEST(Files, AFullDiskIsNamedAndTheOldFileKept)
 TEST(RoundTrip, FormattingIsStableOnOddText)
 {
     // inputs that once formatted differently the second time
-    for (const QByteArray bytes : {QByteArray("(\"\n)x"), QByteArray("\0(\n\n", 4), QByteArray("(a \"b\n c)\n"),
+    for (const QByteArray &bytes : {QByteArray("(\"\n)x"), QByteArray("\0(\n\n", 4), QByteArray("(a \"b\n c)\n"),
                                    QByteArray("(load-random \"5\" \"25%\" 35 \"b c\" \"\")\n"),
                                    QByteArray("\xD8(a\n(b)\n(c))\n") /* a line starting with a byte above 127 */,
                                    // a mark before text that stops being UTF-8 only in a part formatting drops
@@ -639,9 +639,15 @@ TEST(RoundTrip, FormattingIsStableOnOddText)
                                    // a random load whose "percentage" is not a number
                                    QByteArray("(load-random dire \"(\" ) \"ok(def)\")\n"),
                                    // a UTF-8 file with U+FEFF starting a line other than the first
-                                   QByteArray("(a \"\xC3\xA9\")\n\xEF\xBB\xBFmot\n")}) {
+                                   QByteArray("(a \"\xC3\xA9\")\n\xEF\xBB\xBFmot\n"),
+                                   // a rule left open whose layout put a "#" at the start of a line
+                                   // (cutting the rule there) and a load with one name too many
+                                   QByteArray("(defrule\n(vrai)\n=>#x\n(load \"a\" \"b\")\n"),
+                                   QByteArray("(load \"a\" \"b\")\n(defrule (a) => (b)) =>\n")}) {
         const QByteArray once = format(bytes);
         EXPECT_EQ(format(once), once) << bytes.toStdString();
+        // what the layout would change stays as it was
+        EXPECT_TRUE(sameContent(decodeScript(bytes).text, decodeScript(once).text)) << bytes.toStdString();
         const ReadResult r = readScriptBytes(bytes);
         EXPECT_EQ(buildScriptBytes(r.rows, r.source).bytes, bytes);
         EXPECT_EQ(buildScriptBytes(r.rows, r.source, true).bytes, once) << bytes.toStdString();
