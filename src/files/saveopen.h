@@ -19,6 +19,20 @@ namespace SaveOpen {
 QString BuildScriptText(const std::vector<ScriptLine> &rows, QStringView lineEnd = u"\r\n");
 void appendScriptText(QString &out, std::span<const ScriptLine> rows, QStringView lineEnd);
 
+// Calls run(first, end, form) for each run of consecutive rows of one form
+// (or of rows made in the editor), rows first to end excluded.
+template <class Run>
+void forEachFormRun(std::span<const ScriptLine> rows, Run run)
+{
+    const size_t n = rows.size();
+    for (size_t i = 0, j = 0; i < n; i = j) {
+        j = i + 1;
+        while (j < n && rows[j].form == rows[i].form)
+            ++j;
+        run(i, j, rows[i].form);
+    }
+}
+
 // The bytes saving writes: every form of the source whose rows are untouched
 // as it was read, byte for byte; edited forms and new rows in the editor's
 // layout, with the file's line end and encoding. With canonical, every form

@@ -301,28 +301,21 @@ FidelityReport compareContent(QStringView original, QStringView written, int fir
 void markKeptForms(const std::vector<ScriptLine> &rows, ScriptSource &source)
 {
     QString text;
-    const size_t n = rows.size();
-    size_t i = 0;
-    while (i < n) {
-        const int f = rows[i].form;
-        size_t j = i + 1;
-        while (j < n && rows[j].form == f)
-            ++j;
-        if (f >= 0 && f < source.formCount()) {
-            text.clear();
-            appendScriptText(text, std::span<const ScriptLine>(rows.data() + i, j - i), u"\n");
-            const QStringView original = source.formText(f);
-            if (!sameContent(original, text) || !cutsAlike(source.formBytes(f), text.toUtf8())) {
-                SourceForm &form = source.forms[size_t(f)];
-                form.keptAsRead = true;
-                QList<LostLine> lost = compareContent(original, text, form.firstLine).lines;
-                if (lost.isEmpty()) // the difference lies in no line of its own
-                    lost.append({form.firstLine, FileServices::splitLines(original).front().trimmed().toString()});
-                source.lost[f] = std::move(lost);
-            }
-        }
-        i = j;
-    }
+    forEachFormRun(rows, [&](size_t i, size_t j, int f) {
+        if (f < 0 || f >= source.formCount())
+            return;
+        text.clear();
+        appendScriptText(text, std::span<const ScriptLine>(rows.data() + i, j - i), u"\n");
+        const QStringView original = source.formText(f);
+        if (sameContent(original, text) && cutsAlike(source.formBytes(f), text.toUtf8()))
+            return;
+        SourceForm &form = source.forms[size_t(f)];
+        form.keptAsRead = true;
+        QList<LostLine> lost = compareContent(original, text, form.firstLine).lines;
+        if (lost.isEmpty()) // the difference lies in no line of its own
+            lost.append({form.firstLine, FileServices::splitLines(original).front().trimmed().toString()});
+        source.lost[f] = std::move(lost);
+    });
 }
 
 QString keptFormsReport(const ScriptSource &source, int shown)

@@ -248,14 +248,9 @@ SaveText buildScriptBytes(const std::vector<ScriptLine> &rows, const ScriptSourc
     QString text;
 
     const ScriptLine *data = rows.data();
-    const size_t n = rows.size();
-    size_t i = 0;
-    while (i < n) {
-        // A run of rows of one form (or of rows made in the editor).
-        const int form = data[i].form;
-        size_t j = i + 1;
-        while (j < n && data[j].form == form)
-            ++j;
+    forEachFormRun(rows, [&](size_t i, size_t j, int form) {
+        if (!result.error.isEmpty())
+            return;
         if (out.size() > start && !endsWithLineEnd(out))
             out += lineEnd; // the file's last line, without its line end, is no longer last
         const bool asRead = form >= 0 && form < source.formCount() && !source.forms[size_t(form)].edited
@@ -264,30 +259,32 @@ SaveText buildScriptBytes(const std::vector<ScriptLine> &rows, const ScriptSourc
             out += source.formBytes(form);
             linesBefore = source.lastLine(form);
             lastLaidOut = false;
-        } else {
-            text.clear();
-            LayoutWriter writer(text, source.lineEnd);
-            writer.write(data + i, data + j);
-            lastLineEmpty = writer.lastLineEmpty();
-            if (utf8) {
-                out += text.toUtf8();
-            } else {
-                const qsizetype bad = FileServices::firstUnencodable(text);
-                if (bad >= 0) {
-                    result.bytes.clear();
-                    result.error = unencodableMessage(text, bad, linesBefore);
-                    result.character = text.mid(bad, text[bad].isHighSurrogate() ? 2 : 1);
-                    for (size_t k = i; k < j && result.row == 0; ++k)
-                        if (data[k].text.contains(result.character))
-                            result.row = int(k + 1);
-                    return result;
-                }
-                out += FileServices::encode1252(text);
-            }
-            linesBefore += int(source.lineEnd == u"\r" ? text.count(QLatin1Char('\r')) : text.count(QLatin1Char('\n')));
-            lastLaidOut = true;
+            return;
         }
-        i = j;
+        text.clear();
+        LayoutWriter writer(text, source.lineEnd);
+        writer.write(data + i, data + j);
+        lastLineEmpty = writer.lastLineEmpty();
+        if (utf8) {
+            out += text.toUtf8();
+        } else {
+            const qsizetype bad = FileServices::firstUnencodable(text);
+            if (bad >= 0) {
+                result.error = unencodableMessage(text, bad, linesBefore);
+                result.character = text.mid(bad, text[bad].isHighSurrogate() ? 2 : 1);
+                for (size_t k = i; k < j && result.row == 0; ++k)
+                    if (data[k].text.contains(result.character))
+                        result.row = int(k + 1);
+                return;
+            }
+            out += FileServices::encode1252(text);
+        }
+        linesBefore += int(source.lineEnd == u"\r" ? text.count(QLatin1Char('\r')) : text.count(QLatin1Char('\n')));
+        lastLaidOut = true;
+    });
+    if (!result.error.isEmpty()) {
+        result.bytes.clear();
+        return result;
     }
     // A file that ended without a line end keeps that, unless its last line
     // is blank: it could not read back without one.
