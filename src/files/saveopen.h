@@ -57,7 +57,8 @@ SaveText buildScriptBytes(const std::vector<ScriptLine> &rows, const ScriptSourc
 QString formatScriptBytes(QByteArrayView bytes, const std::function<bool(QByteArrayView)> &write);
 // Whether the written text of a form is cut from a script as the original
 // form was: as one form, closed or left open as it was, and starting a
-// top-level form when it did (so the forms around it are cut as before).
+// top-level form when it did (so the forms around it are cut as before),
+// and starting with the bytes of a UTF-8 byte-order mark only when it did.
 bool cutsAlike(QByteArrayView original, QByteArrayView written);
 // The text those bytes hold (what the preview shows).
 QString decodeScriptBytes(const QByteArray &bytes, const ScriptSource &source);

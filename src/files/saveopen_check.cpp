@@ -307,7 +307,8 @@ void markKeptForms(const std::vector<ScriptLine> &rows, ScriptSource &source)
         text.clear();
         appendScriptText(text, std::span<const ScriptLine>(rows.data() + i, j - i), u"\n");
         const QStringView original = source.formText(f);
-        if (sameContent(original, text) && cutsAlike(source.formBytes(f), text.toUtf8()))
+        if (sameContent(original, text)
+            && cutsAlike(source.formBytes(f), source.encoding == TextEncoding::Utf8 ? text.toUtf8() : FileServices::encode1252(text)))
             return;
         SourceForm &form = source.forms[size_t(f)];
         form.keptAsRead = true;

@@ -706,6 +706,10 @@ void readConventions(QByteArrayView b, ScriptSource &s)
 
 bool cutsAlike(QByteArrayView original, QByteArrayView written)
 {
+    // at the start of a file, those bytes would read back as a byte-order mark
+    constexpr QByteArrayView mark("\xEF\xBB\xBF");
+    if (original.startsWith(mark) != written.startsWith(mark))
+        return false;
     FormCutter a(original, 0), b(written, 0);
     FormCutter::Form fa, fb;
     const bool hasA = a.next(fa), hasB = b.next(fb);

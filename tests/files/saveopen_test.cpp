@@ -643,7 +643,9 @@ TEST(RoundTrip, FormattingIsStableOnOddText)
                                    // a rule left open whose layout put a "#" at the start of a line
                                    // (cutting the rule there) and a load with one name too many
                                    QByteArray("(defrule\n(vrai)\n=>#x\n(load \"a\" \"b\")\n"),
-                                   QByteArray("(load \"a\" \"b\")\n(defrule (a) => (b)) =>\n")}) {
+                                   QByteArray("(load \"a\" \"b\")\n(defrule (a) => (b)) =>\n"),
+                                   // a first line whose layout starts with the bytes of a byte-order mark
+                                   QByteArray(" \xEF\xBB\xBF;; \xBF\n")}) {
         const QByteArray once = format(bytes);
         EXPECT_EQ(format(once), once) << bytes.toStdString();
         // what the layout would change stays as it was
