@@ -61,7 +61,7 @@ static void SaveUnchanged(benchmark::State &state)
     const QString path = dir.filePath(QStringLiteral("gros.per"));
     for (auto _ : state) {
         const SaveOpen::SaveText t = SaveOpen::buildScriptBytes(r.rows, r.source);
-        if (t.bytes != scriptBytes() || !FileServices::saveFile(path, t.bytes).isEmpty())
+        if (QString error; t.bytes != scriptBytes() || !FileServices::saveFile(path, t.bytes, error))
             state.SkipWithError("the save did not give back the file");
     }
 }
@@ -76,7 +76,7 @@ static void SaveAfterOneEdit(benchmark::State &state)
     const QString path = dir.filePath(QStringLiteral("gros.per"));
     for (auto _ : state) {
         const SaveOpen::SaveText t = SaveOpen::buildScriptBytes(r.rows, r.source);
-        if (!FileServices::saveFile(path, t.bytes).isEmpty())
+        if (QString error; !FileServices::saveFile(path, t.bytes, error))
             state.SkipWithError("the save failed");
     }
 }
@@ -88,10 +88,14 @@ static void FormatEveryForm(benchmark::State &state)
     qsizetype written = 0;
     for (auto _ : state) {
         written = 0;
-        SaveOpen::formatScriptBytes(scriptBytes(), [&](QByteArrayView chunk) {
-            written += chunk.size();
-            return true;
-        });
+        QString error;
+        SaveOpen::formatScriptBytes(
+            scriptBytes(),
+            [&](QByteArrayView chunk) {
+                written += chunk.size();
+                return true;
+            },
+            error);
     }
     state.counters["MB"] = double(written) / 1e6;
 }

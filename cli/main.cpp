@@ -72,13 +72,13 @@ bool flushOut()
 int outputFailure()
 {
     return fail(QStringLiteral("Impossible d'écrire sur la sortie standard: %1")
-                    .arg(QString::fromLocal8Bit(std::strerror(outputError))));
+                    .arg(FileServices::reasonInFrench(QString(), outputError)));
 }
 
 bool readScript(const QString &path, SaveOpen::ReadResult &r, int &status)
 {
     r = SaveOpen::ReadScriptFile(path);
-    if (!r.error.isEmpty()) {
+    if (!r.ok()) {
         status = fail(r.error);
         return false;
     }
@@ -90,7 +90,7 @@ bool encodeScript(const std::vector<ScriptLine> &rows, const ScriptSource &sourc
                   int &status)
 {
     SaveOpen::SaveText t = SaveOpen::buildScriptBytes(rows, source, canonical);
-    if (!t.error.isEmpty()) {
+    if (!t.ok()) {
         status = fail(t.error);
         return false;
     }
@@ -101,8 +101,8 @@ bool encodeScript(const std::vector<ScriptLine> &rows, const ScriptSource &sourc
 int rowsCommand(const QString &path)
 {
     QByteArray bytes;
-    const QString error = FileServices::readFileBytes(path, bytes);
-    if (!error.isEmpty())
+    QString error;
+    if (!FileServices::readFileBytes(path, bytes, error))
         return fail(error);
     const SaveOpen::ReadResult r = SaveOpen::readScriptBytes(std::move(bytes), false);
     QString out;
@@ -127,7 +127,7 @@ int writeCommand(const QString &path)
     const bool ok = path == QLatin1String("-") ? f.open(stdin, QIODevice::ReadOnly)
                                                : (f.setFileName(path), f.open(QIODevice::ReadOnly));
     if (!ok)
-        return fail(QStringLiteral("Impossible d'ouvrir le fichier \"%1\": %2").arg(path, f.errorString()));
+        return fail(QStringLiteral("Impossible d'ouvrir le fichier \"%1\": %2").arg(path, FileServices::reasonInFrench(f.errorString(), errno)));
     const QString text = QString::fromUtf8(f.readAll());
     std::vector<ScriptLine> rows;
     int number = 0;
@@ -160,7 +160,7 @@ int formatCommand(const QString &path, const QString &out)
     // touching memory.
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("Impossible d'ouvrir le fichier \"%1\": %2").arg(path, file.errorString()));
+        return fail(QStringLiteral("Impossible d'ouvrir le fichier \"%1\": %2").arg(path, FileServices::reasonInFrench(file.errorString(), errno)));
     QByteArray copy;
     QByteArrayView input;
     if (file.size() > 0) {
@@ -172,22 +172,23 @@ int formatCommand(const QString &path, const QString &out)
 
     QSaveFile target(out);
     if (!out.isEmpty() && !target.open(QIODevice::WriteOnly))
-        return fail(QStringLiteral("Impossible d'écrire le fichier \"%1\": %2").arg(out, target.errorString()));
+        return fail(QStringLiteral("Impossible d'écrire le fichier \"%1\": %2").arg(out, FileServices::reasonInFrench(target.errorString(), errno)));
     const auto write = [&](QByteArrayView chunk) {
         if (out.isEmpty())
             return writeOut(chunk);
         return target.write(chunk.data(), chunk.size()) == chunk.size();
     };
-    const QString problem = SaveOpen::formatScriptBytes(input, write);
+    QString problem;
+    const bool formatted = SaveOpen::formatScriptBytes(input, write, problem);
     if (out.isEmpty() && outputError != 0)
         return outputFailure();
-    if (!problem.isEmpty()) {
+    if (!formatted) {
         if (!out.isEmpty())
             target.cancelWriting();
         return fail(QStringLiteral("Impossible de mettre en forme \"%1\": %2").arg(path, problem));
     }
     if (!out.isEmpty() && !target.commit())
-        return fail(QStringLiteral("Impossible d'enregistrer le fichier \"%1\": %2").arg(out, target.errorString()));
+        return fail(QStringLiteral("Impossible d'enregistrer le fichier \"%1\": %2").arg(out, FileServices::reasonInFrench(target.errorString(), errno)));
     return 0;
 }
 

@@ -10,11 +10,12 @@ namespace {
 QByteArray format(QByteArrayView bytes)
 {
     QByteArray out;
-    const QString problem = SaveOpen::formatScriptBytes(bytes, [&out](QByteArrayView chunk) {
+    QString problem;
+    const auto write = [&out](QByteArrayView chunk) {
         out += chunk;
         return true;
-    });
-    if (!problem.isEmpty())
+    };
+    if (!SaveOpen::formatScriptBytes(bytes, write, problem))
         FuzzSupport::violation("the formatter refused a file", bytes.toByteArray(), problem.toUtf8());
     return out;
 }

@@ -501,7 +501,7 @@ void PlugFrm::Command2_Click()
 {
     const ScriptModel &rows = ListView1->rows();
     const SaveOpen::SaveText saved = SaveOpen::buildScriptBytes(rows.lines(), rows.source());
-    if (!saved.error.isEmpty()) {
+    if (!saved.ok()) {
         Messages::error(this, saved.rowMessage(rows.lines()));
         return;
     }

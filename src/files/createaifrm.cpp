@@ -42,8 +42,8 @@ void CreateAIFrm::Command1_Click()
 {
     // An existing companion already serves the game and may hold the user's
     // work: it is left as it is.
-    const QString error = SaveOpen::ensureCompanionFile(Path);
-    if (!error.isEmpty())
+    QString error;
+    if (!SaveOpen::ensureCompanionFile(Path, error))
         Messages::error(this, error);
     if (Check1->isChecked())
         Options::CompanionFilePolicy = 1;

@@ -42,7 +42,7 @@ void PlugFrm::NewFile_Click()
 bool PlugFrm::openScript(const QString &path)
 {
     SaveOpen::ReadResult r = SaveOpen::ReadScriptFile(path);
-    if (!r.error.isEmpty()) {
+    if (!r.ok()) {
         Messages::error(this, r.error);
         return false;
     }
@@ -70,10 +70,10 @@ bool PlugFrm::SaveFile_Click()
         return SaveFileAs_Click();
     const ScriptModel &rows = ListView1->rows();
     const SaveOpen::SaveText saved = SaveOpen::buildScriptBytes(rows.lines(), rows.source());
-    QString problem = saved.error.isEmpty() ? QString() : saved.rowMessage(rows.lines());
-    if (problem.isEmpty())
-        problem = FileServices::saveFile(CurrentFile, saved.bytes);
-    if (!problem.isEmpty()) {
+    QString problem;
+    if (!saved.ok())
+        problem = saved.rowMessage(rows.lines());
+    if (!problem.isEmpty() || !FileServices::saveFile(CurrentFile, saved.bytes, problem)) {
         Messages::error(this, problem);
         return false;
     }
@@ -81,8 +81,8 @@ bool PlugFrm::SaveFile_Click()
 
     const QString companion = SaveOpen::companionFileName(CurrentFile);
     if (Options::CompanionFilePolicy == 1) {
-        const QString error = SaveOpen::ensureCompanionFile(companion);
-        if (!error.isEmpty())
+        QString error;
+        if (!SaveOpen::ensureCompanionFile(companion, error))
             Messages::error(this, error);
     } else if (Options::CompanionFilePolicy == 2) {
         CreateAIFrm ask(this);

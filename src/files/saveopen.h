@@ -42,6 +42,7 @@ void forEachFormRun(std::span<const ScriptLine> rows, Run run)
 struct SaveText {
     QByteArray bytes;
     QString error;
+    bool ok() const { return error.isEmpty(); }
     // With an error: the row (1-based) holding the character the file's
     // encoding cannot hold, and that character.
     int row = 0;
@@ -52,9 +53,10 @@ struct SaveText {
 SaveText buildScriptBytes(const std::vector<ScriptLine> &rows, const ScriptSource &source, bool canonical = false);
 // The formatter: a file's bytes with every form in the editor's layout, in
 // the file's encoding and line ends, but for the forms the layout would
-// change, kept as read (what the check reports). It reads and writes form by form, handing the output to
-// write in chunks; a write that fails stops it. "" or the reason it stopped.
-QString formatScriptBytes(QByteArrayView bytes, const std::function<bool(QByteArrayView)> &write);
+// change, kept as read (what the check reports). It reads and writes form
+// by form, handing the output to write in chunks; a write that fails stops
+// it, with the reason in error.
+bool formatScriptBytes(QByteArrayView bytes, const std::function<bool(QByteArrayView)> &write, QString &error);
 // Whether the written text of a form is cut from a script as the original
 // form was: as one form, closed or left open as it was, and starting a
 // top-level form when it did (so the forms around it are cut as before),
@@ -98,6 +100,7 @@ struct ReadResult {
     std::vector<ScriptLine> rows;
     ScriptSource source;
     QString error;
+    bool ok() const { return error.isEmpty(); }
 };
 ReadResult ReadScriptFile(const QString &path);
 // Without check, no form is marked as kept (for the formatter).
@@ -107,7 +110,7 @@ ReadResult readScriptBytes(QByteArray bytes, bool check = true);
 // by ".ai" (appended when it has none).
 QString companionFileName(const QString &scriptPath);
 // Creates the companion file when it is missing; an existing one is left as
-// it is. "" or a French message.
-QString ensureCompanionFile(const QString &companionPath);
+// it is. False, with a French message in error, when it cannot be created.
+bool ensureCompanionFile(const QString &companionPath, QString &error);
 
 } // namespace SaveOpen

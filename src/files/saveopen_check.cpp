@@ -363,11 +363,9 @@ QString companionFileName(const QString &scriptPath)
     return stem + QStringLiteral(".ai");
 }
 
-QString ensureCompanionFile(const QString &companionPath)
+bool ensureCompanionFile(const QString &companionPath, QString &error)
 {
-    if (QFileInfo::exists(companionPath))
-        return {};
-    return FileServices::createEmptyFile(companionPath);
+    return QFileInfo::exists(companionPath) || FileServices::createEmptyFile(companionPath, error);
 }
 
 } // namespace SaveOpen

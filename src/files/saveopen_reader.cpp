@@ -728,7 +728,7 @@ ScriptSource decodeScript(QByteArray bytes)
     return s;
 }
 
-QString formatScriptBytes(QByteArrayView bytes, const std::function<bool(QByteArrayView)> &write)
+bool formatScriptBytes(QByteArrayView bytes, const std::function<bool(QByteArrayView)> &write, QString &error)
 {
     ScriptSource conventions;
     readConventions(bytes, conventions);
@@ -751,8 +751,10 @@ QString formatScriptBytes(QByteArrayView bytes, const std::function<bool(QByteAr
     bool lastLineEmpty = false;
     while (cutter.next(f)) {
         if (out.size() >= Chunk) {
-            if (!write(out))
-                return QStringLiteral("écriture impossible");
+            if (!write(out)) {
+                error = QStringLiteral("écriture impossible");
+                return false;
+            }
             out.truncate(0);
         }
         const QByteArrayView formBytes = bytes.sliced(f.begin, f.end - f.begin);
@@ -789,9 +791,11 @@ QString formatScriptBytes(QByteArrayView bytes, const std::function<bool(QByteAr
     const QByteArray end = conventions.lineEnd.toLatin1();
     if (!conventions.finalLineEnd && !lastLineEmpty && out.endsWith(end))
         out.chop(end.size());
-    if (!out.isEmpty() && !write(out))
-        return QStringLiteral("écriture impossible");
-    return {};
+    if (!out.isEmpty() && !write(out)) {
+        error = QStringLiteral("écriture impossible");
+        return false;
+    }
+    return true;
 }
 
 std::vector<ScriptLine> readForms(ScriptSource &source)
@@ -843,8 +847,8 @@ ReadResult readScriptBytes(QByteArray bytes, bool check)
 ReadResult ReadScriptFile(const QString &path)
 {
     QByteArray bytes;
-    const QString error = FileServices::readFileBytes(path, bytes);
-    if (!error.isEmpty()) {
+    QString error;
+    if (!FileServices::readFileBytes(path, bytes, error)) {
         ReadResult r;
         r.error = error;
         return r;

@@ -249,7 +249,7 @@ SaveText buildScriptBytes(const std::vector<ScriptLine> &rows, const ScriptSourc
 
     const ScriptLine *data = rows.data();
     forEachFormRun(rows, [&](size_t i, size_t j, int form) {
-        if (!result.error.isEmpty())
+        if (!result.ok())
             return;
         if (out.size() > start && !endsWithLineEnd(out))
             out += lineEnd; // the file's last line, without its line end, is no longer last
@@ -282,7 +282,7 @@ SaveText buildScriptBytes(const std::vector<ScriptLine> &rows, const ScriptSourc
         linesBefore += int(source.lineEnd == u"\r" ? text.count(QLatin1Char('\r')) : text.count(QLatin1Char('\n')));
         lastLaidOut = true;
     });
-    if (!result.error.isEmpty()) {
+    if (!result.ok()) {
         result.bytes.clear();
         return result;
     }

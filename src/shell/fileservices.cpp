@@ -72,6 +72,13 @@ QString fileError(const QString &what, const QString &path, const QString &reaso
 {
     return QStringLiteral("%1 \"%2\": %3").arg(what, path, reason);
 }
+
+// Sets error to what failed on which file and why; returns false.
+bool failed(QString &error, const QString &what, const QString &path, const QString &reason)
+{
+    error = fileError(what, path, reason);
+    return false;
+}
 } // namespace
 
 QString decode1252(QByteArrayView bytes)
@@ -175,43 +182,43 @@ TextFile readTextFile(const QString &path)
     return {decode1252(bytes), QString()};
 }
 
-QString readFileBytes(const QString &path, QByteArray &bytes)
+bool readFileBytes(const QString &path, QByteArray &bytes, QString &error)
 {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
-        return fileError(QStringLiteral("Impossible d'ouvrir le fichier"), path, reason(f));
+        return failed(error, QStringLiteral("Impossible d'ouvrir le fichier"), path, reason(f));
     // Positions in a script are 32-bit: far beyond any real script.
     constexpr qint64 Largest = qint64(1) << 30;
     if (f.size() > Largest)
-        return fileError(QStringLiteral("Impossible de lire le fichier"), path,
-                         QStringLiteral("le fichier est trop gros (plus de 1 Go)"));
+        return failed(error, QStringLiteral("Impossible de lire le fichier"), path,
+                      QStringLiteral("le fichier est trop gros (plus de 1 Go)"));
     bytes = f.readAll();
     if (f.error() != QFileDevice::NoError)
-        return fileError(QStringLiteral("Impossible de lire le fichier"), path, reason(f));
-    return {};
+        return failed(error, QStringLiteral("Impossible de lire le fichier"), path, reason(f));
+    return true;
 }
 
-QString saveFile(const QString &path, const QByteArray &bytes)
+bool saveFile(const QString &path, const QByteArray &bytes, QString &error)
 {
     QSaveFile f(path);
     if (!f.open(QIODevice::WriteOnly))
-        return fileError(QStringLiteral("Impossible d'écrire le fichier"), path, reason(f));
+        return failed(error, QStringLiteral("Impossible d'écrire le fichier"), path, reason(f));
     if (f.write(bytes) != bytes.size()) {
         const QString why = reason(f);
         f.cancelWriting();
-        return fileError(QStringLiteral("Impossible d'écrire le fichier"), path, why);
+        return failed(error, QStringLiteral("Impossible d'écrire le fichier"), path, why);
     }
     if (!f.commit())
-        return fileError(QStringLiteral("Impossible d'enregistrer le fichier"), path, reason(f));
-    return {};
+        return failed(error, QStringLiteral("Impossible d'enregistrer le fichier"), path, reason(f));
+    return true;
 }
 
-QString createEmptyFile(const QString &path)
+bool createEmptyFile(const QString &path, QString &error)
 {
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return fileError(QStringLiteral("Impossible de créer le fichier"), path, reason(f));
-    return {};
+        return failed(error, QStringLiteral("Impossible de créer le fichier"), path, reason(f));
+    return true;
 }
 
 QString GetFileName(const QString &path)

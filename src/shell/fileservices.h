@@ -37,16 +37,16 @@ struct TextFile {
     bool ok() const { return error.isEmpty(); }
 };
 TextFile readTextFile(const QString &path);
-// Reads a whole file's bytes; "" or a French message naming the file and the
-// reason (a file too large for the editor is refused).
-QString readFileBytes(const QString &path, QByteArray &bytes);
+// File operations return whether they succeeded; on failure, error holds a
+// French message naming the file and the reason.
 
+// Reads a whole file's bytes (a file too large for the editor is refused).
+bool readFileBytes(const QString &path, QByteArray &bytes, QString &error);
 // Writes bytes through a temporary file renamed over the target, so the old
-// file stays whole until the new one is complete. Returns "" or a French
-// message naming the file and the reason.
-QString saveFile(const QString &path, const QByteArray &bytes);
-// Creates an empty file; "" or a French message.
-QString createEmptyFile(const QString &path);
+// file stays whole until the new one is complete.
+bool saveFile(const QString &path, const QByteArray &bytes, QString &error);
+// Creates an empty file.
+bool createEmptyFile(const QString &path, QString &error);
 
 // The reason of a failed file operation in French, from the system's text
 // of it (errorString) or, failing that, the error code (errno).

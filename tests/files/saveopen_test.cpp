@@ -210,11 +210,15 @@ namespace {
 QByteArray format(QByteArrayView bytes)
 {
     QByteArray out;
-    const QString problem = formatScriptBytes(bytes, [&](QByteArrayView chunk) {
-        out += chunk;
-        return true;
-    });
-    EXPECT_TRUE(problem.isEmpty()) << problem.toStdString();
+    QString problem;
+    const bool formatted = formatScriptBytes(
+        bytes,
+        [&](QByteArrayView chunk) {
+            out += chunk;
+            return true;
+        },
+        problem);
+    EXPECT_TRUE(formatted) << problem.toStdString();
     return out;
 }
 
@@ -509,22 +513,23 @@ TEST(Files, CompanionIsCreatedOnlyWhenMissingAndSavesAreAtomic)
 {
     QTemporaryDir dir;
     const QString ai = dir.filePath("ia.ai");
-    EXPECT_EQ(ensureCompanionFile(ai), "");
+    QString error;
+    EXPECT_TRUE(ensureCompanionFile(ai, error));
     EXPECT_TRUE(QFile::exists(ai));
     {
         QFile f(ai);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write("garde");
     }
-    EXPECT_EQ(ensureCompanionFile(ai), "");
+    EXPECT_TRUE(ensureCompanionFile(ai, error));
     EXPECT_EQ(QFile(ai).size(), 5);
 
     const QString per = dir.filePath("ia.per");
-    EXPECT_EQ(FileServices::saveFile(per, "une longue version"), "");
-    EXPECT_EQ(FileServices::saveFile(per, "court"), "");
+    EXPECT_TRUE(FileServices::saveFile(per, "une longue version", error));
+    EXPECT_TRUE(FileServices::saveFile(per, "court", error));
     EXPECT_EQ(FileServices::readTextFile(per).text, "court");
-    const QString err = FileServices::saveFile(dir.filePath("absent/ia.per"), "x");
-    EXPECT_TRUE(err.contains("absent/ia.per")) << err.toStdString();
+    EXPECT_FALSE(FileServices::saveFile(dir.filePath("absent/ia.per"), "x", error));
+    EXPECT_TRUE(error.contains("absent/ia.per")) << error.toStdString();
     EXPECT_FALSE(ReadScriptFile(dir.filePath("nulle-part.per")).error.isEmpty());
 }
 
@@ -536,19 +541,22 @@ TEST(RoundTrip, TheFormatterHandsOnLargeOutputInChunks)
     bytes.chop(4); // no final line end
     int chunks = 0;
     QByteArray out;
-    EXPECT_EQ(formatScriptBytes(bytes,
-                                [&](QByteArrayView chunk) {
-                                    ++chunks;
-                                    out += chunk;
-                                    return true;
-                                }),
-              "");
+    QString error;
+    EXPECT_TRUE(formatScriptBytes(
+        bytes,
+        [&](QByteArrayView chunk) {
+            ++chunks;
+            out += chunk;
+            return true;
+        },
+        error));
     EXPECT_GT(chunks, 1);
     const ReadResult r = readScriptBytes(bytes);
     EXPECT_EQ(out, buildScriptBytes(r.rows, r.source, true).bytes);
     EXPECT_FALSE(out.endsWith("\r\n"));
     // a write that fails stops it
-    EXPECT_FALSE(formatScriptBytes(bytes, [](QByteArrayView) { return false; }).isEmpty());
+    EXPECT_FALSE(formatScriptBytes(bytes, [](QByteArrayView) { return false; }, error));
+    EXPECT_FALSE(error.isEmpty());
 }
 
 TEST(RoundTrip, TheEditorsRowsReadBackAsBefore)
@@ -604,7 +612,8 @@ TEST(Files, FailuresGiveTheSystemsReasonInFrench)
               QString("Impossible d'ouvrir le fichier \"%1\": fichier ou dossier introuvable").arg(dir.filePath("absent.per")));
     const QString folder = dir.filePath("dossier.per");
     ASSERT_TRUE(QDir().mkdir(folder));
-    const QString overFolder = FileServices::saveFile(folder, "x");
+    QString overFolder;
+    EXPECT_FALSE(FileServices::saveFile(folder, "x", overFolder));
     EXPECT_TRUE(overFolder.contains("dossier.per")) << overFolder.toStdString();
     EXPECT_FALSE(overFolder.contains("Unknown")) << overFolder.toStdString();
 }
@@ -616,8 +625,9 @@ TEST(Files, AFullDiskIsNamedAndTheOldFileKept)
     if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=64k", "tmpfs", dir.path()}) != 0)
         GTEST_SKIP() << "no small file system can be mounted here";
     const QString path = dir.filePath("ia.per");
-    EXPECT_EQ(FileServices::saveFile(path, "ancien"), "");
-    const QString error = FileServices::saveFile(path, QByteArray(200 * 1024, 'x'));
+    QString error;
+    EXPECT_TRUE(FileServices::saveFile(path, "ancien", error));
+    EXPECT_FALSE(FileServices::saveFile(path, QByteArray(200 * 1024, 'x'), error));
     EXPECT_EQ(error, QString("Impossible d'écrire le fichier \"%1\": plus de place sur le disque").arg(path))
         << error.toStdString();
     EXPECT_EQ(FileServices::readTextFile(path).text, "ancien");
