@@ -1,4 +1,5 @@
 // vardelo: the script reader and writer of the editor, from a terminal.
+#include "document/blocks.h"
 #include "files/saveopen.h"
 #include "shell/fileservices.h"
 #include "vardeloversion.h"
@@ -26,7 +27,8 @@ const char Usage[] =
     "                       celles dont cette écriture changerait le contenu, laissées telles quelles\n"
     "  check FILE           indique si la mise en forme de l'éditeur conserverait le contenu de\n"
     "                       chaque partie du script et nomme celles dont elle changerait le\n"
-    "                       contenu; code de sortie 0 si oui, 1 sinon\n"
+    "                       contenu; code de sortie 0 si oui, 1 sinon; signale aussi les blocs\n"
+    "                       non fermés (avertissements sur la sortie d'erreur)\n"
     "\n"
     "\n"
     "  -h, --help           affiche cette aide\n"
@@ -198,6 +200,11 @@ int checkCommand(const QString &path)
     int status = 0;
     if (!readScript(path, r, status))
         return status;
+    // Unbalanced blocks are warnings: the status stays about the content.
+    QString warnings;
+    for (const Blocks::Diagnostic &d : Blocks::analyse(r.rows).diagnostics)
+        warnings += QStringLiteral("%1, ligne %2: attention: %3\n").arg(path).arg(d.row).arg(Blocks::describe(d));
+    std::fputs(warnings.toUtf8().constData(), stderr);
     const QString report = SaveOpen::keptFormsReport(r.source);
     if (report.isEmpty()) {
         writeOut(QStringLiteral("%1: le formatage conserve le contenu de chaque partie du script.\n").arg(path).toUtf8());

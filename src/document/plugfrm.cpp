@@ -133,6 +133,7 @@ PlugFrm::PlugFrm(QWidget *parent) : QMainWindow(parent)
     setCentralWidget(central);
 
     buildMenus();
+    buildViewMenu();
 
     connect(Ajouter, &QPushButton::clicked, this, &PlugFrm::Ajouter_Click);
     connect(Command1, &QPushButton::clicked, this, &PlugFrm::Command1_Click);

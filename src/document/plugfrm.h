@@ -46,6 +46,9 @@ public:
     // "Edition" and "Affichage", between "Fichier" and "Options".
     QMenu *EditMnu;
     QMenu *ViewMnu;
+    // Its options, kept in the settings: rows indented by their depth in the
+    // blocks, blank rows drawn with a faint mark.
+    QAction *IndentRows, *MarkBlankRows;
     QAction *ShowOpts;
     QMenu *HelpMnu;
     QAction *ShowHelp, *sep3, *ShowAbout;
@@ -127,6 +130,11 @@ private:
     void Form_Load();
     void Form_QueryUnload();
     void showKeptForms();
+    void buildViewMenu();
+    // Before saving a script whose blocks do not balance: asks whether to
+    // save all the same. True when they balance or the user agreed.
+    bool mayKeepOpenBlocks();
+    bool m_openBlocksAccepted = false;
 
     static inline PlugFrm *s_instance = nullptr;
     bool m_unloading = false;

@@ -2,8 +2,35 @@
 
 #include <QColor>
 #include <QFont>
+#include <QTimer>
 
-ScriptModel::ScriptModel(QObject *parent) : QAbstractListModel(parent) {}
+ScriptModel::ScriptModel(QObject *parent) : QAbstractListModel(parent)
+{
+    connect(this, &ScriptModel::contentChanged, this, &ScriptModel::structureOutdated);
+}
+
+void ScriptModel::structureOutdated()
+{
+    m_structureValid = false;
+    if (m_structureDue)
+        return;
+    m_structureDue = true;
+    QTimer::singleShot(0, this, [this] {
+        m_structureDue = false;
+        structure();
+        if (count() > 0)
+            emit dataChanged(index(0), index(count() - 1), {Qt::ToolTipRole, DepthRole, BlockProblemRole});
+    });
+}
+
+const Blocks::Structure &ScriptModel::structure() const
+{
+    if (!m_structureValid) {
+        m_structure = Blocks::analyse(m_lines);
+        m_structureValid = true;
+    }
+    return m_structure;
+}
 
 int ScriptModel::rowCount(const QModelIndex &parent) const
 {
@@ -27,10 +54,21 @@ QVariant ScriptModel::data(const QModelIndex &index, int role) const
             return f;
         }
         return {};
-    case Qt::ToolTipRole:
-        if (m_source.isKept(l.form))
-            return m_source.keptReason(l.form);
+    case Qt::ToolTipRole: {
+        const QString kept = m_source.isKept(l.form) ? m_source.keptReason(l.form) : QString();
+        const Blocks::Diagnostic *d = structure().diagnosticAt(index.row() + 1);
+        if (!d)
+            return kept.isEmpty() ? QVariant() : QVariant(kept);
+        return kept.isEmpty() ? Blocks::describe(*d) : kept + QStringLiteral("\n\n") + Blocks::describe(*d);
+    }
+    case DepthRole:
+        return structure().depthAt(index.row() + 1);
+    case BlockProblemRole:
+        if (const Blocks::Diagnostic *d = structure().diagnosticAt(index.row() + 1))
+            return Blocks::describe(*d);
         return {};
+    case KindRole:
+        return int(l.kind);
     default:
         return {};
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "blocks.h"
 #include "scriptline.h"
 #include "scriptsource.h"
 
@@ -14,6 +15,11 @@ class ScriptModel : public QAbstractListModel
     Q_OBJECT
 public:
     explicit ScriptModel(QObject *parent = nullptr);
+
+    // Beside the display roles: the row's depth in the block structure
+    // (int), the text naming its broken block (QString, none when the block
+    // is whole) and its kind (int, a LineKind).
+    enum Role { DepthRole = Qt::UserRole + 1, BlockProblemRole, KindRole };
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role) const override;
@@ -46,11 +52,21 @@ public:
     // editor's layout would change it; else ScriptLine::NoForm.
     int keptFormAt(int pos) const;
 
+    // The blocks of the rows, worked out again when asked after a change.
+    const Blocks::Structure &structure() const;
+
 signals:
     // Any change of the rows, for the window's "modified" state.
     void contentChanged();
 
 private:
+    // Changes come row by row (a file of 150,000 rows is added in one reset,
+    // but commands and the composer add one row at a time): the structure
+    // is worked out once the event loop turns, then every row is repainted.
+    void structureOutdated();
+    mutable Blocks::Structure m_structure;
+    mutable bool m_structureValid = true;
+    bool m_structureDue = false;
     void rowChanged(int pos, int role);
     bool valid(int pos) const { return pos >= 1 && pos <= count(); }
     // A row of the form changed: saving writes it in the editor's layout.

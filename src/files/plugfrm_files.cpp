@@ -12,6 +12,7 @@
 
 #include <QComboBox>
 #include <QFileInfo>
+#include <QScopedValueRollback>
 
 bool PlugFrm::maybeSave()
 {
@@ -68,6 +69,8 @@ bool PlugFrm::SaveFile_Click()
 {
     if (CurrentFile.isEmpty())
         return SaveFileAs_Click();
+    if (!mayKeepOpenBlocks())
+        return false;
     const ScriptModel &rows = ListView1->rows();
     const SaveOpen::SaveText saved = SaveOpen::buildScriptBytes(rows.lines(), rows.source());
     QString problem;
@@ -94,6 +97,10 @@ bool PlugFrm::SaveFile_Click()
 
 bool PlugFrm::SaveFileAs_Click()
 {
+    // asked once, before the chooser
+    if (!mayKeepOpenBlocks())
+        return false;
+    const QScopedValueRollback asked(m_openBlocksAccepted, true);
     QString path;
     while (true) {
         path = PublicVars::AskSaveFileName(this);

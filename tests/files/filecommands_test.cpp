@@ -47,6 +47,7 @@ TEST_F(FileCommands, OpenEditSaveWritesTheOpenedFileWithoutAsking)
     clickRow(f, 4);
     QTest::mouseClick(f.Command4, Qt::LeftButton);
     EXPECT_TRUE(f.isModified());
+    answerNextMessage(nullptr, nullptr, "Oui"); // the rule has lost its end
     f.SaveFile->trigger();
     EXPECT_EQ(contents(per), QByteArray("(defrule\r\n(stock bl\xe9 5)\r\n=>\r\n(dire \"\x80 ; load\")"));
     EXPECT_FALSE(f.isModified());

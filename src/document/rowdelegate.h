@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QStyledItemDelegate>
+
+// Draws the rows of ListView1: as a plain list by default, with two
+// options: each row indented by its depth in the block structure, and blank
+// rows marked so that they can be seen (their text is empty or a space).
+// A row whose block is broken always gets a warning icon.
+class RowDelegate : public QStyledItemDelegate
+{
+    Q_OBJECT
+public:
+    explicit RowDelegate(QObject *parent = nullptr);
+
+    bool indentation() const { return m_indent; }
+    void setIndentation(bool on) { m_indent = on; }
+    bool blankMarks() const { return m_blankMarks; }
+    void setBlankMarks(bool on) { m_blankMarks = on; }
+
+    // The indentation of one level, in pixels, for a view's font.
+    static int indentStep(const QFontMetrics &metrics);
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+
+private:
+    bool m_indent = false;
+    bool m_blankMarks = false;
+};

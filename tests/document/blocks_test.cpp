@@ -1,0 +1,192 @@
+// The block structure of the rows: depths and diagnostics of small lists,
+// then through the window: marked rows, the question before saving, and the
+// two options of "Affichage".
+#include "document/blocks.h"
+#include "document/rowdelegate.h"
+#include "files/filetests.h"
+#include "shell/options.h"
+
+#include <QAction>
+#include <QImage>
+#include <QMenu>
+#include <QSettings>
+#include <QTemporaryDir>
+
+using namespace TestSupport;
+
+namespace {
+// "Kind|text" rows, as TestSupport::rows shows them.
+std::vector<ScriptLine> parse(const QStringList &rows)
+{
+    std::vector<ScriptLine> lines;
+    for (const QString &r : rows)
+        lines.push_back({r.section('|', 1), 0, kindFromTag(r.section('|', 0, 0))});
+    return lines;
+}
+} // namespace
+
+TEST(Blocks, DepthsAndDiagnosticsOfSmallLists)
+{
+    const struct {
+        const char *what;
+        QStringList rows;
+        std::vector<int> depths;
+        QStringList found; // "row: text"
+    } cases[] = {
+        {"balanced blocks, conditional around a rule",
+         {"Prép|Si A", "FactB|Début de fait", "FactOB|Ou", "Fact|x 1", "Comm N|note", "FactOE|Fin de ou", "Act|y",
+          "FactE|Fin de règle", "Prép|Sinon", "Load|z", "Prép|Fin de si", "BL| "},
+         {0, 1, 2, 3, 3, 2, 2, 1, 0, 1, 0, 0},
+         {}},
+        {"a rule without its end, closed by the next rule",
+         {"FactB|Début de règle", "Fact|x", "Act|y", "FactB|Début de règle", "Fact|x", "FactE|Fin de règle"},
+         {0, 1, 1, 0, 1, 0},
+         {"1: Règle non fermée (il manque « Fin de règle »)"}},
+        {"a group left open when its rule ends, and one at the end of the list",
+         {"FactB|Début de règle", "FactTB|Tous", "Fact|x", "Act|y", "FactE|Fin de règle", "FactB|Début de règle",
+          "FactAB|Et"},
+         {0, 1, 2, 2, 0, 0, 1},
+         {"2: Groupe « Tous » non fermé (il manque « Fin de tous »)",
+          "6: Règle non fermée (il manque « Fin de règle »)",
+          "7: Groupe « Et pas » non fermé (il manque « Fin de et pas »)"}},
+        {"a group end closes its own group, leaving the one inside open",
+         {"FactB|Début de règle", "FactOB|Ou", "FactNB|Ni", "Fact|x", "FactOE|Fin de ou", "FactE|Fin de règle"},
+         {0, 1, 2, 3, 1, 0},
+         {"3: Groupe « Ni » non fermé (il manque « Fin de ni »)"}},
+        {"ends without their openings",
+         {"FactB|Début de règle", "FactOE|Fin de ou", "Act|y", "FactE|Fin de règle", "FactE|Fin de règle",
+          "Prép|Sinon", "Prép|Fin de si", "FactNE|Fin de ni"},
+         {0, 1, 1, 0, 0, 0, 0, 0},
+         {"2: « Fin de ou » sans son « Ou »", "5: « Fin de règle » sans début de règle", "6: « Sinon » sans son « Si »",
+          "7: « Fin de si » sans son « Si »", "8: « Fin de ni » sans son « Ni »"}},
+        {"conditional blocks nest and need their end; text and comments do not count",
+         {"Prép|Si inverse A", "Prép|Si B", "Texte|(defrule", "Comm E||-- x", "Prép|Fin de si", "Const|Constante: c = 1"},
+         {0, 1, 2, 2, 1, 1},
+         {"1: Bloc « Si » non fermé (il manque « Fin de si »)"}},
+        {"directives are lines of their own: a block may cross a rule's rows",
+         {"Prép|Si A", "FactB|Début de règle", "Prép|Fin de si", "Fact|x", "FactE|Fin de règle"},
+         {0, 1, 1, 1, 0},
+         {}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        const Blocks::Structure s = Blocks::analyse(parse(c.rows));
+        EXPECT_EQ(std::vector<int>(s.depth.begin(), s.depth.end()), c.depths);
+        QStringList found;
+        for (const Blocks::Diagnostic &d : s.diagnostics) {
+            found << QStringLiteral("%1: %2").arg(d.row).arg(Blocks::describe(d));
+            EXPECT_EQ(s.diagnosticAt(d.row), &d);
+        }
+        EXPECT_EQ(found, c.found);
+    }
+}
+
+namespace {
+// The view's pixels of one row.
+QImage rowImage(PlugFrm &f, int pos)
+{
+    QApplication::processEvents();
+    const QRect r = f.ListView1->visualRect(f.ListView1->rows().index(pos - 1));
+    return f.ListView1->viewport()->grab(r).toImage();
+}
+// Where the first pixel unlike the row's background is, -1 when none is.
+int inkStart(const QImage &row)
+{
+    const QRgb background = row.pixel(row.width() - 1, row.height() / 2);
+    for (int x = 0; x < row.width(); ++x)
+        for (int y = 0; y < row.height(); ++y)
+            if (row.pixel(x, y) != background)
+                return x;
+    return -1;
+}
+} // namespace
+
+TEST(Blocks, BrokenBlocksAreMarkedAndSavingThemIsAskedFirst)
+{
+    QTemporaryDir dir;
+    PlugFrm &f = openEditor();
+    Options::CompanionFilePolicy = 3; // no companion file question
+    for (const ScriptLine &l : parse({"FactB|Début de règle", "FactOB|Ou", "Fact|x 1", "Act|y", "FactE|Fin de règle"}))
+        f.insertRow(0, l.text, l.colour, l.kind);
+    const QImage marked = rowImage(f, 2);
+    EXPECT_EQ(FileTests::tooltip(f, 2), "Groupe « Ou » non fermé (il manque « Fin de ou »)");
+    EXPECT_EQ(FileTests::tooltip(f, 1), "");
+
+    // Enregistrer without a file: asked before the chooser; Non saves nothing
+    const QString path = dir.filePath("regle.per");
+    QString question;
+    answerNextMessage(nullptr, &question, "Non");
+    f.SaveFile->trigger();
+    EXPECT_EQ(question, "Le script contient des blocs non fermés: 1 problème, ligne 2 « Ou ». Enregistrer quand même ?");
+    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_TRUE(f.isModified());
+    EXPECT_TRUE(f.CurrentFile.isEmpty());
+    // Oui goes on to the chooser, and is not asked again
+    answerNextMessage(nullptr, nullptr, "Oui");
+    FileTests::chooseFile(path);
+    f.SaveFile->trigger();
+    EXPECT_TRUE(QFile::exists(path));
+    EXPECT_FALSE(f.isModified());
+
+    const QByteArray saved = FileTests::contents(path);
+
+    // the unsaved-work question's save asks too: Non there keeps everything
+    f.insertRow(0, RowText::EndIf, Colours::Prep, LineKind::Prep);
+    answerNextMessage(nullptr, nullptr, "Oui"); // save the changes
+    answerNextMessage(nullptr, &question, "Non");
+    f.NewFile->trigger();
+    EXPECT_EQ(question, "Le script contient des blocs non fermés: 2 problèmes, le premier ligne 2 « Ou ». "
+                        "Enregistrer quand même ?");
+    EXPECT_EQ(f.ListView1->count(), 6);
+    EXPECT_EQ(FileTests::contents(path), saved);
+
+    // mended blocks lose their mark and save without a question
+    f.insertRow(4, RowText::OrEnd, Colours::Rule, LineKind::FactOE);
+    f.ListView1->rows().removeRow(7);
+    EXPECT_NE(rowImage(f, 2), marked);
+    EXPECT_EQ(FileTests::tooltip(f, 2), "");
+    f.SaveFile->trigger();
+    EXPECT_FALSE(f.isModified());
+    EXPECT_NE(FileTests::contents(path), saved);
+}
+
+TEST(Blocks, ViewOptionsIndentRowsAndMarkBlanksAndAreKept)
+{
+    PlugFrm &f = openEditor();
+    ASSERT_EQ(f.ViewMnu->actions(), (QList<QAction *>{f.IndentRows, f.MarkBlankRows}));
+    EXPECT_EQ(f.IndentRows->text(), "Indenter selon la structure");
+    EXPECT_EQ(f.MarkBlankRows->text(), "Marquer les lignes blanches");
+    EXPECT_FALSE(f.IndentRows->isChecked());
+    EXPECT_FALSE(f.MarkBlankRows->isChecked());
+    for (const ScriptLine &l :
+         parse({"FactB|Début de règle", "FactOB|Ou", "Fact|x 1", "FactOE|Fin de ou", "Act|y", "FactE|Fin de règle"}))
+        f.insertRow(0, l.text, l.colour, l.kind);
+    f.insertRow(0, "", Colours::Blank, LineKind::BL);
+
+    int flat[8];
+    for (int pos = 1; pos <= 7; ++pos)
+        flat[pos] = inkStart(rowImage(f, pos));
+    EXPECT_EQ(flat[7], -1); // a blank row shows nothing
+    f.ViewMnu->popup({0, 0});
+    QTest::keyClick(f.ViewMnu, Qt::Key_Down);
+    QTest::keyClick(f.ViewMnu, Qt::Key_Return);
+    ASSERT_TRUE(f.IndentRows->isChecked());
+    const int step = RowDelegate::indentStep(f.ListView1->fontMetrics());
+    const int depths[] = {0, 1, 2, 1, 1, 0};
+    for (int pos = 2; pos <= 6; ++pos) // (the first row holds the focus)
+        EXPECT_EQ(inkStart(rowImage(f, pos)), flat[pos] + depths[pos - 1] * step) << pos;
+    f.MarkBlankRows->trigger();
+    EXPECT_NE(inkStart(rowImage(f, 7)), -1);
+
+    // kept: a new window opens with both options on
+    f.setModified(false);
+    PlugFrm::unload();
+    QApplication::processEvents();
+    PlugFrm &again = openEditor();
+    EXPECT_TRUE(again.IndentRows->isChecked());
+    EXPECT_TRUE(again.MarkBlankRows->isChecked());
+    again.IndentRows->trigger();
+    QSettings s(QSettings::UserScope, "Quorrin", "Quorrin");
+    EXPECT_FALSE(s.value("Lumbrel/IndentRows").toBool());
+    EXPECT_TRUE(s.value("Lumbrel/MarkBlankRows").toBool());
+}
