@@ -2,18 +2,19 @@
 
 #include "document/plugfrm.h"
 #include "document/scriptlistview.h"
+#include "rules/addfactmain.h"
 #include "shell/plg.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QMessageBox>
-#include <QPushButton>
-#include <QTest>
 #include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
 #include <QTimer>
 #include <deque>
-#include <gtest/gtest.h>
 
 namespace TestSupport {
 
@@ -91,7 +92,7 @@ PlugFrm &openEditor()
         control = new Plg;
         control->show();
     }
-    QTest::mouseClick(control->Command1, Qt::LeftButton);
+    click(control->Command1);
     return PlugFrm::instance();
 }
 
@@ -104,11 +105,26 @@ QStringList rows(const PlugFrm &frm)
     return out;
 }
 
+QRgb colourOf(const PlugFrm &frm, int pos)
+{
+    return frm.ListView1->rows().line(pos).colour;
+}
+
 void chooseKind(PlugFrm &frm, const QString &caption)
 {
-    const int i = frm.Combo1->findText(caption);
-    ASSERT_GE(i, 0) << caption.toStdString();
-    frm.Combo1->setCurrentIndex(i);
+    choose(frm.Combo1, caption);
+}
+
+void add(PlugFrm &frm, const QString &kind)
+{
+    chooseKind(frm, kind);
+    click(frm.Ajouter);
+}
+
+void insert(PlugFrm &frm, const QString &kind)
+{
+    chooseKind(frm, kind);
+    click(frm.Command1);
 }
 
 void clickRow(PlugFrm &frm, int pos)
@@ -117,6 +133,32 @@ void clickRow(PlugFrm &frm, int pos)
     const QModelIndex idx = v->rows().index(pos - 1);
     v->scrollTo(idx);
     QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, v->visualRect(idx).center());
+}
+
+void edit(PlugFrm &frm, int pos)
+{
+    clickRow(frm, pos);
+    click(frm.Command3);
+}
+
+AddFactMain &openComposer(PlugFrm &frm)
+{
+    add(frm, "Règle");
+    AddFactMain *c = AddFactMain::loaded();
+    EXPECT_TRUE(c && c->isVisible());
+    return *c;
+}
+
+void compose(QRadioButton *option, QPushButton *command)
+{
+    tick(option);
+    ASSERT_TRUE(option->isChecked());
+    click(command);
+}
+
+void click(QAbstractButton *button)
+{
+    QTest::mouseClick(button, Qt::LeftButton);
 }
 
 void typeText(QWidget *field, const QString &text)
