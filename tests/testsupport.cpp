@@ -161,6 +161,14 @@ void click(QAbstractButton *button)
     QTest::mouseClick(button, Qt::LeftButton);
 }
 
+QString messageAfter(QAbstractButton *button, const QString &answer)
+{
+    QString text;
+    answerNextMessage(nullptr, &text, answer);
+    click(button);
+    return text;
+}
+
 void typeText(QWidget *field, const QString &text)
 {
     for (QChar c : text) {

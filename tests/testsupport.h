@@ -68,6 +68,8 @@ AddFactMain &openComposer(PlugFrm &frm);
 void compose(QRadioButton *option, QPushButton *command);
 
 void click(QAbstractButton *button);
+// Clicks button; the text of the message box it brings, answered with answer.
+QString messageAfter(QAbstractButton *button, const QString &answer = QString());
 // Typing into a field, accents included (QTest::keyClicks knows only ASCII).
 void typeText(QWidget *field, const QString &text);
 // A click on a check box or option button, on its indicator.

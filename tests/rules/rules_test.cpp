@@ -152,10 +152,7 @@ TEST_F(Rules, FactEditorLaysOutItsFieldsFromTheCatalogues)
         d.combo_param_4->setCurrentIndex(2);
         EXPECT_EQ(d.combo_param_4->currentText(), "bois");
         // a shown text field left empty: a message, and the editor stays
-        QString text;
-        answerNextMessage(nullptr, &text);
-        click(d.Command1);
-        EXPECT_EQ(text, "Veuillez compléter tous les champs");
+        EXPECT_EQ(messageAfter(d.Command1), "Veuillez compléter tous les champs");
         EXPECT_TRUE(d.isVisible());
         typeText(d.text_combo_3, "x");
         choose(d.combo_param_2, "7");
@@ -308,10 +305,7 @@ TEST_F(Rules, ActionsAreAddedAndEditedThroughTheActionEditor)
         EXPECT_EQ(d.Text1->toPlainText(), "Lève des troupes.");
         choose(d.combo_param_1, "archer (tireur)");
         // an empty typed value is refused as in the fact editor
-        QString text;
-        answerNextMessage(nullptr, &text);
-        click(d.Command1);
-        EXPECT_EQ(text, "Veuillez compléter tous les champs");
+        EXPECT_EQ(messageAfter(d.Command1), "Veuillez compléter tous les champs");
         typeText(d.text_combo_2, "deux mots");
     });
     click(f.Ajouter);
