@@ -110,20 +110,15 @@ QRgb colourOf(const PlugFrm &frm, int pos)
     return frm.ListView1->rows().line(pos).colour;
 }
 
-void chooseKind(PlugFrm &frm, const QString &caption)
-{
-    choose(frm.Combo1, caption);
-}
-
 void add(PlugFrm &frm, const QString &kind)
 {
-    chooseKind(frm, kind);
+    choose(frm.Combo1, kind);
     click(frm.Ajouter);
 }
 
 void insert(PlugFrm &frm, const QString &kind)
 {
-    chooseKind(frm, kind);
+    choose(frm.Combo1, kind);
     click(frm.Command1);
 }
 

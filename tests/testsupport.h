@@ -55,7 +55,6 @@ QStringList rows(const PlugFrm &frm);
 QRgb colourOf(const PlugFrm &frm, int pos);
 
 // Chooses the kind of line in Combo1, then Ajouter or Insérer.
-void chooseKind(PlugFrm &frm, const QString &caption);
 void add(PlugFrm &frm, const QString &kind);
 void insert(PlugFrm &frm, const QString &kind);
 // Selects a row as the user does, by a click on it; edit clicks Editer then.

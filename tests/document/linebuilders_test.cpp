@@ -1,6 +1,8 @@
 #include "document/linebuilders.h"
 #include "document/scriptmodel.h"
 
+#include <QColor>
+
 #include <gtest/gtest.h>
 
 using LineText::Param;
@@ -65,7 +67,10 @@ TEST(ScriptModel, TagsReadBackAndPositionsThatAreNotRowsChangeNothing)
     EXPECT_EQ(kindFromTag(u"Prep"), LineKind::Unknown);
     ScriptModel m;
     m.addRow("b");
-    m.addRow("a", 1);
+    EXPECT_EQ(m.addRow("a", 1), 1);
+    m.setColour(1, qRgb(1, 2, 3)); // each row drawn in its own colour
+    EXPECT_EQ(m.data(m.index(0), Qt::ForegroundRole).value<QColor>(), QColor(1, 2, 3));
+    EXPECT_EQ(m.data(m.index(0), Qt::DisplayRole).toString(), "a");
     for (int pos : {0, -1, 3, 1 << 30}) {
         m.removeRow(pos);
         m.setText(pos, "x");

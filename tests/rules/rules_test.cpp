@@ -300,7 +300,7 @@ TEST_F(Rules, EditingAFactLineFillsTheEditorBack)
 TEST_F(Rules, ActionsAreAddedAndEditedThroughTheActionEditor)
 {
     PlugFrm &f = openEditor();
-    chooseKind(f, "Action");
+    choose(f.Combo1, "Action");
     answerAct([](AddAct &d) {
         EXPECT_EQ(d.Text1->toPlainText(), "Lève des troupes.");
         choose(d.combo_param_1, "archer (tireur)");
