@@ -2,18 +2,19 @@
 
 #include "document/plugfrm.h"
 #include "document/scriptlistview.h"
+#include "rules/addfactmain.h"
 #include "shell/plg.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QMessageBox>
-#include <QPushButton>
-#include <QTest>
 #include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
 #include <QTimer>
 #include <deque>
-#include <gtest/gtest.h>
 
 namespace TestSupport {
 
@@ -91,7 +92,7 @@ PlugFrm &openEditor()
         control = new Plg;
         control->show();
     }
-    QTest::mouseClick(control->Command1, Qt::LeftButton);
+    click(control->Command1);
     return PlugFrm::instance();
 }
 
@@ -104,11 +105,21 @@ QStringList rows(const PlugFrm &frm)
     return out;
 }
 
-void chooseKind(PlugFrm &frm, const QString &caption)
+QRgb colourOf(const PlugFrm &frm, int pos)
 {
-    const int i = frm.Combo1->findText(caption);
-    ASSERT_GE(i, 0) << caption.toStdString();
-    frm.Combo1->setCurrentIndex(i);
+    return frm.ListView1->rows().line(pos).colour;
+}
+
+void add(PlugFrm &frm, const QString &kind)
+{
+    choose(frm.Combo1, kind);
+    click(frm.Ajouter);
+}
+
+void insert(PlugFrm &frm, const QString &kind)
+{
+    choose(frm.Combo1, kind);
+    click(frm.Command1);
 }
 
 void clickRow(PlugFrm &frm, int pos)
@@ -117,6 +128,40 @@ void clickRow(PlugFrm &frm, int pos)
     const QModelIndex idx = v->rows().index(pos - 1);
     v->scrollTo(idx);
     QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, v->visualRect(idx).center());
+}
+
+void edit(PlugFrm &frm, int pos)
+{
+    clickRow(frm, pos);
+    click(frm.Command3);
+}
+
+AddFactMain &openComposer(PlugFrm &frm)
+{
+    add(frm, "Règle");
+    AddFactMain *c = AddFactMain::loaded();
+    EXPECT_TRUE(c && c->isVisible());
+    return *c;
+}
+
+void compose(QRadioButton *option, QPushButton *command)
+{
+    tick(option);
+    ASSERT_TRUE(option->isChecked());
+    click(command);
+}
+
+void click(QAbstractButton *button)
+{
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+QString messageAfter(QAbstractButton *button, const QString &answer)
+{
+    QString text;
+    answerNextMessage(nullptr, &text, answer);
+    click(button);
+    return text;
 }
 
 void typeText(QWidget *field, const QString &text)

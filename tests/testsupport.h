@@ -1,14 +1,20 @@
 #pragma once
 
+#include <QFile>
+#include <QFileDialog>
+#include <QRgb>
 #include <QString>
 #include <QStringList>
+#include <QWidget>
 #include <functional>
 #include <gtest/gtest.h>
-#include <QWidget>
+#include <ostream>
 
+class AddFactMain;
 class QAbstractButton;
 class QComboBox;
-class QWidget;
+class QPushButton;
+class QRadioButton;
 class PlugFrm;
 
 namespace TestSupport {
@@ -22,17 +28,47 @@ void onNextModal(std::function<void(QWidget *)> handler);
 // button text presses the default button.
 void answerNextMessage(QString *title, QString *text, const QString &button = QString());
 
+// Answers a file chooser with path ("" cancels); records its title.
+inline std::function<void(QWidget *)> fileAnswer(const QString &path, QString *title = nullptr)
+{
+    return [=](QWidget *w) {
+        auto *d = qobject_cast<QFileDialog *>(w);
+        ASSERT_NE(d, nullptr) << w->metaObject()->className();
+        if (title)
+            *title = d->windowTitle();
+        if (path.isEmpty())
+            return d->reject();
+        d->selectFile(path);
+        QMetaObject::invokeMethod(d, "accept");
+    };
+}
+inline void chooseFile(const QString &path, QString *title = nullptr)
+{
+    onNextModal(fileAnswer(path, title));
+}
+
 // Opens the editor window as the user does: the control's button.
 PlugFrm &openEditor();
 
 // The rows of the editor as "kind|text" strings, for compact comparisons.
 QStringList rows(const PlugFrm &frm);
+QRgb colourOf(const PlugFrm &frm, int pos);
 
-// Chooses the kind of line to add in Combo1.
-void chooseKind(PlugFrm &frm, const QString &caption);
-// Selects a row as the user does, by a click on it.
+// Chooses the kind of line in Combo1, then Ajouter or Insérer.
+void add(PlugFrm &frm, const QString &kind);
+void insert(PlugFrm &frm, const QString &kind);
+// Selects a row as the user does, by a click on it; edit clicks Editer then.
 void clickRow(PlugFrm &frm, int pos);
+void edit(PlugFrm &frm, int pos);
 
+// The rule composer, opened by Ajouter on "Règle"; compose ticks an option
+// and clicks a command of it.
+AddFactMain &openComposer(PlugFrm &frm);
+void compose(QRadioButton *option, QPushButton *command);
+
+void click(QAbstractButton *button);
+// Clicks button; the text of the message box it brings, answered with answer.
+QString messageAfter(QAbstractButton *button, const QString &answer = QString());
 // Typing into a field, accents included (QTest::keyClicks knows only ASCII).
 void typeText(QWidget *field, const QString &text);
 // A click on a check box or option button, on its indicator.
@@ -55,11 +91,40 @@ void answerDialog(std::function<void(T &)> fill)
     });
 }
 
+inline QByteArray contents(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<absent>");
+}
+
+inline void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
+    f.write(bytes);
+}
+
 } // namespace TestSupport
 
-#include <ostream>
 // Readable QStrings in test failure messages.
 inline void PrintTo(const QString &s, std::ostream *os)
 {
     *os << '"' << s.toStdString() << '"';
+}
+
+// Readable bytes in test failure messages: line ends and bytes outside ASCII
+// written as escapes.
+inline void PrintTo(const QByteArray &bytes, std::ostream *os)
+{
+    *os << '"';
+    for (const char c : bytes) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '\r' || c == '\n' || c == '\t')
+            *os << '\\' << (c == '\r' ? 'r' : c == '\n' ? 'n' : 't');
+        else if (u < 0x20 || u >= 0x7f)
+            *os << "\\x" << "0123456789ABCDEF"[u >> 4] << "0123456789ABCDEF"[u & 15];
+        else
+            *os << c;
+    }
+    *os << '"';
 }

@@ -1,5 +1,5 @@
-// The fact, action and parameter catalogues: loading, limits, problems, and
-// the header grammar the editors read.
+// The fact, action, parameter and symbol catalogues: loading, limits,
+// problems, and the header grammar the editors read.
 #include "catalogues/acts.h"
 #include "catalogues/facts.h"
 #include "catalogues/params.h"
@@ -9,7 +9,6 @@
 #include "shell/pluginfolder.h"
 #include "testsupport.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -26,9 +25,7 @@ struct CatalogueFolder {
     ~CatalogueFolder() { PluginFolder::setPath(saved); }
     void write(const QString &name, const QString &text)
     {
-        QFile f(dir.filePath(name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(FileServices::encode1252(text));
+        TestSupport::writeFile(dir.filePath(name), FileServices::encode1252(text));
     }
 };
 
@@ -41,11 +38,11 @@ QStringList entriesOf(const Params::Field &field)
     return out;
 }
 
-QStringList headers()
+QStringList headers(const std::vector<CatalogueRecord> &table, int count)
 {
     QStringList out;
-    for (int k = 1; k <= Facts::FactCount; ++k)
-        out << Facts::FactTable[k].header;
+    for (int k = 1; k <= count; ++k)
+        out << table[k].header;
     return out;
 }
 } // namespace
@@ -53,23 +50,13 @@ QStringList headers()
 TEST(FactCatalogue, StartLinesHelpLinesAndSpaces)
 {
     CatalogueFolder folder;
-    folder.write("Facts.txt", "avant tout\r\n"
-                              "|||---|||stock  <ressource>   <comparateur>\r\n"
-                              "\r\n"
-                              "A\r\n"
-                              "\r\n"
-                              "B\r\n"
-                              " |||---|||vrai (toujours)\r\n"
-                              "  |||---|||pas un début\r\n"
-                              "\t|||---|||non plus\r\n"
-                              "|||---||| espace gardé \r\n"
-                              "\r\n"
-                              "C\r\n"
-                              "\r\n");
+    folder.write("Facts.txt", "avant tout\r\n|||---|||stock  <ressource>   <comparateur>\r\n\r\nA\r\n\r\nB\r\n"
+                              " |||---|||vrai (toujours)\r\n  |||---|||pas un début\r\n\t|||---|||non plus\r\n"
+                              "|||---||| espace gardé \r\n\r\nC\r\n\r\n");
     Facts::LoadFacts();
     EXPECT_TRUE(Catalogues::problems().isEmpty());
-    EXPECT_EQ(Facts::FactCount, 3);
-    EXPECT_EQ(headers(), (QStringList{"stock <ressource> <comparateur>", "vrai (toujours)", " espace gardé "}));
+    EXPECT_EQ(headers(Facts::FactTable, Facts::FactCount),
+              (QStringList{"stock <ressource> <comparateur>", "vrai (toujours)", " espace gardé "}));
     EXPECT_EQ(Facts::FactTable[1].help, QStringLiteral("A\r\n\r\nB"));
     EXPECT_EQ(Facts::FactTable[2].help, QStringLiteral("  |||---|||pas un début\r\n\t|||---|||non plus"));
     EXPECT_EQ(Facts::FactTable[3].help, QStringLiteral("C\r\n")); // empty lines vanish at the top, stay at the end
@@ -77,22 +64,20 @@ TEST(FactCatalogue, StartLinesHelpLinesAndSpaces)
     // a second, shorter load leaves nothing of the first
     folder.write("Facts.txt", "|||---|||seul\r\n");
     Facts::LoadFacts();
-    EXPECT_EQ(headers(), QStringList{"seul"});
+    EXPECT_EQ(headers(Facts::FactTable, Facts::FactCount), QStringList{"seul"});
     EXPECT_TRUE(Facts::FactTable[1].help.isEmpty());
 
     folder.write("Acts.txt", "||--||dire <texte>\n||--||attendre\n");
     Acts::LoadActs();
-    EXPECT_EQ(Acts::ActCount, 2);
-    EXPECT_EQ(Acts::ActTable[2].header, QStringLiteral("attendre"));
+    EXPECT_EQ(headers(Acts::ActTable, Acts::ActCount), (QStringList{"dire <texte>", "attendre"}));
 }
 
-TEST(FactCatalogue, MissingOrOversizedCataloguesAreReportedNotFatal)
+TEST(Catalogues, MissingOrOversizedCataloguesAreReportedNotFatal)
 {
     CatalogueFolder folder;
     Facts::LoadFacts();
     Params::LoadParams();
-    EXPECT_EQ(Facts::FactCount, 0);
-    EXPECT_EQ(Params::ParamCount, 0);
+    EXPECT_EQ(Facts::FactCount + Params::ParamCount, 0);
     ASSERT_EQ(Catalogues::problems().size(), 2);
     EXPECT_TRUE(Catalogues::problems()[0].startsWith(QStringLiteral("« Facts.txt »: ")));
     EXPECT_TRUE(Catalogues::problemsMessage().contains(QStringLiteral("« Params.txt »")));
@@ -109,42 +94,32 @@ TEST(FactCatalogue, MissingOrOversizedCataloguesAreReportedNotFatal)
     EXPECT_EQ(Acts::ActTable.back().help, QStringLiteral("aide"));
     ASSERT_EQ(Catalogues::problems().size(), 1);
     EXPECT_TRUE(Catalogues::problems()[0].contains(QStringLiteral("3 suivantes sont ignorées")));
+
+    // likewise types and values of the parameters
+    QString text;
+    for (int t = 1; t <= Params::MaxTypes + 2; ++t) {
+        text += QStringLiteral("<t%1>\r\n").arg(t);
+        for (int v = 1; v <= (t == 1 ? Params::MaxValues + 5 : 2); ++v)
+            text += QStringLiteral("v%1\r\n").arg(v);
+    }
+    folder.write("Params.txt", text);
+    Catalogues::clearProblems();
+    Params::LoadParams();
+    EXPECT_EQ(Params::ParamCount, Params::MaxTypes);
+    EXPECT_EQ(Params::ParamTable[1].values.size(), Params::MaxValues);
+    EXPECT_EQ(Params::fieldFor("t1").count(), Params::MaxValues);
+    EXPECT_EQ(Params::findType("t51"), 0);
+    EXPECT_EQ(Catalogues::problems().size(), 2);
 }
 
 TEST(ParamCatalogue, TypesValuesAndFields)
 {
     CatalogueFolder folder;
-    folder.write("Params.txt", "perdu\r\n"
-                               "<liste> un commentaire\r\n"
-                               "   a (la première)\r\n"
-                               "\r\n"
-                               "\tb\r\n"
-                               "\r\n"
-                               "\r\n"
-                               "jamais offert\r\n"
-                               "<libre>\r\n"
-                               "TextBox\r\n"
-                               "<mots>\r\n"
-                               "x\r\n"
-                               "textbox\r\n"
-                               "<plage>\r\n"
-                               "Num 1 3\r\n"
-                               "\r\n"
-                               "apres\r\n"
-                               "<vide>\r\n"
-                               "<inverse>\r\n"
-                               "Num 5 2\r\n"
-                               "<bornes>\r\n"
-                               "Num\t-2   0  \r\n"
-                               "Num 1 99999\r\n"
-                               "Num a b\r\n"
-                               "z\r\n"
-                               "\r\n"
-                               "  < (inférieur)\r\n"
-                               "<liste>\r\n"
-                               "doublon\r\n"
-                               "<sans chevron\r\n"
-                               "v\r\n");
+    folder.write("Params.txt", "perdu\r\n<liste> un commentaire\r\n   a (la première)\r\n\r\n\tb\r\n\r\n\r\n"
+                               "jamais offert\r\n<libre>\r\nTextBox\r\n<mots>\r\nx\r\ntextbox\r\n<plage>\r\nNum 1 3\r\n"
+                               "\r\napres\r\n<vide>\r\n<inverse>\r\nNum 5 2\r\n<bornes>\r\nNum\t-2   0  \r\n"
+                               "Num 1 99999\r\nNum a b\r\nz\r\n\r\n  < (inférieur)\r\n<liste>\r\ndoublon\r\n"
+                               "<sans chevron\r\nv\r\n");
     Params::LoadParams();
     EXPECT_EQ(Params::ParamCount, 9);
     EXPECT_EQ(Params::ParamTable[1].name, QStringLiteral("liste"));
@@ -153,26 +128,31 @@ TEST(ParamCatalogue, TypesValuesAndFields)
     EXPECT_EQ(Params::value(1, 99), QString());
 
     using F = Params::Field;
-    auto field = [](const char *type) { return Params::fieldFor(QString::fromUtf8(type)); };
-    auto entries = [&](const char *type) { return entriesOf(field(type)); };
-    EXPECT_EQ(field("liste").kind, F::List);
-    EXPECT_EQ(entries("liste"), (QStringList{"a (la première)", " ", "\tb"})); // first of two types named alike
-    EXPECT_EQ(field("libre").kind, F::Text);
-    EXPECT_EQ(entries("mots"), (QStringList{"x", "textbox"}));
-    EXPECT_EQ(entries("plage"), (QStringList{"1", "2", "3"})); // no separator after a range
-    EXPECT_EQ(field("vide").kind, F::None);
-    EXPECT_EQ(entries("inverse"), QStringList{});
-    EXPECT_EQ(entries("bornes"), (QStringList{"-2", "-1", "0", "z", " ", "< (inférieur)"})); // bad ranges skipped
-    EXPECT_EQ(entries("sans chevron"), QStringList{"v"});
-    EXPECT_EQ(field("absent").kind, F::None);
-    EXPECT_EQ(field("").kind, F::None);
-    EXPECT_EQ(field("Liste").kind, F::None); // names compare exactly
+    const std::tuple<const char *, F::Kind, QStringList> cases[] = {
+        {"liste", F::List, {"a (la première)", " ", "\tb"}}, // the first of two types named alike
+        {"libre", F::Text, {}},
+        {"mots", F::List, {"x", "textbox"}},
+        {"plage", F::List, {"1", "2", "3"}}, // no separator after a range
+        {"vide", F::None, {}},
+        {"inverse", F::List, {}},
+        {"bornes", F::List, {"-2", "-1", "0", "z", " ", "< (inférieur)"}}, // bad ranges skipped
+        {"sans chevron", F::List, {"v"}},
+        {"absent", F::None, {}},
+        {"", F::None, {}},
+        {"Liste", F::None, {}}, // names compare exactly
+    };
+    for (const auto &[type, kind, entries] : cases) {
+        const F field = Params::fieldFor(QString::fromUtf8(type));
+        EXPECT_EQ(field.kind, kind) << type;
+        EXPECT_EQ(entriesOf(field), entries) << type;
+    }
 }
 
 TEST(ParamCatalogue, RangesOfferEachNumberOnceInFileOrder)
 {
     CatalogueFolder folder;
     const QString full = QStringLiteral("Num -32768 32767\r\n");
+    const QStringList fullFirst{"-32768", "-32767", "-32766", "-32765", "-32764"};
     struct Case {
         const char *name;
         QString lines;
@@ -182,12 +162,13 @@ TEST(ParamCatalogue, RangesOfferEachNumberOnceInFileOrder)
     };
     const Case cases[] = {
         {"une plage", "Num 3 5\r\n", 3, {"3", "4", "5"}, "5"},
-        {"plage pleine", full, 65536, {"-32768", "-32767", "-32766", "-32765", "-32764"}, "32767"},
-        {"mille plages pleines", full.repeated(Params::MaxValues), 65536, {"-32768", "-32767", "-32766", "-32765", "-32764"}, "32767"},
+        {"plage pleine", full, 65536, fullFirst, "32767"},
+        {"mille plages pleines", full.repeated(Params::MaxValues), 65536, fullFirst, "32767"},
         {"chevauchements", "Num 1 5\r\nNum 3 8\r\nNum 10 12\r\nNum 0 11\r\n", 13, {"1", "2", "3", "4", "5"}, "9"},
         {"contenue", "Num 0 9\r\nNum 2 4\r\nNum 9 9\r\nNum 10 10\r\n", 11, {"0", "1", "2", "3", "4"}, "10"},
         {"accolees", "Num 5 6\r\nNum 1 4\r\nNum 7 8\r\n", 8, {"5", "6", "1", "2", "3"}, "8"},
-        {"puis valeurs", "Num 1 2\r\nNum 2 2\r\nmot (desc)\r\n\r\nautre\r\nNum 2 3\r\n", 6, {"1", "2", "mot (desc)", " ", "autre"}, "3"},
+        {"puis valeurs", "Num 1 2\r\nNum 2 2\r\nmot (desc)\r\n\r\nautre\r\nNum 2 3\r\n", 6,
+         {"1", "2", "mot (desc)", " ", "autre"}, "3"},
         {"bornes extremes", "Num 32767 32767\r\nNum -32768 -32768\r\n", 2, {"32767", "-32768"}, "-32768"},
     };
     QString text;
@@ -201,42 +182,17 @@ TEST(ParamCatalogue, RangesOfferEachNumberOnceInFileOrder)
         const Params::Field f = Params::fieldFor(QString::fromUtf8(c.name));
         EXPECT_EQ(f.kind, Params::Field::List);
         ASSERT_EQ(f.count(), c.count);
-        QStringList first;
-        for (int row = 0; row < qMin(5, c.count); ++row)
-            first << f.entry(row);
-        EXPECT_EQ(first, c.firstEntries);
-        EXPECT_EQ(f.entry(c.count - 1), c.last);
-        EXPECT_EQ(f.entry(c.count), QString());
-        EXPECT_EQ(f.entry(-1), QString());
-        // no number twice
         QStringList all = entriesOf(f);
+        EXPECT_EQ(all.mid(0, 5), c.firstEntries);
+        EXPECT_EQ(all.last(), c.last);
+        EXPECT_EQ(f.entry(c.count) + f.entry(-1), QString());
         all.removeAll(QStringLiteral(" "));
-        EXPECT_EQ(all.removeDuplicates(), 0);
+        EXPECT_EQ(all.removeDuplicates(), 0); // no number twice
     }
-    EXPECT_EQ(entriesOf(Params::fieldFor("chevauchements")),
-              (QStringList{"1", "2", "3", "4", "5", "6", "7", "8", "10", "11", "12", "0", "9"}));
+    EXPECT_EQ(entriesOf(Params::fieldFor("chevauchements")).join(' '), "1 2 3 4 5 6 7 8 10 11 12 0 9");
     const Params::Field mixed = Params::fieldFor("puis valeurs");
     EXPECT_TRUE(mixed.isSeparator(3));
-    EXPECT_FALSE(mixed.isSeparator(2));
-    EXPECT_FALSE(mixed.isSeparator(99));
-}
-
-TEST(ParamCatalogue, LimitsOfTypesAndValues)
-{
-    CatalogueFolder folder;
-    QString text;
-    for (int t = 1; t <= Params::MaxTypes + 2; ++t) {
-        text += QStringLiteral("<t%1>\r\n").arg(t);
-        for (int v = 1; v <= (t == 1 ? Params::MaxValues + 5 : 2); ++v)
-            text += QStringLiteral("v%1\r\n").arg(v);
-    }
-    folder.write("Params.txt", text);
-    Params::LoadParams();
-    EXPECT_EQ(Params::ParamCount, Params::MaxTypes);
-    EXPECT_EQ(Params::ParamTable[1].values.size(), Params::MaxValues);
-    EXPECT_EQ(Params::fieldFor("t1").count(), Params::MaxValues);
-    EXPECT_EQ(Params::findType("t51"), 0);
-    EXPECT_EQ(Catalogues::problems().size(), 2);
+    EXPECT_FALSE(mixed.isSeparator(2) || mixed.isSeparator(99));
 }
 
 TEST(HeaderGrammar, NamesTypesAndEditedLines)
@@ -246,22 +202,19 @@ TEST(HeaderGrammar, NamesTypesAndEditedLines)
     EXPECT_EQ(nameOf("colle<type>"), QStringLiteral("coll")); // one character dropped before "<"
     EXPECT_EQ(nameOf("vrai (toujours vrai)"), QStringLiteral("vrai"));
     EXPECT_EQ(nameOf("attendre"), QStringLiteral("attendre"));
-
     EXPECT_EQ(paramTypes("f <a> <b> <c> <d> <e>", 4), (QStringList{"a", "b", "c", "d"}));
     EXPECT_EQ(paramTypes("f <a> <> <c>", 4), QStringList{"a"});
     EXPECT_EQ(paramTypes("f <a> <b", 4), QStringList{"a"});
     EXPECT_EQ(paramTypes("f <a b> texte", 4), QStringList{"a b"});
-
-    auto split = [](const char *line, int max) {
-        const SplitLine s = splitLine(QString::fromUtf8(line), max);
-        return QStringList{s.name} + s.values;
+    const std::tuple<const char *, int, const char *> splits[] = {
+        {"dire \"deux mots\" 3", 3, "dire|\"deux mots\"|3"}, {"dire deux mots", 3, "dire|deux|mots"},
+        {"dire \"pas fini", 3, "dire|\"pas fini"},           {"a 1 2 3 4 5", 4, "a|1|2|3|4"},
+        {"seul", 4, "seul"},
     };
-    EXPECT_EQ(split("dire \"deux mots\" 3", 3), (QStringList{"dire", "\"deux mots\"", "3"}));
-    EXPECT_EQ(split("dire deux mots", 3), (QStringList{"dire", "deux", "mots"}));
-    EXPECT_EQ(split("dire \"pas fini", 3), (QStringList{"dire", "\"pas fini"}));
-    EXPECT_EQ(split("a 1 2 3 4 5", 4), (QStringList{"a", "1", "2", "3", "4"}));
-    EXPECT_EQ(split("seul", 4), QStringList{"seul"});
-
+    for (const auto &[line, max, parts] : splits) {
+        const SplitLine s = splitLine(QString::fromUtf8(line), max);
+        EXPECT_EQ((QStringList{s.name} + s.values).join('|'), QString::fromUtf8(parts));
+    }
     std::vector<CatalogueRecord> table{{}, {"x <a>", ""}, {"y", ""}, {"x <b>", ""}};
     EXPECT_EQ(findByName(table, 3, "x"), 1);
     EXPECT_EQ(findByName(table, 3, "y"), 2);
@@ -275,6 +228,7 @@ TEST(ShippedCatalogues, AreCompleteAndConsistent)
     Facts::LoadFacts();
     Acts::LoadActs();
     Params::LoadParams();
+    Prepross::LoadSymbols();
     EXPECT_TRUE(Catalogues::problems().isEmpty()) << Catalogues::problemsMessage().toStdString();
     EXPECT_GE(Facts::FactCount, 60);
     EXPECT_GE(Acts::ActCount, 60);
@@ -291,18 +245,11 @@ TEST(ShippedCatalogues, AreCompleteAndConsistent)
     };
     check(Facts::FactTable, Facts::FactCount, 4);
     check(Acts::ActTable, Acts::ActCount, 3);
-
     // the symbols: the eleven categories the filter knows, and one it does not
-    Prepross::LoadSymbols();
-    EXPECT_TRUE(Catalogues::problems().isEmpty());
-    QStringList titles;
+    int titles = 0;
     for (const Prepross::SymbolEntry &e : Prepross::SymbolTable)
-        if (Prepross::isSeparator(e.listText))
-            titles << e.category;
-    EXPECT_EQ(titles, (QStringList{"Type de partie", "Époque de départ", "Ressources de départ",
-                                   "Taille de la carte", "Type de carte", "Type de victoire", "Difficulté",
-                                   "Limite de population", "Verrouillage de la vitesse du jeu",
-                                   "Verrouillage des équipes", "Civilisation du joueur", "Options du tournoi"}));
+        titles += Prepross::isSeparator(e.listText);
+    EXPECT_EQ(titles, 12);
 }
 
 TEST(SymbolCatalogue, CategoriesSymbolsAndOddLines)
@@ -313,17 +260,9 @@ TEST(SymbolCatalogue, CategoriesSymbolsAndOddLines)
     ASSERT_EQ(Catalogues::problems().size(), 1);
     EXPECT_TRUE(Catalogues::problems()[0].startsWith(QStringLiteral("« prepross.txt »")));
 
-    folder.write("prepross.txt", "  AVANT (sans catégorie)\r\n"
-                                 "Taille de la carte\r\n"
-                                 "(global, type 1)\r\n"
-                                 "  CARTE-PETITE (deux joueurs)\r\n"
-                                 "\r\n"
-                                 "  \r\n"
-                                 " Titre à un blanc\r\n"
-                                 "(local, type 2)\r\n"
-                                 "\t  TAB (un titre aussi)\r\n"
-                                 "(local, type 1)\r\n"
-                                 "Dernier titre\r\n");
+    folder.write("prepross.txt", "  AVANT (sans catégorie)\r\nTaille de la carte\r\n(global, type 1)\r\n"
+                                 "  CARTE-PETITE (deux joueurs)\r\n\r\n  \r\n Titre à un blanc\r\n(local, type 2)\r\n"
+                                 "\t  TAB (un titre aussi)\r\n(local, type 1)\r\nDernier titre\r\n");
     Prepross::LoadSymbols();
     ASSERT_EQ(Prepross::lastEntry(), 6);
     const auto &t = Prepross::SymbolTable;

@@ -7,6 +7,8 @@
 #include "shell/options.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QTest>
 #include <QImage>
 #include <QMenu>
 #include <QSettings>
@@ -116,12 +118,12 @@ TEST(Blocks, BrokenBlocksAreMarkedAndSavingThemIsAskedFirst)
     EXPECT_TRUE(f.CurrentFile.isEmpty());
     // Oui goes on to the chooser, and is not asked again
     answerNextMessage(nullptr, nullptr, "Oui");
-    FileTests::chooseFile(path);
+    chooseFile(path);
     f.SaveFile->trigger();
     EXPECT_TRUE(QFile::exists(path));
     EXPECT_FALSE(f.isModified());
 
-    const QByteArray saved = FileTests::contents(path);
+    const QByteArray saved = contents(path);
 
     // the unsaved-work question's save asks too: Non there keeps everything
     f.insertRow(0, RowText::EndIf, Colours::Prep, LineKind::Prep);
@@ -131,7 +133,7 @@ TEST(Blocks, BrokenBlocksAreMarkedAndSavingThemIsAskedFirst)
     EXPECT_EQ(question, "Le script contient des blocs non fermés: 2 problèmes, le premier ligne 2 « Ou ». "
                         "Enregistrer quand même ?");
     EXPECT_EQ(f.ListView1->count(), 6);
-    EXPECT_EQ(FileTests::contents(path), saved);
+    EXPECT_EQ(contents(path), saved);
 
     // mended blocks lose their mark and save without a question
     f.insertRow(4, RowText::OrEnd, Colours::Rule, LineKind::FactOE);
@@ -140,7 +142,7 @@ TEST(Blocks, BrokenBlocksAreMarkedAndSavingThemIsAskedFirst)
     EXPECT_EQ(FileTests::tooltip(f, 2), "");
     f.SaveFile->trigger();
     EXPECT_FALSE(f.isModified());
-    EXPECT_NE(FileTests::contents(path), saved);
+    EXPECT_NE(contents(path), saved);
 }
 
 TEST(Blocks, ViewOptionsIndentRowsAndMarkBlanksAndAreKept)

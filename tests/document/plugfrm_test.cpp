@@ -4,176 +4,100 @@
 #include "testsupport.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace TestSupport;
 
 namespace {
-void addBlank(PlugFrm &f)
-{
-    chooseKind(f, "Ligne blanche");
-    QTest::mouseClick(f.Ajouter, Qt::LeftButton);
-}
-void insertBlank(PlugFrm &f)
-{
-    chooseKind(f, "Ligne blanche");
-    QTest::mouseClick(f.Command1, Qt::LeftButton);
-}
 // A list of n rows with distinct texts, made through the model.
 void fill(PlugFrm &f, int n)
 {
     for (int i = 1; i <= n; ++i)
         f.insertRow(0, QString("r%1").arg(i), qRgb(0, 0, 0), LineKind::Act);
 }
+QString captions(const QList<QAction *> &actions)
+{
+    QStringList out;
+    for (QAction *a : actions)
+        out << (a->isSeparator() ? "-" : a->text());
+    return out.join('/');
+}
 } // namespace
 
-TEST(PlugFrm, ShowsItsCaptionsControlsAndMenus)
+TEST(PlugFrm, ShowsItsCaptionsAndMenus)
 {
     PlugFrm &f = openEditor();
-    EXPECT_TRUE(f.isVisible());
     EXPECT_EQ(f.windowTitle(), "Editeur de fichiers PER & AI pur Kelvarra");
-    EXPECT_EQ(f.Label1->text(), "Ajouter");
-    EXPECT_EQ(f.Ajouter->text(), "Ajouter");
-    EXPECT_EQ(f.Command1->text(), "Insérer");
-    EXPECT_EQ(f.Command3->text(), "Editer");
-    EXPECT_EQ(f.Command4->text(), "Supprimer");
-    EXPECT_EQ(f.Command2->text(), "Prévisualiser");
-    QStringList kinds;
+    QStringList shown{f.Label1->text()};
+    for (QPushButton *b : {f.Ajouter, f.Command1, f.Command3, f.Command4, f.Command2})
+        shown << b->text();
     for (int i = 0; i < f.Combo1->count(); ++i)
-        kinds << f.Combo1->itemText(i);
-    EXPECT_EQ(kinds, (QStringList{"Chargement conditionnel", "Règle", "Action", "Constante", "Commentaire",
-                                  "Chargement", "Chargement aléatoire", "Ligne blanche"}));
+        shown << f.Combo1->itemText(i);
+    EXPECT_EQ(shown.join('/'), "Ajouter/Ajouter/Insérer/Editer/Supprimer/Prévisualiser/Chargement conditionnel/Règle/"
+                               "Action/Constante/Commentaire/Chargement/Chargement aléatoire/Ligne blanche");
     EXPECT_EQ(f.Combo1->currentIndex(), 0);
-
-    QStringList bar;
-    for (QAction *a : f.menuBar()->actions())
-        bar << a->text();
-    EXPECT_EQ(bar, (QStringList{"Fichier", "Edition", "Affichage", "Options", "Aide"}));
-    QStringList file;
-    for (QAction *a : f.File->actions())
-        file << (a->isSeparator() ? "-" : a->text());
-    EXPECT_EQ(file, (QStringList{"Nouveau", "Ouvrir", "-", "Enregistrer", "Enregistrer sous...", "-", "Quitter"}));
-    QStringList help;
-    for (QAction *a : f.HelpMnu->actions())
-        help << (a->isSeparator() ? "-" : a->text());
-    EXPECT_EQ(help, (QStringList{"Aide", "-", "A propos de..."}));
+    EXPECT_EQ(captions(f.menuBar()->actions()), "Fichier/Edition/Affichage/Options/Aide");
+    EXPECT_EQ(captions(f.File->actions()), "Nouveau/Ouvrir/-/Enregistrer/Enregistrer sous.../-/Quitter");
+    EXPECT_EQ(captions(f.HelpMnu->actions()), "Aide/-/A propos de...");
     EXPECT_EQ(f.ShowHelp->shortcut(), QKeySequence(Qt::Key_F1));
-    EXPECT_EQ(f.ListView1->count(), 0);
 }
 
 TEST(PlugFrm, BlankLinesAppendAsSpaceAndInsertAsEmpty)
 {
     PlugFrm &f = openEditor();
-    addBlank(f);
+    add(f, "Ligne blanche");
     ASSERT_EQ(rows(f), QStringList{"BL| "});
-    EXPECT_EQ(f.ListView1->rows().line(1).colour, qRgb(255, 255, 255));
+    EXPECT_EQ(colourOf(f, 1), qRgb(255, 255, 255));
     EXPECT_EQ(f.ListView1->selectedPosition(), 1); // the new last row
     fill(f, 2);
     clickRow(f, 1);
-    insertBlank(f);
+    insert(f, "Ligne blanche");
     EXPECT_EQ(rows(f), (QStringList{"BL|", "BL| ", "Act|r1", "Act|r2"}));
     // the new row went before the selection, which stays on the old first row
     EXPECT_EQ(f.ListView1->selectedPosition(), 2);
-    EXPECT_FALSE(f.ins);
-    EXPECT_FALSE(f.add);
-    addBlank(f);
-    EXPECT_TRUE(f.add);
+    add(f, "Ligne blanche");
     EXPECT_EQ(f.ListView1->selectedPosition(), 5);
 }
 
-TEST(PlugFrm, InsertWithoutSelectionAddsNothingForEveryKind)
+TEST(PlugFrm, CommandsWithoutTheirRowDoNothing)
 {
     PlugFrm &f = openEditor();
+    click(f.Command3); // Editer, nothing selected
     fill(f, 2);
-    for (const QString &kind : PlugFrm::lineKindCaptions()) {
-        chooseKind(f, kind);
-        QTest::mouseClick(f.Command1, Qt::LeftButton);
+    for (const QString &kind : PlugFrm::lineKindCaptions()) { // Insérer, nothing selected
+        insert(f, kind);
         EXPECT_EQ(f.ListView1->count(), 2) << kind.toStdString();
     }
-}
-
-TEST(PlugFrm, AnUnknownKindAddsNothing)
-{
-    PlugFrm &f = openEditor();
+    click(f.Command4); // Supprimer, nothing selected
     f.Combo1->setEditable(true);
-    f.Combo1->setEditText("Tableau");
-    QTest::mouseClick(f.Ajouter, Qt::LeftButton);
-    EXPECT_EQ(f.ListView1->count(), 0);
-}
-
-TEST(PlugFrm, DeleteRemovesOnlyTheSelectedRow)
-{
-    PlugFrm &f = openEditor();
-    fill(f, 3);
-    QTest::mouseClick(f.Command4, Qt::LeftButton); // nothing selected: nothing happens
-    EXPECT_EQ(f.ListView1->count(), 3);
-    clickRow(f, 2);
-    QTest::mouseClick(f.Command4, Qt::LeftButton);
-    EXPECT_EQ(rows(f), (QStringList{"Act|r1", "Act|r3"}));
-    // the selection moves to the row that took its place, ready for the next command
-    EXPECT_EQ(f.ListView1->selectedPosition(), 2);
-}
-
-TEST(PlugFrm, SelectNewItemFollowsTheFlag)
-{
-    PlugFrm &f = openEditor();
-    f.add = true;
-    f.SelectNewItem(); // empty list: nothing
-    EXPECT_EQ(f.ListView1->selectedPosition(), 0);
-    fill(f, 4);
-    f.SelectNewItem();
-    EXPECT_EQ(f.ListView1->selectedPosition(), 4);
-    clickRow(f, 2);
-    f.add = false;
-    f.SelectNewItem();
-    EXPECT_EQ(f.ListView1->selectedPosition(), 2);
-}
-
-TEST(PlugFrm, PlaceRowFollowsThePlacementRule)
-{
-    PlugFrm &f = openEditor();
-    fill(f, 2);
-    RowSink &sink = f;
-    EXPECT_EQ(sink.placeRow(false, "x", qRgb(1, 1, 1), LineKind::Const), 0); // no selection
-    clickRow(f, 2);
-    EXPECT_EQ(sink.placeRow(false, "x", qRgb(1, 1, 1), LineKind::Const), 2);
-    EXPECT_EQ(rows(f), (QStringList{"Act|r1", "Const|x", "Act|r2"}));
-    EXPECT_EQ(f.ListView1->selectedPosition(), 3);
-    EXPECT_EQ(sink.placeRow(true, "y", qRgb(1, 1, 1), LineKind::Const), 4);
-}
-
-TEST(PlugFrm, EditDoesNothingOnStructureRowsOrWithoutSelection)
-{
-    PlugFrm &f = openEditor();
-    QTest::mouseClick(f.Command3, Qt::LeftButton);
+    f.Combo1->setEditText("Tableau"); // a kind it does not know
+    click(f.Ajouter);
+    EXPECT_EQ(f.ListView1->count(), 2);
+    // rows without an editor
     f.insertRow(0, "Fin de règle", qRgb(128, 0, 128), LineKind::FactE);
-    addBlank(f);
-    for (int pos : {1, 2}) {
-        clickRow(f, pos);
-        QTest::mouseClick(f.Command3, Qt::LeftButton);
-    }
-    EXPECT_EQ(rows(f), (QStringList{"FactE|Fin de règle", "BL| "}));
+    f.insertRow(0, "", qRgb(255, 255, 255), LineKind::BL);
+    for (int pos : {3, 4})
+        edit(f, pos);
+    EXPECT_EQ(rows(f), (QStringList{"Act|r1", "Act|r2", "FactE|Fin de règle", "BL|"}));
     EXPECT_FALSE(EditMod::EditingLine);
+    // Supprimer removes the selected row only; the selection moves to the row that took its place
+    clickRow(f, 2);
+    click(f.Command4);
+    EXPECT_EQ(rows(f), (QStringList{"Act|r1", "FactE|Fin de règle", "BL|"}));
+    EXPECT_EQ(f.ListView1->selectedPosition(), 2);
 }
 
-TEST(PlugFrm, OneEditorWindowOnly)
-{
-    PlugFrm &first = openEditor();
-    fill(first, 1);
-    PlugFrm &second = openEditor();
-    EXPECT_EQ(&first, &second);
-    EXPECT_EQ(second.ListView1->count(), 1);
-}
-
-TEST(PlugFrm, ClosingDestroysTheWindowAndTheNextOpeningStartsEmpty)
+TEST(PlugFrm, OneWindowClosingAsksDestroysItAndTheNextOpeningStartsEmpty)
 {
     PlugFrm &f = openEditor();
     fill(f, 3);
+    EXPECT_EQ(&openEditor(), &f);
+    EXPECT_EQ(f.ListView1->count(), 3);
     QString question;
     answerNextMessage(nullptr, &question, "Non");
     f.close();

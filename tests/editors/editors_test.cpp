@@ -28,44 +28,10 @@
 using namespace TestSupport;
 
 namespace {
-QRgb colourOf(PlugFrm &f, int pos)
-{
-    return f.ListView1->rows().lines()[pos - 1].colour;
-}
-
-void click(QAbstractButton *b)
-{
-    QTest::mouseClick(b, Qt::LeftButton);
-}
-
 void setText(QLineEdit *box, const QString &text)
 {
     box->clear();
     typeText(box, text);
-}
-
-// Answers the next message box and returns its text through *text.
-void expectMessage(QString *text)
-{
-    answerNextMessage(nullptr, text);
-}
-
-void add(PlugFrm &f, const char *kind)
-{
-    chooseKind(f, QString::fromUtf8(kind));
-    click(f.Ajouter);
-}
-
-void insert(PlugFrm &f, const char *kind)
-{
-    chooseKind(f, QString::fromUtf8(kind));
-    click(f.Command1);
-}
-
-void edit(PlugFrm &f, int pos)
-{
-    clickRow(f, pos);
-    click(f.Command3);
 }
 } // namespace
 
@@ -73,13 +39,9 @@ TEST(ConstantEditor, ChecksTheValueThenAddsOrRewrites)
 {
     PlugFrm &f = openEditor();
     answerDialog<AddConst>([](AddConst &d) {
-        EXPECT_EQ(d.windowTitle(), "Constantes");
-        EXPECT_EQ(d.Label1->text(), "Nom:");
-        EXPECT_EQ(d.Text1->text(), "Ma_constante");
-        EXPECT_EQ(d.Text2->text(), "0");
+        EXPECT_EQ(d.Text1->text() + " = " + d.Text2->text(), "Ma_constante = 0");
         setText(d.Text1, "seuil ble"); // blanks are not typed into a name
         EXPECT_EQ(d.Text1->text(), "seuilble");
-        QString text;
         const std::pair<const char *, const char *> refused[] = {
             {"abc", "La valeur entrée doit être une valeur numérique!"},
             {"", "La valeur entrée doit être une valeur numérique!"},
@@ -88,9 +50,8 @@ TEST(ConstantEditor, ChecksTheValueThenAddsOrRewrites)
             {"1e9", "La valeur entrée doit être comprise entre -32768 et 32767!"}};
         for (const auto &[value, message] : refused) {
             setText(d.Text2, value);
-            expectMessage(&text);
-            click(d.Command1);
-            EXPECT_EQ(text, QString::fromUtf8(message)) << value << " typed as [" << d.Text2->text().toStdString() << "]";
+            EXPECT_EQ(messageAfter(d.Command1), QString::fromUtf8(message)) << value << " typed as ["
+                                                                            << d.Text2->text().toStdString() << "]";
             EXPECT_TRUE(d.isVisible());
         }
         setText(d.Text2, " 12.50 "); // kept exactly as typed
@@ -117,11 +78,10 @@ TEST(ConstantEditor, ChecksTheValueThenAddsOrRewrites)
     EXPECT_EQ(f.ListView1->selectedPosition(), 2);
 
     // editing: the fields come back; OK as is keeps the text; a value with " = " stays whole
-    f.insertRow(0, "Constante: x = -5", qRgb(0, 0, 255), LineKind::Const);
-    f.insertRow(0, "Constante: y = 1 = 2", qRgb(0, 0, 255), LineKind::Const);
+    for (const char *row : {"Constante: x = -5", "Constante: y = 1 = 2"})
+        f.insertRow(0, row, qRgb(0, 0, 255), LineKind::Const);
     answerDialog<AddConst>([](AddConst &d) {
-        EXPECT_EQ(d.Text1->text(), "x");
-        EXPECT_EQ(d.Text2->text(), "-5");
+        EXPECT_EQ(d.Text1->text() + " = " + d.Text2->text(), "x = -5");
         click(d.Command1);
     });
     edit(f, 3);
@@ -132,8 +92,7 @@ TEST(ConstantEditor, ChecksTheValueThenAddsOrRewrites)
         click(d.Command1);
     });
     edit(f, 4);
-    EXPECT_EQ(f.ListView1->rows().text(4), "Constante: y = 32767");
-    EXPECT_EQ(f.ListView1->rows().kind(4), LineKind::Const);
+    EXPECT_EQ(rows(f)[3], "Const|Constante: y = 32767");
 }
 
 TEST(CommentEditor, PlacementsDependOnTheSelection)
@@ -141,11 +100,7 @@ TEST(CommentEditor, PlacementsDependOnTheSelection)
     PlugFrm &f = openEditor();
     // no selected row: only the end of the list
     answerDialog<AddComm>([](AddComm &d) {
-        EXPECT_EQ(d.windowTitle(), "Commentaire");
-        EXPECT_TRUE(d.Option2->isChecked());
-        EXPECT_FALSE(d.Option1->isEnabled());
-        EXPECT_FALSE(d.Option3->isEnabled());
-        EXPECT_EQ(d.Option3->text(), "L'insérer à la fin de  la ligne sélectionnée");
+        EXPECT_TRUE(d.Option2->isChecked() && !d.Option1->isEnabled() && !d.Option3->isEnabled());
         EXPECT_EQ(d.Text1->text(), "Entrez votre commentaire ici");
         click(d.Command1); // the default text is a comment like any other
     });
@@ -157,14 +112,10 @@ TEST(CommentEditor, PlacementsDependOnTheSelection)
     clickRow(f, 1);
     // Insérer presets the end of the selected line
     answerDialog<AddComm>([](AddComm &d) {
-        EXPECT_TRUE(d.Option3->isChecked());
-        EXPECT_TRUE(d.Option1->isEnabled());
+        EXPECT_TRUE(d.Option3->isChecked() && d.Option1->isEnabled());
         QTest::mouseClick(d.Text1, Qt::LeftButton); // the first click empties the box
         EXPECT_TRUE(d.Text1->text().isEmpty());
-        QString text;
-        expectMessage(&text);
-        click(d.Command1);
-        EXPECT_EQ(text, "Veuilez entrer un commentaire!");
+        EXPECT_EQ(messageAfter(d.Command1), "Veuilez entrer un commentaire!");
         typeText(d.Text1, "défense");
         QTest::mouseClick(d.Text1, Qt::LeftButton); // only the first click empties it
         EXPECT_EQ(d.Text1->text(), "défense");
@@ -216,11 +167,7 @@ TEST(LoadEditor, NamesTheFileByItsBaseName)
 {
     PlugFrm &f = openEditor();
     answerDialog<AddLoad>([](AddLoad &d) {
-        EXPECT_EQ(d.windowTitle(), "Chargement");
-        QString text;
-        expectMessage(&text);
-        click(d.Command2);
-        EXPECT_EQ(text, "Veuillez etrer une valeur ou cliquer sur annuler!");
+        EXPECT_EQ(messageAfter(d.Command2), "Veuillez etrer une valeur ou cliquer sur annuler!");
         d.Text1->setText("/jeux/ia/village.v2.per");
         // a cancelled chooser keeps the text
         onNextModal([](QWidget *w) { static_cast<QDialog *>(w)->reject(); });
@@ -257,17 +204,12 @@ TEST(RandomLoadEditor, StepsThroughPossibilitiesAndRefusesBadCounts)
 {
     PlugFrm &f = openEditor();
     answerDialog<AddRandomLoad>([](AddRandomLoad &d) {
-        EXPECT_EQ(d.windowTitle(), "Chargement aléatoire de fichiers");
-        EXPECT_EQ(d.Label3->text(), "Probabilité    (en %):");
         EXPECT_EQ(d.Text1->text(), "2");
         EXPECT_TRUE(d.Text2->isReadOnly());
         d.Text3->setText("/ia/a.per");
         typeText(d.Text4, "3x0");
         EXPECT_EQ(d.Text4->text(), "30"); // digits only
-        QString text;
-        expectMessage(&text);
-        click(d.Command2); // possibility 2 has no file
-        EXPECT_EQ(text, "Une des valeurs introduite est fausse!");
+        EXPECT_EQ(messageAfter(d.Command2), "Une des valeurs introduite est fausse!"); // possibility 2 has no file
 
         click(d.UpDown1Up);
         EXPECT_EQ(d.Text2->text(), "2");
@@ -283,9 +225,7 @@ TEST(RandomLoadEditor, StepsThroughPossibilitiesAndRefusesBadCounts)
 
         for (const char *bad : {"0", "1000", "deux", ""}) {
             d.Text1->setText(bad);
-            expectMessage(&text);
-            click(d.Command2);
-            EXPECT_EQ(text, "Le nombre de possibilités doit être un nombre entier de 1 à 999.") << bad;
+            EXPECT_EQ(messageAfter(d.Command2), "Le nombre de possibilités doit être un nombre entier de 1 à 999.") << bad;
         }
         d.Text1->setText("3");
         click(d.UpDown1Up);
@@ -303,9 +243,7 @@ TEST(RandomLoadEditor, StepsThroughPossibilitiesAndRefusesBadCounts)
 
     // editing reads back every possibility, one without percentage included
     answerDialog<AddRandomLoad>([](AddRandomLoad &d) {
-        EXPECT_EQ(d.Text1->text(), "3");
-        EXPECT_EQ(d.Text3->text(), "a");
-        EXPECT_EQ(d.Text4->text(), "30");
+        EXPECT_EQ(QStringList({d.Text1->text(), d.Text3->text(), d.Text4->text()}).join(' '), "3 a 30");
         click(d.Command2);
     });
     edit(f, 1);
@@ -323,10 +261,8 @@ TEST(RandomLoadEditor, StepsThroughPossibilitiesAndRefusesBadCounts)
     // a file name with a blank cannot be written in a random load
     answerDialog<AddRandomLoad>([](AddRandomLoad &d) {
         d.Text3->setText("mon script.per");
-        QString text;
-        expectMessage(&text);
-        click(d.Command2);
-        EXPECT_EQ(text, "Le nom du fichier de la possibilité 1 ne peut pas contenir d'espace: il couperait la ligne du script.");
+        EXPECT_EQ(messageAfter(d.Command2), "Le nom du fichier de la possibilité 1 ne peut pas contenir d'espace: "
+                                            "il couperait la ligne du script.");
         click(d.Command3);
     });
     edit(f, 1);
@@ -337,14 +273,10 @@ TEST(ConditionalEditor, TypesSymbolsAndSeparators)
 {
     PlugFrm &f = openEditor();
     answerDialog<AddPrepross>([](AddPrepross &d) {
-        EXPECT_EQ(d.windowTitle(), "Ajout d'un chargement conditionnel");
         EXPECT_EQ(d.Combo1->currentText(), "Si");
         EXPECT_EQ(d.Combo2->count(), int(Prepross::SymbolTable.size()));
         EXPECT_TRUE(d.Combo2->currentText().startsWith("----")); // the first entry is a separator
-        QString text;
-        expectMessage(&text);
-        click(d.Command1);
-        EXPECT_EQ(text, "La sélection est invalide!");
+        EXPECT_EQ(messageAfter(d.Command1), "La sélection est invalide!");
         choose(d.Combo1, "Si inverse");
         choose(d.Combo2, "CARTE-ILES (îles séparées par la mer)");
         click(d.Command1);
@@ -352,8 +284,7 @@ TEST(ConditionalEditor, TypesSymbolsAndSeparators)
     add(f, "Chargement conditionnel");
     answerDialog<AddPrepross>([](AddPrepross &d) {
         choose(d.Combo1, "Fin de si");
-        EXPECT_TRUE(d.Combo2->isHidden());
-        EXPECT_TRUE(d.Label2->isHidden());
+        EXPECT_TRUE(d.Combo2->isHidden() && d.Label2->isHidden());
         click(d.Command1);
     });
     add(f, "Chargement conditionnel");
@@ -362,18 +293,14 @@ TEST(ConditionalEditor, TypesSymbolsAndSeparators)
 
     // inserted, the new line becomes the selected one
     clickRow(f, 2);
-    answerDialog<AddPrepross>([](AddPrepross &d) {
-        choose(d.Combo1, "Sinon");
-        click(d.Command1);
-    });
+    answerDialog<AddPrepross>([](AddPrepross &d) { choose(d.Combo1, "Sinon"), click(d.Command1); });
     insert(f, "Chargement conditionnel");
     EXPECT_EQ(rows(f)[1], "Prép|Sinon");
     EXPECT_EQ(f.ListView1->selectedPosition(), 2);
 
     // editing selects the line's type and symbol
     answerDialog<AddPrepross>([](AddPrepross &d) {
-        EXPECT_EQ(d.Combo1->currentText(), "Si inverse");
-        EXPECT_EQ(d.Combo2->currentText(), "CARTE-ILES (îles séparées par la mer)");
+        EXPECT_EQ(d.Combo1->currentText() + " " + d.Combo2->currentText(), "Si inverse CARTE-ILES (îles séparées par la mer)");
         choose(d.Combo1, "Si");
         click(d.Command1);
     });
@@ -401,24 +328,19 @@ TEST(ConditionalEditor, TheDisplayMenuFiltersByCategoryAndType)
     };
     // the whole table first, the category no menu entry knows included
     EXPECT_TRUE(listed().contains("Options du tournoi"));
-    EXPECT_EQ(d.ShowT6->text(), "Type de victoire");
     d.ShowT6->trigger();
     d.ShowT7->trigger(); // Difficulté
-    EXPECT_EQ(listed(), (QStringList{"Type de partie", "Époque de départ", "Ressources de départ",
-                                     "Taille de la carte", "Type de carte", "Limite de population",
-                                     "Verrouillage de la vitesse du jeu", "Verrouillage des équipes",
-                                     "Civilisation du joueur"}));
+    EXPECT_EQ(listed().join('/'), "Type de partie/Époque de départ/Ressources de départ/Taille de la carte/Type de carte/"
+                                  "Limite de population/Verrouillage de la vitesse du jeu/Verrouillage des équipes/"
+                                  "Civilisation du joueur");
     EXPECT_FALSE(d.ShowT[5]->isChecked());
 
     // a type entry hides its categories; the list changes at the next filtering
     d.ShowG1->trigger();
-    EXPECT_FALSE(d.ShowT[1]->isVisible());
-    EXPECT_FALSE(d.ShowT[7]->isVisible());
-    EXPECT_TRUE(d.ShowT[0]->isVisible());
+    EXPECT_TRUE(!d.ShowT[1]->isVisible() && !d.ShowT[7]->isVisible() && d.ShowT[0]->isVisible());
     EXPECT_TRUE(listed().contains("Époque de départ"));
     d.ShowT[0]->trigger(); // Type de partie off
-    EXPECT_EQ(listed(), (QStringList{"Verrouillage de la vitesse du jeu", "Verrouillage des équipes",
-                                     "Civilisation du joueur"}));
+    EXPECT_EQ(listed().join('/'), "Verrouillage de la vitesse du jeu/Verrouillage des équipes/Civilisation du joueur");
 
     // no category left visible hides the submenu; a type back shows it
     d.ShowG2->trigger();
@@ -452,15 +374,12 @@ TEST(LineEditors, LiveHiddenAndCloseWithTheEditor)
     add(f, "Constante");
     answerDialog<AddComm>([](AddComm &d) { d.close(); });
     add(f, "Commentaire");
-    EXPECT_EQ(f.ListView1->count(), 0);
     ASSERT_TRUE(AddConst::loaded() && AddComm::loaded() && AddPrepross::loaded());
     AddConst::unload(); // hidden, not destroyed
     EXPECT_TRUE(AddConst::loaded());
     f.close();
     QApplication::processEvents();
-    EXPECT_FALSE(AddConst::loaded());
-    EXPECT_FALSE(AddComm::loaded());
-    EXPECT_FALSE(AddPrepross::loaded());
+    EXPECT_FALSE(AddConst::loaded() || AddComm::loaded() || AddPrepross::loaded());
 }
 
 TEST(LineEditors, NamesThatWouldBreakTheScriptAreRefusedAndLongPastesKept)
@@ -472,30 +391,24 @@ TEST(LineEditors, NamesThatWouldBreakTheScriptAreRefusedAndLongPastesKept)
         d.Text1->insert("a = b\nc");
         EXPECT_EQ(d.Text1->text(), "a=bc");
         d.Text1->setText("n(x);\"q\"");
-        QString text;
-        expectMessage(&text);
-        click(d.Command1);
-        EXPECT_EQ(text, "Le nom de la constante ne peut pas contenir le caractère «(»: il couperait la ligne du script.");
+        EXPECT_EQ(messageAfter(d.Command1), "Le nom de la constante ne peut pas contenir le caractère «(»: "
+                                            "il couperait la ligne du script.");
         EXPECT_TRUE(d.isVisible());
         click(d.Command2);
     });
     add(f, "Constante");
     answerDialog<AddLoad>([](AddLoad &d) {
         d.Text1->setText("/jeux/bad\"name;x(y).per");
-        QString text;
-        expectMessage(&text);
-        click(d.Command2);
-        EXPECT_EQ(text, "Le nom du fichier chargé ne peut pas contenir le caractère «\"»: il couperait la ligne du script.");
+        EXPECT_EQ(messageAfter(d.Command2), "Le nom du fichier chargé ne peut pas contenir le caractère «\"»: "
+                                            "il couperait la ligne du script.");
         d.Text1->setText("/jeux/mon fichier.per"); // a loaded name is quoted: blanks are fine
         click(d.Command2);
     });
     add(f, "Chargement");
     answerDialog<AddRandomLoad>([](AddRandomLoad &d) {
         d.Text3->setText("a;b");
-        QString text;
-        expectMessage(&text);
-        click(d.Command2);
-        EXPECT_EQ(text, "Le nom du fichier de la possibilité 1 ne peut pas contenir le caractère «;»: il couperait la ligne du script.");
+        EXPECT_EQ(messageAfter(d.Command2), "Le nom du fichier de la possibilité 1 ne peut pas contenir le caractère «;»: "
+                                            "il couperait la ligne du script.");
         click(d.Command3);
     });
     add(f, "Chargement aléatoire");

@@ -4,9 +4,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QFileDialog>
-#include <QPlainTextEdit>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -34,7 +31,7 @@ protected:
 TEST_F(FileCommands, OpenEditSaveWritesTheOpenedFileWithoutAsking)
 {
     const QString per = dir.filePath("ia.per");
-    write(per, "(defrule\r\n\t(stock bl\xe9 5)\r\n=>\r\n\t(dire \"\x80 ; load\")\r\n)");
+    writeFile(per, "(defrule\r\n\t(stock bl\xe9 5)\r\n=>\r\n\t(dire \"\x80 ; load\")\r\n)");
     PlugFrm &f = editor();
     QString title;
     chooseFile(per, &title);
@@ -45,7 +42,7 @@ TEST_F(FileCommands, OpenEditSaveWritesTheOpenedFileWithoutAsking)
     EXPECT_EQ(f.CurrentFile, per);
     EXPECT_FALSE(f.isModified());
     clickRow(f, 4);
-    QTest::mouseClick(f.Command4, Qt::LeftButton);
+    click(f.Command4);
     EXPECT_TRUE(f.isModified());
     answerNextMessage(nullptr, nullptr, "Oui"); // the rule has lost its end
     f.SaveFile->trigger();
@@ -58,7 +55,7 @@ TEST_F(FileCommands, OpeningShowsThePartsKeptAsReadWithoutAMessage)
 {
     const QString per = dir.filePath("perte.per");
     const QByteArray bytes = "(defconst a 1)\n(load \"x\" extra)\n(defrule\n(x 1)\n=>\n(a)\n)\n#load-if-defined A B\n";
-    write(per, bytes);
+    writeFile(per, bytes);
     PlugFrm &f = editor();
     chooseFile(per);
     f.OpenFile->trigger();
@@ -82,7 +79,7 @@ TEST_F(FileCommands, OpeningShowsThePartsKeptAsReadWithoutAMessage)
     EXPECT_EQ(contents(per), bytes); // untouched
 
     // a file the editor rewrites whole: no note
-    write(per, "(defconst a 1)\n");
+    writeFile(per, "(defconst a 1)\n");
     chooseFile(per);
     f.OpenFile->trigger();
     EXPECT_EQ(keptNote(f), "");
@@ -109,7 +106,7 @@ TEST_F(FileCommands, UnsavedWorkIsAskedAboutAndCancelStops)
 TEST_F(FileCommands, SaveAsAsksBeforeOverwritingAndNoShowsTheChooserAgain)
 {
     const QString existing = dir.filePath("existe.per");
-    write(existing, "ancien contenu plus long");
+    writeFile(existing, "ancien contenu plus long");
     PlugFrm &f = editor();
     f.insertRow(0, "a", qRgb(0, 0, 0), LineKind::Act);
     QString title, question;
@@ -134,18 +131,16 @@ TEST_F(FileCommands, CompanionPolicyAskRemembersTheAnswer)
     PlugFrm &f = editor();
     Options::CompanionFilePolicy = 2;
     f.CurrentFile = dir.filePath("ia.per");
-    onNextModal([](QWidget *w) {
-        auto *ask = qobject_cast<CreateAIFrm *>(w);
-        ASSERT_NE(ask, nullptr);
-        EXPECT_EQ(ask->windowTitle(), "Plugin PER");
-        ask->Check1->setChecked(true);
-        QTest::mouseClick(ask->Command1, Qt::LeftButton); // Oui
+    answerDialog<CreateAIFrm>([](CreateAIFrm &ask) {
+        EXPECT_EQ(ask.windowTitle(), "Plugin PER");
+        ask.Check1->setChecked(true);
+        click(ask.Command1); // Oui
     });
     f.SaveFile->trigger();
     EXPECT_TRUE(QFile::exists(dir.filePath("ia.ai")));
     EXPECT_EQ(Options::CompanionFilePolicy, 1);
     // an existing companion is never emptied
-    write(dir.filePath("ia.ai"), "garde");
+    writeFile(dir.filePath("ia.ai"), "garde");
     f.SaveFile->trigger();
     EXPECT_EQ(contents(dir.filePath("ia.ai")), QByteArray("garde"));
 }
@@ -188,14 +183,14 @@ TEST_F(FileCommands, PreviewShowsTheSavedTextAndChangesNothing)
 
     // an opened file: what saving writes, its untouched parts as they were read
     const QString per = dir.filePath("vue.per");
-    write(per, "(defrule  (x 1)\n=> (a))\n\t; fin");
+    writeFile(per, "(defrule  (x 1)\n=> (a))\n\t; fin");
     answerNextMessage(nullptr, nullptr, "Non"); // the unsaved rows above
     chooseFile(per);
     f.OpenFile->trigger();
     EXPECT_EQ(preview(f), "(defrule  (x 1)\n=> (a))\n\t; fin");
     EXPECT_FALSE(f.isModified());
     clickRow(f, 2);
-    QTest::mouseClick(f.Command4, Qt::LeftButton); // the rule only is laid out again
+    click(f.Command4); // the rule only is laid out again
     EXPECT_EQ(preview(f), "(defrule\n=>\n(a)\n)\n\t; fin");
     EXPECT_EQ(contents(per), "(defrule  (x 1)\n=> (a))\n\t; fin");
 }

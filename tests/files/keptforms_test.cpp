@@ -9,6 +9,7 @@
 #include "shell/options.h"
 
 #include <QApplication>
+#include <QTest>
 #include <QTimer>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -36,7 +37,7 @@ protected:
     // Writes bytes to the script file and opens it through Fichier > Ouvrir.
     PlugFrm &open(const QByteArray &bytes)
     {
-        write(path, bytes);
+        writeFile(path, bytes);
         return reopen();
     }
     // Opens the script file as it is now.
@@ -60,59 +61,27 @@ protected:
     const QString path = dir.filePath("ia.per");
 };
 
-void click(QAbstractButton *b)
-{
-    QTest::mouseClick(b, Qt::LeftButton);
-}
-
-void removeRow(PlugFrm &f, int pos)
-{
-    clickRow(f, pos);
-    click(f.Command4);
-}
-
 // Editer on a comment row; the comment editor gets text ("" cancels).
 void editComment(PlugFrm &f, int pos, const QString &text)
 {
     clickRow(f, pos);
     answerDialog<AddComm>([text](AddComm &d) {
-        if (text.isEmpty()) {
-            click(d.Command2);
-            return;
-        }
-        d.Text1->setText(text);
-        click(d.Command1);
+        if (!text.isEmpty())
+            d.Text1->setText(text);
+        click(text.isEmpty() ? d.Command2 : d.Command1);
     });
     click(f.Command3);
 }
 
-// Adds (or, with a selected row, inserts) a comment through the comment
-// editor; option is where it goes.
-void addComment(PlugFrm &f, QPushButton *command, const QString &text, QRadioButton *AddComm::*option)
+// Adds a comment through the comment editor; option is where it goes.
+void addComment(PlugFrm &f, const QString &text, QRadioButton *AddComm::*option = &AddComm::Option2)
 {
-    chooseKind(f, "Commentaire");
     answerDialog<AddComm>([text, option](AddComm &d) {
         tick(d.*option);
         d.Text1->setText(text);
         click(d.Command1);
     });
-    click(command);
-}
-
-AddFactMain &openComposer(PlugFrm &f)
-{
-    chooseKind(f, "Règle");
-    click(f.Ajouter);
-    AddFactMain *c = AddFactMain::loaded();
-    EXPECT_TRUE(c && c->isVisible());
-    return *c;
-}
-
-void compose(QRadioButton *option, QPushButton *command)
-{
-    tick(option);
-    ASSERT_TRUE(option->isChecked());
-    click(command);
+    add(f, "Commentaire");
 }
 
 const QString Question = "\n\nLa modifier la fera réécrire dans la mise en forme de l'éditeur. Voulez-vous continuer ?";
@@ -168,7 +137,8 @@ TEST_F(KeptForms, AChangeRewritesOnlyItsOwnPartInTheFilesLineEnds)
                                     "Comm E||--  pourquoi", "Fact|y 2", "Act|a", "FactE|Fin de règle",
                                     "FactB|Début de fait", "Fact|z 3", "Act|b", "FactE|Fin de règle"}));
 
-    removeRow(f, 6); // y 2
+    clickRow(f, 6); // y 2
+    click(f.Command4);
     const QByteArray laidOut = "(defrule\r\n(x 1)     ; pourquoi\r\n=>\r\n(a)\r\n)\r\n";
     EXPECT_EQ(save(f), head + laidOut + tail);
 
@@ -178,15 +148,14 @@ TEST_F(KeptForms, AChangeRewritesOnlyItsOwnPartInTheFilesLineEnds)
 
     // inserted at the first row of a part: a part of its own, between the others
     clickRow(f, 8);
-    chooseKind(f, "Ligne blanche");
-    click(f.Command1);
+    insert(f, "Ligne blanche");
     EXPECT_EQ(f.ListView1->rows().kind(8), LineKind::BL);
     EXPECT_EQ(f.ListView1->rows().line(8).form, ScriptLine::NoForm);
     EXPECT_EQ(save(f), newHead + laidOut + "\r\n" + tail);
 
     // inserted strictly inside a part: joins it, which is laid out again
     clickRow(f, 10);
-    addComment(f, f.Ajouter, "ajout", &AddComm::Option1); // after the selected row, "z 3"
+    addComment(f, "ajout", &AddComm::Option1); // after the selected row, "z 3"
     EXPECT_EQ(rows(f).mid(9, 3), (QStringList{"Fact|z 3", "Comm N|ajout", "Act|b"}));
     EXPECT_EQ(f.ListView1->rows().line(11).form, f.ListView1->rows().line(10).form);
     EXPECT_EQ(save(f), newHead + laidOut + "\r\n" + "(defrule\r\n(z 3)\r\n;ajout\r\n=>\r\n(b)\r\n)\r\n");
@@ -198,14 +167,13 @@ TEST_F(KeptForms, NewLinesTakeTheFilesLineEndAndEncoding)
         SCOPED_TRACE(lineEnd.toStdString() == "\n" ? "LF" : lineEnd.size() == 2 ? "CR LF" : "CR");
         const QByteArray before = "(defconst a 1)" + lineEnd + "(defconst b 2)";
         PlugFrm &f = open(before + lineEnd);
-        addComment(f, f.Ajouter, "fin", &AddComm::Option2);
+        addComment(f, "fin");
         EXPECT_EQ(save(f), before + lineEnd + ";fin" + lineEnd);
 
         // the file ended without a line end: so does the saved one
         open(before);
-        chooseKind(f, "Constante");
         answerDialog<AddConst>([](AddConst &d) { click(d.Command1); });
-        click(f.Ajouter);
+        add(f, "Constante");
         EXPECT_EQ(save(f), before + lineEnd + "(defconst Ma_constante 0)");
     }
 
@@ -213,11 +181,11 @@ TEST_F(KeptForms, NewLinesTakeTheFilesLineEndAndEncoding)
     for (const QByteArray mark : {"", "\xEF\xBB\xBF"}) {
         const QByteArray before = mark + "; \xC3\xA9t\xC3\xA9\n";
         PlugFrm &f = open(before);
-        addComment(f, f.Ajouter, "crème 中", &AddComm::Option2);
+        addComment(f, "crème 中");
         EXPECT_EQ(save(f), before + ";cr\xC3\xA8me \xE4\xB8\xAD\n");
     }
     PlugFrm &f = open("; \xE9t\xE9\n");
-    addComment(f, f.Ajouter, "crème", &AddComm::Option2);
+    addComment(f, "crème");
     EXPECT_EQ(save(f), "; \xE9t\xE9\n;cr\xE8me\n");
 }
 
@@ -253,8 +221,7 @@ TEST_F(KeptForms, APartKeptAsReadIsChangedOnlyAfterAYes)
         click(d.Command1);
     });
     answerNextMessage(nullptr, nullptr, "Non");
-    chooseKind(f, "Commentaire");
-    click(f.Command1);
+    insert(f, "Commentaire");
     AddFactMain &c = openComposer(f);
     clickRow(f, 4);
     answerNextMessage(nullptr, nullptr, "Non");
@@ -308,33 +275,22 @@ TEST_F(KeptForms, TheComposerMakesAndGroupsAndNorGroups)
 {
     PlugFrm &f = open("(defrule\r\n(x 1)\r\n(y 2)\r\n=>\r\n(a)\r\n)\r\n");
     AddFactMain &c = openComposer(f);
-    EXPECT_EQ(c.Option8->text(), "Tous");
-    EXPECT_EQ(c.Option9->text(), "Fin de tous");
-    EXPECT_EQ(c.Option10->text(), "Ni");
-    EXPECT_EQ(c.Option11->text(), "Fin de ni");
 
     // inserted around the rule's facts
-    clickRow(f, 2);
-    compose(c.Option8, c.Command3);
-    clickRow(f, 4);
-    compose(c.Option9, c.Command3);
-    clickRow(f, 5);
-    compose(c.Option10, c.Command3);
-    clickRow(f, 7);
-    compose(c.Option11, c.Command3);
+    const std::pair<int, QRadioButton *> around[] = {{2, c.Option8}, {4, c.Option9}, {5, c.Option10}, {7, c.Option11}};
+    for (const auto &[pos, option] : around) {
+        clickRow(f, pos);
+        compose(option, c.Command3);
+    }
     // appended: a rule of its own
-    compose(c.Option1, c.Command1);
-    compose(c.Option8, c.Command1);
-    compose(c.Option9, c.Command1);
-    compose(c.Option10, c.Command1);
-    compose(c.Option11, c.Command1);
-    compose(c.Option5, c.Command1);
-    EXPECT_EQ(rows(f), (QStringList{"FactB|Début de fait", "FactTB|Tous", "Fact|x 1", "FactTE|Fin de tous", "FactNB|Ni",
-                                    "Fact|y 2", "FactNE|Fin de ni", "Act|a", "FactE|Fin de règle",
-                                    "FactB|Début de règle", "FactTB|Tous", "FactTE|Fin de tous", "FactNB|Ni",
-                                    "FactNE|Fin de ni", "FactE|Fin de règle"}));
+    for (QRadioButton *option : {c.Option1, c.Option8, c.Option9, c.Option10, c.Option11, c.Option5})
+        compose(option, c.Command1);
+    QStringList composed{"FactB|Début de fait", "FactTB|Tous", "Fact|x 1", "FactTE|Fin de tous", "FactNB|Ni", "Fact|y 2",
+                         "FactNE|Fin de ni", "Act|a", "FactE|Fin de règle", "FactB|Début de règle", "FactTB|Tous",
+                         "FactTE|Fin de tous", "FactNB|Ni", "FactNE|Fin de ni", "FactE|Fin de règle"};
+    EXPECT_EQ(rows(f), composed);
     for (int pos : {2, 4, 5, 7, 10, 11, 12, 13, 14, 15})
-        EXPECT_EQ(f.ListView1->rows().line(pos).colour, qRgb(128, 0, 128)) << pos;
+        EXPECT_EQ(colourOf(f, pos), qRgb(128, 0, 128)) << pos;
 
     const QByteArray saved = "(defrule\r\n(and\r\n(x 1)\r\n)\r\n(nor\r\n(y 2)\r\n)\r\n=>\r\n(a)\r\n)\r\n"
                              "(defrule\r\n(and\r\n)\r\n(nor\r\n)\r\n=>\r\n)\r\n";
@@ -343,10 +299,8 @@ TEST_F(KeptForms, TheComposerMakesAndGroupsAndNorGroups)
 
     // read back as the same groups
     reopen();
-    EXPECT_EQ(rows(f), (QStringList{"FactB|Début de fait", "FactTB|Tous", "Fact|x 1", "FactTE|Fin de tous", "FactNB|Ni",
-                                    "Fact|y 2", "FactNE|Fin de ni", "Act|a", "FactE|Fin de règle",
-                                    "FactB|Début de fait", "FactTB|Tous", "FactTE|Fin de tous", "FactNB|Ni",
-                                    "FactNE|Fin de ni", "FactE|Fin de règle"}));
+    composed[9] = "FactB|Début de fait";
+    EXPECT_EQ(rows(f), composed);
     EXPECT_EQ(keptNote(f), "");
     EXPECT_EQ(save(f), saved);
 }

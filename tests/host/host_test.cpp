@@ -1,13 +1,12 @@
 #include "hostwindow.h"
 #include "pluginhost.h"
 #include "quorrinplugin.h"
+#include "testsupport.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
-#include <QFile>
-#include <QFileDialog>
 #include <QGroupBox>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -18,18 +17,11 @@
 #include <QTest>
 #include <QTimer>
 #include <deque>
-#include <functional>
 #include <gtest/gtest.h>
 
-namespace {
-const LoadedPlugin *findVardelo(const QList<LoadedPlugin> &plugins)
-{
-    for (const LoadedPlugin &p : plugins)
-        if (p.identity.value("TypeLibrary").toString() == "Vardelo")
-            return &p;
-    return nullptr;
-}
+using TestSupport::contents;
 
+namespace {
 QWidget *topLevel(const QString &title)
 {
     for (QWidget *w : QApplication::topLevelWidgets())
@@ -46,14 +38,10 @@ QWidget *editorWindow()
 // The editor's menu command with that text, found as the user sees it.
 QAction *editorCommand(const QString &menu, const QString &command)
 {
-    QWidget *editor = editorWindow();
-    if (!editor)
-        return nullptr;
-    for (QAction *m : editor->findChild<QMenuBar *>()->actions())
-        if (m->text() == menu && m->menu())
-            for (QAction *a : m->menu()->actions())
-                if (a->text() == command)
-                    return a;
+    for (QAction *m : editorWindow()->findChild<QMenuBar *>()->actions())
+        for (QAction *a : m->text() == menu && m->menu() ? m->menu()->actions() : QList<QAction *>())
+            if (a->text() == command)
+                return a;
     return nullptr;
 }
 
@@ -86,24 +74,18 @@ public:
         qApp->removeEventFilter(this);
         EXPECT_TRUE(m_pending.empty()) << m_pending.size() << " expected window(s) did not come";
     }
-    Answers &then(Answer a)
-    {
-        m_pending.push_back(std::move(a));
-        return *this;
-    }
+    Answers &then(Answer a) { return m_pending.push_back(std::move(a)), *this; }
     QStringList seen;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() == QEvent::Show && watched->isWidgetType()) {
-            QPointer<QWidget> w = static_cast<QWidget *>(watched);
-            if (w->isWindow() && w->isModal())
-                QTimer::singleShot(0, this, [this, w] {
-                    if (w && w->isVisible() && w == QApplication::activeModalWidget())
-                        answer(w);
-                });
-        }
+        QPointer<QWidget> w = qobject_cast<QWidget *>(watched);
+        if (event->type() == QEvent::Show && w && w->isWindow() && w->isModal())
+            QTimer::singleShot(0, this, [this, w] {
+                if (w && w->isVisible() && w == QApplication::activeModalWidget())
+                    answer(w);
+            });
         return false;
     }
 
@@ -113,8 +95,7 @@ private:
         seen << w->windowTitle();
         if (m_pending.empty()) {
             ADD_FAILURE() << "unexpected window \"" << w->windowTitle().toStdString() << '"';
-            w->close();
-            return;
+            return (void)w->close();
         }
         const Answer a = m_pending.front();
         m_pending.pop_front();
@@ -131,37 +112,17 @@ Answers::Answer press(const QString &button, QString *text = nullptr)
         if (auto *box = qobject_cast<QMessageBox *>(w); box && text)
             *text = box->text();
         for (QAbstractButton *b : w->findChildren<QAbstractButton *>())
-            if (b->text() == button) {
-                b->click();
-                return;
-            }
+            if (b->text() == button)
+                return b->click();
         ADD_FAILURE() << "no button \"" << button.toStdString() << "\" in " << w->windowTitle().toStdString();
         w->close();
     };
 }
-
-// Answers a file chooser with path; "" cancels it.
-Answers::Answer chooseFile(const QString &path)
-{
-    return [=](QWidget *w) {
-        auto *d = qobject_cast<QFileDialog *>(w);
-        ASSERT_NE(d, nullptr) << w->metaObject()->className();
-        if (path.isEmpty()) {
-            d->reject();
-            return;
-        }
-        d->selectFile(path);
-        QMetaObject::invokeMethod(d, "accept");
-    };
-}
-
-QByteArray contents(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<absent>");
-}
+const QString UnsavedQuestion = "Le script a été modifié. Voulez-vous enregistrer les modifications ?";
+const QByteArray Script = "(defconst a 1)\r\n";
 } // namespace
 
+// The host with the plug-in's control placed and the editor opened by it.
 class Host : public ::testing::Test
 {
 protected:
@@ -177,13 +138,6 @@ protected:
         if (!qApp)
             new QApplication(argc, argv);
     }
-};
-
-// The host closing with the editor open: what the user is asked, and what
-// becomes of his script and of the host.
-class HostClosing : public Host
-{
-protected:
     void SetUp() override
     {
         host.show();
@@ -191,7 +145,6 @@ protected:
         QTest::mouseClick(host.controls().first()->findChild<QPushButton *>(), Qt::LeftButton);
         editor = editorWindow();
         ASSERT_NE(editor, nullptr);
-        ASSERT_TRUE(dir.isValid());
     }
 
     // A blank line added at the end, as the user adds one.
@@ -206,27 +159,19 @@ protected:
     // A script file written with bytes, opened by "Ouvrir".
     void openScript(const QString &path, const QByteArray &bytes)
     {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        f.close();
-        answers.then(chooseFile(path));
+        TestSupport::writeFile(path, bytes);
+        answers.then(TestSupport::fileAnswer(path));
         editorCommand("Fichier", "Ouvrir")->trigger();
     }
-    QStringList rows() const
-    {
-        QStringList out;
-        const QAbstractItemModel *m = editor->findChild<QTableView *>()->model();
-        for (int i = 0; i < m->rowCount(); ++i)
-            out << m->index(i, 0).data().toString();
-        return out;
-    }
+    int rowCount() const { return editor->findChild<QTableView *>()->model()->rowCount(); }
     // Closes the host as the user does, within the application's event loop;
     // whether the application then ended.
     bool closeHostAndRun()
     {
         QTimer::singleShot(0, &host, &QWidget::close);
-        return applicationEndsByItself();
+        const bool ended = applicationEndsByItself();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return ended;
     }
 
     HostWindow host{PluginHost::loadFolder(VARDELO_PLUGIN_DIR)};
@@ -235,76 +180,46 @@ protected:
     Answers answers;
 };
 
-const QString UnsavedQuestion = "Le script a été modifié. Voulez-vous enregistrer les modifications ?";
-const QByteArray Script = "(defconst a 1)\r\n";
-
-TEST_F(Host, LoadsTheVardeloLibraryWithItsIdentity)
+TEST_F(Host, LoadsTheVardeloLibraryWithItsIdentityAndNothingElse)
 {
     const QList<LoadedPlugin> plugins = PluginHost::loadFolder(VARDELO_PLUGIN_DIR);
-    const LoadedPlugin *p = findVardelo(plugins);
-    ASSERT_NE(p, nullptr);
-    EXPECT_TRUE(p->error.isEmpty()) << p->error.toStdString();
-    ASSERT_NE(p->plugin, nullptr);
-    EXPECT_NE(p->closeQuery, nullptr) << "the editor is asked before the host closes";
-    EXPECT_EQ(p->identity.value("HelpString").toString(),
-              "Quorrin - Plugin d'édition de fichier PER et AI pour Kelvarra");
-    EXPECT_EQ(p->identity.value("Class").toString(), "Plg");
-    EXPECT_EQ(p->identity.value("ProgId").toString(), "Vardelo.Plg");
-    EXPECT_EQ(p->identity.value("Version").toString(), "1.00");
-    const QJsonObject itf = p->identity.value("Interfaces").toObject();
-    EXPECT_TRUE(itf.contains("_Plg"));
-    EXPECT_TRUE(itf.contains("__Plg"));
     // the data files beside the library are not taken for plug-ins
-    EXPECT_EQ(plugins.size(), 1);
+    ASSERT_EQ(plugins.size(), 1);
+    const LoadedPlugin &p = plugins.first();
+    EXPECT_TRUE(p.error.isEmpty()) << p.error.toStdString();
+    ASSERT_NE(p.plugin, nullptr);
+    EXPECT_NE(p.closeQuery, nullptr) << "the editor is asked before the host closes";
+    QStringList identity;
+    for (const char *key : {"TypeLibrary", "Class", "ProgId", "Version"})
+        identity << p.identity.value(key).toString();
+    EXPECT_EQ(identity.join(' '), "Vardelo Plg Vardelo.Plg 1.00");
+    const QJsonObject itf = p.identity.value("Interfaces").toObject();
+    EXPECT_TRUE(itf.contains("_Plg") && itf.contains("__Plg"));
+    EXPECT_TRUE(PluginHost::loadFolder("/nonexistent-folder").isEmpty());
 }
 
 TEST_F(Host, PlacesTheControlAndClosesEveryPluginWindowWhenItCloses)
 {
-    HostWindow host(PluginHost::loadFolder(VARDELO_PLUGIN_DIR));
-    host.show();
-    ASSERT_EQ(host.controls().size(), 1);
     auto *box = qobject_cast<QGroupBox *>(host.controls().first()->parentWidget());
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->title(), "Quorrin - Plugin d'édition de fichier PER et AI pour Kelvarra");
-    QPushButton *button = host.controls().first()->findChild<QPushButton *>();
-    ASSERT_NE(button, nullptr);
-    EXPECT_EQ(button->text(), "Kelvarra PER");
-    QTest::mouseClick(button, Qt::LeftButton);
-    ASSERT_NE(editorWindow(), nullptr);
-    EXPECT_TRUE(editorWindow()->isVisible());
-    host.close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(editorWindow(), nullptr);
-}
-
-TEST_F(Host, ClosingWithTheHelpWindowOpenEndsTheApplication)
-{
-    HostWindow host(PluginHost::loadFolder(VARDELO_PLUGIN_DIR));
-    host.show();
-    ASSERT_EQ(host.controls().size(), 1);
-    QTest::mouseClick(host.controls().first()->findChild<QPushButton *>(), Qt::LeftButton);
-    QAction *help = editorCommand("Aide", "Aide");
-    ASSERT_NE(help, nullptr);
-    help->trigger();
-    QWidget *helpWindow = topLevel("Aide de Vardelo");
-    ASSERT_NE(helpWindow, nullptr);
-    EXPECT_TRUE(helpWindow->isVisible());
-
-    QTimer::singleShot(0, &host, &QWidget::close);
-    EXPECT_TRUE(applicationEndsByItself());
+    EXPECT_EQ(host.controls().first()->findChild<QPushButton *>()->text(), "Kelvarra PER");
+    EXPECT_TRUE(editor->isVisible());
+    // with the help window open too, the application ends
+    editorCommand("Aide", "Aide")->trigger();
+    ASSERT_NE(topLevel("Aide de Vardelo"), nullptr);
+    EXPECT_TRUE(topLevel("Aide de Vardelo")->isVisible());
+    EXPECT_TRUE(closeHostAndRun());
     EXPECT_FALSE(host.isVisible());
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(topLevel("Aide de Vardelo"), nullptr);
     EXPECT_EQ(editorWindow(), nullptr);
 }
 
-TEST_F(HostClosing, AnnulerKeepsTheHostAndTheScriptAndNonThenClosesWithoutSaving)
+TEST_F(Host, AnnulerKeepsTheHostAndTheScriptAndNonThenClosesWithoutSaving)
 {
     addBlankLine();
     addBlankLine();
-    const QStringList before = rows();
-    ASSERT_EQ(before.size(), 2);
-
+    ASSERT_EQ(rowCount(), 2);
     QString question;
     answers.then(press("Annuler", &question));
     EXPECT_FALSE(host.close());
@@ -314,7 +229,7 @@ TEST_F(HostClosing, AnnulerKeepsTheHostAndTheScriptAndNonThenClosesWithoutSaving
     ASSERT_EQ(host.controls().size(), 1);
     ASSERT_TRUE(editor);
     EXPECT_TRUE(editor->isVisible());
-    EXPECT_EQ(rows(), before);
+    EXPECT_EQ(rowCount(), 2);
 
     // asked again, the work is still unsaved
     question.clear();
@@ -323,18 +238,16 @@ TEST_F(HostClosing, AnnulerKeepsTheHostAndTheScriptAndNonThenClosesWithoutSaving
     EXPECT_EQ(question, UnsavedQuestion);
     EXPECT_FALSE(host.isVisible());
     EXPECT_TRUE(host.controls().isEmpty());
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(editorWindow(), nullptr);
     EXPECT_EQ(answers.seen, (QStringList{"Vardelo", "Vardelo"})) << "no file chooser";
 }
 
-TEST_F(HostClosing, OuiSavesToTheCurrentFileThenCloses)
+TEST_F(Host, OuiSavesToTheCurrentFileThenCloses)
 {
     const QString path = dir.filePath("ia.per");
     openScript(path, Script);
-    ASSERT_EQ(rows().size(), 1);
+    ASSERT_EQ(rowCount(), 1);
     addBlankLine();
-
     QString question;
     answers.then(press("Oui", &question)).then(press("Non")); // no companion ".ai" file
     EXPECT_TRUE(closeHostAndRun());
@@ -344,37 +257,30 @@ TEST_F(HostClosing, OuiSavesToTheCurrentFileThenCloses)
     EXPECT_FALSE(host.isVisible());
 }
 
-TEST_F(HostClosing, OuiOnANewScriptAsksForAFileAndCancellingItKeepsTheHost)
+TEST_F(Host, OuiOnANewScriptAsksForAFileAndCancellingItKeepsTheHost)
 {
     addBlankLine();
-    answers.then(press("Oui")).then(chooseFile(""));
+    answers.then(press("Oui")).then(TestSupport::fileAnswer(""));
     EXPECT_FALSE(host.close());
     EXPECT_EQ(answers.seen, (QStringList{"Vardelo", "Enregistrer sous..."}));
     EXPECT_TRUE(host.isVisible());
     ASSERT_TRUE(editor);
-    EXPECT_EQ(rows().size(), 1);
+    EXPECT_EQ(rowCount(), 1);
 
     const QString path = dir.filePath("nouveau.per");
-    answers.then(press("Oui")).then(chooseFile(path)).then(press("Non"));
+    answers.then(press("Oui")).then(TestSupport::fileAnswer(path)).then(press("Non"));
     EXPECT_TRUE(closeHostAndRun());
     EXPECT_TRUE(QFile::exists(path));
     EXPECT_FALSE(host.isVisible());
 }
 
-TEST_F(HostClosing, NothingIsAskedWithoutUnsavedWork)
+TEST_F(Host, NothingIsAskedWithoutUnsavedWork)
 {
     const QString path = dir.filePath("ia.per");
     openScript(path, Script);
-    ASSERT_EQ(rows().size(), 1);
-
+    ASSERT_EQ(rowCount(), 1);
     EXPECT_TRUE(closeHostAndRun());
     EXPECT_EQ(answers.seen, QStringList{"Ouvrir..."});
     EXPECT_EQ(contents(path), Script);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(editorWindow(), nullptr);
-}
-
-TEST_F(Host, ReportsALibraryThatIsNotAPlugin)
-{
-    EXPECT_TRUE(PluginHost::loadFolder("/nonexistent-folder").isEmpty());
 }

@@ -6,26 +6,25 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTest>
 #include <gtest/gtest.h>
+
+using namespace TestSupport;
 
 TEST(Plg, ButtonOpensTheEditorModelessAndBringsItForward)
 {
     Plg control;
     control.show();
-    EXPECT_EQ(control.Command1->text(), "Kelvarra PER");
     EXPECT_EQ(PlugFrm::loaded(), nullptr);
-    QTest::mouseClick(control.Command1, Qt::LeftButton);
+    click(control.Command1);
     PlugFrm *frm = PlugFrm::loaded();
     ASSERT_NE(frm, nullptr);
-    EXPECT_TRUE(frm->isVisible());
-    EXPECT_FALSE(frm->isModal());
+    EXPECT_TRUE(frm->isVisible() && !frm->isModal());
     frm->hide();
-    QTest::mouseClick(control.Command1, Qt::LeftButton);
+    click(control.Command1);
     EXPECT_EQ(PlugFrm::loaded(), frm);
     EXPECT_TRUE(frm->isVisible());
     frm->showMinimized();
-    QTest::mouseClick(control.Command1, Qt::LeftButton);
+    click(control.Command1);
     EXPECT_FALSE(frm->isMinimized());
 }
 
@@ -35,7 +34,7 @@ TEST(Plg, DestroyedUnaskedTheControlClosesEveryWindowWithoutAsking)
 {
     auto *control = new Plg;
     control->show();
-    QTest::mouseClick(control->Command1, Qt::LeftButton);
+    click(control->Command1);
     PlugFrm *frm = PlugFrm::loaded();
     ASSERT_NE(frm, nullptr);
     frm->insertRow(0, "Constante: a = 1", qRgb(0, 0, 255), LineKind::Const);
@@ -52,7 +51,7 @@ TEST(Plg, AskedBeforeClosingBringsTheEditorForwardWithTheQuestion)
     Plg control;
     control.show();
     EXPECT_TRUE(control.UserControl_QueryClose()) << "nothing to ask without the editor";
-    QTest::mouseClick(control.Command1, Qt::LeftButton);
+    click(control.Command1);
     PlugFrm *frm = PlugFrm::loaded();
     ASSERT_NE(frm, nullptr);
     EXPECT_TRUE(control.UserControl_QueryClose()) << "nothing to ask without changes";
@@ -61,7 +60,7 @@ TEST(Plg, AskedBeforeClosingBringsTheEditorForwardWithTheQuestion)
 
     bool shownWhenAsked = false;
     QString question;
-    TestSupport::onNextModal([&](QWidget *box) {
+    onNextModal([&](QWidget *box) {
         shownWhenAsked = frm->isVisible() && !frm->isMinimized();
         question = static_cast<QMessageBox *>(box)->text();
         box->close();
@@ -70,6 +69,6 @@ TEST(Plg, AskedBeforeClosingBringsTheEditorForwardWithTheQuestion)
     EXPECT_TRUE(shownWhenAsked);
     EXPECT_EQ(question, "Le script a été modifié. Voulez-vous enregistrer les modifications ?");
     EXPECT_EQ(PlugFrm::loaded(), frm);
-    EXPECT_EQ(TestSupport::rows(*frm), QStringList{"Const|Constante: a = 1"});
+    EXPECT_EQ(rows(*frm), QStringList{"Const|Constante: a = 1"});
     EXPECT_TRUE(frm->isModified());
 }
