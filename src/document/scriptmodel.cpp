@@ -1,5 +1,6 @@
 #include "scriptmodel.h"
 
+#include <QBrush>
 #include <QColor>
 #include <QFont>
 #include <QTimer>
@@ -69,6 +70,11 @@ QVariant ScriptModel::data(const QModelIndex &index, int role) const
         return {};
     case KindRole:
         return int(l.kind);
+    case Qt::BackgroundRole:
+        // Asked only for the rows being drawn, so no pass over the list.
+        if (m_highlight.matches(l.text))
+            return QBrush(QColor(255, 244, 160));
+        return {};
     default:
         return {};
     }
@@ -206,4 +212,14 @@ int ScriptModel::keptFormAt(int pos) const
         return ScriptLine::NoForm;
     const int form = line(pos).form;
     return m_source.isKept(form) ? form : ScriptLine::NoForm;
+}
+
+void ScriptModel::setHighlight(const QString &text, Qt::CaseSensitivity cs)
+{
+    if (m_highlight.text() == text && m_highlight.caseSensitivity() == cs)
+        return;
+    m_highlight = RowSearch::Matcher(text, cs);
+    // One signal for all the rows: views repaint only what they show.
+    if (count() > 0)
+        emit dataChanged(index(0), index(count() - 1), {Qt::BackgroundRole});
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "blocks.h"
+#include "rowsearch.h"
 #include "scriptline.h"
 #include "scriptsource.h"
 
@@ -51,6 +52,9 @@ public:
     // The form of the row at pos, when saving keeps it as read although the
     // editor's layout would change it; else ScriptLine::NoForm.
     int keptFormAt(int pos) const;
+    // Rows whose text contains text get a pale yellow background, as long as
+    // the find bar shows; an empty text marks none.
+    void setHighlight(const QString &text, Qt::CaseSensitivity cs);
 
     // The blocks of the rows, worked out again when asked after a change.
     const Blocks::Structure &structure() const;
@@ -73,4 +77,5 @@ private:
     void formEdited(int form);
     std::vector<ScriptLine> m_lines;
     ScriptSource m_source;
+    RowSearch::Matcher m_highlight;
 };
