@@ -7,7 +7,9 @@
 #include <QPointer>
 #include <QSet>
 
+class FindBar;
 class QAction;
+class QBoxLayout;
 class QComboBox;
 class QLabel;
 class QMenu;
@@ -49,6 +51,9 @@ public:
     // Its options, kept in the settings: rows indented by their depth in the
     // blocks, blank rows drawn with a faint mark.
     QAction *IndentRows, *MarkBlankRows;
+    // Finding rows: the bar above the list and its commands in "Edition".
+    FindBar *FindBar1;
+    QAction *FindText, *FindNext, *FindPrevious, *GoToLine;
     QAction *ShowOpts;
     QMenu *HelpMnu;
     QAction *ShowHelp, *sep3, *ShowAbout;
@@ -120,6 +125,7 @@ public slots:
     void ShowOpts_Click();
     void ShowHelp_Click();
     void ShowAbout_Click();
+    void GoToLine_Click();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -127,6 +133,7 @@ protected:
 private:
     explicit PlugFrm(QWidget *parent = nullptr);
     void buildMenus();
+    void buildFind(QBoxLayout *listColumn);
     void Form_Load();
     void Form_QueryUnload();
     void showKeptForms();

@@ -1,0 +1,233 @@
+#include "document/findbar.h"
+#include "document/gotolinefrm.h"
+#include "document/plugfrm.h"
+#include "document/rowsearch.h"
+#include "document/scriptlistview.h"
+#include "testsupport.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+using namespace TestSupport;
+
+namespace {
+const QStringList Texts = {"Mur de pierre", "tour", "lever-troupes piquier 3", "porte du MUR", "mur d'enceinte",
+                           "tour de guet"};
+
+PlugFrm &editorWithRows()
+{
+    PlugFrm &f = openEditor();
+    for (const QString &t : Texts)
+        f.insertRow(0, t, qRgb(0, 0, 0), LineKind::Act);
+    f.activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&f));
+    return f;
+}
+
+// Keys go where the focus is, as the user's do.
+void key(Qt::Key k, Qt::KeyboardModifiers mods = {})
+{
+    QTest::keyClick(QApplication::focusWidget(), k, mods);
+}
+
+bool highlighted(PlugFrm &f, int pos)
+{
+    return f.ListView1->rows().data(f.ListView1->rows().index(pos - 1), Qt::BackgroundRole).isValid();
+}
+
+QList<int> highlightedRows(PlugFrm &f)
+{
+    QList<int> out;
+    for (int pos = 1; pos <= f.ListView1->count(); ++pos)
+        if (highlighted(f, pos))
+            out << pos;
+    return out;
+}
+} // namespace
+
+TEST(RowSearch, WrapsRoundEitherEndAndLooksAtTheStartRowLast)
+{
+    std::vector<ScriptLine> rows;
+    for (const QString &t : Texts)
+        rows.push_back({t});
+    using D = RowSearch::Direction;
+    struct Case {
+        const char *text;
+        Qt::CaseSensitivity cs;
+        int start;
+        D direction;
+        int pos;
+        bool wrapped;
+    };
+    const Case cases[] = {
+        {"mur", Qt::CaseInsensitive, 1, D::Forward, 1, false},  // the start row itself
+        {"mur", Qt::CaseInsensitive, 2, D::Forward, 4, false},
+        {"mur", Qt::CaseSensitive, 2, D::Forward, 5, false},
+        {"mur", Qt::CaseSensitive, 6, D::Forward, 5, true},
+        {"mur", Qt::CaseSensitive, 7, D::Forward, 5, true},    // past the end: from the top
+        {"mur", Qt::CaseSensitive, 5, D::Backward, 5, false},
+        {"mur", Qt::CaseSensitive, 4, D::Backward, 5, true},
+        {"tour", Qt::CaseSensitive, 0, D::Backward, 6, true},  // before the start: from the bottom
+        {"Mur", Qt::CaseSensitive, 2, D::Forward, 1, true},    // the only match, reached round the end
+        {"bastion", Qt::CaseInsensitive, 3, D::Forward, 0, false},
+        {"", Qt::CaseInsensitive, 1, D::Forward, 0, false},
+    };
+    for (const Case &c : cases) {
+        const RowSearch::Hit hit = RowSearch::find(rows, c.text, c.cs, c.start, c.direction);
+        EXPECT_EQ(hit.pos, c.pos) << c.text << " from " << c.start;
+        EXPECT_EQ(hit.wrapped, c.wrapped) << c.text << " from " << c.start;
+    }
+    EXPECT_EQ(RowSearch::find({}, "mur", Qt::CaseInsensitive, 1, D::Forward).pos, 0);
+}
+
+// The case-blind search folds the rows its own way: checked against
+// QString::contains on every short text of a small alphabet with capitals,
+// accented letters and a sign that folds to an ASCII letter.
+TEST(RowSearch, MatcherAgreesWithQtOnShortTexts)
+{
+    const QString alphabet = QString::fromUtf8("aAkéÉ\u212A");
+    QStringList texts = {""};
+    for (int len = 1; len <= 5; ++len)
+        for (const QString &t : QStringList(texts))
+            if (t.size() == len - 1)
+                for (QChar c : alphabet)
+                    texts << t + c;
+    int checked = 0;
+    for (const QString &needle : texts) {
+        if (needle.isEmpty() || needle.size() > 3)
+            continue;
+        for (Qt::CaseSensitivity cs : {Qt::CaseSensitive, Qt::CaseInsensitive}) {
+            const RowSearch::Matcher m(needle, cs);
+            for (const QString &row : texts) {
+                ASSERT_EQ(m.matches(row), row.contains(needle, cs)) << needle.toStdString() << " in " << row.toStdString() << " cs " << int(cs);
+                ++checked;
+            }
+        }
+    }
+    EXPECT_GT(checked, 100000);
+}
+
+TEST(FindBar, TypingStepsWrapsAndHighlightsUntilEscape)
+{
+    PlugFrm &f = editorWithRows();
+    FindBar *bar = f.FindBar1;
+    EXPECT_TRUE(bar->isHidden());
+    clickRow(f, 2);
+    key(Qt::Key_F, Qt::ControlModifier);
+    ASSERT_TRUE(bar->isVisible());
+    ASSERT_EQ(QApplication::focusWidget(), bar->Text1);
+    EXPECT_TRUE(highlightedRows(f).isEmpty());
+
+    // typing searches from the selected row, without regard to case
+    QTest::keyClicks(QApplication::focusWidget(), "mu");
+    EXPECT_EQ(f.ListView1->selectedPosition(), 4);
+    EXPECT_EQ(highlightedRows(f), (QList<int>{1, 4, 5}));
+    QTest::keyClicks(QApplication::focusWidget(), "r d"); // row 4 no longer matches
+    EXPECT_EQ(f.ListView1->selectedPosition(), 5);
+    EXPECT_EQ(highlightedRows(f), (QList<int>{1, 5}));
+    EXPECT_TRUE(bar->Label2->text().isEmpty());
+
+    // Entrée and F3 go on, round the end; Maj+F3 goes back, round the start
+    key(Qt::Key_Return);
+    EXPECT_EQ(f.ListView1->selectedPosition(), 1);
+    EXPECT_EQ(bar->Label2->text(), "Recherche reprise au début");
+    key(Qt::Key_F3);
+    EXPECT_EQ(f.ListView1->selectedPosition(), 5);
+    EXPECT_TRUE(bar->Label2->text().isEmpty());
+    key(Qt::Key_F3, Qt::ShiftModifier);
+    EXPECT_EQ(f.ListView1->selectedPosition(), 1);
+    key(Qt::Key_F3, Qt::ShiftModifier);
+    EXPECT_EQ(f.ListView1->selectedPosition(), 5);
+    EXPECT_EQ(bar->Label2->text(), "Recherche reprise à la fin");
+
+    // Echap closes the bar, drops the highlight and gives the list the focus
+    key(Qt::Key_Escape);
+    EXPECT_TRUE(bar->isHidden());
+    EXPECT_TRUE(highlightedRows(f).isEmpty());
+    EXPECT_EQ(QApplication::focusWidget(), f.ListView1);
+    EXPECT_EQ(f.ListView1->selectedPosition(), 5);
+
+    // F3 with the bar closed finds on with the same text, and shows the bar
+    key(Qt::Key_F3);
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_EQ(f.ListView1->selectedPosition(), 1);
+    EXPECT_EQ(highlightedRows(f), (QList<int>{1, 5}));
+    // and Ctrl+F again selects the text to type a new one
+    key(Qt::Key_F, Qt::ControlModifier);
+    EXPECT_EQ(bar->Text1->selectedText(), "mur d");
+}
+
+TEST(FindBar, CaseOptionAndTextNotFound)
+{
+    PlugFrm &f = editorWithRows();
+    FindBar *bar = f.FindBar1;
+    EXPECT_EQ(bar->Check1->text(), "Respecter la casse");
+    clickRow(f, 1);
+    key(Qt::Key_F, Qt::ControlModifier);
+    QTest::keyClicks(QApplication::focusWidget(), "MUR");
+    EXPECT_EQ(f.ListView1->selectedPosition(), 1);
+    tick(bar->Check1);
+    EXPECT_EQ(f.ListView1->selectedPosition(), 4); // only the capitals now
+    EXPECT_EQ(highlightedRows(f), QList<int>{4});
+    key(Qt::Key_F3);
+    EXPECT_EQ(f.ListView1->selectedPosition(), 4); // alone: found again, round the end
+    EXPECT_EQ(bar->Label2->text(), "Recherche reprise au début");
+
+    // nothing found: said in the bar, no message box, the selection stays
+    QTest::keyClicks(bar->Text1, "X");
+    EXPECT_EQ(bar->Label2->text(), "Texte introuvable");
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(f.ListView1->selectedPosition(), 4);
+    key(Qt::Key_F3, Qt::ShiftModifier);
+    EXPECT_EQ(bar->Label2->text(), "Texte introuvable");
+    EXPECT_EQ(f.ListView1->selectedPosition(), 4);
+    EXPECT_TRUE(highlightedRows(f).isEmpty());
+    // the close button does what Echap does
+    QTest::mouseClick(bar->Command3, Qt::LeftButton);
+    EXPECT_TRUE(bar->isHidden());
+    EXPECT_TRUE(bar->Label2->text().isEmpty());
+}
+
+TEST(GoToLine, SelectsTheRowAndRefusesNumbersOutOfRange)
+{
+    PlugFrm &f = editorWithRows();
+    clickRow(f, 2);
+    answerDialog<GoToLineFrm>([](GoToLineFrm &d) {
+        EXPECT_EQ(d.windowTitle(), "Aller à la ligne");
+        EXPECT_EQ(d.Label1->text(), "Numéro de ligne (de 1 à 6) :");
+        EXPECT_EQ(d.Text1->text(), "2");
+        // the number is ready to be typed over
+        EXPECT_TRUE(QTest::qWaitFor([&d] { return QApplication::focusWidget() == d.Text1; }));
+        EXPECT_EQ(d.Text1->selectedText(), "2");
+        const auto retype = [&d](const char *typed) {
+            d.Text1->selectAll();
+            QTest::keyClick(d.Text1, Qt::Key_Backspace);
+            QTest::keyClicks(d.Text1, typed);
+        };
+        for (const char *typed : {"7", "0", "-1", "deux", ""}) {
+            retype(typed);
+            QString text;
+            answerNextMessage(nullptr, &text);
+            QTest::keyClick(d.Text1, Qt::Key_Return);
+            EXPECT_EQ(text, "Le numéro de ligne doit être un nombre entier de 1 à 6.") << typed;
+            EXPECT_TRUE(d.isVisible());
+            EXPECT_EQ(d.Text1->text(), typed);
+        }
+        retype("6");
+        QTest::keyClick(d.Text1, Qt::Key_Return);
+    });
+    key(Qt::Key_G, Qt::ControlModifier);
+    EXPECT_EQ(f.ListView1->selectedPosition(), 6);
+    EXPECT_EQ(f.focusWidget(), f.ListView1); // once the window is active again
+
+    // cancelled: the selection stays
+    answerDialog<GoToLineFrm>([](GoToLineFrm &d) { QTest::mouseClick(d.Command2, Qt::LeftButton); });
+    f.GoToLine->trigger();
+    EXPECT_EQ(f.ListView1->selectedPosition(), 6);
+}
