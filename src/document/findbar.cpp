@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -40,6 +41,7 @@ FindBar::FindBar(ScriptListView *list, QWidget *parent) : QWidget(parent), m_lis
     layout->addWidget(Command3);
     hide();
 
+    Text1->installEventFilter(this);
     connect(Text1, &QLineEdit::textChanged, this, &FindBar::searchHere);
     connect(Text1, &QLineEdit::returnPressed, this, &FindBar::Command1_Click);
     connect(Check1, &QCheckBox::toggled, this, &FindBar::searchHere);
@@ -53,6 +55,25 @@ FindBar::FindBar(ScriptListView *list, QWidget *parent) : QWidget(parent), m_lis
 Qt::CaseSensitivity FindBar::caseSensitivity() const
 {
     return Check1->isChecked() ? Qt::CaseSensitive : Qt::CaseInsensitive;
+}
+
+bool FindBar::eventFilter(QObject *watched, QEvent *event)
+{
+    const auto isEnter = [](QEvent *e) {
+        const int key = static_cast<QKeyEvent *>(e)->key();
+        return key == Qt::Key_Return || key == Qt::Key_Enter;
+    };
+    if (watched == Text1 && event->type() == QEvent::ShortcutOverride && isEnter(event)) {
+        // Entrée in the text finds on, whatever the window does with it.
+        event->accept();
+        return true;
+    }
+    if (watched == Text1 && event->type() == QEvent::KeyPress && isEnter(event)
+        && static_cast<QKeyEvent *>(event)->modifiers() & Qt::ShiftModifier) {
+        Command2_Click();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void FindBar::open()

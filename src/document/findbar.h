@@ -31,6 +31,7 @@ public:
     QToolButton *Command3; // closes the bar
 
     Qt::CaseSensitivity caseSensitivity() const;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 public slots:
     // Shows the bar with the focus in the text, all of it selected.

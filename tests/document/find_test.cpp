@@ -133,14 +133,15 @@ TEST(FindBar, TypingStepsWrapsAndHighlightsUntilEscape)
     EXPECT_EQ(highlightedRows(f), (QList<int>{1, 5}));
     EXPECT_TRUE(bar->Label2->text().isEmpty());
 
-    // Entrée and F3 go on, round the end; Maj+F3 goes back, round the start
+    // Entrée and F3 go on, round the end; Maj+Entrée and Maj+F3 go back,
+    // round the start
     key(Qt::Key_Return);
     EXPECT_EQ(f.ListView1->selectedPosition(), 1);
     EXPECT_EQ(bar->Label2->text(), "Recherche reprise au début");
     key(Qt::Key_F3);
     EXPECT_EQ(f.ListView1->selectedPosition(), 5);
     EXPECT_TRUE(bar->Label2->text().isEmpty());
-    key(Qt::Key_F3, Qt::ShiftModifier);
+    key(Qt::Key_Return, Qt::ShiftModifier);
     EXPECT_EQ(f.ListView1->selectedPosition(), 1);
     key(Qt::Key_F3, Qt::ShiftModifier);
     EXPECT_EQ(f.ListView1->selectedPosition(), 5);
