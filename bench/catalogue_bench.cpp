@@ -3,7 +3,8 @@
 // shipped ones; composing 100 facts in a row with a 5,000-record fact
 // catalogue, where the fact editor's chooser is refilled after each fact; and
 // a parameter catalogue of 50 types each repeating the full 16-bit range
-// 1,000 times, with the fact editor on a fact using four of them.
+// 1,000 times, with the fact editor on a fact using four of them; and one
+// keystroke in the action editor's filter box over 5,000 actions.
 #include "catalogues/acts.h"
 #include "catalogues/facts.h"
 #include "catalogues/params.h"
@@ -18,6 +19,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -195,6 +197,41 @@ static void OpenFactEditorOnFullRanges(benchmark::State &state)
     state.counters["entries"] = entries;
 }
 
+// A keystroke in the filter box of the action editor, shown, over 5,000
+// actions: the word "fait-4321" typed a letter at a time, then erased a
+// letter at a time, over and over; each iteration is one key.
+static void FilterKeystrokeWith5000Actions(benchmark::State &state)
+{
+    Folder folder(100, 5000);
+    PluginFolder::setPath(folder.dir.path());
+    PlugFrm &f = PlugFrm::instance();
+    f.show();
+    AddAct &d = AddAct::instance();
+    d.show();
+    QApplication::processEvents();
+    const QString word = QStringLiteral("fait-4321");
+    qsizetype typed = 0;
+    bool erasing = false;
+    for (auto _ : state) {
+        if (!erasing) {
+            const QString c = word.mid(typed, 1);
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, c);
+            QApplication::sendEvent(d.FilterBox, &press);
+            erasing = ++typed == word.size();
+        } else {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
+            QApplication::sendEvent(d.FilterBox, &press);
+            erasing = --typed > 0;
+        }
+        QApplication::processEvents();
+    }
+    state.counters["shown"] = d.Combo1->count();
+    d.hide();
+    PlugFrm::unload();
+    AddAct::unload();
+    QApplication::processEvents();
+}
+
 int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -209,6 +246,8 @@ int main(int argc, char **argv)
     benchmark::RegisterBenchmark("OpenEditorWithFullRangeTypes", OpenEditorWithFullRangeTypes)
         ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("OpenFactEditorOnFullRangeTypes", OpenFactEditorOnFullRanges)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("FilterKeystrokeWith5000Actions", FilterKeystrokeWith5000Actions)
         ->Unit(benchmark::kMillisecond);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -135,6 +135,7 @@ PlugFrm::PlugFrm(QWidget *parent) : QMainWindow(parent)
     buildMenus();
     buildViewMenu();
     buildFind(listColumn);
+    setUpKeyboard();
 
     connect(Ajouter, &QPushButton::clicked, this, &PlugFrm::Ajouter_Click);
     connect(Command1, &QPushButton::clicked, this, &PlugFrm::Command1_Click);

@@ -134,6 +134,8 @@ private:
     explicit PlugFrm(QWidget *parent = nullptr);
     void buildMenus();
     void buildFind(QBoxLayout *listColumn);
+    // Mnemonics, shortcuts and the list's keys.
+    void setUpKeyboard();
     void Form_Load();
     void Form_QueryUnload();
     void showKeptForms();

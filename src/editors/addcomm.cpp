@@ -65,6 +65,10 @@ void AddComm::Form_Activate()
         const bool end = EditorSupport::selectedRowKind() == LineKind::CommE;
         Text1->setText(end ? text.mid(RowText::EndCommentPrefix.size()) : text);
     }
+    // The box takes the typing at every opening, not only the first (the
+    // dialog would give the focus back to the button last pressed).
+    Text1->setFocus();
+    Text1->selectAll();
 }
 
 void AddComm::Command1_Click()

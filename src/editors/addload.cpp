@@ -31,6 +31,7 @@ AddLoad::AddLoad(QWidget *parent) : QDialog(parent)
     connect(Command3, &QPushButton::clicked, this, &QDialog::reject);
     if (EditMod::EditingLine)
         Text1->setText(EditorSupport::selectedRowText());
+    Text1->setFocus();
     resize(420, 90);
 }
 
@@ -39,6 +40,9 @@ void AddLoad::Command1_Click()
     const QString path = PublicVars::AskOpenFileName(this);
     if (!path.isEmpty())
         Text1->setText(path);
+    // With a name to confirm, Entrée confirms it instead of pressing "..."
+    // again.
+    (Text1->text().isEmpty() ? static_cast<QWidget *>(Text1) : Command2)->setFocus();
 }
 
 void AddLoad::Command2_Click()

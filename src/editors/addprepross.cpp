@@ -35,9 +35,11 @@ AddPrepross::AddPrepross() : ActivatedDialog(EditorSupport::dialogParent())
     auto *layout = new QGridLayout(this);
     MenuBar = new QMenuBar(this);
     layout->setMenuBar(MenuBar);
-    ShowItems = MenuBar->addMenu(QStringLiteral("Afficher"));
-    ST = ShowItems->addMenu(QStringLiteral("Types"));
-    SC = ShowItems->addMenu(QStringLiteral("Catégories"));
+    // Alt+A opens the menu; the category entries keep their plain titles,
+    // which the filter compares with the catalogue's.
+    ShowItems = MenuBar->addMenu(QStringLiteral("&Afficher"));
+    ST = ShowItems->addMenu(QStringLiteral("&Types"));
+    SC = ShowItems->addMenu(QStringLiteral("&Catégories"));
     auto tickable = [](QMenu *menu, const QString &caption) {
         QAction *a = menu->addAction(caption);
         a->setCheckable(true);
@@ -130,6 +132,7 @@ void AddPrepross::Form_Activate()
     Combo1_Click();
     Combo2->setCurrentIndex(Combo2->count() > 0 ? 0 : -1);
     confirm = false;
+    Combo1->setFocus();
     if (!EditMod::EditingLine)
         return;
 

@@ -7,6 +7,7 @@
 #include "shell/messages.h"
 
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -74,7 +75,30 @@ AddRandomLoad::AddRandomLoad(QWidget *parent) : QDialog(parent), m_table(MaxPoss
         Text4->setText(m_table[1].percentage);
         Text1->setText(QString::number(n));
     }
+    // The arrow keys step the number on view from any of these boxes.
+    for (QLineEdit *box : {Text2, Text3, Text4})
+        box->installEventFilter(this);
+    // Adding starts with the number of possibilities, editing with the file.
+    QLineEdit *first = EditMod::EditingLine ? Text3 : Text1;
+    first->setFocus();
+    first->selectAll();
     resize(460, 180);
+}
+
+bool AddRandomLoad::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress && (watched == Text2 || watched == Text3 || watched == Text4)) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Up && key->modifiers() == Qt::NoModifier) {
+            UpDown1_UpClick();
+            return true;
+        }
+        if (key->key() == Qt::Key_Down && key->modifiers() == Qt::NoModifier) {
+            UpDown1_DownClick();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 int AddRandomLoad::possibilityCount() const
@@ -116,6 +140,9 @@ void AddRandomLoad::Command1_Click()
     const QString path = PublicVars::AskOpenFileName(this);
     if (!path.isEmpty())
         Text3->setText(path);
+    // The percentage comes next; Entrée there confirms the whole window.
+    Text4->setFocus();
+    Text4->selectAll();
 }
 
 void AddRandomLoad::Command2_Click()

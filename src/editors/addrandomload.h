@@ -47,6 +47,9 @@ public slots:
     void Command1_Click();
     void Command2_Click();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     // Stores the possibility on view and shows the one Text2 names.
     void showPossibility();

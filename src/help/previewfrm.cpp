@@ -1,13 +1,16 @@
 #include "previewfrm.h"
 
+#include "editors/editorsupport.h"
+
 #include <QFontDatabase>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
 PreviewFrm &PreviewFrm::instance()
 {
+    // Over the editor window, centred on it like the other dialogs.
     if (!s_instance)
-        s_instance = new PreviewFrm;
+        s_instance = new PreviewFrm(EditorSupport::dialogParent());
     return *s_instance;
 }
 

@@ -32,7 +32,7 @@ void AddAct::Form_Activate()
 void AddAct::Command1_Click()
 {
     // Empty typed values would make a broken action line.
-    if (!textFieldsComplete())
+    if (!acceptable())
         return;
     t1 = qint16(fieldKind(1));
     t2 = qint16(fieldKind(2));

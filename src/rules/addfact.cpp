@@ -80,7 +80,7 @@ void AddFact::release()
 
 void AddFact::Command1_Click()
 {
-    if (!textFieldsComplete())
+    if (!acceptable())
         return;
     t1 = quint8(fieldKind(1));
     t2 = quint8(fieldKind(2));

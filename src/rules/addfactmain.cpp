@@ -4,6 +4,7 @@
 #include "document/linebuilders.h"
 #include "document/publicvars.h"
 #include "document/rowsink.h"
+#include "shell/dialogplacement.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -70,7 +71,12 @@ AddFactMain::AddFactMain(QWidget *parent) : QDialog(parent)
     connect(Command1, &QPushButton::clicked, this, &AddFactMain::Command1_Click);
     connect(Command3, &QPushButton::clicked, this, &AddFactMain::Command3_Click);
     connect(Command2, &QPushButton::clicked, this, &AddFactMain::Command2_Click);
+    // From the keyboard: the arrows choose the option, Entrée adds its row.
+    Command1->setDefault(true);
+    Option2->setFocus();
     Form_Load();
+    // Beside the editor window, not over the rows it adds to.
+    DialogPlacement::placeBeside(this, parent);
 }
 
 AddFactMain::~AddFactMain()

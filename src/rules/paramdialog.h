@@ -12,6 +12,7 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class ChooserModel;
 class ParamListModel;
 
 // What the fact and action editors share: a chooser of catalogue entries,
@@ -22,6 +23,9 @@ class ParamDialog : public ActivatedDialog
 {
     Q_OBJECT
 public:
+    // Typing here narrows the chooser to the entries that contain the text
+    // (any letter case).
+    QLineEdit *FilterBox;
     QComboBox *Combo1;
     QPushButton *Command1; // OK
     QPushButton *Command2; // Annuler
@@ -43,22 +47,28 @@ public:
 public slots:
     // Lays the parameter fields out for the chosen entry.
     void Combo1_Click();
+    void FilterBox_Change(const QString &text);
     void reject() override; // "Annuler", Escape, the close box
 
 protected:
     ParamDialog(int fields, const std::vector<CatalogueRecord> &table, QWidget *parent);
     QPlainTextEdit *helpBox() const { return m_help; }
-    // Every field hidden and the first entry chosen; Cancel False.
+    // The filter emptied and given the focus, every field hidden and the
+    // first entry chosen; Cancel False.
     void resetFields();
     // Chooses the entry named in text and the values after it.
     void fillFrom(QStringView text);
-    // "Veuillez compléter tous les champs" when a shown text field is empty.
-    bool textFieldsComplete();
+    // Whether OK may close the dialog: not while the filter leaves no entry,
+    // nor ("Veuillez compléter tous les champs") while a shown text field is
+    // empty. Says why when not.
+    bool acceptable();
+    bool eventFilter(QObject *watched, QEvent *event) override;
     QGridLayout *m_layout;
 
 private:
     void separatorChosen(QComboBox *list, int index);
     const std::vector<CatalogueRecord> &m_table;
+    ChooserModel *m_chooser;
     QPlainTextEdit *m_help;
     std::vector<QComboBox *> m_lists;
     std::vector<ParamListModel *> m_models; // behind m_lists

@@ -50,6 +50,7 @@ OptFrm::OptFrm(QWidget *parent) : QDialog(parent)
     const int policy = Options::CompanionFilePolicy;
     if (policy >= 1 && policy <= 3)
         options[policy - 1]->setChecked(true);
+    Command2->setDefault(true);
     connect(Command1, &QPushButton::clicked, this, &OptFrm::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &OptFrm::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &QDialog::reject);
@@ -70,6 +71,8 @@ void OptFrm::unload()
 void OptFrm::Command1_Click()
 {
     Text1->setText(Browseforfolder::ChooseFolder(QStringLiteral("Dossier par défaut"), this));
+    // Entrée then confirms rather than opening the chooser again.
+    Command2->setFocus();
 }
 
 void OptFrm::Command2_Click()

@@ -2,6 +2,7 @@
 
 #include "document/plugfrm.h"
 #include "document/publicvars.h"
+#include "frenchqt.h"
 #include "messages.h"
 #include "options.h"
 #include "reg.h"
@@ -12,6 +13,7 @@
 
 Plg::Plg(QWidget *parent) : QWidget(parent)
 {
+    FrenchQt::install();
     auto *layout = new QVBoxLayout(this);
     Command1 = new QPushButton(QStringLiteral("Kelvarra PER"), this);
     layout->addWidget(Command1);
@@ -22,6 +24,7 @@ Plg::Plg(QWidget *parent) : QWidget(parent)
 Plg::~Plg()
 {
     UserControl_Terminate();
+    FrenchQt::remove();
 }
 
 void Plg::showEvent(QShowEvent *event)

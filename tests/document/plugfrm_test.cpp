@@ -24,7 +24,7 @@ QString captions(const QList<QAction *> &actions)
 {
     QStringList out;
     for (QAction *a : actions)
-        out << (a->isSeparator() ? "-" : a->text());
+        out << (a->isSeparator() ? "-" : a->text().remove(QLatin1Char('&'))); // mnemonics aside
     return out.join('/');
 }
 } // namespace

@@ -1,0 +1,200 @@
+// Dialogs out of the way: the choosers' filter box, fields that keep their
+// place, the rule composer beside the editor and the dialogs centred over it.
+#include "document/plugfrm.h"
+#include "document/scriptlistview.h"
+#include "editors/addconst.h"
+#include "editors/addload.h"
+#include "rules/addact.h"
+#include "rules/addfact.h"
+#include "rules/addfactmain.h"
+#include "shell/dialogplacement.h"
+#include "shell/fileservices.h"
+#include "shell/pluginfolder.h"
+#include "testsupport.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace TestSupport;
+
+namespace {
+void writeCatalogue(const QString &path, const char *text)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(FileServices::encode1252(QString::fromUtf8(text)));
+}
+
+class Placement : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        writeCatalogue(dir.filePath("Facts.txt"), "|||---|||marche-ouvert\r\n"
+                                             "|||---|||Reserve-Grain <denree> <nombre> <mot> <denree>\r\n"
+                                             "|||---|||reserve-bois <denree>\r\n");
+        writeCatalogue(dir.filePath("Acts.txt"), "||--||Bâtir-Grenier <nombre>\r\n"
+                                            "||--||sonner-cloche\r\n"
+                                            "||--||bâtir-moulin\r\n"
+                                            "||--||vendre <denree> <mot>\r\n");
+        writeCatalogue(dir.filePath("Params.txt"), "<denree>\r\nseigle\r\navoine\r\n<nombre>\r\nNum 1 9\r\n<mot>\r\ntextbox\r\n");
+        writeCatalogue(dir.filePath("prepross.txt"), "");
+        PluginFolder::setPath(dir.path());
+    }
+    void TearDown() override { PluginFolder::setPath(saved); }
+
+    QTemporaryDir dir;
+    QString saved = PluginFolder::path();
+};
+
+void press(QWidget *window, Qt::Key key)
+{
+    QTest::keyClick(window->windowHandle(), key);
+}
+
+void type(QWidget *window, const char *text)
+{
+    for (const char *c = text; *c; ++c)
+        QTest::keyClick(window->windowHandle(), *c);
+}
+
+QStringList entries(const QComboBox *chooser)
+{
+    QStringList out;
+    for (int i = 0; i < chooser->count(); ++i)
+        out << chooser->itemText(i);
+    return out;
+}
+
+QPoint centre(const QWidget *w)
+{
+    return w->frameGeometry().center();
+}
+} // namespace
+
+TEST_F(Placement, TypingInTheFilterNarrowsTheChooser)
+{
+    PlugFrm &f = openEditor();
+    choose(f.Combo1, "Action");
+    answerDialog<AddAct>([](AddAct &d) {
+        EXPECT_EQ(d.focusWidget(), d.FilterBox);
+        type(&d, "TIR");
+        EXPECT_EQ(entries(d.Combo1), (QStringList{"Bâtir-Grenier <nombre>", "bâtir-moulin"}));
+        EXPECT_EQ(d.Combo1->currentText(), "Bâtir-Grenier <nombre>");
+        EXPECT_FALSE(d.combo_param_1->isHidden());
+        // the arrows step through what is left; the choice stays while shown
+        press(&d, Qt::Key_Down);
+        EXPECT_EQ(d.Combo1->currentText(), "bâtir-moulin");
+        EXPECT_TRUE(d.combo_param_1->isHidden());
+        type(&d, "-M");
+        EXPECT_EQ(entries(d.Combo1), QStringList{"bâtir-moulin"});
+        type(&d, "x");
+        EXPECT_EQ(d.Combo1->count(), 0);
+        QString message;
+        answerNextMessage(nullptr, &message);
+        press(&d, Qt::Key_Return);
+        EXPECT_TRUE(message.contains("Aucune entrée")) << message.toStdString();
+        press(&d, Qt::Key_Backspace);
+        EXPECT_EQ(d.Combo1->currentText(), "bâtir-moulin");
+        press(&d, Qt::Key_Return);
+    });
+    QTest::mouseClick(f.Ajouter, Qt::LeftButton);
+    EXPECT_EQ(rows(f), QStringList{"Act|bâtir-moulin"});
+
+    // The next opening shows the whole catalogue again.
+    answerDialog<AddAct>([](AddAct &d) {
+        EXPECT_TRUE(d.FilterBox->text().isEmpty());
+        EXPECT_EQ(d.Combo1->count(), 4);
+        d.reject();
+    });
+    QTest::mouseClick(f.Ajouter, Qt::LeftButton);
+}
+
+TEST_F(Placement, FactFieldsKeepTheirPlaceWhateverTheParameters)
+{
+    PlugFrm &f = openEditor();
+    choose(f.Combo1, "Règle");
+    QTest::mouseClick(f.Ajouter, Qt::LeftButton);
+    AddFactMain &composer = *AddFactMain::loaded();
+    answerDialog<AddFact>([](AddFact &d) {
+        const auto layout = [&d](const QString &entry) {
+            choose(d.Combo1, entry);
+            QCoreApplication::processEvents();
+            QList<QRect> where{QRect(QPoint(), d.size()), d.Text2->geometry(), d.Check1->geometry(),
+                               d.Command1->geometry()};
+            for (int n = 1; n <= 4; ++n)
+                where << d.listField(n)->geometry() << d.textField(n)->geometry();
+            return where;
+        };
+        const QList<QRect> none = layout("marche-ouvert");
+        EXPECT_EQ(layout("Reserve-Grain <denree> <nombre> <mot> <denree>"), none);
+        EXPECT_EQ(layout("reserve-bois <denree>"), none);
+        d.reject();
+    });
+    QTest::mouseClick(composer.Command1, Qt::LeftButton);
+    composer.close();
+}
+
+TEST_F(Placement, ComposerOpensBesideTheEditor)
+{
+    // Right when there is room, else left, else against the screen's right
+    // edge; always on the screen.
+    const QRect screen(0, 0, 1000, 700);
+    const QSize composer(200, 300);
+    struct Case {
+        QRect window;
+        QPoint expected;
+    } cases[] = {
+        {{10, 20, 600, 500}, {610, 20}},
+        {{390, 20, 600, 500}, {190, 20}},
+        {{50, 0, 900, 500}, {800, 0}},
+        {{10, 550, 600, 500}, {610, 400}},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(DialogPlacement::beside(c.window, composer, screen).topLeft(), c.expected) << c.window.x();
+
+    PlugFrm &f = openEditor();
+    const QRect free = f.screen()->availableGeometry();
+    f.setGeometry(free.x(), free.y(), free.width() / 2, free.height() / 2);
+    choose(f.Combo1, "Règle");
+    QTest::mouseClick(f.Ajouter, Qt::LeftButton);
+    const AddFactMain *shown = AddFactMain::loaded();
+    ASSERT_TRUE(shown);
+    EXPECT_FALSE(shown->frameGeometry().intersects(f.frameGeometry()));
+    EXPECT_TRUE(free.contains(shown->frameGeometry()));
+}
+
+TEST_F(Placement, DialogsOpenCentredOverTheEditor)
+{
+    PlugFrm &f = openEditor();
+    const QRect free = f.screen()->availableGeometry();
+    const auto expectCentred = [&f](QWidget *w) {
+        EXPECT_LE((centre(w) - centre(&f)).manhattanLength(), 4) << w->windowTitle().toStdString();
+        w->close();
+    };
+    // The editor moved between two openings of the same dialog.
+    for (const QPoint &at : {free.topLeft(), free.topLeft() + QPoint(40, 30)}) {
+        f.setGeometry(QRect(at, free.size() - QSize(60, 60)));
+        choose(f.Combo1, "Constante");
+        onNextModal(expectCentred);
+        QTest::mouseClick(f.Ajouter, Qt::LeftButton);
+        choose(f.Combo1, "Action");
+        onNextModal(expectCentred);
+        QTest::mouseClick(f.Ajouter, Qt::LeftButton);
+        choose(f.Combo1, "Chargement");
+        onNextModal(expectCentred);
+        QTest::mouseClick(f.Ajouter, Qt::LeftButton);
+        onNextModal(expectCentred);
+        f.Command2->click(); // Prévisualiser
+    }
+}
