@@ -39,7 +39,7 @@ QWidget *editorWindow()
 QAction *editorCommand(const QString &menu, const QString &command)
 {
     for (QAction *m : editorWindow()->findChild<QMenuBar *>()->actions())
-        for (QAction *a : m->text() == menu && m->menu() ? m->menu()->actions() : QList<QAction *>())
+        for (QAction *a : m->text().remove(QLatin1Char('&')) == menu && m->menu() ? m->menu()->actions() : QList<QAction *>())
             if (a->text() == command)
                 return a;
     return nullptr;
