@@ -156,7 +156,7 @@ ParamDialog::ParamDialog(int fields, const std::vector<CatalogueRecord> &table, 
 {
     m_layout = new QGridLayout(this);
     FilterBox = new QLineEdit(this);
-    FilterBox->setPlaceholderText(QStringLiteral("Filtrer la liste (une partie du nom)"));
+    FilterBox->setPlaceholderText(QStringLiteral("Filtrer la liste"));
     FilterBox->setClearButtonEnabled(true);
     FilterBox->installEventFilter(this);
     Combo1 = new QComboBox(this);
