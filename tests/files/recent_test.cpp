@@ -66,8 +66,9 @@ QString entry(int n, const QString &path)
     return QStringLiteral("&%1 %2").arg(n).arg(QDir::toNativeSeparators(path));
 }
 
-// Drags the files over the window and drops them, as the window system
-// does; returns whether the window took the drag.
+// Drags the files over the list and drops them there, as the window system
+// does (the list passes them on to the window); returns whether the drop
+// was taken.
 bool drop(PlugFrm &f, const QStringList &paths)
 {
     QMimeData data;
@@ -75,13 +76,14 @@ bool drop(PlugFrm &f, const QStringList &paths)
     for (const QString &p : paths)
         urls << QUrl::fromLocalFile(p);
     data.setUrls(urls);
-    const QPoint at = f.ListView1->mapTo(&f, QPoint(20, 20));
+    QWidget *list = f.ListView1->viewport();
+    const QPoint at(20, 20);
     QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&f, &enter);
+    QApplication::sendEvent(list, &enter);
     if (!enter.isAccepted())
         return false;
     QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&f, &dropped);
+    QApplication::sendEvent(list, &dropped);
     QTest::qWait(30); // the file opens once the drop is over
     return dropped.isAccepted();
 }
