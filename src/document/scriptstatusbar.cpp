@@ -42,7 +42,10 @@ ScriptStatusBar::ScriptStatusBar(PlugFrm *frm) : QStatusBar(frm), m_frm(frm), m_
     connect(frm, &PlugFrm::modifiedChanged, this, &ScriptStatusBar::refresh);
     const ScriptModel *rows = &frm->ListView1->rows();
     connect(rows, &ScriptModel::modelReset, this, &ScriptStatusBar::refresh);
-    const auto later = [this] { m_pending->start(); };
+    const auto later = [this] {
+        if (!m_pending->isActive())
+            m_pending->start();
+    };
     connect(rows, &ScriptModel::rowsInserted, this, later);
     connect(rows, &ScriptModel::rowsRemoved, this, later);
     refresh();
