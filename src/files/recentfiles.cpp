@@ -51,6 +51,10 @@ void add(const QString &path)
 {
     const QString p = normalized(path);
     QStringList paths = list();
+    // Writing the settings costs a disk sync: none when nothing changes, as
+    // when the file saved is already the latest.
+    if (!paths.isEmpty() && paths.first() == p)
+        return;
     removeFrom(paths, p);
     paths.prepend(p);
     store(paths.mid(0, Max));
