@@ -1,15 +1,20 @@
 // The editor's list at 200,000 rows: appending them, then the single-row
 // commands a user runs on it (insert at the top, select, delete), through the
-// real window; and opening a generated 120,000-line script in the window.
+// real window; and opening and previewing a generated 120,000-line script in
+// the window.
 #include "generatedscript.h"
 #include "document/plugfrm.h"
 #include "document/scriptlistview.h"
+#include "help/previewfrm.h"
+#include "help/previewtext.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QTimer>
 #include "shell/fileservices.h"
 #include "shell/options.h"
 #include "shell/pluginfolder.h"
@@ -97,6 +102,22 @@ static QString writeGeneratedScript(const QTemporaryDir &dir, benchmark::State &
     return path;
 }
 
+// The window showing the generated script, written into dir; null when it
+// cannot.
+static PlugFrm *windowWithGeneratedScript(const QTemporaryDir &dir, benchmark::State &state)
+{
+    const QString path = writeGeneratedScript(dir, state);
+    if (path.isEmpty())
+        return nullptr;
+    PlugFrm &frm = PlugFrm::instance();
+    frm.show();
+    if (!frm.openScript(path)) {
+        state.SkipWithError("the script did not open");
+        return nullptr;
+    }
+    return &frm;
+}
+
 // "Ouvrir" without the chooser: read, check and show the rows.
 static void OpenScriptInWindow(benchmark::State &state)
 {
@@ -119,20 +140,34 @@ static void OpenScriptInWindow(benchmark::State &state)
     state.counters["MB"] = QFileInfo(path).size() / 1e6;
 }
 
+// "Prévisualiser" on the opened script: the text built, put in the preview
+// window and shown; the window is closed as soon as it has drawn.
+static void PreviewScriptInWindow(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    PlugFrm *frm = windowWithGeneratedScript(dir, state);
+    if (!frm)
+        return;
+    for (auto _ : state) {
+        QTimer::singleShot(0, [] {
+            if (QWidget *shown = QApplication::activeModalWidget())
+                shown->close();
+        });
+        frm->Command2_Click();
+    }
+    state.counters["lines"] = PreviewFrm::instance().Text1->lineCount();
+}
+
 // "Enregistrer" right after opening: every form written as it was read.
 static void SaveUnchangedInWindow(benchmark::State &state)
 {
-    QTemporaryDir dir;
-    const QString path = writeGeneratedScript(dir, state);
-    if (path.isEmpty())
-        return;
     Options::CompanionFilePolicy = 3; // no companion question
-    PlugFrm &frm = PlugFrm::instance();
-    frm.show();
-    if (!frm.openScript(path))
-        state.SkipWithError("the script did not open");
+    QTemporaryDir dir;
+    PlugFrm *frm = windowWithGeneratedScript(dir, state);
+    if (!frm)
+        return;
     for (auto _ : state) {
-        if (!frm.SaveFile_Click())
+        if (!frm->SaveFile_Click())
             state.SkipWithError("the save failed");
     }
 }
@@ -141,10 +176,15 @@ int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Opening and saving add to the recent files: those go to a private
+    // folder, never to the user's own settings.
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", QDir(config.path()).absolutePath().toUtf8());
     QApplication app(argc, argv);
     PluginFolder::setPath(QStringLiteral(VARDELO_DATA_DIR)); // the shipped catalogues
     PlugFrm::instance().Combo1->setCurrentIndex(7);
     benchmark::RegisterBenchmark("OpenScriptInWindow", OpenScriptInWindow)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("PreviewScriptInWindow", PreviewScriptInWindow)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("SaveUnchangedInWindow", SaveUnchangedInWindow)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("InsertBlankAtTop", InsertBlankAtTop)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("SelectRow", SelectRow)->Unit(benchmark::kMillisecond);

@@ -16,9 +16,11 @@
 #include "help/aboutfrm.h"
 #include "help/helpfrm.h"
 #include "help/previewfrm.h"
+#include "help/previewtext.h"
 #include "rules/addact.h"
 #include "rules/addfact.h"
 #include "rules/addfactmain.h"
+#include "shell/busycursor.h"
 #include "shell/messages.h"
 #include "shell/optfrm.h"
 #include "shell/pluginfolder.h"
@@ -156,6 +158,7 @@ PlugFrm::PlugFrm(QWidget *parent) : QMainWindow(parent)
     });
 
     resize(760, 560);
+    buildWindowExtras();
     Form_Load();
 }
 
@@ -503,14 +506,20 @@ void PlugFrm::Command4_Click()
 void PlugFrm::Command2_Click()
 {
     const ScriptModel &rows = ListView1->rows();
-    const SaveOpen::SaveText saved = SaveOpen::buildScriptBytes(rows.lines(), rows.source());
-    if (!saved.ok()) {
-        Messages::error(this, saved.rowMessage(rows.lines()));
+    QString error;
+    {
+        BusyCursor busy;
+        const SaveOpen::SaveText saved = SaveOpen::buildScriptBytes(rows.lines(), rows.source());
+        if (saved.ok())
+            PreviewFrm::instance().Text1->setPlainText(SaveOpen::decodeScriptBytes(saved.bytes, rows.source()));
+        else
+            error = saved.rowMessage(rows.lines());
+    }
+    if (!error.isEmpty()) {
+        Messages::error(this, error);
         return;
     }
-    PreviewFrm &preview = PreviewFrm::instance();
-    preview.Text1->setPlainText(SaveOpen::decodeScriptBytes(saved.bytes, rows.source()));
-    preview.exec();
+    PreviewFrm::instance().exec();
 }
 
 void PlugFrm::ShowOpts_Click()

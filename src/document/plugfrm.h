@@ -15,6 +15,7 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class ScriptListView;
+class ScriptStatusBar;
 
 // The script editor window: the list of script lines and the commands that
 // add, insert, edit and delete them. One instance, modeless.
@@ -106,6 +107,19 @@ public:
     // a message and nothing changed, when it cannot be read.
     bool openScript(const QString &path);
 
+    // File name, modified mark, rows, encoding and line ends, under the list.
+    ScriptStatusBar *StatusBar1;
+    // "Fichiers récents" in "Fichier": the last scripts opened or saved.
+    QMenu *RecentMnu;
+    // After CurrentFile changed or was written: the status bar, and the
+    // recent files when there is a file.
+    void currentFileChanged();
+    // Opens a script chosen among the recent files or dropped on the window,
+    // asking about unsaved work first; a recent file gone is taken out of
+    // the list, with a message naming it.
+    void openRecent(const QString &path);
+    void openDropped(const QStringList &paths);
+
 signals:
     // The rows changed from or came back to what was last read or saved.
     void modifiedChanged(bool modified);
@@ -129,6 +143,8 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     explicit PlugFrm(QWidget *parent = nullptr);
@@ -144,6 +160,10 @@ private:
     // save all the same. True when they balance or the user agreed.
     bool mayKeepOpenBlocks();
     bool m_openBlocksAccepted = false;
+    // The status bar, recent files, drops, and a size and place that fit
+    // the screen.
+    void buildWindowExtras();
+    void fillRecentMenu();
 
     static inline PlugFrm *s_instance = nullptr;
     bool m_unloading = false;

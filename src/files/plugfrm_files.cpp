@@ -6,6 +6,7 @@
 #include "files/createaifrm.h"
 #include "files/filechoosers.h"
 #include "files/saveopen.h"
+#include "shell/busycursor.h"
 #include "shell/fileservices.h"
 #include "shell/messages.h"
 #include "shell/options.h"
@@ -38,21 +39,30 @@ void PlugFrm::NewFile_Click()
     CurrentFile.clear();
     m_consented.clear();
     setModified(false);
+    currentFileChanged();
 }
 
 bool PlugFrm::openScript(const QString &path)
 {
-    SaveOpen::ReadResult r = SaveOpen::ReadScriptFile(path);
-    if (!r.ok()) {
-        Messages::error(this, r.error);
+    QString error;
+    {
+        BusyCursor busy;
+        SaveOpen::ReadResult r = SaveOpen::ReadScriptFile(path);
+        if (r.ok()) {
+            // Parts the editor cannot rewrite are kept as read and shown in
+            // italics; a line under the list counts them.
+            m_consented.clear();
+            ListView1->rows().setScript(std::move(r.rows), std::move(r.source));
+            CurrentFile = path;
+            setModified(false);
+        }
+        error = r.error;
+    }
+    if (!error.isEmpty()) {
+        Messages::error(this, error);
         return false;
     }
-    // Parts the editor cannot rewrite are kept as read and shown in italics;
-    // a line under the list counts them.
-    m_consented.clear();
-    ListView1->rows().setScript(std::move(r.rows), std::move(r.source));
-    CurrentFile = path;
-    setModified(false);
+    currentFileChanged();
     return true;
 }
 
@@ -71,16 +81,23 @@ bool PlugFrm::SaveFile_Click()
         return SaveFileAs_Click();
     if (!mayKeepOpenBlocks())
         return false;
-    const ScriptModel &rows = ListView1->rows();
-    const SaveOpen::SaveText saved = SaveOpen::buildScriptBytes(rows.lines(), rows.source());
     QString problem;
-    if (!saved.ok())
-        problem = saved.rowMessage(rows.lines());
-    if (!problem.isEmpty() || !FileServices::saveFile(CurrentFile, saved.bytes, problem)) {
+    bool saved = false;
+    {
+        BusyCursor busy;
+        const ScriptModel &rows = ListView1->rows();
+        const SaveOpen::SaveText text = SaveOpen::buildScriptBytes(rows.lines(), rows.source());
+        if (!text.ok())
+            problem = text.rowMessage(rows.lines());
+        else
+            saved = FileServices::saveFile(CurrentFile, text.bytes, problem);
+    }
+    if (!saved) {
         Messages::error(this, problem);
         return false;
     }
     setModified(false);
+    currentFileChanged();
 
     const QString companion = SaveOpen::companionFileName(CurrentFile);
     if (Options::CompanionFilePolicy == 1) {

@@ -1,9 +1,9 @@
 #include "previewfrm.h"
 
 #include "editors/editorsupport.h"
+#include "previewtext.h"
 
 #include <QFontDatabase>
-#include <QPlainTextEdit>
 #include <QVBoxLayout>
 
 PreviewFrm &PreviewFrm::instance()
@@ -28,9 +28,8 @@ PreviewFrm::PreviewFrm(QWidget *parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("Prévisualisation"));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    Text1 = new QPlainTextEdit(this);
+    Text1 = new PreviewText(this);
     Text1->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     layout->addWidget(Text1);
     resize(640, 480);

@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-class QPlainTextEdit;
+class PreviewText;
 
 // Shows the text saving would write. Kept between uses.
 class PreviewFrm : public QDialog
@@ -14,7 +14,8 @@ public:
     static void unload();
     ~PreviewFrm() override;
 
-    QPlainTextEdit *Text1;
+    // The whole script text, read-only, drawn a screenful at a time.
+    PreviewText *Text1;
 
 private:
     explicit PreviewFrm(QWidget *parent = nullptr);

@@ -42,7 +42,7 @@ TEST(PlugFrm, ShowsItsCaptionsAndMenus)
                                "Action/Constante/Commentaire/Chargement/Chargement aléatoire/Ligne blanche");
     EXPECT_EQ(f.Combo1->currentIndex(), 0);
     EXPECT_EQ(captions(f.menuBar()->actions()), "Fichier/Edition/Affichage/Options/Aide");
-    EXPECT_EQ(captions(f.File->actions()), "Nouveau/Ouvrir/-/Enregistrer/Enregistrer sous.../-/Quitter");
+    EXPECT_EQ(captions(f.File->actions()), "Nouveau/Ouvrir/Fichiers récents/-/Enregistrer/Enregistrer sous.../-/Quitter");
     EXPECT_EQ(captions(f.HelpMnu->actions()), "Aide/-/A propos de...");
     EXPECT_EQ(f.ShowHelp->shortcut(), QKeySequence(Qt::Key_F1));
 }

@@ -4,6 +4,7 @@
 // a row is drawn.
 #include "document/plugfrm.h"
 #include "document/scriptlistview.h"
+#include "help/previewtext.h"
 #include "testsupport.h"
 
 #include <QFont>
@@ -19,7 +20,7 @@ inline QString preview(PlugFrm &f)
     QString shown;
     TestSupport::onNextModal([&](QWidget *w) {
         EXPECT_EQ(w->windowTitle(), "Prévisualisation");
-        shown = w->findChild<QPlainTextEdit *>()->toPlainText();
+        shown = w->findChild<PreviewText *>()->toPlainText();
         w->close();
     });
     TestSupport::click(f.Command2);

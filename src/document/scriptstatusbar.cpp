@@ -1,0 +1,67 @@
+#include "scriptstatusbar.h"
+
+#include "plugfrm.h"
+#include "scriptlistview.h"
+
+#include <QFileInfo>
+#include <QDir>
+#include <QLabel>
+#include <QLocale>
+#include <QTimer>
+
+namespace {
+QString lineEndName(const QString &lineEnd)
+{
+    if (lineEnd == QLatin1String("\n"))
+        return QStringLiteral("LF");
+    if (lineEnd == QLatin1String("\r"))
+        return QStringLiteral("CR");
+    return QStringLiteral("CR LF");
+}
+
+QLabel *section(QStatusBar *bar, int stretch = 0)
+{
+    auto *label = new QLabel(bar);
+    label->setTextInteractionFlags(Qt::NoTextInteraction);
+    bar->addPermanentWidget(label, stretch);
+    return label;
+}
+} // namespace
+
+ScriptStatusBar::ScriptStatusBar(PlugFrm *frm) : QStatusBar(frm), m_frm(frm), m_pending(new QTimer(this))
+{
+    FileName = section(this, 1);
+    Modified = section(this);
+    Rows = section(this);
+    Encoding = section(this);
+    LineEnds = section(this);
+    m_pending->setSingleShot(true);
+    m_pending->setInterval(0);
+    connect(m_pending, &QTimer::timeout, this, &ScriptStatusBar::refresh);
+
+    connect(frm, &PlugFrm::modifiedChanged, this, &ScriptStatusBar::refresh);
+    const ScriptModel *rows = &frm->ListView1->rows();
+    connect(rows, &ScriptModel::modelReset, this, &ScriptStatusBar::refresh);
+    const auto later = [this] {
+        if (!m_pending->isActive())
+            m_pending->start();
+    };
+    connect(rows, &ScriptModel::rowsInserted, this, later);
+    connect(rows, &ScriptModel::rowsRemoved, this, later);
+    refresh();
+}
+
+void ScriptStatusBar::refresh()
+{
+    m_pending->stop();
+    const QString &file = m_frm->CurrentFile;
+    FileName->setText(file.isEmpty() ? QStringLiteral("Sans titre") : QFileInfo(file).fileName());
+    FileName->setToolTip(QDir::toNativeSeparators(file));
+    Modified->setText(m_frm->isModified() ? QStringLiteral("Modifié") : QString());
+    const int count = m_frm->ListView1->count();
+    Rows->setText(QStringLiteral("%1 %2").arg(QLocale(QLocale::French).toString(count),
+                                              count > 1 ? QStringLiteral("lignes") : QStringLiteral("ligne")));
+    const ScriptSource &source = m_frm->ListView1->rows().source();
+    Encoding->setText(source.byteOrderMark ? source.encodingName() + QStringLiteral(" avec BOM") : source.encodingName());
+    LineEnds->setText(lineEndName(source.lineEnd));
+}

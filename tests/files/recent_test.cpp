@@ -1,0 +1,261 @@
+// The window's surroundings: the status bar, the recent files of "Fichier",
+// a script dropped on the window, and the busy cursor left behind.
+#include "filetests.h"
+#include "document/scriptstatusbar.h"
+#include "help/previewtext.h"
+#include "shell/options.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QScreen>
+#include <QSettings>
+#include <QTest>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+using namespace TestSupport;
+using namespace FileTests;
+
+namespace {
+class WindowExtras : public ::testing::Test
+{
+protected:
+    // No recent files left by an earlier test of the same run.
+    WindowExtras() { QSettings(QSettings::UserScope, "Quorrin", "Quorrin").remove("Lumbrel/RecentFiles"); }
+    PlugFrm &editor()
+    {
+        PlugFrm &f = openEditor();
+        Options::CompanionFilePolicy = 3;
+        Options::DefaultFolder = dir.path();
+        return f;
+    }
+    // A small script file of its own in the test's folder.
+    QString script(const QString &name, const QByteArray &bytes = "(defconst a 1)\r\n")
+    {
+        const QString path = dir.filePath(name);
+        writeFile(path, bytes);
+        return path;
+    }
+    QTemporaryDir dir;
+};
+
+// The status bar's sections, once pending updates are shown.
+QStringList status(PlugFrm &f)
+{
+    QApplication::processEvents();
+    const ScriptStatusBar &s = *f.StatusBar1;
+    return {s.FileName->text(), s.Modified->text(), s.Rows->text(), s.Encoding->text(), s.LineEnds->text()};
+}
+
+QStringList recentEntries(PlugFrm &f)
+{
+    QStringList texts;
+    for (QAction *a : f.RecentMnu->actions())
+        if (a->isVisible())
+            texts << a->text();
+    return texts;
+}
+
+QString entry(int n, const QString &path)
+{
+    return QStringLiteral("&%1 %2").arg(n).arg(QDir::toNativeSeparators(path));
+}
+
+// Drags the files over the list and drops them there, as the window system
+// does (the list passes them on to the window); returns whether the drop
+// was taken.
+bool drop(PlugFrm &f, const QStringList &paths)
+{
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString &p : paths)
+        urls << QUrl::fromLocalFile(p);
+    data.setUrls(urls);
+    QWidget *list = f.ListView1->viewport();
+    const QPoint at(20, 20);
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list, &enter);
+    if (!enter.isAccepted())
+        return false;
+    QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list, &dropped);
+    QTest::qWait(30); // the file opens once the drop is over
+    return dropped.isAccepted();
+}
+} // namespace
+
+TEST_F(WindowExtras, StatusBarShowsTheScriptAndTheWindowFitsTheScreen)
+{
+    PlugFrm &f = editor();
+    EXPECT_EQ(status(f), (QStringList{"Sans titre", "", "0 ligne", "Windows-1252", "CR LF"}));
+    const QRect room = f.screen()->availableGeometry();
+    EXPECT_TRUE(room.contains(f.frameGeometry())) << f.frameGeometry().width() << "x" << f.frameGeometry().height();
+
+    const struct {
+        QString name;
+        QByteArray bytes;
+        QStringList shown;
+    } cases[] = {
+        {"ansi.per", "(defconst bl\xe9 1)\r\n\r\n(defconst b 2)\r\n", {"ansi.per", "", "3 lignes", "Windows-1252", "CR LF"}},
+        {"bom.per", "\xEF\xBB\xBF(defconst a 1)\n(defconst b 2)\n", {"bom.per", "", "2 lignes", "UTF-8 avec BOM", "LF"}},
+        {"mac.per", "(defconst bl\xc3\xa9 1)\r", {"mac.per", "", "1 ligne", "UTF-8", "CR"}},
+    };
+    for (const auto &c : cases) {
+        chooseFile(script(c.name, c.bytes));
+        f.OpenFile->trigger();
+        EXPECT_EQ(status(f), c.shown) << c.name.toStdString();
+    }
+
+    clickRow(f, 1);
+    QTest::mouseClick(f.Command4, Qt::LeftButton); // Supprimer
+    EXPECT_EQ(status(f), (QStringList{"mac.per", "Modifié", "0 ligne", "UTF-8", "CR"}));
+    f.SaveFile->trigger();
+    EXPECT_EQ(status(f), (QStringList{"mac.per", "", "0 ligne", "UTF-8", "CR"}));
+    f.NewFile->trigger();
+    EXPECT_EQ(status(f).first(), "Sans titre");
+    EXPECT_EQ(f.windowTitle(), "Editeur de fichiers PER & AI pur Kelvarra"); // the caption stays
+}
+
+TEST_F(WindowExtras, RecentFilesKeepEightMostRecentFirstAndForgetAMissingOne)
+{
+    PlugFrm &f = editor();
+    EXPECT_FALSE(f.RecentMnu->isEnabled()); // nothing yet
+    QStringList paths;
+    for (int i = 1; i <= 9; ++i)
+        paths << script(QStringLiteral("ia%1.per").arg(i));
+    for (const QString &p : paths.mid(0, 8))
+        ASSERT_TRUE(f.openScript(p));
+    chooseFile(paths[8]);
+    f.OpenFile->trigger();
+    EXPECT_EQ(recentEntries(f).size(), 8);
+    EXPECT_EQ(recentEntries(f).first(), entry(1, paths[8]));
+    EXPECT_EQ(recentEntries(f).last(), entry(8, paths[1])); // the first one opened fell off
+
+    // choosing an entry, with unsaved work: Annuler keeps everything, Non opens it
+    f.insertRow(0, "Constante: b = 2", qRgb(0, 0, 255), LineKind::Const);
+    QString question;
+    answerNextMessage(nullptr, &question, "Annuler");
+    f.RecentMnu->actions()[3]->trigger();
+    EXPECT_EQ(question, "Le script a été modifié. Voulez-vous enregistrer les modifications ?");
+    EXPECT_EQ(f.CurrentFile, paths[8]);
+    answerNextMessage(nullptr, nullptr, "Non");
+    f.RecentMnu->actions()[3]->trigger();
+    EXPECT_EQ(f.CurrentFile, paths[5]);
+    EXPECT_EQ(recentEntries(f).mid(0, 3), (QStringList{entry(1, paths[5]), entry(2, paths[8]), entry(3, paths[7])}));
+
+    // saving under a new name puts it first
+    const QString saved = dir.filePath("nouveau.per");
+    chooseFile(saved);
+    f.SaveFileAs->trigger();
+    EXPECT_EQ(recentEntries(f).first(), entry(1, saved));
+
+    // a file gone: a message names it, the entry goes, the script stays
+    ASSERT_TRUE(QFile::remove(paths[7]));
+    const QStringList before = rows(f);
+    QString text;
+    answerNextMessage(nullptr, &text, "OK");
+    f.RecentMnu->actions()[3]->trigger();
+    EXPECT_EQ(text, QStringLiteral("Le fichier « %1 » n'existe plus : il est retiré de la liste des fichiers récents.")
+                        .arg(QDir::toNativeSeparators(paths[7])));
+    EXPECT_EQ(recentEntries(f).size(), 7);
+    EXPECT_FALSE(recentEntries(f).join("\n").contains(QDir::toNativeSeparators(paths[7])));
+    EXPECT_EQ(rows(f), before);
+    EXPECT_EQ(f.CurrentFile, saved);
+
+    // kept in the settings: a new window lists the same files
+    f.close();
+    EXPECT_EQ(recentEntries(editor()).size(), 7);
+}
+
+TEST_F(WindowExtras, DroppingAPerFileOpensItAfterTheUnsavedWorkQuestion)
+{
+    PlugFrm &f = editor();
+    const QString first = script("depose.per", "(defconst a 1)\r\n");
+    const QString second = script("autre.PER", "(defconst b 2)\r\n(defconst c 3)\r\n");
+    EXPECT_TRUE(drop(f, {first})); // nothing unsaved: no question
+    EXPECT_EQ(f.CurrentFile, first);
+    EXPECT_EQ(rows(f), QStringList{"Const|Constante: a = 1"});
+
+    clickRow(f, 1);
+    QTest::mouseClick(f.Command4, Qt::LeftButton);
+    QString question;
+    answerNextMessage(nullptr, &question, "Annuler");
+    drop(f, {second});
+    EXPECT_EQ(question, "Le script a été modifié. Voulez-vous enregistrer les modifications ?");
+    EXPECT_EQ(f.CurrentFile, first);
+    EXPECT_EQ(f.ListView1->count(), 0);
+    answerNextMessage(nullptr, nullptr, "Non");
+    drop(f, {second});
+    EXPECT_EQ(f.CurrentFile, second);
+    EXPECT_EQ(f.ListView1->count(), 2);
+    EXPECT_EQ(recentEntries(f).first(), entry(1, second));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    // refused, each with its message, and the script stays as it was
+    const QString text = script("notes.txt", "(defconst z 9)\r\n");
+    const QString folder = dir.filePath("dossier.per");
+    ASSERT_TRUE(QDir().mkdir(folder));
+    const struct {
+        QStringList paths;
+        QString message;
+    } refused[] = {
+        {{text}, "Seuls les fichiers .per s'ouvrent dans l'éditeur : « notes.txt » n'en est pas un."},
+        {{first, second}, "Déposez un seul fichier .per à la fois."},
+        {{folder}, ""}, // the reader's own message
+    };
+    for (const auto &r : refused) {
+        QString shown;
+        bool normalCursor = false;
+        onNextModal([&](QWidget *w) {
+            normalCursor = QApplication::overrideCursor() == nullptr; // not busy while a message waits
+            shown = qobject_cast<QMessageBox *>(w)->text();
+            w->close();
+        });
+        drop(f, r.paths);
+        if (!r.message.isEmpty()) {
+            EXPECT_EQ(shown, r.message);
+        }
+        EXPECT_FALSE(shown.isEmpty());
+        EXPECT_TRUE(normalCursor);
+        EXPECT_EQ(f.CurrentFile, second);
+        EXPECT_EQ(f.ListView1->count(), 2);
+    }
+}
+
+TEST_F(WindowExtras, PreviewShowsTheExactTextAndCopiesWhatIsSelected)
+{
+    PlugFrm &f = editor();
+    chooseFile(script("vue.per", "(defrule\r\n\t(stock bl\xe9 5)\r\n=>\r\n\t(dire \"\x80\")\r\n)\r\n"));
+    f.OpenFile->trigger();
+    bool normalCursor = false;
+    QString exact, all, part;
+    int lines = 0;
+    onNextModal([&](QWidget *w) {
+        normalCursor = QApplication::overrideCursor() == nullptr;
+        auto *text = w->findChild<PreviewText *>();
+        exact = text->text();
+        lines = text->lineCount();
+        QTest::keyClick(text, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(text, Qt::Key_C, Qt::ControlModifier);
+        all = QApplication::clipboard()->text();
+        // from after the tab of the second line (tabs stop every 8 columns)
+        // to after "\t(dire" on the fourth, the end by a Maj+click
+        const int column = text->fontMetrics().horizontalAdvance(QLatin1Char('M'));
+        const int line = text->fontMetrics().lineSpacing();
+        QTest::mouseClick(text->viewport(), Qt::LeftButton, {}, QPoint(4 + 8 * column, line + line / 2));
+        QTest::mouseClick(text->viewport(), Qt::LeftButton, Qt::ShiftModifier, QPoint(4 + 13 * column, 3 * line + line / 2));
+        part = text->selectedText();
+        w->close();
+    });
+    QTest::mouseClick(f.Command2, Qt::LeftButton);
+    EXPECT_TRUE(normalCursor);
+    EXPECT_EQ(exact, "(defrule\r\n\t(stock blé 5)\r\n=>\r\n\t(dire \"€\")\r\n)\r\n");
+    EXPECT_EQ(lines, 6);
+    EXPECT_EQ(all, "(defrule\n\t(stock blé 5)\n=>\n\t(dire \"€\")\n)\n");
+    EXPECT_EQ(part, "(stock blé 5)\n=>\n\t(dire");
+}
