@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace TestSupport;
@@ -41,7 +42,7 @@ protected:
     // The script file holding bytes, open in the editor as "Ouvrir" leaves it.
     PlugFrm &open(const QByteArray &bytes)
     {
-        write(path, bytes);
+        writeFile(path, bytes);
         PlugFrm &f = openEditor();
         Options::CompanionFilePolicy = 3;
         EXPECT_TRUE(f.openScript(path));
@@ -52,36 +53,12 @@ protected:
     const QString path = dir.filePath("ia.per");
 };
 
-void click(QAbstractButton *b)
-{
-    QTest::mouseClick(b, Qt::LeftButton);
-}
-
-void addBlank(PlugFrm &f, QPushButton *command)
-{
-    chooseKind(f, "Ligne blanche");
-    click(command);
-}
-
-void compose(AddFactMain &c, QRadioButton *option)
-{
-    tick(option);
-    click(c.Command1);
-}
-
-AddFactMain &openComposer(PlugFrm &f)
-{
-    chooseKind(f, "Règle");
-    click(f.Ajouter);
-    return *AddFactMain::loaded();
-}
-
 // Everything the user sees of the rows, and what saving would write.
 QStringList state(PlugFrm &f)
 {
     QStringList s = rows(f);
     for (int pos = 1; pos <= s.size(); ++pos)
-        s[pos - 1] += QString("|%1%2").arg(f.ListView1->rows().line(pos).colour, 0, 16).arg(italic(f, pos) ? "|i" : "");
+        s[pos - 1] += QString("|%1%2").arg(colourOf(f, pos), 0, 16).arg(italic(f, pos) ? "|i" : "");
     const ScriptModel &m = f.ListView1->rows();
     s << QString::fromLatin1(SaveOpen::buildScriptBytes(m.lines(), m.source()).bytes) << keptNote(f);
     return s;
@@ -104,16 +81,15 @@ TEST_F(Undo, EveryKindOfChangeComesBackExactlyAndGoesAgain)
         int shownAfterUndo, shownAfterRedo; // the selected row
     };
     const Case cases[] = {
-        {"add", [](PlugFrm &f) { addBlank(f, f.Ajouter); }, 8, 9},
+        {"add", [](PlugFrm &f) { add(f, "Ligne blanche"); }, 8, 9},
         {"insert into the rule",
          [](PlugFrm &f) {
              clickRow(f, 6);
-             chooseKind(f, "Constante");
              answerDialog<AddConst>([](AddConst &d) {
                  d.Text1->setText("plafond");
                  click(d.Command1);
              });
-             click(f.Command1);
+             insert(f, "Constante");
          },
          6, 6},
         {"edit",
@@ -136,21 +112,21 @@ TEST_F(Undo, EveryKindOfChangeComesBackExactlyAndGoesAgain)
         {"composed rule",
          [](PlugFrm &f) {
              AddFactMain &c = openComposer(f);
-             compose(c, c.Option1);
-             compose(c, c.Option3);
+             compose(c.Option1, c.Command1);
+             compose(c.Option3, c.Command1);
              f.UndoEdit->trigger(); // while composing, a row at a time
              EXPECT_EQ(rows(f).last(), "FactB|Début de règle");
-             compose(c, c.Option4);
-             addBlank(f, f.Ajouter); // from the window: part of the rule
-             compose(c, c.Option5);
+             compose(c.Option4, c.Command1);
+             add(f, "Ligne blanche"); // from the window: part of the rule
+             compose(c.Option5, c.Command1);
              c.close();
          },
          8, 12},
         {"rule left unfinished",
          [](PlugFrm &f) {
              AddFactMain &c = openComposer(f);
-             compose(c, c.Option1);
-             compose(c, c.Option3);
+             compose(c.Option1, c.Command1);
+             compose(c.Option3, c.Command1);
              c.close();
          },
          8, 10},
@@ -186,10 +162,10 @@ TEST_F(Undo, TheKeysFollowTheSavedStateAndOpeningForgetsTheHistory)
     for (QAction *a : f.EditMnu->actions().mid(0, 2))
         menu << a->text() + " " + a->shortcut().toString();
     EXPECT_EQ(menu, (QStringList{"Annuler Ctrl+Z", "Rétablir Ctrl+Y"})); // first in the menu
-    addBlank(f, f.Ajouter);
-    addBlank(f, f.Ajouter);
+    add(f, "Ligne blanche");
+    add(f, "Ligne blanche");
     f.SaveFile->trigger();
-    addBlank(f, f.Ajouter);
+    add(f, "Ligne blanche");
     const std::pair<Qt::Key, bool> steps[] = {
         {Qt::Key_Z, false}, {Qt::Key_Z, true}, {Qt::Key_Y, false}, {Qt::Key_Y, true}};
     for (const auto &[key, modified] : steps) {
@@ -212,7 +188,7 @@ TEST_F(Undo, TheKeysFollowTheSavedStateAndOpeningForgetsTheHistory)
     f.NewFile->trigger();
     EXPECT_FALSE(f.UndoEdit->isEnabled());
     EXPECT_FALSE(f.RedoEdit->isEnabled());
-    addBlank(f, f.Ajouter);
+    add(f, "Ligne blanche");
     pressKeys(f, Qt::Key_Z);
     EXPECT_FALSE(f.isModified());
     chooseFile(path);
