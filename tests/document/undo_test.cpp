@@ -94,12 +94,11 @@ TEST_F(Undo, EveryKindOfChangeComesBackExactlyAndGoesAgain)
          6, 6},
         {"edit",
          [](PlugFrm &f) {
-             clickRow(f, 1);
              answerDialog<AddComm>([](AddComm &d) {
                  d.Text1->setText("nouveau");
                  click(d.Command1);
              });
-             click(f.Command3);
+             edit(f, 1);
          },
          1, 1},
         {"delete a part kept as read",
