@@ -136,6 +136,7 @@ PlugFrm::PlugFrm(QWidget *parent) : QMainWindow(parent)
 
     buildMenus();
     buildViewMenu();
+    buildUndo();
     buildFind(listColumn);
     setUpKeyboard();
 
@@ -284,9 +285,11 @@ bool PlugFrm::insertRow(int pos, const QString &text, QRgb colour, LineKind kind
     ScriptModel &rows = ListView1->rows();
     if (!mayChangeForm(rows.formJoinedAt(pos, kind)))
         return false;
+    openStep(); // the row with its colour and kind is undone as one
     pos = rows.addRow(text, pos);
     rows.setColour(pos, colour);
     rows.setKind(pos, kind);
+    closeStep();
     return true;
 }
 

@@ -14,6 +14,7 @@ class QComboBox;
 class QLabel;
 class QMenu;
 class QPushButton;
+class ScriptHistory;
 class ScriptListView;
 class ScriptStatusBar;
 
@@ -48,6 +49,7 @@ public:
     QAction *NewFile, *OpenFile, *sep, *SaveFile, *SaveFileAs, *sep2, *Quit;
     // "Edition" and "Affichage", between "Fichier" and "Options".
     QMenu *EditMnu;
+    QAction *UndoEdit, *RedoEdit; // Annuler, Rétablir
     QMenu *ViewMnu;
     // Its options, kept in the settings: rows indented by their depth in the
     // blocks, blank rows drawn with a faint mark.
@@ -74,6 +76,8 @@ public:
     int placeRow(bool append, const QString &text, QRgb colour, LineKind kind) override;
     void setRowText(int pos, const QString &text) override;
     void selectNewRow(bool appended) override;
+    void openStep() override;
+    void closeStep() override;
     // Adds a row at pos (count + 1 appends) with its colour and kind; false
     // when the user declines to change a part of the script kept as read.
     bool insertRow(int pos, const QString &text, QRgb colour, LineKind kind);
@@ -140,6 +144,8 @@ public slots:
     void ShowHelp_Click();
     void ShowAbout_Click();
     void GoToLine_Click();
+    void UndoEdit_Click();
+    void RedoEdit_Click();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -164,6 +170,9 @@ private:
     // the screen.
     void buildWindowExtras();
     void fillRecentMenu();
+    void buildUndo();
+
+    ScriptHistory *m_history = nullptr;
 
     static inline PlugFrm *s_instance = nullptr;
     bool m_unloading = false;

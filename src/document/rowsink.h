@@ -27,6 +27,11 @@ public:
     // Selects where the new rows went: the last row after appending; after
     // inserting the selection stays, so that further rows follow in order.
     virtual void selectNewRow(bool appended) = 0;
+    // Everything done to the list from openStep until the matching closeStep
+    // is undone and redone as one step (the rows of one composed rule); the
+    // pairs nest. Until closed, each change stays undoable on its own.
+    virtual void openStep() = 0;
+    virtual void closeStep() = 0;
 
 protected:
     RowSink() = default;

@@ -101,8 +101,16 @@ void ScriptModel::formEdited(int form)
 {
     if (form < 0 || form >= m_source.formCount() || m_source.forms[size_t(form)].edited)
         return;
-    m_source.forms[size_t(form)].edited = true;
-    // its rows lose their "kept as read" look
+    emit changeMade({RowChange::FormEdited, form, {}, {}});
+    setFormEdited(form, true);
+}
+
+void ScriptModel::setFormEdited(int form, bool edited)
+{
+    if (form < 0 || form >= m_source.formCount())
+        return;
+    m_source.forms[size_t(form)].edited = edited;
+    // its rows lose (or get back) their "kept as read" look
     if (m_source.lost.count(form)) {
         int first = 0, last = 0;
         for (int i = 0; i < count(); ++i) {
@@ -119,14 +127,27 @@ void ScriptModel::formEdited(int form)
     }
 }
 
+void ScriptModel::insertLine(int pos, const ScriptLine &line)
+{
+    beginInsertRows(QModelIndex(), pos - 1, pos - 1);
+    m_lines.insert(m_lines.begin() + (pos - 1), line);
+    endInsertRows();
+}
+
+void ScriptModel::eraseLine(int pos)
+{
+    beginRemoveRows(QModelIndex(), pos - 1, pos - 1);
+    m_lines.erase(m_lines.begin() + (pos - 1));
+    endRemoveRows();
+}
+
 int ScriptModel::addRow(const QString &text, int pos)
 {
     if (pos < 1 || pos > count())
         pos = count() + 1;
     const int form = formJoinedAt(pos, LineKind::Unknown);
-    beginInsertRows(QModelIndex(), pos - 1, pos - 1);
-    m_lines.insert(m_lines.begin() + (pos - 1), ScriptLine{text, qRgb(0, 0, 0), LineKind::Unknown, form});
-    endInsertRows();
+    insertLine(pos, ScriptLine{text, qRgb(0, 0, 0), LineKind::Unknown, form});
+    emit changeMade({RowChange::Inserted, pos, {}, m_lines[size_t(pos - 1)]});
     formEdited(form);
     emit contentChanged();
     return pos;
@@ -146,7 +167,9 @@ void ScriptModel::setText(int pos, const QString &text)
     ScriptLine &l = m_lines[size_t(pos - 1)];
     if (l.text == text)
         return; // nothing changes, not even the form
+    const ScriptLine before = l;
     l.text = text;
+    emit changeMade({RowChange::Replaced, pos, before, l});
     formEdited(l.form);
     rowChanged(pos, Qt::DisplayRole);
 }
@@ -156,12 +179,16 @@ void ScriptModel::setKind(int pos, LineKind kind)
     if (!valid(pos))
         return;
     ScriptLine &l = m_lines[size_t(pos - 1)];
+    const ScriptLine before = l;
     l.kind = kind;
     // A new end-of-line comment belongs with the line it ends.
-    if (kind == LineKind::CommE && l.form == ScriptLine::NoForm && pos > 1 && line(pos - 1).form != ScriptLine::NoForm) {
+    const bool joins =
+        kind == LineKind::CommE && l.form == ScriptLine::NoForm && pos > 1 && line(pos - 1).form != ScriptLine::NoForm;
+    if (joins)
         l.form = line(pos - 1).form;
+    emit changeMade({RowChange::Replaced, pos, before, l});
+    if (joins)
         formEdited(l.form);
-    }
     emit contentChanged();
 }
 
@@ -169,7 +196,10 @@ void ScriptModel::setColour(int pos, QRgb colour)
 {
     if (!valid(pos))
         return;
-    m_lines[size_t(pos - 1)].colour = colour;
+    ScriptLine &l = m_lines[size_t(pos - 1)];
+    const ScriptLine before = l;
+    l.colour = colour;
+    emit changeMade({RowChange::Replaced, pos, before, l});
     rowChanged(pos, Qt::ForegroundRole);
 }
 
@@ -177,11 +207,10 @@ void ScriptModel::removeRow(int pos)
 {
     if (pos < 1 || pos > count())
         return;
-    const int form = line(pos).form;
-    beginRemoveRows(QModelIndex(), pos - 1, pos - 1);
-    m_lines.erase(m_lines.begin() + (pos - 1));
-    endRemoveRows();
-    formEdited(form);
+    const ScriptLine before = line(pos);
+    eraseLine(pos);
+    emit changeMade({RowChange::Removed, pos, before, {}});
+    formEdited(before.form);
     emit contentChanged();
 }
 
@@ -222,4 +251,30 @@ void ScriptModel::setHighlight(const QString &text, Qt::CaseSensitivity cs)
     // One signal for all the rows: views repaint only what they show.
     if (count() > 0)
         emit dataChanged(index(0), index(count() - 1), {Qt::BackgroundRole});
+}
+
+void ScriptModel::applyChange(const RowChange &change, bool undo)
+{
+    const int pos = change.pos;
+    switch (change.kind) {
+    case RowChange::Inserted:
+    case RowChange::Removed: {
+        const bool inserts = (change.kind == RowChange::Inserted) != undo;
+        if (inserts && pos >= 1 && pos <= count() + 1)
+            insertLine(pos, change.kind == RowChange::Inserted ? change.after : change.before);
+        else if (!inserts && valid(pos))
+            eraseLine(pos);
+        break;
+    }
+    case RowChange::Replaced:
+        if (valid(pos)) {
+            m_lines[size_t(pos - 1)] = undo ? change.before : change.after;
+            emit dataChanged(index(pos - 1), index(pos - 1));
+        }
+        break;
+    case RowChange::FormEdited:
+        setFormEdited(pos, !undo);
+        break;
+    }
+    emit contentChanged();
 }

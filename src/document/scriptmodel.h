@@ -8,6 +8,16 @@
 #include <QAbstractListModel>
 #include <vector>
 
+// One change of the rows, as the history keeps it: enough to undo and redo it
+// exactly, without a copy of the other rows.
+struct RowChange {
+    enum Kind : quint8 { Inserted, Removed, Replaced, FormEdited };
+    Kind kind = Replaced;
+    int pos = 0;       // the row (1-based); for FormEdited, the form
+    ScriptLine before; // Removed, Replaced
+    ScriptLine after;  // Inserted, Replaced
+};
+
 // The rows of the script, in one contiguous array. Positions in the public
 // row operations are 1-based, as the rest of the editor counts them; the Qt
 // model interface underneath is 0-based as usual.
@@ -55,6 +65,9 @@ public:
     // Rows whose text contains text get a pale yellow background, as long as
     // the find bar shows; an empty text marks none.
     void setHighlight(const QString &text, Qt::CaseSensitivity cs);
+    // Puts back the state before (undo) or after a change this model made,
+    // from the state right after (or before) it.
+    void applyChange(const RowChange &change, bool undo);
 
     // The blocks of the rows, worked out again when asked after a change.
     const Blocks::Structure &structure() const;
@@ -62,6 +75,8 @@ public:
 signals:
     // Any change of the rows, for the window's "modified" state.
     void contentChanged();
+    // Each change made by the row operations above (not by resets), in order.
+    void changeMade(const RowChange &change);
 
 private:
     // Changes come row by row (a file of 150,000 rows is added in one reset,
@@ -75,6 +90,9 @@ private:
     bool valid(int pos) const { return pos >= 1 && pos <= count(); }
     // A row of the form changed: saving writes it in the editor's layout.
     void formEdited(int form);
+    void setFormEdited(int form, bool edited);
+    void insertLine(int pos, const ScriptLine &line);
+    void eraseLine(int pos);
     std::vector<ScriptLine> m_lines;
     ScriptSource m_source;
     RowSearch::Matcher m_highlight;

@@ -81,6 +81,7 @@ AddFactMain::AddFactMain(QWidget *parent) : QDialog(parent)
 
 AddFactMain::~AddFactMain()
 {
+    closeRule();
     if (s_instance == this)
         s_instance = nullptr;
 }
@@ -97,13 +98,33 @@ void AddFactMain::addStructureRow(const QString &appendText, const QString &inse
         sink->selectNewRow(add);
 }
 
+void AddFactMain::openRule()
+{
+    closeRule(); // a rule started without ending the last one
+    if (RowSink *sink = RowSink::current()) {
+        sink->openStep();
+        m_ruleOpen = true;
+    }
+}
+
+void AddFactMain::closeRule()
+{
+    if (!m_ruleOpen)
+        return;
+    m_ruleOpen = false;
+    if (RowSink *sink = RowSink::current())
+        sink->closeStep();
+}
+
 void AddFactMain::Command1_Click()
 {
     add = !ins;
     if (Option1->isChecked()) {
+        openRule();
         addStructureRow(RowText::RuleStart, RowText::RuleStart, int(LineKind::FactB));
     } else if (Option5->isChecked()) {
         addStructureRow(RowText::RuleEnd, RowText::RuleEnd, int(LineKind::FactE));
+        closeRule();
     } else if (Option3->isChecked()) {
         addStructureRow(RowText::Or, RowText::Or, int(LineKind::FactOB));
     } else if (Option4->isChecked()) {
@@ -156,6 +177,8 @@ void AddFactMain::closeEvent(QCloseEvent *event)
     // "Femer" and the close box alike release the fact editor.
     if (AddFact *editor = AddFact::loaded())
         editor->Orderload = false;
+    // A rule left unfinished is one step all the same.
+    closeRule();
     event->accept();
     if (s_instance == this)
         s_instance = nullptr; // deleted once the event loop comes back

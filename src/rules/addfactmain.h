@@ -54,5 +54,9 @@ private:
     explicit AddFactMain(QWidget *parent);
     void Form_Load();
     void addStructureRow(const QString &appendText, const QString &insertText, int kind);
+    // The rows from a rule's start to its end are undone as one step.
+    void openRule();
+    void closeRule();
+    bool m_ruleOpen = false;
     static inline AddFactMain *s_instance = nullptr;
 };

@@ -1,0 +1,79 @@
+// Undo on the generated 120,000-line script in the window: one edit of a row
+// near the end (its rule is then laid out anew), then "Annuler", which puts
+// the rule back as read (EditThenUndo); or "Rétablir" and "Annuler" of that
+// edit (RedoThenUndo).
+#include "generatedscript.h"
+#include "document/plugfrm.h"
+#include "document/scriptlistview.h"
+#include "shell/fileservices.h"
+#include "shell/pluginfolder.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+namespace {
+// The window with the generated script open; the position of a fact row
+// near the end, 0 when the script could not be opened.
+int openGeneratedScript(const QTemporaryDir &dir)
+{
+    const QString path = dir.filePath(QStringLiteral("gros.per"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(FileServices::encode1252(GeneratedScript::script())) < 0)
+        return 0;
+    file.close();
+    PlugFrm &frm = PlugFrm::instance();
+    frm.show();
+    if (!frm.openScript(path))
+        return 0;
+    QApplication::processEvents();
+    const ScriptModel &rows = frm.ListView1->rows();
+    for (int pos = rows.count(); pos > 0; --pos)
+        if (rows.kind(pos) == LineKind::Fact)
+            return pos;
+    return 0;
+}
+} // namespace
+
+// Edits the fact row near the end, then undoes the edit, as often as asked.
+static void EditThenUndo(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const int pos = openGeneratedScript(dir);
+    if (pos == 0) {
+        state.SkipWithError("the script did not open");
+        return;
+    }
+    PlugFrm &frm = PlugFrm::instance();
+    const QString text = frm.rowText(pos);
+    const bool redo = state.range(0);
+    if (redo) { // the edit is made once, then redone and undone
+        frm.setRowText(pos, text + QStringLiteral(" 1"));
+        frm.UndoEdit_Click();
+    }
+    for (auto _ : state) {
+        if (redo)
+            frm.RedoEdit_Click();
+        else
+            frm.setRowText(pos, text + QStringLiteral(" 1"));
+        frm.UndoEdit_Click();
+        QApplication::processEvents();
+    }
+    if (frm.rowText(pos) != text || frm.isModified())
+        state.SkipWithError("the edit was not undone");
+    state.counters["rows"] = frm.ListView1->count();
+}
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    PluginFolder::setPath(QStringLiteral(VARDELO_DATA_DIR)); // the shipped catalogues
+    benchmark::RegisterBenchmark("EditThenUndo", EditThenUndo)->Arg(0)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("RedoThenUndo", EditThenUndo)->Arg(1)->Unit(benchmark::kMillisecond);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    return 0;
+}

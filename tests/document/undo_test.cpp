@@ -1,0 +1,198 @@
+// Annuler and Rétablir through the real window: every kind of change undone
+// and redone on an opened script, down to the bytes saving would write, and
+// the modified mark following the saved state.
+#include "editors/addcomm.h"
+#include "editors/addconst.h"
+#include "files/filetests.h"
+#include "files/saveopen.h"
+#include "rules/addfactmain.h"
+#include "shell/options.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace TestSupport;
+using namespace FileTests;
+
+namespace {
+// A rule the editor rewrites in its own layout once changed, and a load it
+// cannot rewrite at all (kept as read, in italics).
+const QByteArray Script = "; debut\r\n"
+                          "(defconst  seuil 5)\r\n"
+                          "(load \"x\" extra)\r\n"
+                          "(defrule\r\n  (x 1)   ; pourquoi\r\n=>\r\n  (a)\r\n)\r\n";
+
+class Undo : public ::testing::Test
+{
+protected:
+    // The next test starts from a closed editor, without a question.
+    void TearDown() override
+    {
+        if (PlugFrm *f = PlugFrm::loaded()) {
+            f->setModified(false);
+            PlugFrm::unload();
+            QApplication::processEvents();
+        }
+    }
+    // The script file holding bytes, open in the editor as "Ouvrir" leaves it.
+    PlugFrm &open(const QByteArray &bytes)
+    {
+        writeFile(path, bytes);
+        PlugFrm &f = openEditor();
+        Options::CompanionFilePolicy = 3;
+        EXPECT_TRUE(f.openScript(path));
+        return f;
+    }
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath("ia.per");
+};
+
+// Everything the user sees of the rows, and what saving would write.
+QStringList state(PlugFrm &f)
+{
+    QStringList s = rows(f);
+    for (int pos = 1; pos <= s.size(); ++pos)
+        s[pos - 1] += QString("|%1%2").arg(colourOf(f, pos), 0, 16).arg(italic(f, pos) ? "|i" : "");
+    const ScriptModel &m = f.ListView1->rows();
+    s << QString::fromLatin1(SaveOpen::buildScriptBytes(m.lines(), m.source()).bytes) << keptNote(f);
+    return s;
+}
+
+void pressKeys(PlugFrm &f, Qt::Key key, int times = 1)
+{
+    f.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    for (int i = 0; i < times; ++i)
+        QTest::keyClick(static_cast<QWidget *>(f.ListView1), key, Qt::ControlModifier);
+}
+} // namespace
+
+TEST_F(Undo, EveryKindOfChangeComesBackExactlyAndGoesAgain)
+{
+    struct Case {
+        const char *name;
+        std::function<void(PlugFrm &)> change;
+        int shownAfterUndo, shownAfterRedo; // the selected row
+    };
+    const Case cases[] = {
+        {"add", [](PlugFrm &f) { add(f, "Ligne blanche"); }, 8, 9},
+        {"insert into the rule",
+         [](PlugFrm &f) {
+             clickRow(f, 6);
+             answerDialog<AddConst>([](AddConst &d) {
+                 d.Text1->setText("plafond");
+                 click(d.Command1);
+             });
+             insert(f, "Constante");
+         },
+         6, 6},
+        {"edit",
+         [](PlugFrm &f) {
+             answerDialog<AddComm>([](AddComm &d) {
+                 d.Text1->setText("nouveau");
+                 click(d.Command1);
+             });
+             edit(f, 1);
+         },
+         1, 1},
+        {"delete a part kept as read",
+         [](PlugFrm &f) {
+             clickRow(f, 3);
+             answerNextMessage(nullptr, nullptr, "Oui");
+             click(f.Command4);
+         },
+         3, 3},
+        {"composed rule",
+         [](PlugFrm &f) {
+             AddFactMain &c = openComposer(f);
+             compose(c.Option1, c.Command1);
+             compose(c.Option3, c.Command1);
+             f.UndoEdit->trigger(); // while composing, a row at a time
+             EXPECT_EQ(rows(f).last(), "FactB|Début de règle");
+             compose(c.Option4, c.Command1);
+             add(f, "Ligne blanche"); // from the window: part of the rule
+             compose(c.Option5, c.Command1);
+             c.close();
+         },
+         8, 12},
+        {"rule left unfinished",
+         [](PlugFrm &f) {
+             AddFactMain &c = openComposer(f);
+             compose(c.Option1, c.Command1);
+             compose(c.Option3, c.Command1);
+             c.close();
+         },
+         8, 10},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        PlugFrm &f = open(Script);
+        EXPECT_FALSE(f.UndoEdit->isEnabled());
+        const QStringList before = state(f);
+        c.change(f);
+        const QStringList after = state(f);
+        ASSERT_NE(after, before);
+
+        f.UndoEdit->trigger();
+        EXPECT_EQ(state(f), before);
+        EXPECT_EQ(SaveOpen::buildScriptBytes(f.ListView1->rows().lines(), f.ListView1->rows().source()).bytes, Script);
+        EXPECT_FALSE(f.isModified());
+        EXPECT_FALSE(f.UndoEdit->isEnabled()); // the whole change was one step
+        EXPECT_EQ(f.ListView1->selectedPosition(), c.shownAfterUndo);
+
+        f.RedoEdit->trigger();
+        EXPECT_EQ(state(f), after);
+        EXPECT_TRUE(f.isModified());
+        EXPECT_FALSE(f.RedoEdit->isEnabled());
+        EXPECT_EQ(f.ListView1->selectedPosition(), c.shownAfterRedo);
+    }
+}
+
+TEST_F(Undo, TheKeysFollowTheSavedStateAndOpeningForgetsTheHistory)
+{
+    PlugFrm &f = open("(defconst a 1)\r\n");
+    QStringList menu;
+    for (QAction *a : f.EditMnu->actions().mid(0, 2))
+        menu << a->text() + " " + a->shortcut().toString();
+    EXPECT_EQ(menu, (QStringList{"Annuler Ctrl+Z", "Rétablir Ctrl+Y"})); // first in the menu
+    add(f, "Ligne blanche");
+    add(f, "Ligne blanche");
+    f.SaveFile->trigger();
+    add(f, "Ligne blanche");
+    const std::pair<Qt::Key, bool> steps[] = {
+        {Qt::Key_Z, false}, {Qt::Key_Z, true}, {Qt::Key_Y, false}, {Qt::Key_Y, true}};
+    for (const auto &[key, modified] : steps) {
+        pressKeys(f, key);
+        EXPECT_EQ(f.isModified(), modified);
+    }
+    pressKeys(f, Qt::Key_Z, 4); // one more than there is
+    EXPECT_EQ(rows(f), QStringList{"Const|Constante: a = 1"});
+    EXPECT_FALSE(f.UndoEdit->isEnabled());
+    EXPECT_TRUE(f.isModified()); // the file holds the two blank lines
+
+    // a new change drops what was undone; the saved rows cannot come back
+    clickRow(f, 1);
+    click(f.Command4);
+    EXPECT_FALSE(f.RedoEdit->isEnabled());
+    pressKeys(f, Qt::Key_Z);
+    EXPECT_TRUE(f.isModified());
+
+    answerNextMessage(nullptr, nullptr, "Non");
+    f.NewFile->trigger();
+    EXPECT_FALSE(f.UndoEdit->isEnabled());
+    EXPECT_FALSE(f.RedoEdit->isEnabled());
+    add(f, "Ligne blanche");
+    pressKeys(f, Qt::Key_Z);
+    EXPECT_FALSE(f.isModified());
+    chooseFile(path);
+    f.OpenFile->trigger();
+    EXPECT_EQ(f.ListView1->count(), 3);
+    EXPECT_FALSE(f.UndoEdit->isEnabled());
+    EXPECT_FALSE(f.RedoEdit->isEnabled());
+}
