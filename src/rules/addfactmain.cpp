@@ -119,29 +119,34 @@ void AddFactMain::closeRule()
 void AddFactMain::Command1_Click()
 {
     add = !ins;
-    if (Option1->isChecked()) {
-        openRule();
-        addStructureRow(RowText::RuleStart, RowText::RuleStart, int(LineKind::FactB));
-    } else if (Option5->isChecked()) {
-        addStructureRow(RowText::RuleEnd, RowText::RuleEnd, int(LineKind::FactE));
-        closeRule();
-    } else if (Option3->isChecked()) {
-        addStructureRow(RowText::Or, RowText::Or, int(LineKind::FactOB));
-    } else if (Option4->isChecked()) {
-        addStructureRow(RowText::OrEnd, RowText::OrEnd, int(LineKind::FactOE));
-    } else if (Option6->isChecked()) {
-        addStructureRow(RowText::AndNot, RowText::AndNotInserted, int(LineKind::FactAB));
-    } else if (Option7->isChecked()) {
-        addStructureRow(RowText::AndNotEnd, RowText::AndNotEndInserted, int(LineKind::FactAE));
-    } else if (Option8->isChecked()) {
-        addStructureRow(RowText::And, RowText::And, int(LineKind::FactTB));
-    } else if (Option9->isChecked()) {
-        addStructureRow(RowText::AndEnd, RowText::AndEnd, int(LineKind::FactTE));
-    } else if (Option10->isChecked()) {
-        addStructureRow(RowText::Nor, RowText::Nor, int(LineKind::FactNB));
-    } else if (Option11->isChecked()) {
-        addStructureRow(RowText::NorEnd, RowText::NorEnd, int(LineKind::FactNE));
-    } else if (Option2->isChecked()) {
+    // The structure rows: each option's row as appended and as inserted.
+    const struct {
+        QRadioButton *option;
+        const QString &appended, &inserted;
+        LineKind kind;
+    } structure[] = {
+        {Option1, RowText::RuleStart, RowText::RuleStart, LineKind::FactB},
+        {Option5, RowText::RuleEnd, RowText::RuleEnd, LineKind::FactE},
+        {Option3, RowText::Or, RowText::Or, LineKind::FactOB},
+        {Option4, RowText::OrEnd, RowText::OrEnd, LineKind::FactOE},
+        {Option6, RowText::AndNot, RowText::AndNotInserted, LineKind::FactAB},
+        {Option7, RowText::AndNotEnd, RowText::AndNotEndInserted, LineKind::FactAE},
+        {Option8, RowText::And, RowText::And, LineKind::FactTB},
+        {Option9, RowText::AndEnd, RowText::AndEnd, LineKind::FactTE},
+        {Option10, RowText::Nor, RowText::Nor, LineKind::FactNB},
+        {Option11, RowText::NorEnd, RowText::NorEnd, LineKind::FactNE},
+    };
+    for (const auto &row : structure) {
+        if (!row.option->isChecked())
+            continue;
+        if (row.kind == LineKind::FactB)
+            openRule();
+        addStructureRow(row.appended, row.inserted, int(row.kind));
+        if (row.kind == LineKind::FactE)
+            closeRule();
+        return;
+    }
+    if (Option2->isChecked()) {
         AddFact &editor = AddFact::instance();
         editor.Orderload = true;
         editor.exec();
