@@ -62,6 +62,8 @@ bool formatScriptBytes(QByteArrayView bytes, const std::function<bool(QByteArray
 // top-level form when it did (so the forms around it are cut as before),
 // and starting with the bytes of a UTF-8 byte-order mark only when it did.
 bool cutsAlike(QByteArrayView original, QByteArrayView written);
+// UTF-8 bytes as text, a U+FEFF at their start included.
+QString decodeUtf8(QByteArrayView bytes);
 // The text those bytes hold (what the preview shows).
 QString decodeScriptBytes(const QByteArray &bytes, const ScriptSource &source);
 

@@ -278,9 +278,42 @@ void compare(const std::vector<Token> &a, const std::vector<Token> &b, int first
 
 } // namespace
 
+namespace {
+// Whether both texts have the same lines once each is stripped of the
+// blanks at its ends: then they hold the same tokens and comments (a line
+// end always parts tokens, and comment pieces are compared trimmed). Many
+// forms differ from their layout only so, and this is far cheaper than
+// scanning their tokens.
+bool sameTrimmedLines(QStringView a, QStringView b)
+{
+    qsizetype i = 0, j = 0;
+    auto line = [](QStringView t, qsizetype &p) {
+        const qsizetype begin = p;
+        while (p < t.size() && !isLineEnd(t[p]))
+            ++p;
+        qsizetype first = begin, last = p;
+        while (first < last && isBlank(t[first]))
+            ++first;
+        while (last > first && isBlank(t[last - 1]))
+            --last;
+        const QStringView l = t.mid(first, last - first);
+        if (p < t.size() && t[p] == QLatin1Char('\r') && p + 1 < t.size() && t[p + 1] == QLatin1Char('\n'))
+            ++p;
+        if (p < t.size())
+            ++p;
+        return l;
+    };
+    while (i < a.size() && j < b.size())
+        if (line(a, i) != line(b, j))
+            return false;
+    return i == a.size() && j == b.size();
+}
+} // namespace
+
 bool sameContent(QStringView original, QStringView written)
 {
-    return sameStream(original, written, false) && sameStream(original, written, true);
+    return sameTrimmedLines(original, written)
+           || (sameStream(original, written, false) && sameStream(original, written, true));
 }
 
 FidelityReport compareContent(QStringView original, QStringView written, int firstLine)
@@ -298,6 +331,14 @@ FidelityReport compareContent(QStringView original, QStringView written, int fir
     return r;
 }
 
+namespace {
+QString firstLineOf(QStringView text)
+{
+    const std::vector<QStringView> lines = FileServices::splitLines(text);
+    return lines.empty() ? QString() : lines.front().trimmed().toString();
+}
+} // namespace
+
 void markKeptForms(const std::vector<ScriptLine> &rows, ScriptSource &source)
 {
     QString text;
@@ -314,7 +355,7 @@ void markKeptForms(const std::vector<ScriptLine> &rows, ScriptSource &source)
         form.keptAsRead = true;
         QList<LostLine> lost = compareContent(original, text, form.firstLine).lines;
         if (lost.isEmpty()) // the difference lies in no line of its own
-            lost.append({form.firstLine, FileServices::splitLines(original).front().trimmed().toString()});
+            lost.append({form.firstLine, firstLineOf(original)});
         source.lost[f] = std::move(lost);
     });
 }
@@ -335,7 +376,7 @@ QString keptFormsReport(const ScriptSource &source, int shown)
                           .arg(kept.size());
     for (size_t k = 0; k < kept.size() && int(k) < shown; ++k) {
         const int f = kept[k];
-        QString first = FileServices::splitLines(source.formText(f)).front().trimmed().toString();
+        QString first = firstLineOf(source.formText(f));
         if (first.size() > 100)
             first = first.left(100) + QStringLiteral("…");
         m += QStringLiteral("\nligne %1: %2").arg(source.forms[size_t(f)].firstLine).arg(first);

@@ -718,12 +718,19 @@ bool cutsAlike(QByteArrayView original, QByteArrayView written)
     return fb.end == written.size() && fa.open == fb.open && fa.top == fb.top;
 }
 
+QString decodeUtf8(QByteArrayView bytes)
+{
+    // a U+FEFF that starts the text after the file's mark is text
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    return decoder.decode(bytes);
+}
+
 ScriptSource decodeScript(QByteArray bytes)
 {
     ScriptSource s;
     readConventions(bytes, s);
     const QByteArrayView body = QByteArrayView(bytes).sliced(s.byteOrderMark ? 3 : 0);
-    s.text = s.encoding == TextEncoding::Utf8 ? QString::fromUtf8(body) : FileServices::decode1252(body);
+    s.text = s.encoding == TextEncoding::Utf8 ? decodeUtf8(body) : FileServices::decode1252(body);
     s.bytes = std::move(bytes);
     return s;
 }

@@ -308,7 +308,7 @@ QString decodeScriptBytes(const QByteArray &bytes, const ScriptSource &source)
     QByteArrayView b(bytes);
     if (source.byteOrderMark && b.startsWith("\xEF\xBB\xBF"))
         b = b.sliced(3);
-    return source.encoding == TextEncoding::Utf8 ? QString::fromUtf8(b) : FileServices::decode1252(b);
+    return source.encoding == TextEncoding::Utf8 ? decodeUtf8(b) : FileServices::decode1252(b);
 }
 
 } // namespace SaveOpen
