@@ -704,18 +704,32 @@ void readConventions(QByteArrayView b, ScriptSource &s)
 
 } // namespace
 
+namespace {
+constexpr QByteArrayView Utf8Mark("\xEF\xBB\xBF");
+
+// Whether written is cut as one form, left open or starting a top-level
+// form as the original was, and starts with the bytes of a byte-order mark
+// only when the original did (at the start of a file they would read back
+// as one).
+bool cutsAs(const FormCutter::Form &original, bool originalMark, QByteArrayView written)
+{
+    if (written.startsWith(Utf8Mark) != originalMark)
+        return false;
+    FormCutter cutter(written, 0);
+    FormCutter::Form f;
+    if (!cutter.next(f))
+        return false;
+    return f.end == written.size() && f.open == original.open && f.top == original.top;
+}
+} // namespace
+
 bool cutsAlike(QByteArrayView original, QByteArrayView written)
 {
-    // at the start of a file, those bytes would read back as a byte-order mark
-    constexpr QByteArrayView mark("\xEF\xBB\xBF");
-    if (original.startsWith(mark) != written.startsWith(mark))
-        return false;
-    FormCutter a(original, 0), b(written, 0);
-    FormCutter::Form fa, fb;
-    const bool hasA = a.next(fa), hasB = b.next(fb);
-    if (!hasA || !hasB)
-        return hasA == hasB;
-    return fb.end == written.size() && fa.open == fb.open && fa.top == fb.top;
+    FormCutter cutter(original, 0);
+    FormCutter::Form f;
+    if (!cutter.next(f))
+        return written.isEmpty();
+    return cutsAs(f, original.startsWith(Utf8Mark), written);
 }
 
 QString decodeUtf8(QByteArrayView bytes)
@@ -783,7 +797,7 @@ bool formatScriptBytes(QByteArrayView bytes, const std::function<bool(QByteArray
                 out += text.toUtf8();
             else
                 laidOut = FileServices::appendEncoded1252(text, out);
-            laidOut = laidOut && cutsAlike(formBytes, QByteArrayView(out).sliced(mark));
+            laidOut = laidOut && cutsAs(f, formBytes.startsWith(Utf8Mark), QByteArrayView(out).sliced(mark));
         }
         if (laidOut) {
             lastLineEmpty = text == lineEnd || text.endsWith(conventions.lineEnd + conventions.lineEnd);
