@@ -3,6 +3,10 @@
 #include "document/plugfrm.h"
 #include "document/scriptlistview.h"
 #include "rules/addfactmain.h"
+#include "catalogues/records.h"
+#include "shell/fileservices.h"
+#include "shell/options.h"
+#include "shell/pluginfolder.h"
 #include "shell/plg.h"
 
 #include <QAbstractButton>
@@ -182,6 +186,65 @@ void choose(QComboBox *combo, const QString &text)
     const int i = combo->findText(text);
     ASSERT_GE(i, 0) << text.toStdString();
     combo->setCurrentIndex(i);
+}
+
+void press(QWidget *window, Qt::Key key, Qt::KeyboardModifiers modifiers)
+{
+    QTest::keyClick(window->windowHandle(), key, modifiers);
+}
+
+void type(QWidget *window, const char *text)
+{
+    for (const char *c = text; *c; ++c)
+        QTest::keyClick(window->windowHandle(), *c);
+}
+
+CatalogueFolder::CatalogueFolder() : saved(PluginFolder::path())
+{
+    PluginFolder::setPath(dir.path());
+    Catalogues::clearProblems();
+}
+
+CatalogueFolder::~CatalogueFolder()
+{
+    PluginFolder::setPath(saved);
+}
+
+void CatalogueFolder::write(const QString &name, const QString &text)
+{
+    writeFile(dir.filePath(name), FileServices::encode1252(text));
+}
+
+void EditorTest::TearDown()
+{
+    if (PlugFrm *f = PlugFrm::loaded()) {
+        f->setModified(false);
+        PlugFrm::unload();
+        QApplication::processEvents();
+    }
+}
+
+PlugFrm &EditorTest::editor()
+{
+    PlugFrm &f = openEditor();
+    Options::CompanionFilePolicy = 3;
+    Options::DefaultFolder = dir.path();
+    return f;
+}
+
+PlugFrm &EditorTest::open(const QByteArray &bytes)
+{
+    writeFile(path, bytes);
+    return reopen();
+}
+
+PlugFrm &EditorTest::reopen()
+{
+    PlugFrm &f = editor();
+    f.setModified(false); // rows left unsaved by the test are dropped unasked
+    chooseFile(path);
+    f.OpenFile->trigger();
+    return f;
 }
 
 } // namespace TestSupport

@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QRgb>
 #include <QString>
+#include <QTemporaryDir>
 #include <QStringList>
 #include <QWidget>
 #include <functional>
@@ -75,6 +76,38 @@ void typeText(QWidget *field, const QString &text);
 void tick(QAbstractButton *button);
 // Chooses the entry of a list with that text.
 void choose(QComboBox *combo, const QString &text);
+// Keys through the window system to the focused widget of window, as a user's.
+void press(QWidget *window, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+void type(QWidget *window, const char *text);
+
+inline const QString UnsavedQuestion = "Le script a été modifié. Voulez-vous enregistrer les modifications ?";
+
+// A plug-in folder of its own for the catalogues a test writes; the
+// earlier folder comes back after.
+struct CatalogueFolder {
+    CatalogueFolder();
+    ~CatalogueFolder();
+    // Writes text in the game's code page.
+    void write(const QString &name, const QString &text);
+    QTemporaryDir dir;
+    QString saved;
+};
+
+// The editor as the user opens it, saving without the companion file
+// question, choosers starting in the test's folder; closed unasked after.
+class EditorTest : public ::testing::Test
+{
+protected:
+    void TearDown() override;
+    PlugFrm &editor();
+    // Writes bytes to path and opens it through Fichier > Ouvrir, dropping
+    // unsaved rows unasked.
+    PlugFrm &open(const QByteArray &bytes);
+    PlugFrm &reopen();
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath("ia.per");
+};
 
 // Runs fill on the next modal dialog, which must be a T.
 template <class T>

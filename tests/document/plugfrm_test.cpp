@@ -101,7 +101,7 @@ TEST(PlugFrm, OneWindowClosingAsksDestroysItAndTheNextOpeningStartsEmpty)
     QString question;
     answerNextMessage(nullptr, &question, "Non");
     f.close();
-    EXPECT_EQ(question, "Le script a été modifié. Voulez-vous enregistrer les modifications ?");
+    EXPECT_EQ(question, UnsavedQuestion);
     EXPECT_EQ(PlugFrm::loaded(), nullptr);
     EXPECT_FALSE(PublicVars::EditorClosing);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

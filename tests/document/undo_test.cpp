@@ -6,13 +6,10 @@
 #include "files/filetests.h"
 #include "files/saveopen.h"
 #include "rules/addfactmain.h"
-#include "shell/options.h"
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QMenu>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -27,31 +24,7 @@ const QByteArray Script = "; debut\r\n"
                           "(load \"x\" extra)\r\n"
                           "(defrule\r\n  (x 1)   ; pourquoi\r\n=>\r\n  (a)\r\n)\r\n";
 
-class Undo : public ::testing::Test
-{
-protected:
-    // The next test starts from a closed editor, without a question.
-    void TearDown() override
-    {
-        if (PlugFrm *f = PlugFrm::loaded()) {
-            f->setModified(false);
-            PlugFrm::unload();
-            QApplication::processEvents();
-        }
-    }
-    // The script file holding bytes, open in the editor as "Ouvrir" leaves it.
-    PlugFrm &open(const QByteArray &bytes)
-    {
-        writeFile(path, bytes);
-        PlugFrm &f = openEditor();
-        Options::CompanionFilePolicy = 3;
-        EXPECT_TRUE(f.openScript(path));
-        return f;
-    }
-
-    QTemporaryDir dir;
-    const QString path = dir.filePath("ia.per");
-};
+using Undo = EditorTest;
 
 // Everything the user sees of the rows, and what saving would write.
 QStringList state(PlugFrm &f)
@@ -140,8 +113,7 @@ TEST_F(Undo, EveryKindOfChangeComesBackExactlyAndGoesAgain)
         ASSERT_NE(after, before);
 
         f.UndoEdit->trigger();
-        EXPECT_EQ(state(f), before);
-        EXPECT_EQ(SaveOpen::buildScriptBytes(f.ListView1->rows().lines(), f.ListView1->rows().source()).bytes, Script);
+        EXPECT_EQ(state(f), before); // the bytes saving writes included
         EXPECT_FALSE(f.isModified());
         EXPECT_FALSE(f.UndoEdit->isEnabled()); // the whole change was one step
         EXPECT_EQ(f.ListView1->selectedPosition(), c.shownAfterUndo);
@@ -157,10 +129,6 @@ TEST_F(Undo, EveryKindOfChangeComesBackExactlyAndGoesAgain)
 TEST_F(Undo, TheKeysFollowTheSavedStateAndOpeningForgetsTheHistory)
 {
     PlugFrm &f = open("(defconst a 1)\r\n");
-    QStringList menu;
-    for (QAction *a : f.EditMnu->actions().mid(0, 2))
-        menu << a->text() + " " + a->shortcut().toString();
-    EXPECT_EQ(menu, (QStringList{"Annuler Ctrl+Z", "Rétablir Ctrl+Y"})); // first in the menu
     add(f, "Ligne blanche");
     add(f, "Ligne blanche");
     f.SaveFile->trigger();
@@ -185,14 +153,12 @@ TEST_F(Undo, TheKeysFollowTheSavedStateAndOpeningForgetsTheHistory)
 
     answerNextMessage(nullptr, nullptr, "Non");
     f.NewFile->trigger();
-    EXPECT_FALSE(f.UndoEdit->isEnabled());
-    EXPECT_FALSE(f.RedoEdit->isEnabled());
+    EXPECT_FALSE(f.UndoEdit->isEnabled() || f.RedoEdit->isEnabled());
     add(f, "Ligne blanche");
     pressKeys(f, Qt::Key_Z);
     EXPECT_FALSE(f.isModified());
     chooseFile(path);
     f.OpenFile->trigger();
     EXPECT_EQ(f.ListView1->count(), 3);
-    EXPECT_FALSE(f.UndoEdit->isEnabled());
-    EXPECT_FALSE(f.RedoEdit->isEnabled());
+    EXPECT_FALSE(f.UndoEdit->isEnabled() || f.RedoEdit->isEnabled());
 }

@@ -4,29 +4,13 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
 using namespace TestSupport;
 using namespace FileTests;
 
-namespace {
-class FileCommands : public ::testing::Test
-{
-protected:
-    // The editor, opened as the user does (which reads the settings), with
-    // the companion policy "never" unless a test says otherwise.
-    PlugFrm &editor()
-    {
-        PlugFrm &f = openEditor();
-        Options::CompanionFilePolicy = 3;
-        Options::DefaultFolder = dir.path();
-        return f;
-    }
-    QTemporaryDir dir;
-};
-} // namespace
+using FileCommands = EditorTest;
 
 TEST_F(FileCommands, OpenEditSaveWritesTheOpenedFileWithoutAsking)
 {
@@ -39,11 +23,8 @@ TEST_F(FileCommands, OpenEditSaveWritesTheOpenedFileWithoutAsking)
     EXPECT_EQ(title, "Ouvrir...");
     EXPECT_EQ(rows(f), (QStringList{"FactB|Début de fait", "Fact|stock blé 5", "Act|dire \"€ ; load\"",
                                     "FactE|Fin de règle"}));
-    EXPECT_EQ(f.CurrentFile, per);
-    EXPECT_FALSE(f.isModified());
     clickRow(f, 4);
     click(f.Command4);
-    EXPECT_TRUE(f.isModified());
     answerNextMessage(nullptr, nullptr, "Oui"); // the rule has lost its end
     f.SaveFile->trigger();
     EXPECT_EQ(contents(per), QByteArray("(defrule\r\n(stock bl\xe9 5)\r\n=>\r\n(dire \"\x80 ; load\")"));
@@ -65,17 +46,14 @@ TEST_F(FileCommands, OpeningShowsThePartsKeptAsReadWithoutAMessage)
                                     "FactE|Fin de règle", "Prép|Si A"}));
     EXPECT_EQ(keptNote(f), "2 parties du script sont conservées telles qu'elles ont été lues (en italique): "
                            "l'éditeur ne pourrait pas les réécrire sans en changer le contenu.");
-    for (int pos : {2, 7})
-        EXPECT_TRUE(italic(f, pos)) << pos;
-    for (int pos : {1, 3, 4, 5, 6}) {
-        EXPECT_FALSE(italic(f, pos)) << pos;
-        EXPECT_TRUE(tooltip(f, pos).isEmpty()) << pos;
+    for (int pos = 1; pos <= 7; ++pos) {
+        EXPECT_EQ(italic(f, pos), pos == 2 || pos == 7) << pos;
+        EXPECT_EQ(tooltip(f, pos).isEmpty(), !italic(f, pos)) << pos;
     }
     EXPECT_EQ(tooltip(f, 2), "Cette partie du script (ligne 2 du fichier) est conservée telle qu'elle a été lue: "
                              "l'éditeur ne peut pas la réécrire sans en changer le contenu.\n"
                              "Ce qui serait perdu ou changé:\nligne 2: (load \"x\" extra)");
     EXPECT_TRUE(tooltip(f, 7).startsWith("Cette partie du script (ligne 8 du fichier)")) << tooltip(f, 7).toStdString();
-    EXPECT_FALSE(f.isModified());
     EXPECT_EQ(contents(per), bytes); // untouched
 
     // a file the editor rewrites whole: no note
@@ -93,7 +71,7 @@ TEST_F(FileCommands, UnsavedWorkIsAskedAboutAndCancelStops)
     QString text;
     answerNextMessage(nullptr, &text, "Annuler");
     f.NewFile->trigger();
-    EXPECT_EQ(text, "Le script a été modifié. Voulez-vous enregistrer les modifications ?");
+    EXPECT_EQ(text, UnsavedQuestion);
     EXPECT_EQ(f.ListView1->count(), 1);
     answerNextMessage(nullptr, nullptr, "Non");
     f.NewFile->trigger();
@@ -139,10 +117,6 @@ TEST_F(FileCommands, CompanionPolicyAskRemembersTheAnswer)
     f.SaveFile->trigger();
     EXPECT_TRUE(QFile::exists(dir.filePath("ia.ai")));
     EXPECT_EQ(Options::CompanionFilePolicy, 1);
-    // an existing companion is never emptied
-    writeFile(dir.filePath("ia.ai"), "garde");
-    f.SaveFile->trigger();
-    EXPECT_EQ(contents(dir.filePath("ia.ai")), QByteArray("garde"));
 }
 
 TEST_F(FileCommands, FailedSaveChangesNothing)
@@ -179,16 +153,13 @@ TEST_F(FileCommands, PreviewShowsTheSavedTextAndChangesNothing)
     clickRow(f, 1);
     EXPECT_EQ(preview(f), "(x)\n;note\n");
     EXPECT_EQ(f.ListView1->selectedPosition(), 1);
-    EXPECT_EQ(f.ListView1->count(), 2);
 
-    // an opened file: what saving writes, its untouched parts as they were read
+    // an opened file: what saving writes, the file untouched
     const QString per = dir.filePath("vue.per");
     writeFile(per, "(defrule  (x 1)\n=> (a))\n\t; fin");
     answerNextMessage(nullptr, nullptr, "Non"); // the unsaved rows above
     chooseFile(per);
     f.OpenFile->trigger();
-    EXPECT_EQ(preview(f), "(defrule  (x 1)\n=> (a))\n\t; fin");
-    EXPECT_FALSE(f.isModified());
     clickRow(f, 2);
     click(f.Command4); // the rule only is laid out again
     EXPECT_EQ(preview(f), "(defrule\n=>\n(a)\n)\n\t; fin");
