@@ -5,30 +5,13 @@
 #include "catalogues/params.h"
 #include "catalogues/prepross.h"
 #include "catalogues/records.h"
-#include "shell/fileservices.h"
-#include "shell/pluginfolder.h"
 #include "testsupport.h"
 
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-namespace {
-// A plug-in folder of its own for each test.
-struct CatalogueFolder {
-    QTemporaryDir dir;
-    QString saved = PluginFolder::path();
-    CatalogueFolder()
-    {
-        PluginFolder::setPath(dir.path());
-        Catalogues::clearProblems();
-    }
-    ~CatalogueFolder() { PluginFolder::setPath(saved); }
-    void write(const QString &name, const QString &text)
-    {
-        TestSupport::writeFile(dir.filePath(name), FileServices::encode1252(text));
-    }
-};
+using TestSupport::CatalogueFolder;
 
+namespace {
 // Every entry of a list field, as the list shows them.
 QStringList entriesOf(const Params::Field &field)
 {

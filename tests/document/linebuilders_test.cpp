@@ -43,23 +43,6 @@ TEST(LineText, EachBuilderMakesTheRowsText)
         EXPECT_EQ(built, QString::fromUtf8(expected));
 }
 
-TEST(Placement, AppendGoesLastInsertAtTheSelectionCommentsWhereChosen)
-{
-    EXPECT_EQ(Placement::target(true, 0, 0), 1);
-    EXPECT_EQ(Placement::target(true, 2, 5), 6);
-    EXPECT_EQ(Placement::target(false, 2, 5), 2);
-    EXPECT_EQ(Placement::target(false, 0, 5), 0);
-    using C = Placement::CommentChoice;
-    const auto after = Placement::comment(C::AfterSelected, "note", 2, 5);
-    EXPECT_EQ(QString("%1 %2 %3").arg(after.pos).arg(after.text).arg(kindTag(after.kind)), "3 note Comm N");
-    const auto end = Placement::comment(C::EndOfSelected, "fin", 1, 5);
-    EXPECT_EQ(QString("%1 %2 %3").arg(end.pos).arg(end.text).arg(kindTag(end.kind)), "2 |-- fin Comm E");
-    // after the last row: the same place as the end of the list
-    EXPECT_EQ(Placement::comment(C::AfterSelected, "n", 5, 5).pos, 6);
-    EXPECT_EQ(Placement::comment(C::EndOfList, "n", 0, 5).pos, 6);
-    EXPECT_EQ(Placement::comment(C::EndOfSelected, "fin", 0, 5).pos, 0);
-}
-
 TEST(ScriptModel, TagsReadBackAndPositionsThatAreNotRowsChangeNothing)
 {
     for (int i = 0; i < int(LineKind::Unknown); ++i)

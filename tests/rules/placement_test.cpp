@@ -8,65 +8,37 @@
 #include "rules/addfact.h"
 #include "rules/addfactmain.h"
 #include "shell/dialogplacement.h"
-#include "shell/fileservices.h"
-#include "shell/pluginfolder.h"
 #include "testsupport.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
 using namespace TestSupport;
 
 namespace {
-void writeCatalogue(const QString &path, const char *text)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(FileServices::encode1252(QString::fromUtf8(text)));
-}
-
 class Placement : public ::testing::Test
 {
 protected:
-    void SetUp() override
+    Placement()
     {
-        writeCatalogue(dir.filePath("Facts.txt"), "|||---|||marche-ouvert\r\n"
-                                             "|||---|||Reserve-Grain <denree> <nombre> <mot> <denree>\r\n"
-                                             "|||---|||reserve-bois <denree>\r\n");
-        writeCatalogue(dir.filePath("Acts.txt"), "||--||Bâtir-Grenier <nombre>\r\n"
-                                            "||--||sonner-cloche\r\n"
-                                            "||--||bâtir-moulin\r\n"
-                                            "||--||vendre <denree> <mot>\r\n");
-        writeCatalogue(dir.filePath("Params.txt"), "<denree>\r\nseigle\r\navoine\r\n<nombre>\r\nNum 1 9\r\n<mot>\r\ntextbox\r\n");
-        writeCatalogue(dir.filePath("prepross.txt"), "");
-        PluginFolder::setPath(dir.path());
+        folder.write("Facts.txt", "|||---|||marche-ouvert\r\n"
+                                  "|||---|||Reserve-Grain <denree> <nombre> <mot> <denree>\r\n"
+                                  "|||---|||reserve-bois <denree>\r\n");
+        folder.write("Acts.txt", "||--||Bâtir-Grenier <nombre>\r\n||--||sonner-cloche\r\n||--||bâtir-moulin\r\n"
+                                 "||--||vendre <denree> <mot>\r\n");
+        folder.write("Params.txt", "<denree>\r\nseigle\r\navoine\r\n<nombre>\r\nNum 1 9\r\n<mot>\r\ntextbox\r\n");
+        folder.write("prepross.txt", "");
     }
-    void TearDown() override { PluginFolder::setPath(saved); }
-
-    QTemporaryDir dir;
-    QString saved = PluginFolder::path();
+    CatalogueFolder folder;
 };
-
-void press(QWidget *window, Qt::Key key)
-{
-    QTest::keyClick(window->windowHandle(), key);
-}
-
-void type(QWidget *window, const char *text)
-{
-    for (const char *c = text; *c; ++c)
-        QTest::keyClick(window->windowHandle(), *c);
-}
 
 QStringList entries(const QComboBox *chooser)
 {
