@@ -186,3 +186,17 @@ TEST(Cli, AFailedWriteToStandardOutputIsAnError)
         EXPECT_EQ(err, "Impossible d'écrire sur la sortie standard: plus de place sur le disque\n");
     }
 }
+
+// Unbalanced blocks are warned about on standard error; the status stays
+// about the content.
+TEST(Cli, CheckWarnsAboutUnbalancedBlocksWithTheirRows)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("blocs.per");
+    TestSupport::writeFile(path, "#else\r\n(defconst a 1)\r\n#load-if-defined CARTE\r\n(load \"x\")\r\n");
+    const Outcome o = vardelo({"check", path});
+    EXPECT_EQ(o.status, 0);
+    EXPECT_EQ(QString::fromUtf8(o.err), QString("%1, ligne 1: attention: « Sinon » sans son « Si »\n"
+                                                 "%1, ligne 3: attention: Bloc « Si » non fermé (il manque « Fin de si »)\n")
+                                             .arg(path));
+}
