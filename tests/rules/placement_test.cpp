@@ -157,15 +157,10 @@ TEST_F(Placement, DialogsOpenCentredOverTheEditor)
     // The editor moved between two openings of the same dialog.
     for (const QPoint &at : {free.topLeft(), free.topLeft() + QPoint(40, 30)}) {
         f.setGeometry(QRect(at, free.size() - QSize(60, 60)));
-        choose(f.Combo1, "Constante");
-        onNextModal(expectCentred);
-        QTest::mouseClick(f.Ajouter, Qt::LeftButton);
-        choose(f.Combo1, "Action");
-        onNextModal(expectCentred);
-        QTest::mouseClick(f.Ajouter, Qt::LeftButton);
-        choose(f.Combo1, "Chargement");
-        onNextModal(expectCentred);
-        QTest::mouseClick(f.Ajouter, Qt::LeftButton);
+        for (const char *kind : {"Constante", "Action", "Chargement"}) {
+            onNextModal(expectCentred);
+            add(f, kind);
+        }
         onNextModal(expectCentred);
         f.Command2->click(); // Prévisualiser
     }
