@@ -49,10 +49,6 @@ TEST(FactCatalogue, StartLinesHelpLinesAndSpaces)
     Facts::LoadFacts();
     EXPECT_EQ(headers(Facts::FactTable, Facts::FactCount), QStringList{"seul"});
     EXPECT_TRUE(Facts::FactTable[1].help.isEmpty());
-
-    folder.write("Acts.txt", "||--||dire <texte>\n||--||attendre\n");
-    Acts::LoadActs();
-    EXPECT_EQ(headers(Acts::ActTable, Acts::ActCount), (QStringList{"dire <texte>", "attendre"}));
 }
 
 TEST(Catalogues, MissingOrOversizedCataloguesAreReportedNotFatal)
