@@ -452,7 +452,8 @@ TEST(FileServices, EveryByteRoundTripsLinesSplitAndPathsName)
     for (const auto &[text, lines] : {std::pair<const char *, const char *>{"a\r\nb\nc\rd", "a|b|c|d"},
                                       {"a\r\n", "a"}, {"\r\n\r\n", "|"}, {"", ""}}) {
         QStringList out;
-        for (QStringView l : FileServices::splitLines(QString(text)))
+        const QString whole(text);
+        for (QStringView l : FileServices::splitLines(whole))
             out << l.toString();
         EXPECT_EQ(out.join('|'), lines) << text;
         EXPECT_EQ(out.size(), QByteArray(lines).count('|') + (*text != 0)) << text;
