@@ -10,35 +10,34 @@
 
 namespace EditorSupport {
 
-void keepOnOneLine(QLineEdit *box)
+namespace {
+// No length limit (a long paste is never cut without a word), and whatever
+// matches pattern replaced as it is typed or pasted, the cursor kept.
+void replaceAsTyped(QLineEdit *box, const QRegularExpression &pattern, const QString &replacement)
 {
-    // No length limit: a long paste is never cut without a word.
     box->setMaxLength(std::numeric_limits<int>::max());
-    QObject::connect(box, &QLineEdit::textChanged, box, [box](const QString &text) {
-        static const QRegularExpression lineBreak(QStringLiteral("\r\n|[\r\n\u2028\u2029]"));
-        if (!text.contains(lineBreak))
+    QObject::connect(box, &QLineEdit::textChanged, box, [box, &pattern, replacement](const QString &text) {
+        if (!text.contains(pattern))
             return;
         const int cursor = box->cursorPosition();
-        QString single = text;
-        single.replace(lineBreak, QStringLiteral(" "));
-        box->setText(single);
-        box->setCursorPosition(qMin(cursor, int(single.size())));
+        QString mended = text;
+        mended.replace(pattern, replacement);
+        box->setText(mended);
+        box->setCursorPosition(qMin(cursor, int(mended.size())));
     });
+}
+} // namespace
+
+void keepOnOneLine(QLineEdit *box)
+{
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|[\r\n\u2028\u2029]"));
+    replaceAsTyped(box, lineBreak, QStringLiteral(" "));
 }
 
 void keepWithoutBlanks(QLineEdit *box)
 {
-    box->setMaxLength(std::numeric_limits<int>::max());
-    QObject::connect(box, &QLineEdit::textChanged, box, [box](const QString &text) {
-        static const QRegularExpression blanks(QStringLiteral("\\s"));
-        if (!text.contains(blanks))
-            return;
-        const int cursor = box->cursorPosition();
-        QString joined = text;
-        joined.remove(blanks);
-        box->setText(joined);
-        box->setCursorPosition(qMin(cursor, int(joined.size())));
-    });
+    static const QRegularExpression blanks(QStringLiteral("\\s"));
+    replaceAsTyped(box, blanks, QString());
 }
 
 QString nameProblem(const QString &name, const QString &what, bool blanksAllowed)
