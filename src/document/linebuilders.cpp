@@ -37,45 +37,36 @@ QString constant(const QString &name, const QString &value)
     return RowText::ConstantPrefix + name + RowText::ConstantSeparator + value;
 }
 
-namespace {
-// The name of a header with parameters: the text before the character that
-// precedes its first "<" (normally the space before it).
-QString nameBeforeFirstPlaceholder(const QString &header, qsizetype lt)
+QString entryLine(bool negated, const QString &name, const QStringList &values)
 {
-    return header.left(qMax<qsizetype>(0, lt - 1));
-}
-
-void appendParams(QString &s, std::span<const Param> params)
-{
-    for (const Param &p : params) {
-        if (p.kind == 1)
-            s += QLatin1Char(' ') + valuePart(p.listText);
-        else if (p.kind == 2)
-            s += QLatin1Char(' ') + p.typedText;
+    QString s = negated ? RowText::NegationPrefix + name : name;
+    for (const QString &v : values) {
+        if (!v.isEmpty())
+            s += QLatin1Char(' ') + v;
     }
-}
-} // namespace
-
-QString action(const QString &header, std::span<const Param> params)
-{
-    const qsizetype lt = header.indexOf(QLatin1Char('<'));
-    if (lt < 0)
-        return valuePart(header); // a description after " (" is not the action's
-
-    QString s = nameBeforeFirstPlaceholder(header, lt);
-    appendParams(s, params.first(qMin<size_t>(params.size(), 3)));
     return s;
 }
 
-QString fact(bool negated, const QString &header, std::span<const Param> params)
+QString valueProblem(const QString &value)
 {
-    QString s = negated ? RowText::NegationPrefix : QString();
-    const qsizetype lt = header.indexOf(QLatin1Char('<'));
-    if (lt < 0)
-        return s + valuePart(header);
-    s += nameBeforeFirstPlaceholder(header, lt);
-    appendParams(s, params.first(qMin<size_t>(params.size(), 4)));
-    return s;
+    bool quoted = false;
+    for (const QChar c : value) {
+        if (c == QLatin1Char('"')) {
+            quoted = !quoted;
+        } else if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+            return QStringLiteral("La valeur «%1» ne peut pas contenir de saut de ligne: il couperait la ligne du script.")
+                .arg(value);
+        } else if (!quoted && (c == QLatin1Char(';') || c == QLatin1Char('(') || c == QLatin1Char(')'))) {
+            return QStringLiteral("La valeur «%1» ne peut pas contenir le caractère «%2» hors des guillemets: il "
+                                  "couperait la ligne du script. Un texte s'écrit entre guillemets (\"...\").")
+                .arg(value, QString(c));
+        }
+    }
+    if (quoted)
+        return QStringLiteral("La valeur «%1» ouvre des guillemets («\"») sans les fermer: la suite de la ligne du script "
+                              "serait prise dans le texte.")
+            .arg(value);
+    return {};
 }
 
 QString endComment(const QString &comment)

@@ -3,6 +3,7 @@
 #include "scriptline.h"
 
 #include <QString>
+#include <QStringList>
 #include <span>
 #include <vector>
 
@@ -14,13 +15,6 @@ namespace LineText {
 // A catalogue entry's value: the text before its first " (" (the rest is a
 // description for the user).
 QString valuePart(const QString &entry);
-
-// One parameter field of the fact and action editors.
-struct Param {
-    int kind = 0;      // 1 chosen from a list, 2 typed, anything else: none
-    QString listText;  // the chosen list entry
-    QString typedText; // the typed text
-};
 
 // Condition types of the conditional-load editor, in their list order.
 inline const QString ConditionTypes[4] = {
@@ -34,10 +28,14 @@ QString conditional(int conditionType, const QString &symbolEntry);
 // trailing blank.
 QString symbolOf(const QString &symbolEntry);
 QString constant(const QString &name, const QString &value);
-// The action line from a catalogue header and up to three parameter fields.
-QString action(const QString &header, std::span<const Param> params);
-// The fact line from the header and up to four parameter fields.
-QString fact(bool negated, const QString &header, std::span<const Param> params);
+// A fact's or an action's line: "Inverse de " for a negated fact, the name,
+// then each non-empty value after one blank.
+QString entryLine(bool negated, const QString &name, const QStringList &values);
+// Why a value typed for a fact or an action cannot stand in its line ("" when
+// it can): outside double quotes a ";" would start a comment and a
+// parenthesis would end or open an element; an unclosed double quote would
+// take the rest of the line. The French message names the character.
+QString valueProblem(const QString &value);
 // The text of a "Comm E" row.
 QString endComment(const QString &comment);
 // " " when appending, "" when inserting.

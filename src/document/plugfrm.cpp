@@ -341,7 +341,7 @@ void PlugFrm::AddCommentLine()
 void PlugFrm::AddActionLine()
 {
     const AddAct &dialog = AddAct::instance();
-    const QString text = LineText::action(dialog.Combo1->currentText(), dialog.params(dialog.kinds()));
+    const QString text = dialog.resultLine();
     if (EditMod::EditingLine)
         EditMod::EditedLineText = text;
     else

@@ -76,6 +76,12 @@ std::vector<ScriptLine> readForms(ScriptSource &source);
 // The rows read from a script text (no forms kept).
 std::vector<ScriptLine> readScriptText(QStringView text);
 
+// Whether a row a dialog made reads back as the same row: written in its
+// place (a fact or an action inside a rule, an end-of-line comment after a
+// line), read again and written again, it gives the same rows and text.
+// False when its text would break the script's line.
+bool readsBack(LineKind kind, const QString &text);
+
 // Where saving would not keep a script's content: the file's lines whose
 // tokens or comments the written text would lose or change.
 struct FidelityReport {

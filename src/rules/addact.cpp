@@ -6,7 +6,7 @@
 #include <QComboBox>
 #include <QPushButton>
 
-AddAct::AddAct() : ParamDialog(3, Acts::ActTable, EditorSupport::dialogParent())
+AddAct::AddAct() : ParamDialog(3, Acts::ActTable, LineKind::Act, EditorSupport::dialogParent())
 {
     setWindowTitle(QStringLiteral("Actions"));
     setModal(true);
@@ -26,7 +26,8 @@ void AddAct::Form_Activate()
     resetFields();
     if (!EditMod::EditingLine)
         return;
-    fillFrom(EditorSupport::selectedRowText());
+    const QString text = EditorSupport::selectedRowText();
+    fillFrom(text, text);
 }
 
 void AddAct::Command1_Click()

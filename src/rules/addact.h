@@ -18,7 +18,6 @@ public:
     // Kinds of fields 1 to 3 at OK: 2 typed, 1 from a list, 0 none.
     qint16 t1 = 0, t2 = 0, t3 = 0;
 
-    std::vector<int> kinds() const { return {t1, t2, t3}; }
 
 public slots:
     void Command1_Click();

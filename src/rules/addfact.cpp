@@ -28,7 +28,7 @@ void AddFact::unload()
     delete s_instance;
 }
 
-AddFact::AddFact() : ParamDialog(4, Facts::FactTable, EditorSupport::dialogParent())
+AddFact::AddFact() : ParamDialog(4, Facts::FactTable, LineKind::Fact, EditorSupport::dialogParent())
 {
     setWindowTitle(QStringLiteral("Fait"));
     setModal(true);
@@ -58,16 +58,20 @@ void AddFact::Form_Activate()
     resetFields();
     if (!EditMod::EditingLine)
         return;
-    QString text = EditorSupport::selectedRowText();
-    Check1->setChecked(text.startsWith(RowText::NegationPrefix));
-    if (Check1->isChecked())
-        text.remove(0, RowText::NegationPrefix.size());
-    fillFrom(text);
+    const QString text = EditorSupport::selectedRowText();
+    const bool negated = text.startsWith(RowText::NegationPrefix);
+    Check1->setChecked(negated);
+    fillFrom(text, QStringView(text).mid(negated ? RowText::NegationPrefix.size() : 0));
+}
+
+QString AddFact::builtLine() const
+{
+    return Check1->isChecked() ? RowText::NegationPrefix + line() : line();
 }
 
 QString AddFact::factLine() const
 {
-    return LineText::fact(t5 == 1, Combo1->currentText(), params(kinds()));
+    return resultLine();
 }
 
 void AddFact::release()

@@ -28,7 +28,6 @@ public:
     quint8 t1 = 0, t2 = 0, t3 = 0, t4 = 0, t5 = 0;
     bool Orderload = false;
 
-    std::vector<int> kinds() const { return {t1, t2, t3, t4}; }
     // The fact line of what was accepted: negation, name and values.
     QString factLine() const;
     // Lets the editor go once its line is built: a new one, with a filled
@@ -37,6 +36,9 @@ public:
 
 public slots:
     void Command1_Click();
+
+protected:
+    QString builtLine() const override;
 
 private:
     AddFact();

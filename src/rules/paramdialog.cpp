@@ -1,10 +1,12 @@
 #include "paramdialog.h"
 
 #include "catalogues/params.h"
+#include "files/saveopen.h"
 #include "document/scriptlistview.h"
 #include "shell/messages.h"
 
 #include <QComboBox>
+#include <QCompleter>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -17,6 +19,7 @@
 #include <QListView>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <limits>
 
 // The entries of a parameter list, made as the list asks for them: a
 // range of numbers stays two bounds.
@@ -67,7 +70,8 @@ private:
 
 // The catalogue entries of the chooser, narrowed by the filter box: the rows
 // shown are the headers that contain the filter's text, in catalogue order.
-// Each row carries its record index (from 1) as its item data.
+// Each row carries its record index (from 1) as its item data. An edited
+// line whose name no entry has comes first, under its own name, with 0.
 class ChooserModel : public QAbstractListModel
 {
 public:
@@ -77,8 +81,20 @@ public:
     {
         beginResetModel();
         m_headers = std::move(headers);
+        m_outside.clear();
         m_filter.clear();
         m_shown.clear();
+        endResetModel();
+    }
+    int entryCount() const { return int(m_headers.size()); }
+    const QString &header(int record) const { return m_headers[record - 1]; }
+    // The first row shows caption (a name no entry has); empty: none does.
+    void setOutside(const QString &caption)
+    {
+        if (caption == m_outside)
+            return;
+        beginResetModel();
+        m_outside = caption;
         endResetModel();
     }
     // One reset whatever the number of rows that come and go: cheaper than
@@ -100,30 +116,41 @@ public:
     {
         if (parent.isValid())
             return 0;
-        return m_filter.isEmpty() ? int(m_headers.size()) : int(m_shown.size());
+        return outsideRows() + (m_filter.isEmpty() ? int(m_headers.size()) : int(m_shown.size()));
     }
     QVariant data(const QModelIndex &index, int role) const override
     {
+        const int row = index.row() - outsideRows();
+        if (row < 0)
+            return role == Qt::UserRole ? QVariant(0) : role == Qt::DisplayRole || role == Qt::EditRole ? QVariant(m_outside) : QVariant();
         if (role == Qt::DisplayRole || role == Qt::EditRole)
-            return m_headers[headerAt(index.row())];
+            return m_headers[headerAt(row)];
         if (role == Qt::UserRole)
-            return headerAt(index.row()) + 1;
+            return headerAt(row) + 1;
         return {};
     }
-    // The row showing record, -1 when the filter hides it.
+    // The row showing record (0: the outside name), -1 when the filter
+    // hides it.
     int rowOf(int record) const
     {
+        if (record == 0)
+            return outsideRows() - 1;
         if (record < 1 || record > m_headers.size())
             return -1;
         if (m_filter.isEmpty())
-            return record - 1;
+            return outsideRows() + record - 1;
         const auto it = std::lower_bound(m_shown.begin(), m_shown.end(), record - 1);
-        return it != m_shown.end() && *it == record - 1 ? int(it - m_shown.begin()) : -1;
+        return it != m_shown.end() && *it == record - 1 ? outsideRows() + int(it - m_shown.begin()) : -1;
     }
 
 private:
+    int outsideRows() const
+    {
+        return !m_outside.isEmpty() && (m_filter.isEmpty() || m_outside.contains(m_filter, Qt::CaseInsensitive)) ? 1 : 0;
+    }
     int headerAt(int row) const { return m_filter.isEmpty() ? row : m_shown[row]; }
     QStringList m_headers;
+    QString m_outside;
     QString m_filter;
     std::vector<int> m_shown;
 };
@@ -151,8 +178,8 @@ void keepRoomWhenHidden(QWidget *w)
 constexpr int TypeLabelChars = 16;
 } // namespace
 
-ParamDialog::ParamDialog(int fields, const std::vector<CatalogueRecord> &table, QWidget *parent)
-    : ActivatedDialog(parent), m_table(table)
+ParamDialog::ParamDialog(int fields, const std::vector<CatalogueRecord> &table, LineKind kind, QWidget *parent)
+    : ActivatedDialog(parent), m_table(table), m_kind(kind)
 {
     m_layout = new QGridLayout(this);
     FilterBox = new QLineEdit(this);
@@ -184,6 +211,15 @@ ParamDialog::ParamDialog(int fields, const std::vector<CatalogueRecord> &table, 
         // Tens of thousands of entries are laid out by arithmetic in the popup.
         if (auto *view = qobject_cast<QListView *>(list->view()))
             view->setUniformItemSizes(true);
+        // The type's values are offered, never imposed: a constant, a number
+        // the list leaves out or a word of another vocabulary is typed in,
+        // and typing narrows the offer to the values that contain it.
+        list->setEditable(true);
+        list->setInsertPolicy(QComboBox::NoInsert);
+        list->completer()->setCompletionMode(QCompleter::PopupCompletion);
+        list->completer()->setFilterMode(Qt::MatchContains);
+        list->completer()->setCaseSensitivity(Qt::CaseInsensitive);
+        EditorSupport::keepOnOneLine(list->lineEdit());
         auto *text = new QLineEdit(this);
         text->setObjectName(QStringLiteral("text_combo_%1").arg(n));
         // a typed value is written inside its fact's or action's line
@@ -201,6 +237,7 @@ ParamDialog::ParamDialog(int fields, const std::vector<CatalogueRecord> &table, 
         m_labels.push_back(label);
         connect(list, &QComboBox::currentIndexChanged, this, [this, list](int i) { separatorChosen(list, i); });
         m_lists.push_back(list);
+        m_unlisted.push_back(false);
         m_models.push_back(model);
         m_texts.push_back(text);
     }
@@ -265,8 +302,12 @@ bool ParamDialog::eventFilter(QObject *watched, QEvent *event)
 
 void ParamDialog::Combo1_Click()
 {
-    const int record = Combo1->currentData().toInt();
+    const int record = currentRecord();
     QString help = record > 0 && record < int(m_table.size()) ? m_table[record].help : QString();
+    if (record == 0 && m_lineRecord == 0)
+        help = QStringLiteral("« %1 » n'est dans aucune entrée du catalogue: ses valeurs sont gardées telles "
+                              "qu'elles sont écrites.")
+                   .arg(m_lineName);
     help.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     m_help->setPlainText(help);
 
@@ -274,20 +315,16 @@ void ParamDialog::Combo1_Click()
         m_lists[i]->hide();
         m_texts[i]->hide();
         m_labels[i]->hide();
+        m_unlisted[i] = false;
         QSignalBlocker block(m_lists[i]);
         m_models[i]->setField({});
     }
     // Types past the dialog's fields are ignored.
-    const QStringList types = Catalogues::paramTypes(Combo1->currentText(), int(m_lists.size()));
+    const QStringList types = record > 0 ? Catalogues::paramTypes(Combo1->currentText(), int(m_lists.size())) : QStringList();
     for (int i = 0; i < types.size(); ++i) {
         const Params::Field field = Params::fieldFor(types[i]);
-        if (field.kind != Params::Field::None) {
-            QLabel *label = m_labels[i];
-            const QString caption = types[i] + QLatin1Char(':');
-            label->setText(label->fontMetrics().elidedText(caption, Qt::ElideMiddle, label->width()));
-            label->setToolTip(caption);
-            label->show();
-        }
+        if (field.kind != Params::Field::None)
+            showLabel(i, types[i] + QLatin1Char(':'), types[i]);
         if (field.kind == Params::Field::Text) {
             m_texts[i]->show();
         } else if (field.kind == Params::Field::List) {
@@ -299,6 +336,14 @@ void ParamDialog::Combo1_Click()
             list->show();
         }
     }
+}
+
+void ParamDialog::showLabel(int i, const QString &caption, const QString &tip)
+{
+    QLabel *label = m_labels[size_t(i)];
+    label->setText(label->fontMetrics().elidedText(caption, Qt::ElideMiddle, label->width()));
+    label->setToolTip(tip);
+    label->show();
 }
 
 void ParamDialog::separatorChosen(QComboBox *list, int index)
@@ -316,12 +361,44 @@ int ParamDialog::fieldKind(int n) const
     return 0;
 }
 
-std::vector<LineText::Param> ParamDialog::params(const std::vector<int> &kinds) const
+QString ParamDialog::value(int n) const
 {
-    std::vector<LineText::Param> out;
-    for (size_t i = 0; i < m_lists.size(); ++i)
-        out.push_back({i < kinds.size() ? kinds[i] : 0, m_lists[i]->currentText(), m_texts[i]->text()});
-    return out;
+    if (!m_texts[n - 1]->isHidden())
+        return m_texts[n - 1]->text().trimmed();
+    const QComboBox *list = m_lists[n - 1];
+    if (list->isHidden())
+        return {};
+    const QString text = list->currentText();
+    const int row = list->currentIndex();
+    if (row >= 0 && list->itemText(row) == text)
+        return LineText::valuePart(text);
+    return text.trimmed();
+}
+
+QString ParamDialog::line() const
+{
+    const int record = currentRecord();
+    const QString name = record == m_lineRecord ? m_lineName : Catalogues::nameOf(Combo1->currentText());
+    QStringList values;
+    for (int n = 1; n <= int(m_lists.size()); ++n)
+        values.append(value(n));
+    return LineText::entryLine(false, name, values);
+}
+
+QString ParamDialog::resultLine() const
+{
+    const QString built = builtLine();
+    return m_editing && built == m_filledLine ? m_rowText : built;
+}
+
+int ParamDialog::currentRecord() const
+{
+    return Combo1->currentData().toInt();
+}
+
+bool ParamDialog::changed(int n) const
+{
+    return !m_editing || currentRecord() != m_filledRecord || value(n) != m_filledValues.value(n - 1);
 }
 
 void ParamDialog::reject()
@@ -333,6 +410,9 @@ void ParamDialog::reject()
 void ParamDialog::resetFields()
 {
     // Each opening starts from the whole catalogue, the typing in the filter.
+    m_editing = false;
+    m_lineRecord = -1;
+    m_chooser->setOutside({});
     FilterBox->clear();
     FilterBox->setFocus();
     for (size_t i = 0; i < m_lists.size(); ++i) {
@@ -349,25 +429,55 @@ void ParamDialog::resetFields()
     Cancel = false;
 }
 
-void ParamDialog::fillFrom(QStringView text)
+void ParamDialog::fillFrom(const QString &rowText, QStringView text)
 {
-    const Catalogues::SplitLine line = Catalogues::splitLine(text, int(m_lists.size()));
-    for (int i = 0; i < Combo1->count(); ++i) {
-        if (Catalogues::nameOf(Combo1->itemText(i)) == line.name) {
-            Combo1->setCurrentIndex(i);
-            break;
+    const int fields = int(m_lists.size());
+    const Catalogues::SplitLine line = Catalogues::splitLine(text, std::numeric_limits<int>::max());
+    // The game reads names in any case; an exact match comes first.
+    int record = 0;
+    for (const Qt::CaseSensitivity cs : {Qt::CaseSensitive, Qt::CaseInsensitive}) {
+        for (int k = 1; k <= m_chooser->entryCount() && record == 0; ++k)
+            if (Catalogues::nameOf(m_chooser->header(k)).compare(line.name, cs) == 0)
+                record = k;
+    }
+    m_lineName = line.name;
+    m_lineRecord = record;
+    if (record == 0)
+        m_chooser->setOutside(QStringLiteral("%1 (absent du catalogue)").arg(line.name));
+    {
+        QSignalBlocker block(Combo1);
+        Combo1->setCurrentIndex(m_chooser->rowOf(record));
+    }
+    Combo1_Click();
+
+    for (int i = 0; i < fields; ++i) {
+        // the last field takes whatever values the fields leave
+        const QString v = i == fields - 1 ? line.values.mid(i).join(QLatin1Char(' ')) : line.values.value(i);
+        QComboBox *list = m_lists[size_t(i)];
+        QLineEdit *box = m_texts[size_t(i)];
+        if (!list->isHidden()) {
+            QSignalBlocker block(list);
+            const int row = m_models[size_t(i)]->rowOfValue(v);
+            list->setCurrentIndex(row);
+            if (row < 0)
+                list->setEditText(v);
+        } else if (!box->isHidden()) {
+            box->setText(v);
+        } else if (!v.isEmpty()) {
+            // a value the entry's header has no field for
+            showLabel(i, QStringLiteral("valeur:"), QStringLiteral("Valeur que le catalogue ne prévoit pas"));
+            box->setText(v);
+            box->show();
+            m_unlisted[size_t(i)] = true;
         }
     }
-    for (size_t i = 0; i < m_lists.size(); ++i) {
-        const QString v = i < size_t(line.values.size()) ? line.values[i] : QString();
-        if (!m_lists[i]->isHidden()) {
-            const int row = m_models[i]->rowOfValue(v);
-            if (row >= 0)
-                m_lists[i]->setCurrentIndex(row);
-        }
-        if (!m_texts[i]->isHidden())
-            m_texts[i]->setText(v);
-    }
+    m_editing = true;
+    m_rowText = rowText;
+    m_filledRecord = currentRecord();
+    m_filledValues.clear();
+    for (int n = 1; n <= fields; ++n)
+        m_filledValues.append(value(n));
+    m_filledLine = builtLine();
 }
 
 bool ParamDialog::acceptable()
@@ -377,11 +487,24 @@ bool ParamDialog::acceptable()
                                  .arg(FilterBox->text().trimmed()));
         return false;
     }
-    for (QLineEdit *text : m_texts) {
-        if (!text->isHidden() && text->text().isEmpty()) {
-            Messages::info(this, QStringLiteral("Veuillez compléter tous les champs"));
+    for (int n = 1; n <= int(m_lists.size()); ++n) {
+        if (fieldKind(n) == 0 || !changed(n))
+            continue;
+        const QString v = value(n);
+        if (v.isEmpty() && m_unlisted[size_t(n - 1)])
+            continue;
+        const QString problem = v.isEmpty() ? QStringLiteral("Veuillez compléter tous les champs") : LineText::valueProblem(v);
+        if (!problem.isEmpty()) {
+            Messages::info(this, problem);
             return false;
         }
+    }
+    const QString result = resultLine();
+    if (!(m_editing && result == m_rowText) && !SaveOpen::readsBack(m_kind, result)) {
+        Messages::info(this, QStringLiteral("La ligne «%1» ne pourrait pas être relue telle quelle: vérifiez ses "
+                                            "guillemets, ses parenthèses et ses «;».")
+                                 .arg(result));
+        return false;
     }
     return true;
 }

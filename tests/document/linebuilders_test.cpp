@@ -1,19 +1,17 @@
+#include "catalogues/records.h"
 #include "document/linebuilders.h"
+#include "files/saveopen.h"
 #include "document/scriptmodel.h"
 
 #include <QColor>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
-using LineText::Param;
 
 TEST(LineText, EachBuilderMakesTheRowsText)
 {
-    const Param lists[3] = {{1, "3 (trois chevaliers)", {}}, {2, {}, "deux mots"}, {0, "x", "y"}};
-    const Param typed[1] = {{2, {}, "salut (ami)"}}, five[1] = {{1, "5", {}}};
-    // stale kinds of an earlier use are not read
-    const Param stale[3] = {{1, "9", {}}, {2, {}, "z"}, {1, "8", {}}};
-    const Param facts[4] = {{1, "ble (céréale)", {}}, {0, {}, {}}, {2, {}, "\"a b\""}, {1, "7", {}}};
+    using Catalogues::nameOf;
+    using LineText::entryLine;
     const std::pair<QString, const char *> cases[] = {
         // a symbol is cut at "(", then one trailing blank goes; "Sinon" and "Fin de si" ignore it
         {LineText::conditional(0, "CARTE-ILES (archipel)"), "Si CARTE-ILES"},
@@ -26,21 +24,42 @@ TEST(LineText, EachBuilderMakesTheRowsText)
         // fields untrimmed
         {LineText::constant("taille-armee", "12"), "Constante: taille-armee = 12"},
         {LineText::constant("", " 1.5 "), "Constante:  =  1.5 "},
-        // the value part of list entries, typed text whole
-        {LineText::action("lever-troupes <nombre> <texte>", lists), "lever-troupes 3 deux mots"},
-        {LineText::action("dire <texte>", typed), "dire salut (ami)"},
+        // the name and the values, a field left empty giving none
+        {entryLine(false, nameOf("lever-troupes <nombre> <texte>"), {"3", "deux mots", ""}), "lever-troupes 3 deux mots"},
         // without placeholder, no description: "(sonner-cloche (appel aux armes))" would not read back
-        {LineText::action("sonner-cloche (appel aux armes)", stale), "sonner-cloche"},
-        {LineText::action("abandonner", stale), "abandonner"},
+        {entryLine(false, nameOf("sonner-cloche (appel aux armes)"), {}), "sonner-cloche"},
         // a name touching its placeholder loses its last character
-        {LineText::action("recolter<nombre>", five), "recolte 5"},
-        {LineText::action("<nombre>", five), " 5"},
-        {LineText::fact(true, "stock <ressource> <x> <texte> <n>", facts), "Inverse de stock ble \"a b\" 7"},
-        {LineText::fact(false, "paix-durable (aucune guerre)", {}), "paix-durable"},
-        {LineText::fact(true, "vrai", {}), "Inverse de vrai"},
+        {entryLine(false, nameOf("recolter<nombre>"), {"5"}), "recolte 5"},
+        {entryLine(false, nameOf("<nombre>"), {"5"}), " 5"},
+        {entryLine(true, "stock", {"ble", "", "\"a b\"", "7"}), "Inverse de stock ble \"a b\" 7"},
+        {entryLine(true, "vrai", {}), "Inverse de vrai"},
     };
     for (const auto &[built, expected] : cases)
         EXPECT_EQ(built, QString::fromUtf8(expected));
+}
+
+TEST(LineText, ValuesThatWouldBreakTheLineAreNamedAndTheRestReadBack)
+{
+    // what may stand in a fact's or an action's line as a value
+    for (const char *fine : {"ble", "seuil-ble", "-5", "\"Bonjour ; salut\"", "\"a (b)\"", "\"\"", "deux mots"}) {
+        EXPECT_EQ(LineText::valueProblem(fine), "") << fine;
+        EXPECT_TRUE(SaveOpen::readsBack(LineKind::Act, LineText::entryLine(false, "dire", {fine}))) << fine;
+    }
+    const std::pair<const char *, const char *> refused[] = {
+        {"Bonjour ; salut", "«;»"}, {"a(b", "«(»"}, {"b)", "«)»"}, {"\"ouvert", "sans les fermer"},
+        {"\"a\" ; \"b\"", "«;»"}, {"a\nb", "saut de ligne"}};
+    for (const auto &[value, named] : refused) {
+        EXPECT_THAT(LineText::valueProblem(value).toStdString(), testing::HasSubstr(named)) << value;
+        EXPECT_FALSE(SaveOpen::readsBack(LineKind::Act, LineText::entryLine(false, "dire", {value}))) << value;
+    }
+    // each kind of row the dialogs make, and what breaks it
+    EXPECT_TRUE(SaveOpen::readsBack(LineKind::Load, "commun\\\\outils.per"));
+    EXPECT_FALSE(SaveOpen::readsBack(LineKind::Load, "a\"b"));
+    EXPECT_TRUE(SaveOpen::readsBack(LineKind::Const, "Constante: message = \"Bonjour ; à tous\""));
+    EXPECT_FALSE(SaveOpen::readsBack(LineKind::Const, "Constante: x = 5 ; six"));
+    EXPECT_TRUE(SaveOpen::readsBack(LineKind::CommE, "|--  le cœur du script"));
+    EXPECT_TRUE(SaveOpen::readsBack(LineKind::Fact, "Inverse de stock ble < seuil-ble"));
+    EXPECT_TRUE(SaveOpen::readsBack(LineKind::Prep, "Si inverse EPOQUE-FEODALE"));
 }
 
 TEST(ScriptModel, TagsReadBackAndPositionsThatAreNotRowsChangeNothing)

@@ -406,20 +406,19 @@ TEST(RoundTrip, TheFormatterHandsOnLargeOutputInChunks)
 
 TEST(RoundTrip, TheEditorsRowsReadBackAsBefore)
 {
-    using LineText::Param;
-    const std::vector<Param> params = {{1, "ble (céréale)", {}}, {2, {}, "\"Au moulin ; vite\""}};
+    const QStringList params = {"ble", "\"Au moulin ; vite\""};
     const auto rows = R({{K::Prep, LineText::conditional(0, "CARTE-ILES (une carte d'îles)")},
                          {K::Const, LineText::constant("seuil", "-12.5")},
                          {K::CommN, "un commentaire ; avec point-virgule"},
                          {K::FactB, "Début de règle"},
-                         {K::Fact, LineText::fact(true, "stock <Ressource> <Texte>", params)},
+                         {K::Fact, LineText::entryLine(true, "stock", params)},
                          {K::FactAB, "Et"},
-                         {K::Fact, LineText::fact(false, "saison <Ressource>", params)},
+                         {K::Fact, LineText::entryLine(false, "saison", params.mid(0, 1))},
                          {K::FactAE, "Fin de et"},
                          {K::FactNB, "Ni"},
-                         {K::Fact, LineText::fact(false, "vrai (toujours)", {})},
+                         {K::Fact, LineText::entryLine(false, "vrai", {})},
                          {K::FactNE, "Fin de ni"},
-                         {K::Act, LineText::action("dire <Ressource> <Texte>", params)},
+                         {K::Act, LineText::entryLine(false, "dire", params)},
                          {K::CommE, LineText::endComment("pourquoi")},
                          {K::FactE, "Fin de règle"},
                          {K::Load, "suite"},

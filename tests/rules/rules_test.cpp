@@ -173,7 +173,7 @@ TEST_F(Rules, NumericRangesOfferEachNumberOnceAndFillBackFromEditedLines)
         {1, "aucun (rien)@65536", "9@12"},
         {2, "32767@65535", "fin@13"},
         {3, "-32768@0", "11@9"},
-        {4, "-32768@0", "12@10"}, // "007" is not how the list writes 7: the first entry stays
+        {4, "007@-1", "12@10"}, // "007" is not how the list writes 7: it stays as written
     };
     for (const auto &[row, first, second] : cases) {
         clickRow(f, row);
@@ -185,7 +185,7 @@ TEST_F(Rules, NumericRangesOfferEachNumberOnceAndFillBackFromEditedLines)
         });
         click(f.Command3);
     }
-    EXPECT_EQ(f.ListView1->rows().text(4), "plein -32768 12");
+    EXPECT_EQ(f.ListView1->rows().text(4), "plein 007 12");
 
     // choosing as a user does: the separator moves to the entry above, and the
     // line reads the value part of the chosen entries
@@ -305,10 +305,14 @@ TEST_F(Rules, ActionsAreAddedAndEditedThroughTheActionEditor)
     EXPECT_EQ(rows(f), (QStringList{"Act|trois 8 piquier \"à l'aide\"", "Act|lever archer deux mots"}));
     EXPECT_EQ(f.ListView1->selectedPosition(), 2);
 
-    // editing: the fields come back, a typed value with spaces only in quotes
+    // editing: the fields come back, a typed value with spaces only in quotes;
+    // the value the header has no parameter for gets a field of its own,
+    // which drops it when emptied
     answerAct([](AddAct &d) {
         EXPECT_EQ(d.combo_param_1->currentText(), "archer (tireur)");
         EXPECT_EQ(d.text_combo_2->text(), "deux");
+        EXPECT_EQ(d.text_combo_3->text(), "mots");
+        d.text_combo_3->clear();
         d.text_combo_2->clear();
         d.text_combo_2->insert("\"deux\nmots\""); // a pasted line break becomes a blank
     });
