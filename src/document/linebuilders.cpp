@@ -83,7 +83,7 @@ QString randomLoad(std::span<const Possibility> possibilities)
 {
     QString s;
     for (const Possibility &p : possibilities) {
-        s += FileServices::baseName(p.file);
+        s += p.file;
         s += QLatin1Char(' ');
         if (p.percentage.isEmpty()) {
             s += QStringLiteral("  ");
@@ -152,6 +152,12 @@ bool inRange(const QString &text)
 {
     const double v = leadingNumber(text);
     return v >= -32768.0 && v <= 32767.0;
+}
+
+bool isQuotedText(const QString &text)
+{
+    const QString t = text.trimmed();
+    return t.size() >= 2 && t.startsWith(QLatin1Char('"')) && t.endsWith(QLatin1Char('"')) && t.count(QLatin1Char('"')) == 2;
 }
 
 } // namespace ConstantValue

@@ -46,9 +46,10 @@ QString blank(bool appending);
 struct Possibility {
     QString file;
     QString percentage;
+    bool operator==(const Possibility &) const = default;
 };
-// The text of an "RLoad" row: for each possibility its file's base name, a
-// blank, then the percentage and "% ", or two more blanks without one.
+// The text of an "RLoad" row: for each possibility its file, a blank, then
+// the percentage and "% ", or two more blanks without one.
 QString randomLoad(std::span<const Possibility> possibilities);
 // The possibilities of an "RLoad" row's text, in the editor's form (a name
 // without percentage followed by three blanks) or the reader's (by one).
@@ -66,6 +67,8 @@ bool isNumeric(const QString &text, QChar localeDecimal);
 double leadingNumber(const QString &text);
 // Whether the leading number fits the game's 16-bit integers.
 bool inRange(const QString &text);
+// A text constant: one double-quoted text, blanks around it allowed.
+bool isQuotedText(const QString &text);
 } // namespace ConstantValue
 
 namespace Placement {

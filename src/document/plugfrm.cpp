@@ -310,7 +310,7 @@ void PlugFrm::AddConditionalLine()
 {
     const int selected = ListView1->selectedPosition();
     const AddPrepross &dialog = AddPrepross::instance();
-    const QString text = LineText::conditional(dialog.Combo1->currentIndex(), dialog.Combo2->currentText());
+    const QString text = dialog.lineText();
     if (EditMod::EditingLine)
         EditMod::EditedLineText = text;
     else

@@ -8,16 +8,13 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
-namespace {
-const QString DefaultText = QStringLiteral("Entrez votre commentaire ici");
-} // namespace
-
 AddComm::AddComm() : ActivatedDialog(EditorSupport::dialogParent())
 {
     setWindowTitle(QStringLiteral("Commentaire"));
     setModal(true);
     auto *layout = new QVBoxLayout(this);
-    Text1 = new QLineEdit(DefaultText, this);
+    Text1 = new QLineEdit(this);
+    Text1->setPlaceholderText(QStringLiteral("Entrez votre commentaire ici"));
     Option1 = new QRadioButton(QStringLiteral("L'insérer après la ligne sélectonnée"), this);
     Option2 = new QRadioButton(QStringLiteral("L'insérer en fin de liste"), this);
     Option3 = new QRadioButton(QStringLiteral("L'insérer à la fin de  la ligne sélectionnée"), this);
@@ -35,27 +32,15 @@ AddComm::AddComm() : ActivatedDialog(EditorSupport::dialogParent())
     buttons->addWidget(Command2);
     layout->addLayout(buttons);
     EditorSupport::keepOnOneLine(Text1);
-    Text1->installEventFilter(this);
     connect(Command1, &QPushButton::clicked, this, &AddComm::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &QDialog::reject);
     resize(420, 170);
 }
 
-bool AddComm::eventFilter(QObject *watched, QEvent *event)
-{
-    // The first click into the box after an opening empties it.
-    if (watched == Text1 && event->type() == QEvent::MouseButtonPress && m_clearOnClick) {
-        m_clearOnClick = false;
-        Text1->clear();
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
 void AddComm::Form_Activate()
 {
     confirm = false;
-    Text1->setText(DefaultText);
-    m_clearOnClick = true;
+    Text1->clear();
     const bool editing = EditMod::EditingLine;
     Option1->setVisible(!editing);
     Option2->setVisible(!editing);
@@ -63,7 +48,9 @@ void AddComm::Form_Activate()
     if (editing) {
         const QString text = EditorSupport::selectedRowText();
         const bool end = EditorSupport::selectedRowKind() == LineKind::CommE;
-        Text1->setText(end ? text.mid(RowText::EndCommentPrefix.size()) : text);
+        Text1->setText(end && text.startsWith(RowText::EndCommentPrefix) ? text.mid(RowText::EndCommentPrefix.size()) : text);
+        m_rowText = text;
+        m_filledComment = Text1->text();
     }
     // The box takes the typing at every opening, not only the first (the
     // dialog would give the focus back to the button last pressed).
@@ -73,11 +60,16 @@ void AddComm::Form_Activate()
 
 void AddComm::Command1_Click()
 {
+    const bool editing = EditMod::EditingLine;
+    if (editing && Text1->text() == m_filledComment) {
+        accept(); // the row keeps its text, whatever it holds
+        return;
+    }
     if (Text1->text().isEmpty()) {
         Messages::info(this, QStringLiteral("Veuilez entrer un commentaire!"));
         return;
     }
-    if (EditMod::EditingLine) {
+    if (editing) {
         const bool own = EditorSupport::selectedRowKind() == LineKind::CommN;
         EditorSupport::setSelectedRowText(own ? Text1->text() : RowText::EndCommentPrefix + Text1->text());
     } else {

@@ -30,10 +30,8 @@ public:
 public slots:
     void Command1_Click();
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
     void Form_Activate() override;
-    bool m_clearOnClick = false;
+    // Editing: the row's text and the comment it showed.
+    QString m_rowText, m_filledComment;
 };

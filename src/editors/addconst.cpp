@@ -42,6 +42,9 @@ void AddConst::Form_Activate()
         const qsizetype eq = text.indexOf(RowText::ConstantSeparator, from);
         Text1->setText(eq < 0 ? text.mid(from) : text.mid(from, eq - from));
         Text2->setText(eq < 0 ? QString() : text.mid(eq + RowText::ConstantSeparator.size()));
+        m_rowText = text;
+        m_filledName = Text1->text();
+        m_filledValue = Text2->text();
     } else {
         confirm = false;
         Text1->setText(QStringLiteral("Ma_constante"));
@@ -53,21 +56,34 @@ void AddConst::Form_Activate()
 
 void AddConst::Command1_Click()
 {
-    const QString problem = EditorSupport::nameProblem(Text1->text(), QStringLiteral("Le nom de la constante"), false);
-    if (!problem.isEmpty()) {
-        Messages::info(this, problem);
-        return;
+    const bool editing = EditMod::EditingLine;
+    const bool nameChanged = !editing || Text1->text() != m_filledName;
+    const bool valueChanged = !editing || Text2->text() != m_filledValue;
+    if (nameChanged) {
+        const QString problem = Text1->text().isEmpty()
+                                    ? QStringLiteral("Veuillez entrer le nom de la constante!")
+                                    : EditorSupport::nameProblem(Text1->text(), QStringLiteral("Le nom de la constante"), false);
+        if (!problem.isEmpty()) {
+            Messages::info(this, problem);
+            return;
+        }
     }
-    if (!ConstantValue::isNumeric(Text2->text(), QLocale().decimalPoint().at(0))) {
-        Messages::info(this, QStringLiteral("La valeur entrée doit être une valeur numérique!"));
-        return;
+    if (valueChanged && !ConstantValue::isQuotedText(Text2->text())) {
+        if (!ConstantValue::isNumeric(Text2->text(), QLocale().decimalPoint().at(0))) {
+            Messages::info(this, QStringLiteral("La valeur entrée doit être une valeur numérique!"));
+            return;
+        }
+        if (!ConstantValue::inRange(Text2->text())) {
+            Messages::info(this, QStringLiteral("La valeur entrée doit être comprise entre -32768 et 32767!"));
+            return;
+        }
     }
-    if (!ConstantValue::inRange(Text2->text())) {
-        Messages::info(this, QStringLiteral("La valeur entrée doit être comprise entre -32768 et 32767!"));
+    const bool unchanged = !nameChanged && !valueChanged;
+    const QString text = unchanged ? m_rowText : LineText::constant(Text1->text(), Text2->text());
+    if (!unchanged && !EditorSupport::readsBack(this, LineKind::Const, text))
         return;
-    }
-    if (EditMod::EditingLine)
-        EditorSupport::setSelectedRowText(LineText::constant(Text1->text(), Text2->text()));
+    if (editing)
+        EditorSupport::setSelectedRowText(text);
     else
         confirm = true;
     accept();

@@ -8,7 +8,9 @@ class QLineEdit;
 class QPushButton;
 
 // The constant editor "Constantes": the name and value of a constant, checked
-// as a number within the game's 16-bit integers. Adding, the main window
+// as a number within the game's 16-bit integers, or a quoted text. What the
+// user did not change is not checked, and a row confirmed unchanged keeps
+// its text. Adding, the main window
 // builds the line; editing, the editor rewrites the selected row itself.
 class AddConst : public ActivatedDialog, public HiddenBetweenUses<AddConst>
 {
@@ -31,4 +33,6 @@ public slots:
 
 private:
     void Form_Activate() override;
+    // Editing: the row's text and the name and value it was split into.
+    QString m_rowText, m_filledName, m_filledValue;
 };

@@ -29,17 +29,20 @@ AddLoad::AddLoad(QWidget *parent) : QDialog(parent)
     connect(Command1, &QPushButton::clicked, this, &AddLoad::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &AddLoad::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &QDialog::reject);
-    if (EditMod::EditingLine)
-        Text1->setText(EditorSupport::selectedRowText());
+    if (EditMod::EditingLine) {
+        m_rowText = EditorSupport::selectedRowText();
+        Text1->setText(m_rowText);
+    }
     Text1->setFocus();
     resize(420, 90);
 }
 
 void AddLoad::Command1_Click()
 {
+    // The game finds the scripts a load names in its own folder.
     const QString path = PublicVars::AskOpenFileName(this);
     if (!path.isEmpty())
-        Text1->setText(path);
+        Text1->setText(FileServices::baseName(path));
     // With a name to confirm, Entrée confirms it instead of pressing "..."
     // again.
     (Text1->text().isEmpty() ? static_cast<QWidget *>(Text1) : Command2)->setFocus();
@@ -47,16 +50,22 @@ void AddLoad::Command1_Click()
 
 void AddLoad::Command2_Click()
 {
-    if (Text1->text().isEmpty()) {
+    if (EditMod::EditingLine && Text1->text() == m_rowText) {
+        accept();
+        return;
+    }
+    const QString name = Text1->text().trimmed();
+    if (name.isEmpty()) {
         Messages::info(this, QStringLiteral("Veuillez etrer une valeur ou cliquer sur annuler!"));
         return;
     }
-    const QString name = FileServices::baseName(Text1->text());
     const QString problem = EditorSupport::nameProblem(name, QStringLiteral("Le nom du fichier chargé"), true);
     if (!problem.isEmpty()) {
         Messages::info(this, problem);
         return;
     }
+    if (!EditorSupport::readsBack(this, LineKind::Load, name))
+        return;
     EditorSupport::rewriteOrPlace(add, name, Colours::LoadEdited, LineKind::Load);
     accept();
 }

@@ -123,14 +123,33 @@ void AddPrepross::typeClicked(QAction *, bool ticked, std::initializer_list<int>
     SC->menuAction()->setVisible(anyVisible);
 }
 
+void AddPrepross::chooseFirstSymbol()
+{
+    int first = 0;
+    while (first < Combo2->count() && Prepross::isSeparator(Combo2->itemText(first)))
+        ++first;
+    Combo2->setCurrentIndex(first < Combo2->count() ? first : (Combo2->count() > 0 ? 0 : -1));
+}
+
+QString AddPrepross::lineText() const
+{
+    if (EditMod::EditingLine && Combo1->currentIndex() == m_filledType && Combo2->currentIndex() == m_filledSymbol)
+        return m_rowText;
+    return LineText::conditional(Combo1->currentIndex(), Combo2->currentText());
+}
+
 void AddPrepross::Form_Activate()
 {
     if (m_showsAll && m_filtered)
         filter(); // the whole table was shown for one edited line only
     m_showsAll = false;
+    if (m_outside)
+        Combo2->removeItem(0);
+    m_outside = false;
+    m_filledType = m_filledSymbol = -1;
     Combo1->setCurrentIndex(0);
     Combo1_Click();
-    Combo2->setCurrentIndex(Combo2->count() > 0 ? 0 : -1);
+    chooseFirstSymbol();
     confirm = false;
     Combo1->setFocus();
     if (!EditMod::EditingLine)
@@ -149,6 +168,8 @@ void AddPrepross::Form_Activate()
         Combo1->setCurrentIndex(0);
         symbol = text.mid(RowText::IfPrefix.size());
     }
+    m_rowText = text;
+    m_filledType = Combo1->currentIndex();
     if (Combo1->currentIndex() > 1)
         return;
     auto find = [&] {
@@ -165,7 +186,14 @@ void AddPrepross::Form_Activate()
         m_showsAll = true;
         found = find();
     }
-    Combo2->setCurrentIndex(found >= 0 ? found : (Combo2->count() > 0 ? 0 : -1));
+    if (found < 0) {
+        // a symbol of another vocabulary: shown, and kept, as written
+        Combo2->insertItem(0, QStringLiteral("%1 (absent du catalogue)").arg(symbol));
+        m_outside = true;
+        found = 0;
+    }
+    Combo2->setCurrentIndex(found);
+    m_filledSymbol = found;
 }
 
 void AddPrepross::Combo1_Click()

@@ -39,6 +39,9 @@ public:
 
     // Puts the list text of every symbol table entry in Combo2.
     void fillAll();
+    // The line of what was accepted; editing, a dialog left as it was
+    // filled gives the row's text back unchanged.
+    QString lineText() const;
 
 public slots:
     void Combo1_Click();
@@ -51,6 +54,14 @@ private:
     void typeClicked(QAction *type, bool ticked, std::initializer_list<int> categories);
     bool m_filtered = false;   // a category entry was clicked
     bool m_showsAll = false;   // this opening shows the whole table
+    // The edited line's symbol, which no catalogue entry has, is the list's
+    // first entry for this opening.
+    bool m_outside = false;
+    // Chooses the first entry that is a symbol, not a category's separator.
+    void chooseFirstSymbol();
+    // Editing: the row's text and the choices it was shown with.
+    QString m_rowText;
+    int m_filledType = -1, m_filledSymbol = -1;
 };
 
 namespace Prepross {

@@ -41,6 +41,7 @@ AddRandomLoad::AddRandomLoad(QWidget *parent) : QDialog(parent), m_table(MaxPoss
     Text4 = new QLineEdit(this);
     // Digits only; editing keys still work.
     Text4->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), Text4));
+    Label4 = new QLabel(this);
     Command2 = new QPushButton(QStringLiteral("OK"), this);
     Command3 = new QPushButton(QStringLiteral("Annuler"), this);
     Command2->setDefault(true);
@@ -54,8 +55,9 @@ AddRandomLoad::AddRandomLoad(QWidget *parent) : QDialog(parent), m_table(MaxPoss
     layout->addWidget(Command1, 2, 2);
     layout->addWidget(Label3, 3, 0);
     layout->addWidget(Text4, 3, 1);
-    layout->addWidget(Command2, 4, 1);
-    layout->addWidget(Command3, 4, 2);
+    layout->addWidget(Label4, 4, 1, 1, 2);
+    layout->addWidget(Command2, 5, 1);
+    layout->addWidget(Command3, 5, 2);
     EditorSupport::keepOnOneLine(Text1);
     EditorSupport::keepOnOneLine(Text3);
 
@@ -74,7 +76,13 @@ AddRandomLoad::AddRandomLoad(QWidget *parent) : QDialog(parent), m_table(MaxPoss
         Text3->setText(m_table[1].file);
         Text4->setText(m_table[1].percentage);
         Text1->setText(QString::number(n));
+        m_rowText = EditorSupport::selectedRowText();
+        m_filledCount = Text1->text();
+        m_filled = m_table;
     }
+    connect(Text1, &QLineEdit::textChanged, this, &AddRandomLoad::showTotal);
+    connect(Text4, &QLineEdit::textChanged, this, &AddRandomLoad::showTotal);
+    showTotal();
     // The arrow keys step the number on view from any of these boxes.
     for (QLineEdit *box : {Text2, Text3, Text4})
         box->installEventFilter(this);
@@ -114,6 +122,20 @@ void AddRandomLoad::showPossibility()
     m_current = std::clamp(Text2->text().toInt(), 1, MaxPossibilities);
     Text3->setText(m_table[m_current].file);
     Text4->setText(m_table[m_current].percentage);
+    showTotal();
+}
+
+void AddRandomLoad::showTotal()
+{
+    const int n = possibilityCount();
+    qint64 total = 0;
+    for (int i = 1; i <= n; ++i)
+        total += (i == m_current ? Text4->text() : m_table[i].percentage).toLongLong();
+    QString text = QStringLiteral("Total: %1 %").arg(total);
+    if (total > 100)
+        text += QStringLiteral(" (plus de 100 %)");
+    Label4->setText(text);
+    Label4->setStyleSheet(total > 100 ? QStringLiteral("color: #b00000") : QString());
 }
 
 void AddRandomLoad::UpDown1_DownClick()
@@ -137,9 +159,10 @@ void AddRandomLoad::UpDown1_UpClick()
 
 void AddRandomLoad::Command1_Click()
 {
+    // The game finds the scripts a load names in its own folder.
     const QString path = PublicVars::AskOpenFileName(this);
     if (!path.isEmpty())
-        Text3->setText(path);
+        Text3->setText(FileServices::baseName(path));
     // The percentage comes next; Entrée there confirms the whole window.
     Text4->setFocus();
     Text4->selectAll();
@@ -148,6 +171,10 @@ void AddRandomLoad::Command1_Click()
 void AddRandomLoad::Command2_Click()
 {
     showPossibility();
+    if (EditMod::EditingLine && Text1->text() == m_filledCount && m_table == m_filled) {
+        accept(); // the row keeps its text, whatever it holds
+        return;
+    }
     const int n = possibilityCount();
     if (n == 0) {
         Messages::info(this, QStringLiteral("Le nombre de possibilités doit être un nombre entier de 1 à 999."));
@@ -159,7 +186,7 @@ void AddRandomLoad::Command2_Click()
             return;
         }
         // The row keeps its possibilities apart with blanks.
-        const QString problem = EditorSupport::nameProblem(FileServices::baseName(m_table[i].file),
+        const QString problem = EditorSupport::nameProblem(m_table[i].file,
                                                            QStringLiteral("Le nom du fichier de la possibilité %1").arg(i), false);
         if (!problem.isEmpty()) {
             Messages::info(this, problem);
@@ -167,6 +194,8 @@ void AddRandomLoad::Command2_Click()
         }
     }
     const QString text = LineText::randomLoad(std::span(m_table).subspan(1, n));
+    if (!EditorSupport::readsBack(this, LineKind::RLoad, text))
+        return;
     EditorSupport::rewriteOrPlace(add, text, Colours::RLoadEdited, LineKind::RLoad);
     accept();
 }

@@ -12,8 +12,9 @@ class QToolButton;
 
 // The random-load editor "Chargement aléatoire de fichiers": up to 999
 // possibilities, a file and a percentage each, seen one at a time and stepped
-// through with two arrows. It places or rewrites its "RLoad" row itself. A
-// new window for each opening.
+// through with two arrows. Files are named as written; one chosen with "..."
+// by its base name. It places or rewrites its "RLoad" row itself. A new
+// window for each opening.
 class AddRandomLoad : public QDialog
 {
     Q_OBJECT
@@ -31,6 +32,7 @@ public:
     QPushButton *Command1; // "..."
     QLabel *Label3;
     QLineEdit *Text4; // percentage, digits only
+    QLabel *Label4;   // the total of the percentages
     QPushButton *Command2; // OK
     QPushButton *Command3; // Annuler
 
@@ -53,6 +55,12 @@ protected:
 private:
     // Stores the possibility on view and shows the one Text2 names.
     void showPossibility();
+    // The total of the percentages of the possibilities counted in Text1.
+    void showTotal();
     std::vector<LineText::Possibility> m_table;
     int m_current = 1;
+    // Editing: the row's text, and the number and possibilities read from
+    // it; left so, the row keeps its text.
+    QString m_rowText, m_filledCount;
+    std::vector<LineText::Possibility> m_filled;
 };

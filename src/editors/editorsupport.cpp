@@ -3,6 +3,8 @@
 #include "document/linebuilders.h"
 #include "document/rowsink.h"
 #include "document/scriptlistview.h"
+#include "files/saveopen.h"
+#include "shell/messages.h"
 
 #include <QLineEdit>
 #include <QRegularExpression>
@@ -52,6 +54,16 @@ QString nameProblem(const QString &name, const QString &what, bool blanksAllowed
                 .arg(what, QString(c));
     }
     return {};
+}
+
+bool readsBack(QWidget *dialog, LineKind kind, const QString &text)
+{
+    if (SaveOpen::readsBack(kind, text))
+        return true;
+    Messages::info(dialog, QStringLiteral("La ligne «%1» ne pourrait pas être relue telle quelle: vérifiez ses "
+                                          "guillemets, ses parenthèses et ses «;».")
+                               .arg(text));
+    return false;
 }
 
 QWidget *dialogParent()

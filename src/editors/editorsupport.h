@@ -66,6 +66,9 @@ void keepWithoutBlanks(QLineEdit *box);
 // double quote, ";", "(" or ")" — or a blank where none is allowed — would
 // break the line. what names the field, with its article ("Le nom").
 QString nameProblem(const QString &name, const QString &what, bool blanksAllowed);
+// False, saying so over dialog, when a row of that kind and text would not
+// read back as written (a character would break its script line).
+bool readsBack(QWidget *dialog, LineKind kind, const QString &text);
 // The editor window the dialogs stand over (none when it is closed).
 QWidget *dialogParent();
 // The text and kind of the editor window's selected row, and its new text.

@@ -78,7 +78,8 @@ std::vector<ScriptLine> readScriptText(QStringView text);
 
 // Whether a row a dialog made reads back as the same row: written in its
 // place (a fact or an action inside a rule, an end-of-line comment after a
-// line), read again and written again, it gives the same rows and text.
+// line), read again and written again, it gives rows of the same kinds and
+// a text of the same content.
 // False when its text would break the script's line.
 bool readsBack(LineKind kind, const QString &text);
 

@@ -1,7 +1,6 @@
 #include "paramdialog.h"
 
 #include "catalogues/params.h"
-#include "files/saveopen.h"
 #include "document/scriptlistview.h"
 #include "shell/messages.h"
 
@@ -500,11 +499,5 @@ bool ParamDialog::acceptable()
         }
     }
     const QString result = resultLine();
-    if (!(m_editing && result == m_rowText) && !SaveOpen::readsBack(m_kind, result)) {
-        Messages::info(this, QStringLiteral("La ligne «%1» ne pourrait pas être relue telle quelle: vérifiez ses "
-                                            "guillemets, ses parenthèses et ses «;».")
-                                 .arg(result));
-        return false;
-    }
-    return true;
+    return (m_editing && result == m_rowText) || EditorSupport::readsBack(this, m_kind, result);
 }

@@ -70,7 +70,10 @@ void OptFrm::unload()
 
 void OptFrm::Command1_Click()
 {
-    Text1->setText(Browseforfolder::ChooseFolder(QStringLiteral("Dossier par défaut"), this));
+    // A cancelled chooser leaves the folder as it was.
+    const QString folder = Browseforfolder::ChooseFolder(QStringLiteral("Dossier par défaut"), this);
+    if (!folder.isEmpty())
+        Text1->setText(folder);
     // Entrée then confirms rather than opening the chooser again.
     Command2->setFocus();
 }

@@ -97,23 +97,22 @@ TEST(CommentEditor, PlacementsDependOnTheSelection)
     // no selected row: only the end of the list
     answerDialog<AddComm>([](AddComm &d) {
         EXPECT_TRUE(d.Option2->isChecked() && !d.Option1->isEnabled() && !d.Option3->isEnabled());
-        EXPECT_EQ(d.Text1->text(), "Entrez votre commentaire ici");
-        click(d.Command1); // the default text is a comment like any other
+        // the invitation is no text: Entrée does not make it the comment
+        EXPECT_EQ(d.Text1->text(), "");
+        EXPECT_EQ(d.Text1->placeholderText(), "Entrez votre commentaire ici");
+        EXPECT_EQ(messageAfter(d.Command1), "Veuilez entrer un commentaire!");
+        typeText(d.Text1, "premier");
+        click(d.Command1);
     });
     add(f, "Commentaire");
-    EXPECT_EQ(rows(f), QStringList{"Comm N|Entrez votre commentaire ici"});
+    EXPECT_EQ(rows(f), QStringList{"Comm N|premier"});
 
     f.insertRow(0, "lever-troupes piquier 5", qRgb(0, 0, 0), LineKind::Act);
     clickRow(f, 1);
     // Insérer presets the end of the selected line
     answerDialog<AddComm>([](AddComm &d) {
         EXPECT_TRUE(d.Option3->isChecked() && d.Option1->isEnabled());
-        QTest::mouseClick(d.Text1, Qt::LeftButton); // the first click empties the box
-        EXPECT_TRUE(d.Text1->text().isEmpty());
-        EXPECT_EQ(messageAfter(d.Command1), "Veuilez entrer un commentaire!");
         typeText(d.Text1, "défense");
-        QTest::mouseClick(d.Text1, Qt::LeftButton); // only the first click empties it
-        EXPECT_EQ(d.Text1->text(), "défense");
         click(d.Command1);
     });
     insert(f, "Commentaire");
@@ -125,7 +124,7 @@ TEST(CommentEditor, PlacementsDependOnTheSelection)
         click(d.Command1);
     });
     add(f, "Commentaire");
-    EXPECT_EQ(rows(f), (QStringList{"Comm N|Entrez votre commentaire ici", "Comm N|à part", "Comm E||-- défense",
+    EXPECT_EQ(rows(f), (QStringList{"Comm N|premier", "Comm N|à part", "Comm E||-- défense",
                                     "Act|lever-troupes piquier 5"}));
 
     // editing a "Comm E" row as is keeps its single prefix; the options are hidden
@@ -158,7 +157,7 @@ TEST(CommentEditor, PlacementsDependOnTheSelection)
     EXPECT_EQ(f.ListView1->count(), 4);
 }
 
-TEST(LoadEditor, NamesTheFileByItsBaseName)
+TEST(LoadEditor, KeepsTheFileAsWritten)
 {
     PlugFrm &f = openEditor();
     answerDialog<AddLoad>([](AddLoad &d) {
@@ -171,7 +170,7 @@ TEST(LoadEditor, NamesTheFileByItsBaseName)
         click(d.Command2);
     });
     add(f, "Chargement");
-    EXPECT_EQ(rows(f), QStringList{"Load|village.v2"});
+    EXPECT_EQ(rows(f), QStringList{"Load|/jeux/ia/village.v2.per"});
 
     clickRow(f, 1);
     answerDialog<AddLoad>([](AddLoad &d) {
@@ -181,15 +180,19 @@ TEST(LoadEditor, NamesTheFileByItsBaseName)
     insert(f, "Chargement");
     EXPECT_EQ(f.ListView1->selectedPosition(), 2);
 
-    // editing: as is, a name with a dot loses its last part again
+    // editing: as is, the folders and the extension stay; a changed name is
+    // written as typed, blanks around it dropped
     answerDialog<AddLoad>([](AddLoad &d) {
-        EXPECT_EQ(d.Text1->text(), "village.v2");
+        EXPECT_EQ(d.Text1->text(), "/jeux/ia/village.v2.per");
         click(d.Command2);
     });
     edit(f, 2);
-    answerDialog<AddLoad>([](AddLoad &d) { d.close(); });
+    answerDialog<AddLoad>([](AddLoad &d) {
+        d.Text1->setText(" commun\\\\outils.per ");
+        click(d.Command2);
+    });
     edit(f, 1);
-    EXPECT_EQ(rows(f), (QStringList{"Load|commun", "Load|village"}));
+    EXPECT_EQ(rows(f), (QStringList{"Load|commun\\\\outils.per", "Load|/jeux/ia/village.v2.per"}));
 }
 
 TEST(RandomLoadEditor, StepsThroughPossibilitiesAndRefusesBadCounts)
@@ -230,15 +233,15 @@ TEST(RandomLoadEditor, StepsThroughPossibilitiesAndRefusesBadCounts)
         click(d.Command2);
     });
     add(f, "Chargement aléatoire");
-    EXPECT_EQ(rows(f), QStringList{"RLoad|a 30% b 70% c   "});
+    EXPECT_EQ(rows(f), QStringList{"RLoad|/ia/a.per 30% b.per 70% c.per   "});
 
     // editing reads back every possibility, one without percentage included
     answerDialog<AddRandomLoad>([](AddRandomLoad &d) {
-        EXPECT_EQ(QStringList({d.Text1->text(), d.Text3->text(), d.Text4->text()}).join(' '), "3 a 30");
+        EXPECT_EQ(QStringList({d.Text1->text(), d.Text3->text(), d.Text4->text()}).join(' '), "3 /ia/a.per 30");
         click(d.Command2);
     });
     edit(f, 1);
-    EXPECT_EQ(f.ListView1->rows().text(1), "a 30% b 70% c   ");
+    EXPECT_EQ(f.ListView1->rows().text(1), "/ia/a.per 30% b.per 70% c.per   ");
     // the reader's form of a possibility without percentage, then a lowered count
     f.ListView1->rows().setText(1, "x y 50% ");
     answerDialog<AddRandomLoad>([](AddRandomLoad &d) {
@@ -266,7 +269,10 @@ TEST(ConditionalEditor, TypesSymbolsAndSeparators)
     answerDialog<AddPrepross>([](AddPrepross &d) {
         EXPECT_EQ(d.Combo1->currentText(), "Si");
         EXPECT_EQ(d.Combo2->count(), int(Prepross::SymbolTable.size()));
-        EXPECT_TRUE(d.Combo2->currentText().startsWith("----")); // the first entry is a separator
+        // the first entry is a separator: the first symbol is chosen
+        EXPECT_TRUE(d.Combo2->itemText(0).startsWith("----"));
+        EXPECT_EQ(d.Combo2->currentIndex(), 1);
+        d.Combo2->setCurrentIndex(0);
         EXPECT_EQ(messageAfter(d.Command1), "La sélection est invalide!");
         choose(d.Combo1, "Si inverse");
         choose(d.Combo2, "CARTE-ILES (îles séparées par la mer)");
@@ -408,5 +414,5 @@ TEST(LineEditors, NamesThatWouldBreakTheScriptAreRefusedAndLongPastesKept)
         click(d.Command1);
     });
     add(f, "Commentaire");
-    EXPECT_EQ(rows(f), (QStringList{"Load|mon fichier", "Comm N|" + longComment}));
+    EXPECT_EQ(rows(f), (QStringList{"Load|/jeux/mon fichier.per", "Comm N|" + longComment}));
 }
