@@ -1,0 +1,219 @@
+// A dialog opened on a row and confirmed without a change gives the row
+// back as it was, whatever the catalogues say; what the user does change is
+// checked, and a value that would break the line is refused.
+#include "document/plugfrm.h"
+#include "document/scriptlistview.h"
+#include "editors/addconst.h"
+#include "editors/addrandomload.h"
+#include "rules/addact.h"
+#include "rules/addfact.h"
+#include "shell/optfrm.h"
+#include "shell/options.h"
+#include "testsupport.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <set>
+
+using namespace TestSupport;
+
+namespace {
+// Runs run; the text of a message box it brings, answered with answer or
+// closed ("" when none comes).
+QString anyMessageDuring(const std::function<void()> &run, const QString &answer = {})
+{
+    QString text;
+    QTimer watch;
+    watch.setInterval(5);
+    QObject::connect(&watch, &QTimer::timeout, [&text, answer] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            text = box->text();
+            for (QAbstractButton *b : box->buttons())
+                if (b->text() == answer)
+                    return b->click();
+            box->done(0);
+        }
+    });
+    watch.start();
+    run();
+    return text;
+}
+
+QString anyMessageAfter(QAbstractButton *button)
+{
+    return anyMessageDuring([button] { click(button); });
+}
+
+class Unchanged : public EditorTest
+{
+protected:
+    // Fichier > Enregistrer, saving open blocks as they are; the bytes written.
+    QByteArray save(PlugFrm &f)
+    {
+        anyMessageDuring([&f] { f.SaveFile->trigger(); }, "Oui");
+        return contents(path);
+    }
+};
+
+// The dialog's OK: its default button.
+QPushButton *okOf(QWidget *dialog)
+{
+    for (QPushButton *b : dialog->findChildren<QPushButton *>())
+        if (b->isDefault())
+            return b;
+    return nullptr;
+}
+
+// Editer on row pos, then OK as the dialog opens; a question about a part
+// kept as read is answered "Oui" first. What a box said after OK, if any.
+QString editAsIs(PlugFrm &f, int pos, bool asked)
+{
+    clickRow(f, pos);
+    QString said = "<no dialog>";
+    if (asked)
+        answerNextMessage(nullptr, nullptr, "Oui");
+    onNextModal([&said](QWidget *w) {
+        QPushButton *ok = okOf(w);
+        ASSERT_NE(ok, nullptr) << w->metaObject()->className();
+        said = anyMessageAfter(ok);
+        if (w->isVisible())
+            static_cast<QDialog *>(w)->reject();
+    });
+    click(f.Command3);
+    return said;
+}
+
+bool hasEditor(LineKind kind)
+{
+    switch (kind) {
+    case LineKind::CommN: case LineKind::CommE: case LineKind::Const: case LineKind::Load:
+    case LineKind::RLoad: case LineKind::Prep: case LineKind::Act: case LineKind::Fact:
+        return true;
+    default:
+        return false;
+    }
+}
+} // namespace
+
+TEST_F(Unchanged, EditThenOkOnEveryRowOfTheCorpusKeepsEveryByte)
+{
+    const QStringList scripts = QDir(VARDELO_TEST_DATA).entryList({"*.per"}, QDir::Files, QDir::Name);
+    ASSERT_GE(scripts.size(), 7);
+    for (const QString &script : scripts) {
+        SCOPED_TRACE(script.toStdString());
+        const QByteArray bytes = contents(QDir(VARDELO_TEST_DATA).filePath(script));
+        PlugFrm &f = open(bytes);
+        const QStringList before = rows(f);
+        std::set<int> asked;
+        for (int pos = 1; pos <= f.ListView1->count(); ++pos) {
+            if (!hasEditor(f.ListView1->rows().kind(pos)))
+                continue;
+            const int kept = f.ListView1->rows().keptFormAt(pos);
+            const bool ask = kept != ScriptLine::NoForm && asked.insert(kept).second;
+            EXPECT_EQ(editAsIs(f, pos, ask), "") << "row " << pos << ": " << rows(f).value(pos - 1).toStdString();
+        }
+        EXPECT_EQ(rows(f), before);
+        EXPECT_FALSE(f.isModified());
+        EXPECT_EQ(save(f), bytes);
+    }
+}
+
+TEST_F(Unchanged, ChangingOneValueKeepsTheOthersAsWritten)
+{
+    PlugFrm &f = open("(defrule\r\n\t(saison hiver)\r\n\t(stock ble < seuil-ble)\r\n=>\r\n"
+                      "\t(envoyer-serfs foret 4)\r\n)\r\n");
+    // an action whose first value the list does not offer: only 4 changes
+    clickRow(f, 4);
+    answerDialog<AddAct>([](AddAct &d) {
+        EXPECT_EQ(d.combo_param_1->currentText(), "foret");
+        EXPECT_EQ(d.combo_param_2->currentText(), "4");
+        d.combo_param_2->setEditText("5");
+        click(d.Command1);
+    });
+    click(f.Command3);
+    // a fact no catalogue names: under its own name, its value typed
+    clickRow(f, 2);
+    answerDialog<AddFact>([](AddFact &d) {
+        EXPECT_EQ(d.Combo1->currentText(), "saison (absent du catalogue)");
+        EXPECT_TRUE(d.Text2->toPlainText().contains("n'est dans aucune entrée du catalogue"));
+        EXPECT_EQ(d.text_combo_1->text(), "hiver");
+        d.text_combo_1->setText("printemps");
+        click(d.Command1);
+    });
+    click(f.Command3);
+    // a constant for a value, negated: the rest of the line stays
+    clickRow(f, 3);
+    answerDialog<AddFact>([](AddFact &d) {
+        EXPECT_EQ(d.combo_param_3->currentText(), "seuil-ble");
+        d.Check1->setChecked(true);
+        click(d.Command1);
+    });
+    click(f.Command3);
+    EXPECT_EQ(rows(f).mid(1, 3), (QStringList{"Fact|saison printemps", "Fact|Inverse de stock ble < seuil-ble",
+                                              "Act|envoyer-serfs foret 5"}));
+}
+
+TEST_F(Unchanged, WhatWouldBreakTheLineIsRefusedAndAConstantNeedsAName)
+{
+    PlugFrm &f = editor();
+    choose(f.Combo1, "Action");
+    answerDialog<AddAct>([](AddAct &d) {
+        choose(d.Combo1, "dire <Texte-Chat>");
+        d.text_combo_1->setText("Bonjour ; salut");
+        EXPECT_EQ(anyMessageAfter(d.Command1),
+                  "La valeur «Bonjour ; salut» ne peut pas contenir le caractère «;» hors des guillemets: il couperait "
+                  "la ligne du script. Un texte s'écrit entre guillemets (\"...\").");
+        d.text_combo_1->setText("\"Bonjour ; salut\"");
+        click(d.Command1);
+    });
+    click(f.Ajouter);
+    EXPECT_EQ(rows(f), QStringList{"Act|dire \"Bonjour ; salut\""});
+
+    choose(f.Combo1, "Constante");
+    answerDialog<AddConst>([](AddConst &d) {
+        d.Text1->clear();
+        EXPECT_EQ(anyMessageAfter(d.Command1), "Veuillez entrer le nom de la constante!");
+        d.Text1->setText("accueil");
+        d.Text2->setText("\"Bonjour ; à tous\""); // a text constant
+        click(d.Command1);
+    });
+    click(f.Ajouter);
+    EXPECT_EQ(rows(f).value(1), "Const|Constante: accueil = \"Bonjour ; à tous\"");
+}
+
+TEST_F(Unchanged, RandomLoadShowsItsTotalAndOptionsKeepTheirFolder)
+{
+    PlugFrm &f = editor();
+    f.ListView1->rows().addRow("a 60% b 50% ");
+    f.ListView1->rows().setKind(1, LineKind::RLoad);
+    clickRow(f, 1);
+    answerDialog<AddRandomLoad>([](AddRandomLoad &d) {
+        EXPECT_EQ(d.Label4->text(), "Total: 110 % (plus de 100 %)");
+        d.Text4->setText("50");
+        EXPECT_EQ(d.Label4->text(), "Total: 100 %");
+        d.Text1->setText("1");
+        EXPECT_EQ(d.Label4->text(), "Total: 50 %");
+        click(d.Command3);
+    });
+    click(f.Command3);
+
+    // a cancelled folder chooser leaves the folder, and OK keeps it
+    Options::DefaultFolder = "/jeux/ia";
+    answerDialog<OptFrm>([](OptFrm &d) {
+        onNextModal([](QWidget *w) { static_cast<QDialog *>(w)->reject(); });
+        click(d.Command1);
+        EXPECT_EQ(d.Text1->text(), "/jeux/ia");
+        click(d.Command2);
+    });
+    f.ShowOpts->trigger();
+    EXPECT_EQ(Options::DefaultFolder, "/jeux/ia");
+}
