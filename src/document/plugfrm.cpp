@@ -3,6 +3,7 @@
 #include "linebuilders.h"
 #include "publicvars.h"
 #include "scriptlistview.h"
+#include "scriptstatusbar.h"
 #include "catalogues/acts.h"
 #include "catalogues/facts.h"
 #include "catalogues/params.h"
@@ -157,6 +158,10 @@ PlugFrm::PlugFrm(QWidget *parent) : QMainWindow(parent)
         setModified(true);
         showKeptForms();
     });
+    connect(ListView1->selectionModel(), &QItemSelectionModel::selectionChanged, this, &PlugFrm::updateRowCommands);
+    connect(&ListView1->rows(), &ScriptModel::rowsRemoved, this, &PlugFrm::updateRowCommands);
+    connect(&ListView1->rows(), &ScriptModel::modelReset, this, &PlugFrm::updateRowCommands);
+    updateRowCommands();
 
     resize(760, 560);
     buildWindowExtras();
@@ -195,6 +200,13 @@ void PlugFrm::buildMenus()
     ShowAbout = HelpMnu->addAction(QStringLiteral("A propos de..."));
 }
 
+void PlugFrm::updateRowCommands()
+{
+    const bool selected = ListView1->selectedPosition() > 0;
+    for (QPushButton *command : {Command1, Command3, Command4})
+        command->setEnabled(selected);
+}
+
 void PlugFrm::setModified(bool modified)
 {
     if (m_modified == modified)
@@ -224,7 +236,11 @@ void PlugFrm::Form_Load()
 
 void PlugFrm::SelectNewItem()
 {
-    selectNewRow(add);
+    // Appended, the new row is selected; inserted, the selection stays on the
+    // row it went before (but for a conditional line, which selects itself),
+    // and the new row was scrolled into view when placed.
+    if (m_lastPlaced > 0 && add)
+        ListView1->selectRow(m_lastPlaced);
 }
 
 void PlugFrm::selectNewRow(bool appended)
@@ -290,6 +306,8 @@ bool PlugFrm::insertRow(int pos, const QString &text, QRgb colour, LineKind kind
     rows.setColour(pos, colour);
     rows.setKind(pos, kind);
     closeStep();
+    m_lastPlaced = pos;
+    ListView1->scrollTo(rows.index(pos - 1));
     return true;
 }
 
@@ -351,14 +369,13 @@ void PlugFrm::AddActionLine()
 void PlugFrm::Ajouter_Click()
 {
     add = !ins;
+    m_lastPlaced = 0;
     switch (lineKindCaptions().indexOf(Combo1->currentText())) {
     case Conditional: {
         AddPrepross &dialog = AddPrepross::instance();
         dialog.exec();
-        if (dialog.confirm) {
+        if (dialog.confirm)
             AddConditionalLine();
-            return;
-        }
         break;
     }
     case RandomLoad: {
@@ -370,10 +387,8 @@ void PlugFrm::Ajouter_Click()
     case Constant: {
         AddConst &dialog = AddConst::instance();
         dialog.exec();
-        if (dialog.confirm) {
+        if (dialog.confirm)
             AddConstantLine();
-            return;
-        }
         break;
     }
     case Comment: {
@@ -384,10 +399,8 @@ void PlugFrm::Ajouter_Click()
         dialog.Option3->setEnabled(selected);
         (selected && !add ? dialog.Option3 : dialog.Option2)->setChecked(true);
         dialog.exec();
-        if (dialog.confirm) {
+        if (dialog.confirm)
             AddCommentLine();
-            return;
-        }
         break;
     }
     case Load: {
@@ -406,10 +419,8 @@ void PlugFrm::Ajouter_Click()
     case Action: {
         AddAct &dialog = AddAct::instance();
         dialog.exec();
-        if (!dialog.Cancel) {
+        if (!dialog.Cancel)
             AddActionLine();
-            return;
-        }
         break;
     }
     case Blank:
@@ -443,7 +454,16 @@ void PlugFrm::Command1_Click()
 void PlugFrm::Command3_Click()
 {
     const int pos = ListView1->selectedPosition();
-    if (pos == 0 || !isEditable(ListView1->rows().kind(pos)) || !mayChangeForm(ListView1->rows().line(pos).form))
+    if (pos == 0)
+        return;
+    if (!isEditable(ListView1->rows().kind(pos))) {
+        StatusBar1->showMessage(QStringLiteral("Cette ligne n'a pas d'éditeur: les lignes de structure des règles, les "
+                                               "lignes blanches et le texte que l'éditeur ne reconnaît pas ne se "
+                                               "modifient pas par un dialogue."),
+                                8000);
+        return;
+    }
+    if (!mayChangeForm(ListView1->rows().line(pos).form))
         return;
     EditMod::EditingLine = true;
     switch (ListView1->rows().kind(pos)) {

@@ -66,7 +66,7 @@ public:
     bool add = false;
     bool ins = false;
 
-    // Selects the row where the last new lines went.
+    // Selects the row Ajouter placed.
     void SelectNewItem();
     // The row sink of the dialogs and the composer.
     QWidget *dialogParent() override { return this; }
@@ -173,6 +173,10 @@ private:
     void buildUndo();
 
     ScriptHistory *m_history = nullptr;
+    // Insérer, Editer and Supprimer need a selected row.
+    void updateRowCommands();
+    // The row the last placement put in the list (0: none since it was reset).
+    int m_lastPlaced = 0;
 
     static inline PlugFrm *s_instance = nullptr;
     bool m_unloading = false;

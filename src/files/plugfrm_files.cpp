@@ -35,6 +35,7 @@ void PlugFrm::NewFile_Click()
     if (!maybeSave())
         return;
     ListView1->rows().clear();
+    ListView1->scrollToTop();
     Combo1->setCurrentIndex(0);
     CurrentFile.clear();
     m_consented.clear();
@@ -53,6 +54,7 @@ bool PlugFrm::openScript(const QString &path)
             // italics; a line under the list counts them.
             m_consented.clear();
             ListView1->rows().setScript(std::move(r.rows), std::move(r.source));
+            ListView1->scrollToTop(); // a new script opens at its start
             CurrentFile = path;
             setModified(false);
         }

@@ -153,6 +153,10 @@ void AddFactMain::Command1_Click()
         // A cancelled fact leaves the editor loaded, hidden, and held.
         if (!editor.Cancel)
             FactParse();
+        // The fact editor stands over the editor window, which would take the
+        // focus back; the next fact is composed from here.
+        activateWindow();
+        raise();
     }
 }
 
