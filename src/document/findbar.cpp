@@ -12,6 +12,11 @@
 #include <QStyle>
 #include <QToolButton>
 
+namespace {
+// The text to find always shows at least this many characters.
+constexpr int MinimumTextChars = 20;
+} // namespace
+
 FindBar::FindBar(ScriptListView *list, QWidget *parent) : QWidget(parent), m_list(list)
 {
     auto *layout = new QHBoxLayout(this);
@@ -27,6 +32,11 @@ FindBar::FindBar(ScriptListView *list, QWidget *parent) : QWidget(parent), m_lis
     Command1->setAutoDefault(false);
     Command2->setAutoDefault(false);
     Label2 = new QLabel(this);
+    // The outcome takes the room left, never more: a message must neither
+    // widen the window nor squeeze the text to find.
+    Label2->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    Label2->setMinimumWidth(0);
+    Text1->setMinimumWidth(QFontMetrics(Text1->font()).horizontalAdvance(QString(MinimumTextChars, QLatin1Char('x'))) + 40);
     Command3 = new QToolButton(this);
     Command3->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
     Command3->setText(QStringLiteral("Fermer"));

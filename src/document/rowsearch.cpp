@@ -1,5 +1,7 @@
 #include "rowsearch.h"
 
+#include "files/saveopen.h"
+
 namespace RowSearch {
 
 namespace {
@@ -31,6 +33,16 @@ bool Matcher::matches(QStringView row) const
     return m_cs == Qt::CaseSensitive ? m_exact.indexIn(row) >= 0 : matchesFolded(row);
 }
 
+bool Matcher::matchesRow(const ScriptLine &row, QString &buffer) const
+{
+    if (m_text.isEmpty())
+        return false;
+    SaveOpen::rowLayoutText(row, buffer);
+    if (matches(buffer))
+        return true;
+    return !SaveOpen::layoutHoldsText(row) && matches(row.text);
+}
+
 bool Matcher::matchesFolded(QStringView row) const
 {
     // A plain scan for the first unit: no step waits on the one before, so
@@ -59,7 +71,8 @@ Hit find(const std::vector<ScriptLine> &rows, const QString &text, Qt::CaseSensi
     if (text.isEmpty() || n == 0)
         return {};
     const Matcher matcher(text, cs);
-    const auto matches = [&](int pos) { return matcher.matches(rows[size_t(pos - 1)].text); };
+    QString buffer;
+    const auto matches = [&](int pos) { return matcher.matchesRow(rows[size_t(pos - 1)], buffer); };
     if (direction == Direction::Forward) {
         const int first = qBound(1, start, n + 1);
         for (int pos = first; pos <= n; ++pos)
