@@ -224,6 +224,29 @@ TEST(FindBar, CaseOptionAndTextNotFound)
     EXPECT_TRUE(bar->Label2->text().isEmpty());
 }
 
+// The outcome of a search never widens the window nor squeezes the text
+// to find below 20 characters.
+TEST(FindBar, MessagesKeepTheWindowsWidthAndTheTextsRoom)
+{
+    PlugFrm &f = editorWithRows();
+    f.resize(760, f.height());
+    QApplication::processEvents();
+    const int width = f.width();
+    FindBar *bar = f.FindBar1;
+    const int twenty = QFontMetrics(bar->Text1->font()).horizontalAdvance(QString(20, QLatin1Char('x')));
+    clickRow(f, 1);
+    key(Qt::Key_F, Qt::ControlModifier);
+    for (const char *typed : {"guet", "bastion"}) { // round the end, then nowhere
+        bar->Text1->clear();
+        QTest::keyClicks(bar->Text1, typed);
+        key(Qt::Key_F3);
+        QApplication::processEvents();
+        EXPECT_FALSE(bar->Label2->text().isEmpty()) << typed;
+        EXPECT_EQ(f.width(), width) << typed;
+        EXPECT_GE(bar->Text1->width(), twenty) << typed;
+    }
+}
+
 // The list numbers its rows by the file's lines, as read and as saved (a new
 // row has none until then); "Aller à la ligne" goes by them.
 TEST(GoToLine, GoesToTheFileLinesShownBesideTheRows)
