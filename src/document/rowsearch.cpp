@@ -37,10 +37,41 @@ bool Matcher::matchesRow(const ScriptLine &row, QString &buffer) const
 {
     if (m_text.isEmpty())
         return false;
-    SaveOpen::rowLayoutText(row, buffer);
-    if (matches(buffer))
+    QStringView prefix, suffix;
+    const qsizetype m = m_text.size();
+    if (!SaveOpen::layoutWraps(row, prefix, suffix) || row.text.size() < m) {
+        if (matches(row.text))
+            return true;
+        SaveOpen::rowLayoutText(row, buffer);
+        return matches(buffer);
+    }
+    // Most rows are the label between a prefix and a suffix: the label is
+    // searched in place, then only the text across its two ends (a label
+    // as long as the text cannot hold a match across both).
+    if (matches(row.text))
         return true;
-    return !SaveOpen::layoutHoldsText(row) && matches(row.text);
+    // A match across an end starts (ends) with a unit of the prefix (suffix):
+    // most texts have none, and no buffer is built.
+    const auto holds = [this](QStringView part, QChar c) {
+        for (QChar x : part)
+            if (m_cs == Qt::CaseSensitive ? x == c : fold(x.unicode()) == fold(c.unicode()))
+                return true;
+        return false;
+    };
+    const QStringView label(row.text);
+    if (holds(prefix, m_text.front())) {
+        buffer.truncate(0);
+        buffer += prefix;
+        buffer += label.left(m - 1);
+        if (matches(buffer))
+            return true;
+    }
+    if (!holds(suffix, m_text.back()))
+        return false;
+    buffer.truncate(0);
+    buffer += label.right(m - 1);
+    buffer += suffix;
+    return matches(buffer);
 }
 
 bool Matcher::matchesFolded(QStringView row) const

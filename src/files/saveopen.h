@@ -21,9 +21,9 @@ void appendScriptText(QString &out, std::span<const ScriptLine> rows, QStringVie
 // A row's own text in the editor's layout, without its line end (the lines
 // of a random load joined by "\n"): out is replaced, its storage reused.
 void rowLayoutText(const ScriptLine &row, QString &out);
-// Whether a row's layout text holds its display text whole, so that a text
-// found in the label is found in the layout as well.
-bool layoutHoldsText(const ScriptLine &row);
+// Whether a row's layout text is its display text between prefix and suffix
+// (an action "(", ")"), which are then set.
+bool layoutWraps(const ScriptLine &row, QStringView &prefix, QStringView &suffix);
 
 // Calls run(first, end, form) for each run of consecutive rows of one form
 // (or of rows made in the editor), rows first to end excluded.

@@ -250,15 +250,27 @@ void rowLayoutText(const ScriptLine &row, QString &out)
         out.chop(1);
 }
 
-bool layoutHoldsText(const ScriptLine &row)
+bool layoutWraps(const ScriptLine &row, QStringView &prefix, QStringView &suffix)
 {
     switch (row.kind) {
     case LineKind::Fact:
-        return !row.text.startsWith(RowText::NegationPrefix);
-    case LineKind::CommN:
+        if (row.text.startsWith(RowText::NegationPrefix))
+            return false;
+        [[fallthrough]];
     case LineKind::Act:
+        prefix = u"(";
+        suffix = u")";
+        return true;
+    case LineKind::CommN:
+        prefix = u";";
+        suffix = {};
+        return true;
     case LineKind::Load:
+        prefix = u"(load \"";
+        suffix = u"\")";
+        return true;
     case LineKind::Text:
+        prefix = suffix = {};
         return true;
     default:
         return false;

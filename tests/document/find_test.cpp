@@ -95,7 +95,7 @@ TEST(RowSearch, FindsTheTextAsWrittenInTheFile)
 {
     const std::vector<ScriptLine> rows = SaveOpen::readScriptText(
         u"(defconst garde 5) ; Mur\n#load-if-defined CARTE\n(load \"murs\")\n#end-if\n(load-random 20 \"a\" \"b\")\n"
-        u"(defrule\n(or (not (tour-prise)) (mur 1))\n=>\n(bâtir))\n");
+        u"(defrule\n(or (not (tour-prise)) (mur 1))\n=>\n(bâtir-mur-haut))\n");
     const auto all = [&rows](const QString &text) {
         QStringList kinds;
         QString buffer;
@@ -113,7 +113,7 @@ TEST(RowSearch, FindsTheTextAsWrittenInTheFile)
         {"load-random", "RLoad"},       {"(not", "Fact"},      {"(or", "FactOB"},
         {"Constante: garde", "Const"},  {"Si CARTE", "Prép"}, // the labels still
         {"20 \"a\"", "RLoad"},          {"(load \"", "Load"},  {";", "Comm E"},
-        {"mur", "Comm E Load Fact"},    {"#end-if", "Prép"},   {"bâtir)", "Act"},
+        {"mur", "Comm E Load Fact Act"}, {"#end-if", "Prép"}, {"(bâtir", "Act"}, {"haut)", "Act"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(all(QString::fromUtf8(c.text)), c.kinds) << c.text;
