@@ -203,7 +203,10 @@ int checkCommand(const QString &path)
     // Unbalanced blocks are warnings: the status stays about the content.
     QString warnings;
     for (const Blocks::Diagnostic &d : Blocks::analyse(r.rows).diagnostics)
-        warnings += QStringLiteral("%1, ligne %2: attention: %3\n").arg(path).arg(d.row).arg(Blocks::describe(d));
+        warnings += QStringLiteral("%1:%2: attention: %3\n")
+                        .arg(path)
+                        .arg(r.rows[size_t(d.row - 1)].line)
+                        .arg(Blocks::describe(d));
     std::fputs(warnings.toUtf8().constData(), stderr);
     const QString report = SaveOpen::keptFormsReport(r.source);
     if (report.isEmpty()) {

@@ -3,7 +3,7 @@
 #include "scriptlistview.h"
 
 #include <QCheckBox>
-#include <QHBoxLayout>
+#include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,9 +12,16 @@
 #include <QStyle>
 #include <QToolButton>
 
+namespace {
+// The text to find always shows at least this many characters.
+constexpr int MinimumTextChars = 20;
+} // namespace
+
 FindBar::FindBar(ScriptListView *list, QWidget *parent) : QWidget(parent), m_list(list)
 {
-    auto *layout = new QHBoxLayout(this);
+    // Two rows, so that the text to find keeps its room in a narrow window:
+    // the text and the commands, then the case option and the outcome.
+    auto *layout = new QGridLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     Label1 = new QLabel(QStringLiteral("Rechercher :"), this);
     Text1 = new QLineEdit(this);
@@ -27,18 +34,25 @@ FindBar::FindBar(ScriptListView *list, QWidget *parent) : QWidget(parent), m_lis
     Command1->setAutoDefault(false);
     Command2->setAutoDefault(false);
     Label2 = new QLabel(this);
+    // The outcome takes the room left, never more: a message must neither
+    // widen the window nor squeeze the text to find.
+    Label2->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    Label2->setMinimumWidth(0);
+    Text1->setMinimumWidth(QFontMetrics(Text1->font()).horizontalAdvance(QString(MinimumTextChars, QLatin1Char('x')))
+                           + 2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 24); // the clear button
     Command3 = new QToolButton(this);
     Command3->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
     Command3->setText(QStringLiteral("Fermer"));
     Command3->setToolTip(QStringLiteral("Fermer la recherche (Echap)"));
     Command3->setAutoRaise(true);
-    layout->addWidget(Label1);
-    layout->addWidget(Text1, 1);
-    layout->addWidget(Check1);
-    layout->addWidget(Command2);
-    layout->addWidget(Command1);
-    layout->addWidget(Label2, 1);
-    layout->addWidget(Command3);
+    layout->addWidget(Label1, 0, 0);
+    layout->addWidget(Text1, 0, 1);
+    layout->addWidget(Command2, 0, 2);
+    layout->addWidget(Command1, 0, 3);
+    layout->addWidget(Command3, 0, 4);
+    layout->addWidget(Check1, 1, 1);
+    layout->addWidget(Label2, 1, 2, 1, 3);
+    layout->setColumnStretch(1, 1);
     hide();
 
     Text1->installEventFilter(this);

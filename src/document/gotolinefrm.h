@@ -6,23 +6,24 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-// "Aller à la ligne": asks for a row number between 1 and the number of
-// rows. A number out of that range, or no number, is refused with a message
-// and the dialog stays open with what was typed. Made for one opening.
+// "Aller à la ligne": asks for a line number of the file between 1 and its
+// number of lines (or, for a script in no file yet, a row number). A number
+// out of that range, or no number, is refused with a message and the dialog
+// stays open with what was typed. Made for one opening.
 class GoToLineFrm : public QDialog
 {
     Q_OBJECT
 public:
-    // count: the number of rows (at least 1); current: the number shown at
-    // first (the selected row, or 1).
-    GoToLineFrm(int count, int current, QWidget *parent = nullptr);
+    // count: the number of lines (at least 1); current: the number shown at
+    // first (the selected row's, or 1); rows: the numbers are rows.
+    GoToLineFrm(int count, int current, QWidget *parent = nullptr, bool rows = false);
 
     QLabel *Label1;
     QLineEdit *Text1;
     QPushButton *Command1; // OK
     QPushButton *Command2; // Annuler
 
-    // The row chosen once OK accepted it; 0 otherwise.
+    // The number chosen once OK accepted it; 0 otherwise.
     int Line = 0;
 
 public slots:
@@ -30,4 +31,5 @@ public slots:
 
 private:
     int m_count;
+    QString m_noun; // "ligne" or "rangée"
 };

@@ -52,8 +52,9 @@ public:
     QAction *UndoEdit, *RedoEdit; // Annuler, Rétablir
     QMenu *ViewMnu;
     // Its options, kept in the settings: rows indented by their depth in the
-    // blocks, blank rows drawn with a faint mark.
-    QAction *IndentRows, *MarkBlankRows;
+    // blocks, blank rows drawn with a faint mark, the file's line numbers
+    // beside the rows.
+    QAction *IndentRows, *MarkBlankRows, *LineNumbers;
     // Finding rows: the bar above the list and its commands in "Edition".
     FindBar *FindBar1;
     QAction *FindText, *FindNext, *FindPrevious, *GoToLine;

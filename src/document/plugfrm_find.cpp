@@ -39,9 +39,15 @@ void PlugFrm::GoToLine_Click()
         Messages::info(this, QStringLiteral("La liste ne contient aucune ligne."));
         return;
     }
-    GoToLineFrm dialog(ListView1->count(), ListView1->selectedPosition(), this);
+    // A script read or saved goes by the file's lines; one in no file yet
+    // by its rows.
+    const ScriptModel &rows = ListView1->rows();
+    const int lines = rows.fileLineCount();
+    const int selected = ListView1->selectedPosition();
+    GoToLineFrm dialog(lines > 0 ? lines : rows.count(), lines > 0 ? rows.line(selected).line : selected, this,
+                       lines == 0);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    ListView1->selectRow(dialog.Line);
+    ListView1->selectRow(lines > 0 ? qMax(1, rows.rowOfLine(dialog.Line)) : dialog.Line);
     ListView1->setFocus(Qt::OtherFocusReason);
 }

@@ -9,31 +9,35 @@
 #include <QAction>
 #include <QMenu>
 #include <QSettings>
+#include <functional>
 
 void PlugFrm::buildViewMenu()
 {
     auto *delegate = new RowDelegate(ListView1);
     ListView1->setItemDelegate(delegate);
     // Each option is kept beside the plug-in's other settings.
-    const auto option = [this, delegate](const QString &caption, const QString &name, void (RowDelegate::*set)(bool)) {
+    const auto option = [this](const QString &caption, const QString &name, bool byDefault,
+                               const std::function<void(bool)> &apply) {
         const QString key = QStringLiteral("Lumbrel/") + name;
         QAction *a = ViewMnu->addAction(caption);
         a->setCheckable(true);
         a->setChecked(QSettings(QSettings::UserScope, QStringLiteral("Quorrin"), QStringLiteral("Quorrin"))
-                          .value(key, false)
+                          .value(key, byDefault)
                           .toBool());
-        (delegate->*set)(a->isChecked());
-        connect(a, &QAction::toggled, this, [this, key, set, delegate](bool on) {
-            (delegate->*set)(on);
+        apply(a->isChecked());
+        connect(a, &QAction::toggled, this, [this, key, apply](bool on) {
+            apply(on);
             QSettings(QSettings::UserScope, QStringLiteral("Quorrin"), QStringLiteral("Quorrin")).setValue(key, on);
             ListView1->viewport()->update();
         });
         return a;
     };
-    IndentRows = option(QStringLiteral("Indenter selon la structure"), QStringLiteral("IndentRows"),
-                        &RowDelegate::setIndentation);
-    MarkBlankRows = option(QStringLiteral("Marquer les lignes blanches"), QStringLiteral("MarkBlankRows"),
-                           &RowDelegate::setBlankMarks);
+    IndentRows = option(QStringLiteral("Indenter selon la structure"), QStringLiteral("IndentRows"), false,
+                        [delegate](bool on) { delegate->setIndentation(on); });
+    MarkBlankRows = option(QStringLiteral("Marquer les lignes blanches"), QStringLiteral("MarkBlankRows"), false,
+                           [delegate](bool on) { delegate->setBlankMarks(on); });
+    LineNumbers = option(QStringLiteral("Numéros de ligne"), QStringLiteral("LineNumbers"), true,
+                         [this](bool on) { ListView1->setLineNumbers(on); });
 }
 
 bool PlugFrm::mayKeepOpenBlocks()
@@ -49,11 +53,10 @@ bool PlugFrm::mayKeepOpenBlocks()
     if (text.size() > 60)
         text = text.left(59) + QChar(0x2026);
     const QString where = found.size() == 1
-                              ? QStringLiteral("1 problème, ligne %1 « %2 »").arg(first).arg(text)
-                              : QStringLiteral("%1 problèmes, le premier ligne %2 « %3 »")
+                              ? QStringLiteral("1 problème, %1 « %2 »").arg(rows.placeOf(first), text)
+                              : QStringLiteral("%1 problèmes, le premier %2 « %3 »")
                                     .arg(found.size())
-                                    .arg(first)
-                                    .arg(text);
+                                    .arg(rows.placeOf(first), text);
     return Messages::yesNo(this, QStringLiteral("Le script contient des blocs non fermés: %1. Enregistrer quand même ?")
                                      .arg(where));
 }

@@ -1,5 +1,7 @@
 #include "rowsearch.h"
 
+#include "files/saveopen.h"
+
 namespace RowSearch {
 
 namespace {
@@ -31,6 +33,47 @@ bool Matcher::matches(QStringView row) const
     return m_cs == Qt::CaseSensitive ? m_exact.indexIn(row) >= 0 : matchesFolded(row);
 }
 
+bool Matcher::matchesRow(const ScriptLine &row, QString &buffer) const
+{
+    if (m_text.isEmpty())
+        return false;
+    QStringView prefix, suffix;
+    const qsizetype m = m_text.size();
+    if (!SaveOpen::layoutWraps(row, prefix, suffix) || row.text.size() < m) {
+        if (matches(row.text))
+            return true;
+        SaveOpen::rowLayoutText(row, buffer);
+        return matches(buffer);
+    }
+    // Most rows are the label between a prefix and a suffix: the label is
+    // searched in place, then only the text across its two ends (a label
+    // as long as the text cannot hold a match across both).
+    if (matches(row.text))
+        return true;
+    // A match across an end starts (ends) with a unit of the prefix (suffix):
+    // most texts have none, and no buffer is built.
+    const auto holds = [this](QStringView part, QChar c) {
+        for (QChar x : part)
+            if (m_cs == Qt::CaseSensitive ? x == c : fold(x.unicode()) == fold(c.unicode()))
+                return true;
+        return false;
+    };
+    const QStringView label(row.text);
+    if (holds(prefix, m_text.front())) {
+        buffer.truncate(0);
+        buffer += prefix;
+        buffer += label.left(m - 1);
+        if (matches(buffer))
+            return true;
+    }
+    if (!holds(suffix, m_text.back()))
+        return false;
+    buffer.truncate(0);
+    buffer += label.right(m - 1);
+    buffer += suffix;
+    return matches(buffer);
+}
+
 bool Matcher::matchesFolded(QStringView row) const
 {
     // A plain scan for the first unit: no step waits on the one before, so
@@ -59,7 +102,8 @@ Hit find(const std::vector<ScriptLine> &rows, const QString &text, Qt::CaseSensi
     if (text.isEmpty() || n == 0)
         return {};
     const Matcher matcher(text, cs);
-    const auto matches = [&](int pos) { return matcher.matches(rows[size_t(pos - 1)].text); };
+    QString buffer;
+    const auto matches = [&](int pos) { return matcher.matchesRow(rows[size_t(pos - 1)], buffer); };
     if (direction == Direction::Forward) {
         const int first = qBound(1, start, n + 1);
         for (int pos = first; pos <= n; ++pos)

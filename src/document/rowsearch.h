@@ -7,8 +7,9 @@
 #include <vector>
 
 // Finding text in the rows of the script, for the find bar: the next or
-// previous row whose display text contains the text, wrapping around the
-// ends of the list. Positions are 1-based, as everywhere in the editor.
+// previous row whose label or text as written in the file (its line in the
+// editor's layout: "(defrule", "(defconst x 5)"...) contains the text,
+// wrapping around the ends of the list. Positions are 1-based, as everywhere in the editor.
 namespace RowSearch {
 
 enum class Direction { Forward, Backward };
@@ -24,6 +25,9 @@ public:
     Qt::CaseSensitivity caseSensitivity() const { return m_cs; }
     // False for every row when the text is empty.
     bool matches(QStringView row) const;
+    // Whether the row's label or its layout text contains the text; buffer
+    // receives the layout text, its storage reused from row to row.
+    bool matchesRow(const ScriptLine &row, QString &buffer) const;
 
 private:
     bool matchesFolded(QStringView row) const;

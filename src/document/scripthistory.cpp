@@ -4,6 +4,13 @@ ScriptHistory::ScriptHistory(ScriptModel &rows, QObject *parent) : QObject(paren
 {
     connect(&rows, &ScriptModel::changeMade, this, &ScriptHistory::record);
     connect(&rows, &QAbstractItemModel::modelReset, this, &ScriptHistory::clear);
+    connect(&rows, &ScriptModel::linesSaved, this, &ScriptHistory::forgetLines);
+}
+
+void ScriptHistory::forgetLines()
+{
+    for (RowChange &c : m_changes)
+        c.before.line = c.after.line = 0;
 }
 
 size_t ScriptHistory::stepEnd(int step) const

@@ -45,6 +45,8 @@ signals:
 
 private:
     void record(const RowChange &change);
+    // The rows the history keeps aside stand in no saved file.
+    void forgetLines();
     int stepCount() const { return int(m_stepStart.size()); }
     size_t stepEnd(int step) const;
     void mergeSteps(int first);

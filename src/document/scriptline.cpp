@@ -33,3 +33,9 @@ LineKind kindFromTag(QStringView tag)
     return LineKind::Unknown;
 }
 
+
+QString rowPlace(const ScriptLine &line, int pos)
+{
+    return line.line > 0 ? QStringLiteral("ligne %1").arg(line.line)
+                         : QStringLiteral("rangée %1 (pas encore enregistrée)").arg(pos);
+}

@@ -43,8 +43,18 @@ struct ScriptLine {
     // The form of the file the row was read from (an index into the
     // script's source forms), or NoForm for a row made in the editor.
     int form = NoForm;
+    // The line of the file the row stands on now (as read, then as last
+    // saved), 0 when it is in no file yet; several rows may share one.
+    qint32 line = 0;
+    // The line it was read from, 0 for a row made in the editor: saving a
+    // form as read puts its rows where this says within it.
+    qint32 readLine = 0;
     static constexpr int NoForm = -1;
 };
+
+// How messages name the row at pos (1-based): by its file line, or by its
+// place in the list when it is in no file yet.
+QString rowPlace(const ScriptLine &line, int pos);
 
 // The fixed texts of rows: the prefixes that give a row its form, and the
 // texts of the rule structure rows. The reader, the writer and the editors

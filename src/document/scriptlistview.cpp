@@ -15,11 +15,28 @@ ScriptListView::ScriptListView(QWidget *parent) : QTableView(parent), m_model(th
     setTabKeyNavigation(false);
     horizontalHeader()->hide();
     horizontalHeader()->setStretchLastSection(true);
-    verticalHeader()->hide();
     // Rows of one fixed height keep layout and scrolling independent of the
     // row count.
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    // The margin of line numbers: as wide as the file's last line number
+    // needs, fixed, so the header never measures its rows.
+    verticalHeader()->setHighlightSections(false);
+    connect(&m_model, &QAbstractItemModel::modelReset, this, &ScriptListView::fitLineNumbers);
+    connect(&m_model, &QAbstractItemModel::headerDataChanged, this, &ScriptListView::fitLineNumbers);
+    fitLineNumbers();
+}
+
+void ScriptListView::setLineNumbers(bool on)
+{
+    verticalHeader()->setVisible(on);
+}
+
+void ScriptListView::fitLineNumbers()
+{
+    const int digits = qMax(3, int(QString::number(m_model.fileLineCount()).size()));
+    const QFontMetrics metrics(verticalHeader()->font());
+    verticalHeader()->setFixedWidth(metrics.horizontalAdvance(QLatin1Char('0')) * digits + 12);
 }
 
 int ScriptListView::selectedPosition() const

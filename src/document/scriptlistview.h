@@ -24,7 +24,10 @@ public:
     // Makes the row at pos the selected one (and the current one, so that the
     // keyboard goes on from there); nothing when pos is not a row.
     void selectRow(int pos);
+    // Shows or hides the file's line numbers in the margin at the left.
+    void setLineNumbers(bool on);
 
 private:
+    void fitLineNumbers();
     ScriptModel m_model;
 };

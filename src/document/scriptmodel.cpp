@@ -72,12 +72,51 @@ QVariant ScriptModel::data(const QModelIndex &index, int role) const
         return int(l.kind);
     case Qt::BackgroundRole:
         // Asked only for the rows being drawn, so no pass over the list.
-        if (m_highlight.matches(l.text))
+        if (m_highlight.matchesRow(l, m_highlightBuffer))
             return QBrush(QColor(255, 244, 160));
         return {};
     default:
         return {};
     }
+}
+
+QVariant ScriptModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Vertical || section < 0 || section >= count())
+        return QAbstractListModel::headerData(section, orientation, role);
+    if (role == Qt::DisplayRole) {
+        const int l = m_lines[size_t(section)].line;
+        return l > 0 ? QString::number(l) : QString();
+    }
+    if (role == Qt::TextAlignmentRole)
+        return int(Qt::AlignRight | Qt::AlignVCenter);
+    return {};
+}
+
+void ScriptModel::setSavedLines(const std::vector<int> &lines, int lineCount)
+{
+    const size_t n = qMin(lines.size(), m_lines.size());
+    for (size_t i = 0; i < n; ++i)
+        m_lines[i].line = lines[i];
+    m_fileLines = lineCount;
+    emit linesSaved();
+    if (count() > 0)
+        emit headerDataChanged(Qt::Vertical, 0, count() - 1);
+}
+
+int ScriptModel::rowOfLine(int line) const
+{
+    int best = 0, bestLine = 0;
+    for (int i = 0; i < count(); ++i) {
+        const int l = m_lines[size_t(i)].line;
+        if (l == line)
+            return i + 1;
+        if (l > bestLine && l < line) {
+            best = i + 1;
+            bestLine = l;
+        }
+    }
+    return best;
 }
 
 const ScriptLine &ScriptModel::line(int pos) const
@@ -221,8 +260,10 @@ void ScriptModel::clear()
 
 void ScriptModel::setLines(std::vector<ScriptLine> lines)
 {
-    for (ScriptLine &l : lines)
+    for (ScriptLine &l : lines) {
         l.form = ScriptLine::NoForm;
+        l.line = l.readLine = 0;
+    }
     setScript(std::move(lines), ScriptSource());
 }
 
@@ -231,6 +272,7 @@ void ScriptModel::setScript(std::vector<ScriptLine> lines, ScriptSource source)
     beginResetModel();
     m_lines = std::move(lines);
     m_source = std::move(source);
+    m_fileLines = m_source.lineCount;
     endResetModel();
     emit contentChanged();
 }
@@ -268,7 +310,10 @@ void ScriptModel::applyChange(const RowChange &change, bool undo)
     }
     case RowChange::Replaced:
         if (valid(pos)) {
+            // the row keeps its place in the file
+            const qint32 line = m_lines[size_t(pos - 1)].line;
             m_lines[size_t(pos - 1)] = undo ? change.before : change.after;
+            m_lines[size_t(pos - 1)].line = line;
             emit dataChanged(index(pos - 1), index(pos - 1));
         }
         break;

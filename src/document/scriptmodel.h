@@ -34,6 +34,8 @@ public:
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role) const override;
+    // The vertical header shows each row's file line (blank when it has none).
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
     int count() const { return int(m_lines.size()); }
     // The row at pos; an empty row of no kind when pos is not a row.
@@ -59,10 +61,20 @@ public:
     // Replaces every row and the source they were read from (reading a file).
     void setScript(std::vector<ScriptLine> lines, ScriptSource source);
     const ScriptSource &source() const { return m_source; }
+    // The lines of the file as last read or saved; 0 when there is none.
+    int fileLineCount() const { return m_fileLines; }
+    // After a save: each row's line in the saved file (one per row, 0 for a
+    // row not written) and the file's number of lines. The rows stay.
+    void setSavedLines(const std::vector<int> &lines, int lineCount);
+    // The first row standing on file line, or else the row standing nearest
+    // before it; 0 when no row stands on a line up to it.
+    int rowOfLine(int line) const;
+    // How messages name the row at pos.
+    QString placeOf(int pos) const { return rowPlace(line(pos), pos); }
     // The form of the row at pos, when saving keeps it as read although the
     // editor's layout would change it; else ScriptLine::NoForm.
     int keptFormAt(int pos) const;
-    // Rows whose text contains text get a pale yellow background, as long as
+    // Rows whose text (label or text as written) contains text get a pale yellow background, as long as
     // the find bar shows; an empty text marks none.
     void setHighlight(const QString &text, Qt::CaseSensitivity cs);
     // Puts back the state before (undo) or after a change this model made,
@@ -77,6 +89,8 @@ signals:
     void contentChanged();
     // Each change made by the row operations above (not by resets), in order.
     void changeMade(const RowChange &change);
+    // setSavedLines gave the rows their lines in a newly saved file.
+    void linesSaved();
 
 private:
     // Changes come row by row (a file of 150,000 rows is added in one reset,
@@ -96,4 +110,6 @@ private:
     std::vector<ScriptLine> m_lines;
     ScriptSource m_source;
     RowSearch::Matcher m_highlight;
+    mutable QString m_highlightBuffer; // reused for each row drawn
+    int m_fileLines = 0;
 };

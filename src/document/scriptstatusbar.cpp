@@ -48,6 +48,7 @@ ScriptStatusBar::ScriptStatusBar(PlugFrm *frm) : QStatusBar(frm), m_frm(frm), m_
     };
     connect(rows, &ScriptModel::rowsInserted, this, later);
     connect(rows, &ScriptModel::rowsRemoved, this, later);
+    connect(rows, &ScriptModel::headerDataChanged, this, later); // lines saved
     refresh();
 }
 
@@ -58,9 +59,17 @@ void ScriptStatusBar::refresh()
     FileName->setText(file.isEmpty() ? QStringLiteral("Sans titre") : QFileInfo(file).fileName());
     FileName->setToolTip(QDir::toNativeSeparators(file));
     Modified->setText(m_frm->isModified() ? QStringLiteral("Modifié") : QString());
+    // The file's lines and the list's rows; a script in no file has rows only.
+    const QLocale french(QLocale::French);
+    const auto counted = [&french](int n, const QString &one, const QString &many) {
+        return QStringLiteral("%1 %2").arg(french.toString(n), n > 1 ? many : one);
+    };
     const int count = m_frm->ListView1->count();
-    Rows->setText(QStringLiteral("%1 %2").arg(QLocale(QLocale::French).toString(count),
-                                              count > 1 ? QStringLiteral("lignes") : QStringLiteral("ligne")));
+    const QString rows = counted(count, QStringLiteral("rangée"), QStringLiteral("rangées"));
+    Rows->setText(file.isEmpty() ? rows
+                                 : counted(m_frm->ListView1->rows().fileLineCount(), QStringLiteral("ligne"),
+                                           QStringLiteral("lignes"))
+                                       + QStringLiteral(", ") + rows);
     const ScriptSource &source = m_frm->ListView1->rows().source();
     Encoding->setText(source.byteOrderMark ? source.encodingName() + QStringLiteral(" avec BOM") : source.encodingName());
     LineEnds->setText(lineEndName(source.lineEnd));

@@ -87,12 +87,15 @@ bool PlugFrm::SaveFile_Click()
     bool saved = false;
     {
         BusyCursor busy;
-        const ScriptModel &rows = ListView1->rows();
+        ScriptModel &rows = ListView1->rows();
         const SaveOpen::SaveText text = SaveOpen::buildScriptBytes(rows.lines(), rows.source());
         if (!text.ok())
             problem = text.rowMessage(rows.lines());
         else
             saved = FileServices::saveFile(CurrentFile, text.bytes, problem);
+        // the rows now stand where the file has them
+        if (saved)
+            rows.setSavedLines(text.lines, text.lineCount);
     }
     if (!saved) {
         Messages::error(this, problem);

@@ -18,6 +18,12 @@ namespace SaveOpen {
 // before it). Writing, reading and writing again gives the same text.
 QString BuildScriptText(const std::vector<ScriptLine> &rows, QStringView lineEnd = u"\r\n");
 void appendScriptText(QString &out, std::span<const ScriptLine> rows, QStringView lineEnd);
+// A row's own text in the editor's layout, without its line end (the lines
+// of a random load joined by "\n"): out is replaced, its storage reused.
+void rowLayoutText(const ScriptLine &row, QString &out);
+// Whether a row's layout text is its display text between prefix and suffix
+// (an action "(", ")"), which are then set.
+bool layoutWraps(const ScriptLine &row, QStringView &prefix, QStringView &suffix);
 
 // Calls run(first, end, form) for each run of consecutive rows of one form
 // (or of rows made in the editor), rows first to end excluded.
@@ -43,6 +49,10 @@ struct SaveText {
     QByteArray bytes;
     QString error;
     bool ok() const { return error.isEmpty(); }
+    // Where each row stands in bytes: its 1-based line, 0 for a row not
+    // written; and how many lines bytes holds.
+    std::vector<int> lines;
+    int lineCount = 0;
     // With an error: the row (1-based) holding the character the file's
     // encoding cannot hold, and that character.
     int row = 0;

@@ -242,7 +242,11 @@ qsizetype utf16Length(QByteArrayView b)
 class FormReader
 {
 public:
-    FormReader(std::vector<ScriptLine> &rows, int form) : m_rows(rows), m_form(form) {}
+    // firstLine: the file line of the form's first line.
+    FormReader(std::vector<ScriptLine> &rows, int form, int firstLine = 1)
+        : m_rows(rows), m_form(form), m_firstLine(firstLine)
+    {
+    }
 
     void read(const std::vector<QStringView> &lines)
     {
@@ -255,7 +259,7 @@ public:
         }
         // Every form shows in the list, whatever it holds.
         if (m_rows.size() == rowsBefore)
-            add(trimBlanks(lines.empty() ? QStringView() : lines.front()).toString(), Colours::Text, LineKind::Text);
+            add(trimBlanks(lines.empty() ? QStringView() : lines.front()).toString(), Colours::Text, LineKind::Text, 0);
     }
 
 private:
@@ -263,9 +267,11 @@ private:
 
     QStringView line() const { return (*m_lines)[m_line]; }
 
-    void add(QString text, QRgb colour, LineKind kind)
+    // A row standing on line at of the form (the current one by default).
+    void add(QString text, QRgb colour, LineKind kind, size_t at = SIZE_MAX)
     {
-        m_rows.push_back(ScriptLine{std::move(text), colour, kind, m_form});
+        const qint32 line = m_firstLine + qint32(at == SIZE_MAX ? m_line : at);
+        m_rows.push_back(ScriptLine{std::move(text), colour, kind, m_form, line, line});
     }
 
     void flushStray()
@@ -368,14 +374,14 @@ private:
             add(d.toString(), Colours::Text, LineKind::Text);
     }
 
-    void open(Frame f, const QString &text, LineKind kind, qsizetype after)
+    void open(Frame f, const QString &text, LineKind kind, qsizetype after, size_t at)
     {
         m_frames.push_back(f);
         if (f == Frame::Rule) {
             m_inActions = false;
             ++m_openRules;
         }
-        add(text, Colours::Rule, kind);
+        add(text, Colours::Rule, kind, at);
         m_pos = after;
     }
 
@@ -413,7 +419,8 @@ private:
         size_t kwLine = m_line;
         qsizetype kwEnd = 0;
         QStringView kw = wordAt(line(), m_pos + 1, &kwEnd);
-        std::vector<QString> between;
+        const size_t startLine = m_line;
+        std::vector<std::pair<QString, size_t>> between; // comments and their lines
         qsizetype from = m_pos + 1;
         while (kw.isEmpty()) {
             const QStringView l = (*m_lines)[kwLine];
@@ -423,7 +430,7 @@ private:
             if (b < l.size() && l[b] != QLatin1Char(';'))
                 break; // a "(" or a quote: no keyword
             if (b < l.size())
-                between.push_back(l.mid(b + 1).toString());
+                between.emplace_back(l.mid(b + 1).toString(), kwLine);
             if (kwLine + 1 >= m_lines->size())
                 break;
             ++kwLine;
@@ -448,9 +455,9 @@ private:
         if (const auto group = opens()) {
             const auto &[frame, text, kind] = *group;
             m_line = kwLine;
-            open(frame, text, kind, kwEnd);
-            for (const QString &comment : between)
-                add(RowText::EndCommentPrefix + comment, Colours::CommentRead, LineKind::CommE);
+            open(frame, text, kind, kwEnd, startLine);
+            for (const auto &[comment, at] : between)
+                add(RowText::EndCommentPrefix + comment, Colours::CommentRead, LineKind::CommE, at);
             return;
         }
         const QString element = readElement();
@@ -459,31 +466,31 @@ private:
         const QStringView word = wordAt(inner, 0, &afterKw);
         if (!m_frames.empty()) {
             if (m_inActions)
-                add(inner.toString(), Colours::Act, LineKind::Act);
+                add(inner.toString(), Colours::Act, LineKind::Act, startLine);
             else if (is(word, QLatin1StringView("not")))
-                add(RowText::NegationPrefix + negatedFact(inner.mid(afterKw)).toString(), Colours::Rule, LineKind::Fact);
+                add(RowText::NegationPrefix + negatedFact(inner.mid(afterKw)).toString(), Colours::Rule, LineKind::Fact, startLine);
             else
-                add(inner.toString(), Colours::Rule, LineKind::Fact);
+                add(inner.toString(), Colours::Rule, LineKind::Fact, startLine);
         } else if (is(word, QLatin1StringView("defconst"))) {
             qsizetype nameEnd = 0;
             const QStringView name = wordAt(inner, afterKw, &nameEnd);
             add(RowText::ConstantPrefix + name.toString() + RowText::ConstantSeparator
                     + trimBlanks(inner.mid(nameEnd)).toString(),
-                Colours::Const, LineKind::Const);
+                Colours::Const, LineKind::Const, startLine);
         } else if (is(word, QLatin1StringView("load"))) {
-            add(loadName(inner.mid(afterKw)).toString(), Colours::LoadRead, LineKind::Load);
+            add(loadName(inner.mid(afterKw)).toString(), Colours::LoadRead, LineKind::Load, startLine);
         } else if (is(word, QLatin1StringView("load-random"))) {
             bool plain = true;
             const QString possibilities = randomLoad(inner.mid(afterKw), plain);
             if (plain)
-                add(possibilities, Colours::LoadRead, LineKind::RLoad);
+                add(possibilities, Colours::LoadRead, LineKind::RLoad, startLine);
             else // its row could not tell its names from its percentages
-                add(element, Colours::Text, LineKind::Text);
+                add(element, Colours::Text, LineKind::Text, startLine);
         } else {
-            add(element, Colours::Text, LineKind::Text);
+            add(element, Colours::Text, LineKind::Text, startLine);
         }
-        for (const QString &comment : m_elementComments)
-            add(RowText::EndCommentPrefix + comment, Colours::CommentRead, LineKind::CommE);
+        for (const auto &[comment, at] : m_elementComments)
+            add(RowText::EndCommentPrefix + comment, Colours::CommentRead, LineKind::CommE, at);
         m_elementComments.clear();
     }
 
@@ -532,7 +539,7 @@ private:
                 return text;
             }
             if (semi >= 0)
-                m_elementComments.push_back(l.mid(semi + 1).toString());
+                m_elementComments.emplace_back(l.mid(semi + 1).toString(), m_line);
             if (m_line + 1 >= m_lines->size()) {
                 m_pos = l.size(); // the form ends inside the element
                 return text;
@@ -617,6 +624,7 @@ private:
     std::vector<ScriptLine> &m_rows;
     const size_t m_formFirstRow = m_rows.size();
     const int m_form;
+    const int m_firstLine;
     const std::vector<QStringView> *m_lines = nullptr;
     size_t m_line = 0;
     qsizetype m_pos = 0;
@@ -624,7 +632,7 @@ private:
     bool m_inActions = false;
     std::vector<Frame> m_frames;
     int m_openRules = 0; // "=>" separates only inside a rule
-    std::vector<QString> m_elementComments;
+    std::vector<std::pair<QString, size_t>> m_elementComments; // with their lines
     qsizetype m_strayBegin = 0, m_strayEnd = 0;
 };
 
@@ -843,7 +851,7 @@ std::vector<ScriptLine> readForms(ScriptSource &source)
         const qsizetype length = utf8 ? utf16Length(QByteArrayView(source.bytes).sliced(f.begin, f.end - f.begin))
                                       : f.end - f.begin;
         FileServices::splitLines(text.mid(form.charBegin, length), lines);
-        FormReader(rows, source.formCount() - 1).read(lines);
+        FormReader(rows, source.formCount() - 1, f.firstLine).read(lines);
         charPos += length;
     }
     source.lineCount = lastLine;

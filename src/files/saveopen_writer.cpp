@@ -18,11 +18,20 @@ class LayoutWriter
 public:
     LayoutWriter(QString &out, QStringView lineEnd) : m_out(out), m_lineEnd(lineEnd) {}
 
-    void write(const ScriptLine *begin, const ScriptLine *end)
+    // With lines, each row's line (1 for the first written, 0 for a row
+    // not written) goes to lines[k] for the k-th row.
+    void write(const ScriptLine *begin, const ScriptLine *end, int *lines = nullptr)
     {
-        for (const ScriptLine *r = begin; r != end; ++r)
+        for (const ScriptLine *r = begin; r != end; ++r) {
+            m_rowLine = m_lineEnds + 1;
             row(*r);
+            if (lines)
+                *lines++ = m_rowLine;
+        }
     }
+
+    // The line ends written.
+    int lineEnds() const { return m_lineEnds; }
 
     // Whether the last line written is empty (or nothing was written).
     bool lastLineEmpty() const { return !m_canAppend; }
@@ -31,6 +40,7 @@ private:
     void end()
     {
         m_out += m_lineEnd;
+        ++m_lineEnds;
         m_canAppend = true;
     }
     void line(QStringView a, QStringView b = {}, QStringView c = {})
@@ -45,6 +55,7 @@ private:
         if (m_inRule && !m_separatorWritten) {
             line(u"=>");
             m_separatorWritten = true;
+            m_rowLine = m_lineEnds + 1;
         }
     }
 
@@ -74,6 +85,7 @@ private:
             const QStringView comment = t.startsWith(RowText::EndCommentPrefix) ? t.mid(RowText::EndCommentPrefix.size()) : t;
             if (m_canAppend) {
                 m_out.chop(m_lineEnd.size());
+                m_rowLine = m_lineEnds--;
                 line(u"     ;", comment);
             } else {
                 line(u";", comment); // no line to end: a comment line
@@ -127,6 +139,7 @@ private:
             break;
         case LineKind::BL:
             m_out += m_lineEnd;
+            ++m_lineEnds;
             m_canAppend = false;
             break;
         case LineKind::Text:
@@ -134,6 +147,7 @@ private:
             m_canAppend = !t.isEmpty();
             break;
         case LineKind::Unknown:
+            m_rowLine = 0;
             break;
         }
     }
@@ -164,8 +178,10 @@ private:
         m_out += u"(load-random ";
         bool first = true;
         for (const LineText::Possibility &p : LineText::randomLoadPossibilities(t)) {
-            if (!first)
+            if (!first) {
                 m_out += m_lineEnd;
+                ++m_lineEnds;
+            }
             first = false;
             if (!p.percentage.isEmpty()) {
                 m_out += p.percentage;
@@ -180,6 +196,8 @@ private:
 
     QString &m_out;
     const QStringView m_lineEnd;
+    int m_lineEnds = 0;
+    int m_rowLine = 0;        // the line the row being written starts on
     bool m_canAppend = false; // a "Comm E" row may end the last line
     bool m_inRule = false;
     bool m_separatorWritten = false;
@@ -224,6 +242,41 @@ void appendScriptText(QString &out, std::span<const ScriptLine> rows, QStringVie
     LayoutWriter(out, lineEnd).write(rows.data(), rows.data() + rows.size());
 }
 
+void rowLayoutText(const ScriptLine &row, QString &out)
+{
+    out.truncate(0);
+    LayoutWriter(out, u"\n").write(&row, &row + 1);
+    if (out.endsWith(QLatin1Char('\n')))
+        out.chop(1);
+}
+
+bool layoutWraps(const ScriptLine &row, QStringView &prefix, QStringView &suffix)
+{
+    switch (row.kind) {
+    case LineKind::Fact:
+        if (row.text.startsWith(RowText::NegationPrefix))
+            return false;
+        [[fallthrough]];
+    case LineKind::Act:
+        prefix = u"(";
+        suffix = u")";
+        return true;
+    case LineKind::CommN:
+        prefix = u";";
+        suffix = {};
+        return true;
+    case LineKind::Load:
+        prefix = u"(load \"";
+        suffix = u"\")";
+        return true;
+    case LineKind::Text:
+        prefix = suffix = {};
+        return true;
+    default:
+        return false;
+    }
+}
+
 QString BuildScriptText(const std::vector<ScriptLine> &rows, QStringView lineEnd)
 {
     QString out;
@@ -242,7 +295,8 @@ SaveText buildScriptBytes(const std::vector<ScriptLine> &rows, const ScriptSourc
     const qsizetype start = out.size();
     const bool utf8 = source.encoding == TextEncoding::Utf8;
     const QByteArray lineEnd = source.lineEnd.toLatin1();
-    int linesBefore = 0; // lines written so far, to name a refused line
+    int linesBefore = 0; // lines written so far
+    result.lines.assign(rows.size(), 0);
     bool lastLaidOut = false;
     bool lastLineEmpty = false;
     QString text;
@@ -257,13 +311,19 @@ SaveText buildScriptBytes(const std::vector<ScriptLine> &rows, const ScriptSourc
                             && (!canonical || source.isKept(form));
         if (asRead) {
             out += source.formBytes(form);
-            linesBefore = source.lastLine(form);
+            const int firstLine = source.forms[size_t(form)].firstLine;
+            for (size_t k = i; k < j; ++k)
+                result.lines[k] = linesBefore + 1 + qMax(0, data[k].readLine - firstLine);
+            linesBefore += source.lastLine(form) - firstLine + 1;
             lastLaidOut = false;
             return;
         }
         text.clear();
         LayoutWriter writer(text, source.lineEnd);
-        writer.write(data + i, data + j);
+        int *lines = result.lines.data() + i;
+        writer.write(data + i, data + j, lines);
+        for (size_t k = i; k < j; ++k, ++lines)
+            *lines += *lines > 0 ? linesBefore : 0;
         lastLineEmpty = writer.lastLineEmpty();
         if (utf8) {
             out += text.toUtf8();
@@ -279,13 +339,15 @@ SaveText buildScriptBytes(const std::vector<ScriptLine> &rows, const ScriptSourc
             }
             out += FileServices::encode1252(text);
         }
-        linesBefore += int(source.lineEnd == u"\r" ? text.count(QLatin1Char('\r')) : text.count(QLatin1Char('\n')));
+        linesBefore += writer.lineEnds();
         lastLaidOut = true;
     });
     if (!result.ok()) {
         result.bytes.clear();
+        result.lines.clear();
         return result;
     }
+    result.lineCount = linesBefore;
     // A file that ended without a line end keeps that, unless its last line
     // is blank: it could not read back without one.
     if (lastLaidOut && !source.finalLineEnd && !lastLineEmpty && out.endsWith(lineEnd))

@@ -193,10 +193,11 @@ TEST(Cli, CheckWarnsAboutUnbalancedBlocksWithTheirRows)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("blocs.per");
-    TestSupport::writeFile(path, "#else\r\n(defconst a 1)\r\n#load-if-defined CARTE\r\n(load \"x\")\r\n");
+    // file lines, not rows: the comment and the blank line make more rows
+    TestSupport::writeFile(path, "#else ; seul\r\n\r\n(defconst a 1) ; un\r\n#load-if-defined CARTE\r\n(load \"x\")\r\n");
     const Outcome o = vardelo({"check", path});
     EXPECT_EQ(o.status, 0);
-    EXPECT_EQ(QString::fromUtf8(o.err), QString("%1, ligne 1: attention: « Sinon » sans son « Si »\n"
-                                                 "%1, ligne 3: attention: Bloc « Si » non fermé (il manque « Fin de si »)\n")
+    EXPECT_EQ(QString::fromUtf8(o.err), QString("%1:1: attention: « Sinon » sans son « Si »\n"
+                                                 "%1:4: attention: Bloc « Si » non fermé (il manque « Fin de si »)\n")
                                              .arg(path));
 }

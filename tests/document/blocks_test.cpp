@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QHeaderView>
 #include <QTest>
 #include <QImage>
 #include <QMenu>
@@ -111,7 +112,9 @@ TEST(Blocks, BrokenBlocksAreMarkedAndSavingThemIsAskedFirst)
     QString question;
     answerNextMessage(nullptr, &question, "Non");
     f.SaveFile->trigger();
-    EXPECT_EQ(question, "Le script contient des blocs non fermés: 1 problème, ligne 2 « Ou ». Enregistrer quand même ?");
+    // rows in no file yet are named by their place in the list
+    EXPECT_EQ(question, "Le script contient des blocs non fermés: 1 problème, rangée 2 (pas encore enregistrée) « Ou ». "
+                        "Enregistrer quand même ?");
     EXPECT_FALSE(QFile::exists(path));
     // Oui goes on to the chooser, and is not asked again
     answerNextMessage(nullptr, nullptr, "Oui");
@@ -125,6 +128,7 @@ TEST(Blocks, BrokenBlocksAreMarkedAndSavingThemIsAskedFirst)
     answerNextMessage(nullptr, nullptr, "Oui"); // save the changes
     answerNextMessage(nullptr, &question, "Non");
     f.NewFile->trigger();
+    // saved, they are named by their file line
     EXPECT_EQ(question, "Le script contient des blocs non fermés: 2 problèmes, le premier ligne 2 « Ou ». "
                         "Enregistrer quand même ?");
     EXPECT_EQ(f.ListView1->count(), 6);
@@ -143,7 +147,7 @@ TEST(Blocks, BrokenBlocksAreMarkedAndSavingThemIsAskedFirst)
 TEST(Blocks, ViewOptionsIndentRowsAndMarkBlanksAndAreKept)
 {
     PlugFrm &f = openEditor();
-    ASSERT_EQ(f.ViewMnu->actions(), (QList<QAction *>{f.IndentRows, f.MarkBlankRows}));
+    ASSERT_EQ(f.ViewMnu->actions(), (QList<QAction *>{f.IndentRows, f.MarkBlankRows, f.LineNumbers}));
     for (const ScriptLine &l :
          parse({"FactB|Début de règle", "FactOB|Ou", "Fact|x 1", "FactOE|Fin de ou", "Act|y", "FactE|Fin de règle"}))
         f.insertRow(0, l.text, l.colour, l.kind);
@@ -164,14 +168,23 @@ TEST(Blocks, ViewOptionsIndentRowsAndMarkBlanksAndAreKept)
     f.MarkBlankRows->trigger();
     EXPECT_NE(inkStart(rowImage(f, 7)), -1);
 
-    // kept: a new window opens with both options on
+    // the line numbers show by default; off, their margin goes
+    ASSERT_TRUE(f.LineNumbers->isChecked());
+    EXPECT_FALSE(f.ListView1->verticalHeader()->isHidden());
+    f.LineNumbers->trigger();
+    EXPECT_TRUE(f.ListView1->verticalHeader()->isHidden());
+
+    // kept: a new window opens with these options
     f.setModified(false);
     PlugFrm::unload();
     QApplication::processEvents();
     PlugFrm &again = openEditor();
     EXPECT_TRUE(again.IndentRows->isChecked() && again.MarkBlankRows->isChecked());
+    EXPECT_TRUE(!again.LineNumbers->isChecked() && again.ListView1->verticalHeader()->isHidden());
     again.IndentRows->trigger();
     QSettings s(QSettings::UserScope, "Quorrin", "Quorrin");
     EXPECT_FALSE(s.value("Lumbrel/IndentRows").toBool());
     EXPECT_TRUE(s.value("Lumbrel/MarkBlankRows").toBool());
+    again.LineNumbers->trigger(); // back on for the other tests
+    EXPECT_TRUE(s.value("Lumbrel/LineNumbers").toBool());
 }

@@ -3,13 +3,17 @@
 #include "document/plugfrm.h"
 #include "document/rowsearch.h"
 #include "document/scriptlistview.h"
+#include "files/saveopen.h"
+#include "shell/options.h"
 #include "testsupport.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -84,6 +88,37 @@ TEST(RowSearch, WrapsRoundEitherEndAndLooksAtTheStartRowLast)
         EXPECT_EQ(hit.wrapped, c.wrapped) << c.text << " from " << c.start;
     }
     EXPECT_EQ(RowSearch::find({}, "mur", Qt::CaseInsensitive, 1, D::Forward).pos, 0);
+}
+
+// A row is found by its label and by its text as written in the file.
+TEST(RowSearch, FindsTheTextAsWrittenInTheFile)
+{
+    const std::vector<ScriptLine> rows = SaveOpen::readScriptText(
+        u"(defconst garde 5) ; Mur\n#load-if-defined CARTE\n(load \"murs\")\n#end-if\n(load-random 20 \"a\" \"b\")\n"
+        u"(defrule\n(or (not (tour-prise)) (mur 1))\n=>\n(bâtir-mur-haut))\n");
+    const auto all = [&rows](const QString &text) {
+        QStringList kinds;
+        QString buffer;
+        const RowSearch::Matcher m(text, Qt::CaseInsensitive);
+        for (const ScriptLine &l : rows)
+            if (m.matchesRow(l, buffer))
+                kinds << kindTag(l.kind);
+        return kinds.join(' ');
+    };
+    const struct {
+        const char *text;
+        const char *kinds;
+    } cases[] = {
+        {"defconst", "Const"},          {"defrule", "FactB"},  {"load-if-defined", "Prép"},
+        {"load-random", "RLoad"},       {"(not", "Fact"},      {"(or", "FactOB"},
+        {"Constante: garde", "Const"},  {"Si CARTE", "Prép"}, // the labels still
+        {"20 \"a\"", "RLoad"},          {"(load \"", "Load"},  {";", "Comm E"},
+        {"mur", "Comm E Load Fact Act"}, {"#end-if", "Prép"}, {"(bâtir", "Act"}, {"haut)", "Act"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(all(QString::fromUtf8(c.text)), c.kinds) << c.text;
+    // the step finds what the highlight marks
+    EXPECT_EQ(RowSearch::find(rows, "defrule", Qt::CaseSensitive, 1, RowSearch::Direction::Forward).pos, 7);
 }
 
 // The case-blind search folds the rows its own way: checked against
@@ -189,38 +224,101 @@ TEST(FindBar, CaseOptionAndTextNotFound)
     EXPECT_TRUE(bar->Label2->text().isEmpty());
 }
 
-TEST(GoToLine, SelectsTheRowAndRefusesNumbersOutOfRange)
+// The outcome of a search never widens the window nor squeezes the text
+// to find below 20 characters.
+TEST(FindBar, MessagesKeepTheWindowsWidthAndTheTextsRoom)
 {
     PlugFrm &f = editorWithRows();
-    clickRow(f, 2);
+    f.resize(760, f.height());
+    QApplication::processEvents();
+    const int width = f.width();
+    FindBar *bar = f.FindBar1;
+    const int twenty = QFontMetrics(bar->Text1->font()).horizontalAdvance(QString(20, QLatin1Char('x')));
+    clickRow(f, 1);
+    key(Qt::Key_F, Qt::ControlModifier);
+    for (const char *typed : {"guet", "bastion"}) { // round the end, then nowhere
+        bar->Text1->clear();
+        QTest::keyClicks(bar->Text1, typed);
+        key(Qt::Key_F3);
+        QApplication::processEvents();
+        EXPECT_FALSE(bar->Label2->text().isEmpty()) << typed;
+        EXPECT_EQ(f.width(), width) << typed;
+        EXPECT_GE(bar->Text1->width(), twenty) << typed;
+    }
+}
+
+// The list numbers its rows by the file's lines, as read and as saved (a new
+// row has none until then); "Aller à la ligne" goes by them.
+TEST(GoToLine, GoesToTheFileLinesShownBesideTheRows)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("lignes.per");
+    writeFile(path, "; a\r\n(defconst a 1) ; b\r\n(defrule\r\n(x 1)\r\n=>\r\n(dire\r\n  \"long\")\r\n)\r\n");
+    PlugFrm &f = openEditor();
+    Options::CompanionFilePolicy = 3; // no companion file question
+    chooseFile(path);
+    f.OpenFile->trigger();
+    f.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    const auto shown = [&f] {
+        QStringList out;
+        for (int i = 0; i < f.ListView1->count(); ++i)
+            out << f.ListView1->model()->headerData(i, Qt::Vertical).toString();
+        return out.join(' ');
+    };
+    EXPECT_EQ(shown(), "1 2 2 3 4 6 8");
+    EXPECT_FALSE(f.ListView1->verticalHeader()->isHidden());
+
+    clickRow(f, 3); // the end-of-line comment of line 2
     answerDialog<GoToLineFrm>([](GoToLineFrm &d) {
-        EXPECT_EQ(d.Label1->text(), "Numéro de ligne (de 1 à 6) :");
+        EXPECT_EQ(d.Label1->text(), "Numéro de ligne (de 1 à 8) :");
         EXPECT_EQ(d.Text1->text(), "2");
         // the number is ready to be typed over
         EXPECT_TRUE(QTest::qWaitFor([&d] { return QApplication::focusWidget() == d.Text1; }));
         EXPECT_EQ(d.Text1->selectedText(), "2");
-        const auto retype = [&d](const char *typed) {
+        for (const char *typed : {"9", "0", "-1", "deux", "", "7"}) {
             d.Text1->selectAll();
             QTest::keyClick(d.Text1, Qt::Key_Backspace);
             QTest::keyClicks(d.Text1, typed);
-        };
-        for (const char *typed : {"7", "0", "-1", "deux", ""}) {
-            retype(typed);
             QString text;
-            answerNextMessage(nullptr, &text);
+            if (QByteArrayView(typed) != "7")
+                answerNextMessage(nullptr, &text);
             QTest::keyClick(d.Text1, Qt::Key_Return);
-            EXPECT_EQ(text, "Le numéro de ligne doit être un nombre entier de 1 à 6.") << typed;
-            EXPECT_EQ(d.Text1->text(), typed);
+            if (QByteArrayView(typed) != "7") {
+                EXPECT_EQ(text, "Le numéro de ligne doit être un nombre entier de 1 à 8.") << typed;
+                EXPECT_EQ(d.Text1->text(), typed);
+            }
         }
-        retype("6");
-        QTest::keyClick(d.Text1, Qt::Key_Return);
     });
     key(Qt::Key_G, Qt::ControlModifier);
-    EXPECT_EQ(f.ListView1->selectedPosition(), 6);
+    EXPECT_EQ(f.ListView1->selectedPosition(), 6); // line 7 is inside the action begun on line 6
     EXPECT_EQ(f.focusWidget(), f.ListView1); // once the window is active again
 
+    const auto goTo = [&f](const QString &line) {
+        answerDialog<GoToLineFrm>([line](GoToLineFrm &d) {
+            d.Text1->setText(line);
+            QTest::mouseClick(d.Command1, Qt::LeftButton);
+        });
+        f.GoToLine->trigger();
+        return f.ListView1->selectedPosition();
+    };
+    EXPECT_EQ(goTo("2"), 2); // the first row on the line
+    EXPECT_EQ(goTo("5"), 5);
+    EXPECT_EQ(goTo("8"), 7);
     // cancelled: the selection stays
     answerDialog<GoToLineFrm>([](GoToLineFrm &d) { QTest::mouseClick(d.Command2, Qt::LeftButton); });
     f.GoToLine->trigger();
-    EXPECT_EQ(f.ListView1->selectedPosition(), 6);
+    EXPECT_EQ(f.ListView1->selectedPosition(), 7);
+
+    // a new row has no line until saved; saved, the rows stand where the
+    // file has them, and the change can still be undone
+    f.insertRow(5, "y 2", Colours::Rule, LineKind::Fact);
+    EXPECT_EQ(shown(), "1 2 2 3  4 6 8");
+    f.SaveFile->trigger();
+    ASSERT_FALSE(f.isModified());
+    EXPECT_EQ(shown(), "1 2 2 3 4 5 7 8");
+    EXPECT_EQ(goTo("7"), 7);
+    f.UndoEdit->trigger();
+    EXPECT_EQ(rows(f).value(4), "Fact|x 1");
+    EXPECT_EQ(shown(), "1 2 2 3 5 7 8");
 }

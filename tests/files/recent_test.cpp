@@ -81,7 +81,7 @@ bool drop(PlugFrm &f, const QStringList &paths)
 TEST_F(WindowExtras, StatusBarShowsTheScriptAndTheWindowFitsTheScreen)
 {
     PlugFrm &f = editor();
-    EXPECT_EQ(status(f), (QStringList{"Sans titre", "", "0 ligne", "Windows-1252", "CR LF"}));
+    EXPECT_EQ(status(f), (QStringList{"Sans titre", "", "0 rangée", "Windows-1252", "CR LF"}));
     const QRect room = f.screen()->availableGeometry();
     EXPECT_TRUE(room.contains(f.frameGeometry())) << f.frameGeometry().width() << "x" << f.frameGeometry().height();
 
@@ -90,9 +90,9 @@ TEST_F(WindowExtras, StatusBarShowsTheScriptAndTheWindowFitsTheScreen)
         QByteArray bytes;
         QStringList shown;
     } cases[] = {
-        {"ansi.per", "(defconst bl\xe9 1)\r\n\r\n(defconst b 2)\r\n", {"ansi.per", "", "3 lignes", "Windows-1252", "CR LF"}},
-        {"bom.per", "\xEF\xBB\xBF(defconst a 1)\n(defconst b 2)\n", {"bom.per", "", "2 lignes", "UTF-8 avec BOM", "LF"}},
-        {"mac.per", "(defconst bl\xc3\xa9 1)\r", {"mac.per", "", "1 ligne", "UTF-8", "CR"}},
+        {"ansi.per", "(defconst bl\xe9 1)\r\n\r\n(defconst b 2)\r\n", {"ansi.per", "", "3 lignes, 3 rangées", "Windows-1252", "CR LF"}},
+        {"bom.per", "\xEF\xBB\xBF(defconst a 1) ; un\n(defconst b 2)\n", {"bom.per", "", "2 lignes, 3 rangées", "UTF-8 avec BOM", "LF"}},
+        {"mac.per", "(defconst bl\xc3\xa9 1)\r", {"mac.per", "", "1 ligne, 1 rangée", "UTF-8", "CR"}},
     };
     for (const auto &c : cases) {
         chooseFile(script(c.name, c.bytes));
@@ -102,9 +102,9 @@ TEST_F(WindowExtras, StatusBarShowsTheScriptAndTheWindowFitsTheScreen)
 
     clickRow(f, 1);
     QTest::mouseClick(f.Command4, Qt::LeftButton); // Supprimer
-    EXPECT_EQ(status(f), (QStringList{"mac.per", "Modifié", "0 ligne", "UTF-8", "CR"}));
+    EXPECT_EQ(status(f), (QStringList{"mac.per", "Modifié", "1 ligne, 0 rangée", "UTF-8", "CR"}));
     f.SaveFile->trigger();
-    EXPECT_EQ(status(f), (QStringList{"mac.per", "", "0 ligne", "UTF-8", "CR"}));
+    EXPECT_EQ(status(f), (QStringList{"mac.per", "", "0 ligne, 0 rangée", "UTF-8", "CR"}));
     f.NewFile->trigger();
     EXPECT_EQ(status(f).first(), "Sans titre");
 }

@@ -182,6 +182,43 @@ TEST(Save, AnUntouchedScriptIsWrittenByteForByte)
         EXPECT_EQ(resave(readScriptBytes(bytes)), bytes) << bytes.toStdString();
 }
 
+// Each row knows the file line it stands on: as read (an element over
+// several lines on its first, an end-of-line comment and a group on one line
+// on theirs), and as saved, the edited parts laid out anew and the parts
+// after them moved: reading the saved bytes puts every row where the writer
+// said.
+TEST(Save, RowsStandOnTheirFileLinesAsReadAndAsSaved)
+{
+    const QByteArray bytes = "; en-tete\n(defconst a 1) ; fin\n\n(defrule\n  (and (x 1) (y 2))\n  (not\n    (z 3))   ; sur deux\n"
+                             "=>\n  (dire \"a\")\n  )\n#load-if-defined B\n(load-random 50 \"p\"\n  50 \"q\")\n#end-if";
+    ReadResult r = readScriptBytes(bytes);
+    QStringList read;
+    for (const ScriptLine &l : r.rows)
+        read << kindTag(l.kind) + '@' + QString::number(l.line);
+    EXPECT_EQ(read.join('|'), "Comm N@1|Const@2|Comm E@2|BL@3|FactB@4|FactTB@5|Fact@5|Fact@5|FactTE@5|Fact@6|Comm E@7|"
+                              "Act@9|FactE@10|Prép@11|RLoad@12|Prép@14");
+    EXPECT_EQ(r.source.lineCount, 14);
+
+    const auto savedWhereSaid = [](const std::vector<ScriptLine> &rows, const ScriptSource &source) {
+        const SaveText saved = buildScriptBytes(rows, source);
+        const ReadResult again = readScriptBytes(saved.bytes);
+        ASSERT_EQ(again.rows.size(), rows.size()) << saved.bytes.toStdString();
+        for (size_t k = 0; k < rows.size(); ++k)
+            EXPECT_EQ(saved.lines[k], again.rows[k].line) << k << ' ' << saved.bytes.toStdString();
+        EXPECT_EQ(saved.lineCount, again.source.lineCount);
+    };
+    savedWhereSaid(r.rows, r.source);
+    // the constant and the rule laid out (the rule on more lines), rows added
+    // at the end
+    r.rows[1].text = "Constante: a = 2";
+    r.source.forms[1].edited = true;
+    r.rows.insert(r.rows.begin() + 6, ScriptLine{"w 4", 0, K::Fact, r.rows[6].form});
+    r.source.forms[r.rows[6].form].edited = true;
+    r.rows.push_back({"fin", 0, K::CommN});
+    r.rows.push_back({" ", 0, K::BL});
+    savedWhereSaid(r.rows, r.source);
+}
+
 // (edits through the window are in keptforms_test) a new last line that is
 // blank gets its line end, or it would not read back
 TEST(Save, ANewBlankLastLineIsEnded)
