@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QScrollBar>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -164,4 +165,19 @@ TEST_F(FileCommands, PreviewShowsTheSavedTextAndChangesNothing)
     click(f.Command4); // the rule only is laid out again
     EXPECT_EQ(preview(f), "(defrule\n=>\n(a)\n)\n\t; fin");
     EXPECT_EQ(contents(per), "(defrule  (x 1)\n=> (a))\n\t; fin");
+}
+
+TEST_F(FileCommands, AScriptOpensAtItsTop)
+{
+    QByteArray lines;
+    for (int i = 0; i < 400; ++i)
+        lines += "; ligne\r\n";
+    PlugFrm &f = open(lines);
+    f.ListView1->selectRow(400);
+    ASSERT_GT(f.ListView1->verticalScrollBar()->value(), 0);
+    open(lines);
+    EXPECT_EQ(f.ListView1->verticalScrollBar()->value(), 0);
+    f.ListView1->selectRow(400);
+    f.NewFile->trigger();
+    EXPECT_EQ(f.ListView1->verticalScrollBar()->value(), 0);
 }
