@@ -4,6 +4,7 @@
 // the window.
 #include "generatedscript.h"
 #include "document/plugfrm.h"
+#include "document/scriptdocument.h"
 #include "document/scriptlistview.h"
 #include "help/previewfrm.h"
 #include "help/previewtext.h"
@@ -111,7 +112,8 @@ static PlugFrm *windowWithGeneratedScript(const QTemporaryDir &dir, benchmark::S
         return nullptr;
     PlugFrm &frm = PlugFrm::instance();
     frm.show();
-    if (!frm.openScript(path)) {
+    QString error;
+    if (!frm.document().open(path, error)) {
         state.SkipWithError("the script did not open");
         return nullptr;
     }
@@ -132,7 +134,8 @@ static void OpenScriptInWindow(benchmark::State &state)
         frm.ListView1->rows().clear();
         QApplication::processEvents();
         state.ResumeTiming();
-        if (!frm.openScript(path))
+        QString error;
+        if (!frm.document().open(path, error))
             state.SkipWithError("the script did not open");
         QApplication::processEvents();
     }

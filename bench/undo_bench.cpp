@@ -4,6 +4,7 @@
 // edit (RedoThenUndo).
 #include "generatedscript.h"
 #include "document/plugfrm.h"
+#include "document/scriptdocument.h"
 #include "document/scriptlistview.h"
 #include "shell/fileservices.h"
 #include "shell/pluginfolder.h"
@@ -25,7 +26,8 @@ int openGeneratedScript(const QTemporaryDir &dir)
     file.close();
     PlugFrm &frm = PlugFrm::instance();
     frm.show();
-    if (!frm.openScript(path))
+    QString error;
+    if (!frm.document().open(path, error))
         return 0;
     QApplication::processEvents();
     const ScriptModel &rows = frm.ListView1->rows();
@@ -60,7 +62,7 @@ static void EditThenUndo(benchmark::State &state)
         frm.UndoEdit_Click();
         QApplication::processEvents();
     }
-    if (frm.rowText(pos) != text || frm.isModified())
+    if (frm.rowText(pos) != text || frm.document().isModified())
         state.SkipWithError("the edit was not undone");
     state.counters["rows"] = frm.ListView1->count();
 }

@@ -1,6 +1,7 @@
 #include "testsupport.h"
 
 #include "document/plugfrm.h"
+#include "document/scriptdocument.h"
 #include "document/scriptlistview.h"
 #include "rules/addfactmain.h"
 #include "catalogues/records.h"
@@ -218,7 +219,7 @@ void CatalogueFolder::write(const QString &name, const QString &text)
 void EditorTest::TearDown()
 {
     if (PlugFrm *f = PlugFrm::loaded()) {
-        f->setModified(false);
+        f->document().setModified(false);
         PlugFrm::unload();
         QApplication::processEvents();
     }
@@ -241,7 +242,7 @@ PlugFrm &EditorTest::open(const QByteArray &bytes)
 PlugFrm &EditorTest::reopen()
 {
     PlugFrm &f = editor();
-    f.setModified(false); // rows left unsaved by the test are dropped unasked
+    f.document().setModified(false); // rows left unsaved by the test are dropped unasked
     chooseFile(path);
     f.OpenFile->trigger();
     return f;

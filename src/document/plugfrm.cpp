@@ -2,6 +2,7 @@
 
 #include "linebuilders.h"
 #include "publicvars.h"
+#include "scriptdocument.h"
 #include "scriptlistview.h"
 #include "scriptstatusbar.h"
 #include "catalogues/acts.h"
@@ -13,6 +14,8 @@
 #include "editors/addload.h"
 #include "editors/addprepross.h"
 #include "editors/addrandomload.h"
+#include "files/filechoosers.h"
+#include "files/filecommands.h"
 #include "files/saveopen.h"
 #include "help/aboutfrm.h"
 #include "help/helpfrm.h"
@@ -105,7 +108,10 @@ PlugFrm::PlugFrm(QWidget *parent) : QMainWindow(parent)
     auto *central = new QWidget(this);
     auto *layout = new QHBoxLayout(central);
     auto *listColumn = new QVBoxLayout;
-    ListView1 = new ScriptListView(central);
+    m_document = new ScriptDocument(this);
+    m_dialogs = std::make_unique<WindowFileDialogs>(this);
+    m_files = new FileCommands(*m_document, *m_dialogs, this);
+    ListView1 = new ScriptListView(m_document->rows(), central);
     Label2 = new QLabel(central);
     Label2->setWordWrap(true);
     Label2->hide();
@@ -154,10 +160,7 @@ PlugFrm::PlugFrm(QWidget *parent) : QMainWindow(parent)
     connect(ShowOpts, &QAction::triggered, this, &PlugFrm::ShowOpts_Click);
     connect(ShowHelp, &QAction::triggered, this, &PlugFrm::ShowHelp_Click);
     connect(ShowAbout, &QAction::triggered, this, &PlugFrm::ShowAbout_Click);
-    connect(&ListView1->rows(), &ScriptModel::contentChanged, this, [this] {
-        setModified(true);
-        showKeptForms();
-    });
+    connect(&ListView1->rows(), &ScriptModel::contentChanged, this, &PlugFrm::showKeptForms);
     connect(ListView1->selectionModel(), &QItemSelectionModel::selectionChanged, this, &PlugFrm::updateRowCommands);
     connect(&ListView1->rows(), &ScriptModel::rowsRemoved, this, &PlugFrm::updateRowCommands);
     connect(&ListView1->rows(), &ScriptModel::modelReset, this, &PlugFrm::updateRowCommands);
@@ -205,14 +208,6 @@ void PlugFrm::updateRowCommands()
     const bool selected = ListView1->selectedPosition() > 0;
     for (QPushButton *command : {Command1, Command3, Command4})
         command->setEnabled(selected);
-}
-
-void PlugFrm::setModified(bool modified)
-{
-    if (m_modified == modified)
-        return;
-    m_modified = modified;
-    emit modifiedChanged(modified);
 }
 
 void PlugFrm::Form_Load()
@@ -270,14 +265,13 @@ void PlugFrm::setRowText(int pos, const QString &text)
 
 bool PlugFrm::mayChangeForm(int form)
 {
-    const ScriptSource &source = ListView1->rows().source();
-    if (!source.isKept(form) || m_consented.contains(form))
+    if (!m_document->needsConsent(form))
         return true;
-    if (!Messages::yesNo(this, source.keptReason(form)
+    if (!Messages::yesNo(this, m_document->source().keptReason(form)
                                    + QStringLiteral("\n\nLa modifier la fera réécrire dans la mise en forme de l'éditeur. "
                                                     "Voulez-vous continuer ?")))
         return false;
-    m_consented.insert(form);
+    m_document->consent(form);
     return true;
 }
 
@@ -565,7 +559,7 @@ void PlugFrm::ShowAbout_Click()
 void PlugFrm::closeEvent(QCloseEvent *event)
 {
     // Destroying the control closes without asking; the user is asked.
-    if (!m_unloading && !PublicVars::PlugInClosing && !maybeSave()) {
+    if (!m_unloading && !PublicVars::PlugInClosing && !m_files->maybeSave()) {
         event->ignore();
         return;
     }

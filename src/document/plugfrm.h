@@ -5,8 +5,10 @@
 
 #include <QMainWindow>
 #include <QPointer>
-#include <QSet>
+#include <memory>
 
+class FileCommands;
+class FileDialogs;
 class FindBar;
 class QAction;
 class QBoxLayout;
@@ -14,7 +16,8 @@ class QComboBox;
 class QLabel;
 class QMenu;
 class QPushButton;
-class ScriptHistory;
+class RecentFilesMenu;
+class ScriptDocument;
 class ScriptListView;
 class ScriptStatusBar;
 
@@ -100,34 +103,16 @@ public:
     // new text in EditedLineText.
     void AddActionLine();
 
-    // The script file that "Enregistrer" writes; empty when there is none.
-    QString CurrentFile;
-    // Whether the rows changed since the window opened, read, saved or cleared.
-    bool isModified() const { return m_modified; }
-    void setModified(bool modified);
-    // Asks whether to save unsaved changes; false when the user cancels (or a
-    // save he asked for failed).
-    bool maybeSave();
-    // Reads a script file into the list (the body of "Ouvrir"); false, with
-    // a message and nothing changed, when it cannot be read.
-    bool openScript(const QString &path);
+    // The script the window shows and edits.
+    ScriptDocument &document() { return *m_document; }
+    // Before the window or the host closes: asks about unsaved work; false
+    // when the user cancels.
+    bool mayClose();
 
     // File name, modified mark, rows, encoding and line ends, under the list.
     ScriptStatusBar *StatusBar1;
     // "Fichiers récents" in "Fichier": the last scripts opened or saved.
-    QMenu *RecentMnu;
-    // After CurrentFile changed or was written: the status bar, and the
-    // recent files when there is a file.
-    void currentFileChanged();
-    // Opens a script chosen among the recent files or dropped on the window,
-    // asking about unsaved work first; a recent file gone is taken out of
-    // the list, with a message naming it.
-    void openRecent(const QString &path);
-    void openDropped(const QStringList &paths);
-
-signals:
-    // The rows changed from or came back to what was last read or saved.
-    void modifiedChanged(bool modified);
+    RecentFilesMenu *RecentMnu;
 
 public slots:
     void Ajouter_Click();
@@ -163,17 +148,16 @@ private:
     void Form_QueryUnload();
     void showKeptForms();
     void buildViewMenu();
-    // Before saving a script whose blocks do not balance: asks whether to
-    // save all the same. True when they balance or the user agreed.
-    bool mayKeepOpenBlocks();
-    bool m_openBlocksAccepted = false;
     // The status bar, recent files, drops, and a size and place that fit
     // the screen.
     void buildWindowExtras();
-    void fillRecentMenu();
     void buildUndo();
 
-    ScriptHistory *m_history = nullptr;
+    // Made first: the list and the commands work on it.
+    ScriptDocument *m_document;
+    // The file commands on the document, asking through the window.
+    std::unique_ptr<FileDialogs> m_dialogs;
+    FileCommands *m_files;
     // Insérer, Editer and Supprimer need a selected row.
     void updateRowCommands();
     // The row the last placement put in the list (0: none since it was reset).
@@ -181,7 +165,4 @@ private:
 
     static inline PlugFrm *s_instance = nullptr;
     bool m_unloading = false;
-    bool m_modified = false;
-    // Parts kept as read that the user agreed to change.
-    QSet<int> m_consented;
 };

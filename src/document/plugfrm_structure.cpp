@@ -1,10 +1,9 @@
-// The editor window and the block structure of its rows: the options of
-// "Affichage" and the question before saving unbalanced blocks.
+// The editor window's "Affichage" options: how the rows and their block
+// structure are drawn.
 #include "plugfrm.h"
 
 #include "rowdelegate.h"
 #include "scriptlistview.h"
-#include "shell/messages.h"
 
 #include <QAction>
 #include <QMenu>
@@ -38,25 +37,4 @@ void PlugFrm::buildViewMenu()
                            [delegate](bool on) { delegate->setBlankMarks(on); });
     LineNumbers = option(QStringLiteral("Numéros de ligne"), QStringLiteral("LineNumbers"), true,
                          [this](bool on) { ListView1->setLineNumbers(on); });
-}
-
-bool PlugFrm::mayKeepOpenBlocks()
-{
-    if (m_openBlocksAccepted)
-        return true;
-    const ScriptModel &rows = ListView1->rows();
-    const std::vector<Blocks::Diagnostic> &found = rows.structure().diagnostics;
-    if (found.empty())
-        return true;
-    const int first = found.front().row;
-    QString text = rows.text(first);
-    if (text.size() > 60)
-        text = text.left(59) + QChar(0x2026);
-    const QString where = found.size() == 1
-                              ? QStringLiteral("1 problème, %1 « %2 »").arg(rows.placeOf(first), text)
-                              : QStringLiteral("%1 problèmes, le premier %2 « %3 »")
-                                    .arg(found.size())
-                                    .arg(rows.placeOf(first), text);
-    return Messages::yesNo(this, QStringLiteral("Le script contient des blocs non fermés: %1. Enregistrer quand même ?")
-                                     .arg(where));
 }

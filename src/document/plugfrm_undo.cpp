@@ -2,7 +2,7 @@
 // list.
 #include "document/plugfrm.h"
 
-#include "document/scripthistory.h"
+#include "document/scriptdocument.h"
 #include "document/scriptlistview.h"
 
 #include <QAction>
@@ -10,7 +10,6 @@
 
 void PlugFrm::buildUndo()
 {
-    m_history = new ScriptHistory(ListView1->rows(), this);
     UndoEdit = EditMnu->addAction(QStringLiteral("Annuler"));
     UndoEdit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
     RedoEdit = EditMnu->addAction(QStringLiteral("Rétablir"));
@@ -18,30 +17,23 @@ void PlugFrm::buildUndo()
     connect(UndoEdit, &QAction::triggered, this, &PlugFrm::UndoEdit_Click);
     connect(RedoEdit, &QAction::triggered, this, &PlugFrm::RedoEdit_Click);
 
-    const auto follow = [this] {
-        UndoEdit->setEnabled(m_history->canUndo());
-        RedoEdit->setEnabled(m_history->canRedo());
-        if (m_history->isSaved())
-            setModified(false);
+    const ScriptHistory &history = m_document->history();
+    const auto follow = [this, &history] {
+        UndoEdit->setEnabled(history.canUndo());
+        RedoEdit->setEnabled(history.canRedo());
     };
-    connect(m_history, &ScriptHistory::changed, this, follow);
-    // Whatever clears the modified mark (saving, reading a file, a new
-    // script) makes the rows as they are now the saved ones.
-    connect(this, &PlugFrm::modifiedChanged, m_history, [this](bool modified) {
-        if (!modified)
-            m_history->setSaved();
-    });
+    connect(&history, &ScriptHistory::changed, this, follow);
     follow();
 }
 
 void PlugFrm::openStep()
 {
-    m_history->openStep();
+    m_document->history().openStep();
 }
 
 void PlugFrm::closeStep()
 {
-    m_history->closeStep();
+    m_document->history().closeStep();
 }
 
 namespace {
@@ -56,10 +48,10 @@ void showRow(ScriptListView *list, int pos)
 
 void PlugFrm::UndoEdit_Click()
 {
-    showRow(ListView1, m_history->undo());
+    showRow(ListView1, m_document->history().undo());
 }
 
 void PlugFrm::RedoEdit_Click()
 {
-    showRow(ListView1, m_history->redo());
+    showRow(ListView1, m_document->history().redo());
 }

@@ -1,13 +1,22 @@
-// The editor window's surroundings: its status bar, and a size and place
-// that keep it whole on its screen.
+// The editor window's surroundings: its status bar, its file commands
+// (carried out by the file command class), dropped files, and a size and
+// place that keep it whole on its screen.
 #include "plugfrm.h"
 
+#include "scriptdocument.h"
 #include "scriptstatusbar.h"
-#include "files/recentfiles.h"
+#include "files/filecommands.h"
+#include "files/recentfilesmenu.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QMenu>
+#include <QMimeData>
 #include <QScreen>
+#include <QTimer>
+#include <QUrl>
 
 namespace {
 // What the window system adds around the window (title bar, borders), which
@@ -26,12 +35,12 @@ QScreen *workingScreen()
 
 void PlugFrm::buildWindowExtras()
 {
-    StatusBar1 = new ScriptStatusBar(this);
+    StatusBar1 = new ScriptStatusBar(*m_document, this);
     setStatusBar(StatusBar1);
-    RecentMnu = new QMenu(QStringLiteral("Fichiers récents"), File);
+    RecentMnu = new RecentFilesMenu(*m_document, File);
     File->insertMenu(sep, RecentMnu);
-    connect(RecentMnu, &QMenu::aboutToShow, this, &PlugFrm::fillRecentMenu);
-    fillRecentMenu();
+    connect(RecentMnu, &RecentFilesMenu::chosen, m_files, &FileCommands::openRecent);
+    connect(m_files, &FileCommands::recentFilesChanged, RecentMnu, &RecentFilesMenu::refill);
     setAcceptDrops(true);
 
     if (QScreen *screen = workingScreen()) {
@@ -44,11 +53,67 @@ void PlugFrm::buildWindowExtras()
     }
 }
 
-void PlugFrm::currentFileChanged()
+bool PlugFrm::mayClose()
 {
-    if (!CurrentFile.isEmpty()) {
-        RecentFiles::add(CurrentFile);
-        fillRecentMenu();
+    return m_files->maybeSave();
+}
+
+void PlugFrm::NewFile_Click()
+{
+    if (m_files->newFile())
+        Combo1->setCurrentIndex(0);
+}
+
+void PlugFrm::OpenFile_Click()
+{
+    m_files->openChosen();
+}
+
+bool PlugFrm::SaveFile_Click()
+{
+    return m_files->save();
+}
+
+bool PlugFrm::SaveFileAs_Click()
+{
+    return m_files->saveAs();
+}
+
+void PlugFrm::Quit_Click()
+{
+    close();
+}
+
+namespace {
+// The local files a drag carries; empty when it carries anything else.
+QStringList localFiles(const QMimeData *data)
+{
+    QStringList paths;
+    if (!data || !data->hasUrls())
+        return paths;
+    for (const QUrl &url : data->urls()) {
+        if (!url.isLocalFile())
+            return {};
+        paths << url.toLocalFile();
     }
-    StatusBar1->refresh();
+    return paths;
+}
+} // namespace
+
+void PlugFrm::dragEnterEvent(QDragEnterEvent *event)
+{
+    // Any file is taken, so that the drop can say why it is not opened.
+    if (!localFiles(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void PlugFrm::dropEvent(QDropEvent *event)
+{
+    const QStringList paths = localFiles(event->mimeData());
+    if (paths.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // The questions and messages wait until the drop is over: a dialog inside
+    // the drop would hold the program the file came from.
+    QTimer::singleShot(0, m_files, [files = m_files, paths] { files->openDropped(paths); });
 }

@@ -3,7 +3,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 
-ScriptListView::ScriptListView(QWidget *parent) : QTableView(parent), m_model(this)
+ScriptListView::ScriptListView(ScriptModel &rows, QWidget *parent) : QTableView(parent), m_model(rows)
 {
     setModel(&m_model);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -23,6 +23,8 @@ ScriptListView::ScriptListView(QWidget *parent) : QTableView(parent), m_model(th
     // needs, fixed, so the header never measures its rows.
     verticalHeader()->setHighlightSections(false);
     connect(&m_model, &QAbstractItemModel::modelReset, this, &ScriptListView::fitLineNumbers);
+    // a script read or begun anew shows from its start
+    connect(&m_model, &QAbstractItemModel::modelReset, this, &QAbstractItemView::scrollToTop);
     connect(&m_model, &QAbstractItemModel::headerDataChanged, this, &ScriptListView::fitLineNumbers);
     fitLineNumbers();
 }

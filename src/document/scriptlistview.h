@@ -13,7 +13,8 @@ class ScriptListView : public QTableView
 {
     Q_OBJECT
 public:
-    explicit ScriptListView(QWidget *parent = nullptr);
+    // Shows rows, a document's, which outlive the view.
+    explicit ScriptListView(ScriptModel &rows, QWidget *parent = nullptr);
 
     ScriptModel &rows() { return m_model; }
     const ScriptModel &rows() const { return m_model; }
@@ -29,5 +30,5 @@ public:
 
 private:
     void fitLineNumbers();
-    ScriptModel m_model;
+    ScriptModel &m_model;
 };

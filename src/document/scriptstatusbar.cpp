@@ -1,7 +1,6 @@
 #include "scriptstatusbar.h"
 
-#include "plugfrm.h"
-#include "scriptlistview.h"
+#include "scriptdocument.h"
 
 #include <QFileInfo>
 #include <QDir>
@@ -28,7 +27,8 @@ QLabel *section(QStatusBar *bar, int stretch = 0)
 }
 } // namespace
 
-ScriptStatusBar::ScriptStatusBar(PlugFrm *frm) : QStatusBar(frm), m_frm(frm), m_pending(new QTimer(this))
+ScriptStatusBar::ScriptStatusBar(const ScriptDocument &document, QWidget *parent)
+    : QStatusBar(parent), m_document(document), m_pending(new QTimer(this))
 {
     FileName = section(this, 1);
     Modified = section(this);
@@ -39,8 +39,9 @@ ScriptStatusBar::ScriptStatusBar(PlugFrm *frm) : QStatusBar(frm), m_frm(frm), m_
     m_pending->setInterval(0);
     connect(m_pending, &QTimer::timeout, this, &ScriptStatusBar::refresh);
 
-    connect(frm, &PlugFrm::modifiedChanged, this, &ScriptStatusBar::refresh);
-    const ScriptModel *rows = &frm->ListView1->rows();
+    connect(&document, &ScriptDocument::modifiedChanged, this, &ScriptStatusBar::refresh);
+    connect(&document, &ScriptDocument::fileChanged, this, &ScriptStatusBar::refresh);
+    const ScriptModel *rows = &document.rows();
     connect(rows, &ScriptModel::modelReset, this, &ScriptStatusBar::refresh);
     const auto later = [this] {
         if (!m_pending->isActive())
@@ -55,22 +56,22 @@ ScriptStatusBar::ScriptStatusBar(PlugFrm *frm) : QStatusBar(frm), m_frm(frm), m_
 void ScriptStatusBar::refresh()
 {
     m_pending->stop();
-    const QString &file = m_frm->CurrentFile;
+    const QString &file = m_document.currentFile();
     FileName->setText(file.isEmpty() ? QStringLiteral("Sans titre") : QFileInfo(file).fileName());
     FileName->setToolTip(QDir::toNativeSeparators(file));
-    Modified->setText(m_frm->isModified() ? QStringLiteral("Modifié") : QString());
+    Modified->setText(m_document.isModified() ? QStringLiteral("Modifié") : QString());
     // The file's lines and the list's rows; a script in no file has rows only.
     const QLocale french(QLocale::French);
     const auto counted = [&french](int n, const QString &one, const QString &many) {
         return QStringLiteral("%1 %2").arg(french.toString(n), n > 1 ? many : one);
     };
-    const int count = m_frm->ListView1->count();
+    const int count = m_document.rows().count();
     const QString rows = counted(count, QStringLiteral("rangée"), QStringLiteral("rangées"));
     Rows->setText(file.isEmpty() ? rows
-                                 : counted(m_frm->ListView1->rows().fileLineCount(), QStringLiteral("ligne"),
+                                 : counted(m_document.rows().fileLineCount(), QStringLiteral("ligne"),
                                            QStringLiteral("lignes"))
                                        + QStringLiteral(", ") + rows);
-    const ScriptSource &source = m_frm->ListView1->rows().source();
+    const ScriptSource &source = m_document.source();
     Encoding->setText(source.byteOrderMark ? source.encodingName() + QStringLiteral(" avec BOM") : source.encodingName());
     LineEnds->setText(lineEndName(source.lineEnd));
 }

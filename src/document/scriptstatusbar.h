@@ -2,7 +2,7 @@
 
 #include <QStatusBar>
 
-class PlugFrm;
+class ScriptDocument;
 class QLabel;
 class QTimer;
 
@@ -12,7 +12,7 @@ class ScriptStatusBar : public QStatusBar
 {
     Q_OBJECT
 public:
-    explicit ScriptStatusBar(PlugFrm *frm);
+    ScriptStatusBar(const ScriptDocument &document, QWidget *parent);
 
     QLabel *FileName;
     QLabel *Modified;
@@ -20,11 +20,11 @@ public:
     QLabel *Encoding;
     QLabel *LineEnds;
 
-    // Shows the window's state now.
+    // Shows the document's state now.
     void refresh();
 
 private:
-    PlugFrm *m_frm;
+    const ScriptDocument &m_document;
     // Row changes come one by one (200,000 appends in a row): the count is
     // shown once they are done.
     QTimer *m_pending;

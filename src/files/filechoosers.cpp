@@ -1,8 +1,11 @@
 #include "filechoosers.h"
 
+#include "createaifrm.h"
+#include "shell/messages.h"
 #include "shell/options.h"
 
 #include <QFileDialog>
+#include <QGuiApplication>
 
 namespace PublicVars {
 
@@ -34,3 +37,51 @@ QString AskSaveFileName(QWidget *parent)
 }
 
 } // namespace PublicVars
+
+QString WindowFileDialogs::askOpenFileName()
+{
+    return PublicVars::AskOpenFileName(m_window);
+}
+
+QString WindowFileDialogs::askSaveFileName()
+{
+    return PublicVars::AskSaveFileName(m_window);
+}
+
+bool WindowFileDialogs::askYesNo(const QString &question)
+{
+    return Messages::yesNo(m_window, question);
+}
+
+FileDialogs::Answer WindowFileDialogs::askYesNoCancel(const QString &question)
+{
+    switch (Messages::yesNoCancel(m_window, question)) {
+    case Messages::Answer::Yes:
+        return Answer::Yes;
+    case Messages::Answer::No:
+        return Answer::No;
+    case Messages::Answer::Cancel:
+        break;
+    }
+    return Answer::Cancel;
+}
+
+void WindowFileDialogs::tell(const QString &message)
+{
+    Messages::error(m_window, message);
+}
+
+void WindowFileDialogs::askCompanion(const QString &path)
+{
+    CreateAIFrm ask(m_window);
+    ask.Path = path;
+    ask.exec();
+}
+
+void WindowFileDialogs::busy(bool on)
+{
+    if (on)
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QGuiApplication::restoreOverrideCursor();
+}

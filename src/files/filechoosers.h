@@ -1,5 +1,7 @@
 #pragma once
 
+#include "filecommands.h"
+
 #include <QString>
 
 class QWidget;
@@ -11,3 +13,22 @@ namespace PublicVars {
 QString AskOpenFileName(QWidget *parent);
 QString AskSaveFileName(QWidget *parent);
 } // namespace PublicVars
+
+// The editor window's way of asking what the file commands need: Qt's file
+// choosers, message boxes over the window, the companion file question and
+// the busy cursor.
+class WindowFileDialogs : public FileDialogs
+{
+public:
+    explicit WindowFileDialogs(QWidget *window) : m_window(window) {}
+    QString askOpenFileName() override;
+    QString askSaveFileName() override;
+    bool askYesNo(const QString &question) override;
+    Answer askYesNoCancel(const QString &question) override;
+    void tell(const QString &message) override;
+    void askCompanion(const QString &path) override;
+    void busy(bool on) override;
+
+private:
+    QWidget *m_window;
+};

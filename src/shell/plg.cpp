@@ -1,6 +1,7 @@
 #include "plg.h"
 
 #include "document/plugfrm.h"
+#include "document/scriptdocument.h"
 #include "document/publicvars.h"
 #include "frenchqt.h"
 #include "messages.h"
@@ -50,11 +51,11 @@ void Plg::Command1_Click()
 bool Plg::UserControl_QueryClose()
 {
     PlugFrm *frm = PlugFrm::loaded();
-    if (!frm || !frm->isModified())
+    if (!frm || !frm->document().isModified())
         return true;
     // The question comes over the script it is about.
     Command1_Click();
-    return frm->maybeSave();
+    return frm->mayClose();
 }
 
 void Plg::UserControl_Terminate()

@@ -2,6 +2,7 @@
 // then through the window: marked rows, the question before saving, and the
 // two options of "Affichage".
 #include "document/blocks.h"
+#include "document/scriptdocument.h"
 #include "document/rowdelegate.h"
 #include "files/filetests.h"
 #include "shell/options.h"
@@ -140,7 +141,7 @@ TEST(Blocks, BrokenBlocksAreMarkedAndSavingThemIsAskedFirst)
     EXPECT_NE(rowImage(f, 2), marked);
     EXPECT_EQ(FileTests::tooltip(f, 2), "");
     f.SaveFile->trigger();
-    EXPECT_FALSE(f.isModified());
+    EXPECT_FALSE(f.document().isModified());
     EXPECT_NE(contents(path), saved);
 }
 
@@ -175,7 +176,7 @@ TEST(Blocks, ViewOptionsIndentRowsAndMarkBlanksAndAreKept)
     EXPECT_TRUE(f.ListView1->verticalHeader()->isHidden());
 
     // kept: a new window opens with these options
-    f.setModified(false);
+    f.document().setModified(false);
     PlugFrm::unload();
     QApplication::processEvents();
     PlugFrm &again = openEditor();

@@ -1,6 +1,7 @@
 #include "document/findbar.h"
 #include "document/gotolinefrm.h"
 #include "document/plugfrm.h"
+#include "document/scriptdocument.h"
 #include "document/rowsearch.h"
 #include "document/scriptlistview.h"
 #include "files/saveopen.h"
@@ -315,7 +316,7 @@ TEST(GoToLine, GoesToTheFileLinesShownBesideTheRows)
     f.insertRow(5, "y 2", Colours::Rule, LineKind::Fact);
     EXPECT_EQ(shown(), "1 2 2 3  4 6 8");
     f.SaveFile->trigger();
-    ASSERT_FALSE(f.isModified());
+    ASSERT_FALSE(f.document().isModified());
     EXPECT_EQ(shown(), "1 2 2 3 4 5 7 8");
     EXPECT_EQ(goTo("7"), 7);
     f.UndoEdit->trigger();

@@ -2,6 +2,7 @@
 // and redone on an opened script, down to the bytes saving would write, and
 // the modified mark following the saved state.
 #include "editors/addcomm.h"
+#include "document/scriptdocument.h"
 #include "editors/addconst.h"
 #include "files/filetests.h"
 #include "files/saveopen.h"
@@ -114,13 +115,13 @@ TEST_F(Undo, EveryKindOfChangeComesBackExactlyAndGoesAgain)
 
         f.UndoEdit->trigger();
         EXPECT_EQ(state(f), before); // the bytes saving writes included
-        EXPECT_FALSE(f.isModified());
+        EXPECT_FALSE(f.document().isModified());
         EXPECT_FALSE(f.UndoEdit->isEnabled()); // the whole change was one step
         EXPECT_EQ(f.ListView1->selectedPosition(), c.shownAfterUndo);
 
         f.RedoEdit->trigger();
         EXPECT_EQ(state(f), after);
-        EXPECT_TRUE(f.isModified());
+        EXPECT_TRUE(f.document().isModified());
         EXPECT_FALSE(f.RedoEdit->isEnabled());
         EXPECT_EQ(f.ListView1->selectedPosition(), c.shownAfterRedo);
     }
@@ -137,26 +138,26 @@ TEST_F(Undo, TheKeysFollowTheSavedStateAndOpeningForgetsTheHistory)
         {Qt::Key_Z, false}, {Qt::Key_Z, true}, {Qt::Key_Y, false}, {Qt::Key_Y, true}};
     for (const auto &[key, modified] : steps) {
         pressKeys(f, key);
-        EXPECT_EQ(f.isModified(), modified);
+        EXPECT_EQ(f.document().isModified(), modified);
     }
     pressKeys(f, Qt::Key_Z, 4); // one more than there is
     EXPECT_EQ(rows(f), QStringList{"Const|Constante: a = 1"});
     EXPECT_FALSE(f.UndoEdit->isEnabled());
-    EXPECT_TRUE(f.isModified()); // the file holds the two blank lines
+    EXPECT_TRUE(f.document().isModified()); // the file holds the two blank lines
 
     // a new change drops what was undone; the saved rows cannot come back
     clickRow(f, 1);
     click(f.Command4);
     EXPECT_FALSE(f.RedoEdit->isEnabled());
     pressKeys(f, Qt::Key_Z);
-    EXPECT_TRUE(f.isModified());
+    EXPECT_TRUE(f.document().isModified());
 
     answerNextMessage(nullptr, nullptr, "Non");
     f.NewFile->trigger();
     EXPECT_FALSE(f.UndoEdit->isEnabled() || f.RedoEdit->isEnabled());
     add(f, "Ligne blanche");
     pressKeys(f, Qt::Key_Z);
-    EXPECT_FALSE(f.isModified());
+    EXPECT_FALSE(f.document().isModified());
     chooseFile(path);
     f.OpenFile->trigger();
     EXPECT_EQ(f.ListView1->count(), 3);

@@ -2,6 +2,7 @@
 // the focused widget and the shortcuts, as a user's do; and Qt's own dialogs
 // speak French while a control lives.
 #include "document/plugfrm.h"
+#include "document/scriptdocument.h"
 #include "document/scriptlistview.h"
 #include "editors/addcomm.h"
 #include "editors/addconst.h"
@@ -63,7 +64,7 @@ TEST(Keyboard, MenusOpenWithAltAndFileCommandsHaveTheirShortcuts)
     add(f, "Ligne blanche");
     chooseFile(path);
     command(f, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(f.CurrentFile, path);
+    EXPECT_EQ(f.document().currentFile(), path);
     EXPECT_EQ(lineCount(path), 1);
 
     QTest::mouseClick(f.Ajouter, Qt::LeftButton);
@@ -84,7 +85,8 @@ TEST(Keyboard, ListKeysDeleteEditAndInsert)
     QTemporaryDir dir;
     const QString path = dir.filePath("liste.per");
     writeFile(path, "(defconst a 1)\r\n(defconst b 2)\r\n(defconst c 3)\r\n");
-    ASSERT_TRUE(f.openScript(path));
+    QString error;
+    ASSERT_TRUE(f.document().open(path, error));
     clickRow(f, 2);
     command(f, Qt::Key_Delete);
     EXPECT_EQ(rows(f), (QStringList{"Const|Constante: a = 1", "Const|Constante: c = 3"}));

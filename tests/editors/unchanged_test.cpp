@@ -2,6 +2,7 @@
 // back as it was, whatever the catalogues say; what the user does change is
 // checked, and a value that would break the line is refused.
 #include "document/plugfrm.h"
+#include "document/scriptdocument.h"
 #include "document/scriptlistview.h"
 #include "editors/addconst.h"
 #include "editors/addrandomload.h"
@@ -122,7 +123,7 @@ TEST_F(Unchanged, EditThenOkOnEveryRowOfTheCorpusKeepsEveryByte)
             EXPECT_EQ(editAsIs(f, pos, ask), "") << "row " << pos << ": " << rows(f).value(pos - 1).toStdString();
         }
         EXPECT_EQ(rows(f), before);
-        EXPECT_FALSE(f.isModified());
+        EXPECT_FALSE(f.document().isModified());
         EXPECT_EQ(save(f), bytes);
     }
 }

@@ -1,4 +1,5 @@
 #include "filetests.h"
+#include "document/scriptdocument.h"
 #include "files/createaifrm.h"
 #include "shell/options.h"
 
@@ -11,9 +12,9 @@
 using namespace TestSupport;
 using namespace FileTests;
 
-using FileCommands = EditorTest;
+using FileMenu = EditorTest;
 
-TEST_F(FileCommands, OpenEditSaveWritesTheOpenedFileWithoutAsking)
+TEST_F(FileMenu, OpenEditSaveWritesTheOpenedFileWithoutAsking)
 {
     const QString per = dir.filePath("ia.per");
     writeFile(per, "(defrule\r\n\t(stock bl\xe9 5)\r\n=>\r\n\t(dire \"\x80 ; load\")\r\n)");
@@ -29,11 +30,11 @@ TEST_F(FileCommands, OpenEditSaveWritesTheOpenedFileWithoutAsking)
     answerNextMessage(nullptr, nullptr, "Oui"); // the rule has lost its end
     f.SaveFile->trigger();
     EXPECT_EQ(contents(per), QByteArray("(defrule\r\n(stock bl\xe9 5)\r\n=>\r\n(dire \"\x80 ; load\")"));
-    EXPECT_FALSE(f.isModified());
+    EXPECT_FALSE(f.document().isModified());
     EXPECT_FALSE(QFile::exists(dir.filePath("ia.ai"))); // policy 3: never
 }
 
-TEST_F(FileCommands, OpeningShowsThePartsKeptAsReadWithoutAMessage)
+TEST_F(FileMenu, OpeningShowsThePartsKeptAsReadWithoutAMessage)
 {
     const QString per = dir.filePath("perte.per");
     const QByteArray bytes = "(defconst a 1)\n(load \"x\" extra)\n(defrule\n(x 1)\n=>\n(a)\n)\n#load-if-defined A B\n";
@@ -65,7 +66,7 @@ TEST_F(FileCommands, OpeningShowsThePartsKeptAsReadWithoutAMessage)
     EXPECT_FALSE(italic(f, 1));
 }
 
-TEST_F(FileCommands, UnsavedWorkIsAskedAboutAndCancelStops)
+TEST_F(FileMenu, UnsavedWorkIsAskedAboutAndCancelStops)
 {
     PlugFrm &f = editor();
     f.insertRow(0, "Constante: a = 1", qRgb(0, 0, 255), LineKind::Const);
@@ -77,12 +78,12 @@ TEST_F(FileCommands, UnsavedWorkIsAskedAboutAndCancelStops)
     answerNextMessage(nullptr, nullptr, "Non");
     f.NewFile->trigger();
     EXPECT_EQ(f.ListView1->count(), 0);
-    EXPECT_TRUE(f.CurrentFile.isEmpty());
+    EXPECT_TRUE(f.document().currentFile().isEmpty());
     f.NewFile->trigger(); // nothing changed: no question
     EXPECT_EQ(f.ListView1->count(), 0);
 }
 
-TEST_F(FileCommands, SaveAsAsksBeforeOverwritingAndNoShowsTheChooserAgain)
+TEST_F(FileMenu, SaveAsAsksBeforeOverwritingAndNoShowsTheChooserAgain)
 {
     const QString existing = dir.filePath("existe.per");
     writeFile(existing, "ancien contenu plus long");
@@ -96,20 +97,20 @@ TEST_F(FileCommands, SaveAsAsksBeforeOverwritingAndNoShowsTheChooserAgain)
     EXPECT_EQ(title, "Enregistrer sous...");
     EXPECT_EQ(question, "voulez vous écraser le fichier existant?");
     EXPECT_EQ(contents(existing), QByteArray("ancien contenu plus long"));
-    EXPECT_TRUE(f.CurrentFile.isEmpty());
+    EXPECT_TRUE(f.document().currentFile().isEmpty());
 
     chooseFile(existing);
     answerNextMessage(nullptr, nullptr, "Oui");
     f.SaveFileAs->trigger();
     EXPECT_EQ(contents(existing), QByteArray("(a)\r\n")); // a new script: CR LF, every line ended
-    EXPECT_EQ(f.CurrentFile, existing);
+    EXPECT_EQ(f.document().currentFile(), existing);
 }
 
-TEST_F(FileCommands, CompanionPolicyAskRemembersTheAnswer)
+TEST_F(FileMenu, CompanionPolicyAskRemembersTheAnswer)
 {
     PlugFrm &f = editor();
     Options::CompanionFilePolicy = 2;
-    f.CurrentFile = dir.filePath("ia.per");
+    chooseFile(dir.filePath("ia.per")); // the first save asks where
     answerDialog<CreateAIFrm>([](CreateAIFrm &ask) {
         EXPECT_EQ(ask.windowTitle(), "Plugin PER");
         ask.Check1->setChecked(true);
@@ -120,7 +121,7 @@ TEST_F(FileCommands, CompanionPolicyAskRemembersTheAnswer)
     EXPECT_EQ(Options::CompanionFilePolicy, 1);
 }
 
-TEST_F(FileCommands, FailedSaveChangesNothing)
+TEST_F(FileMenu, FailedSaveChangesNothing)
 {
     PlugFrm &f = editor();
     f.insertRow(0, "a", qRgb(0, 0, 0), LineKind::Act);
@@ -130,15 +131,15 @@ TEST_F(FileCommands, FailedSaveChangesNothing)
     answerNextMessage(nullptr, &text);
     f.SaveFileAs->trigger();
     EXPECT_TRUE(text.contains("absent/x.per")) << text.toStdString();
-    EXPECT_TRUE(f.CurrentFile.isEmpty());
-    EXPECT_TRUE(f.isModified());
+    EXPECT_TRUE(f.document().currentFile().isEmpty());
+    EXPECT_TRUE(f.document().isModified());
     // a character the game's code page cannot hold: refused, nothing
     // written, and the row of the list named (the end comment shares the
     // file line of the row before it)
     const QString per = dir.filePath("ok.per");
     f.insertRow(0, "|-- note", qRgb(0, 0, 0), LineKind::CommE);
     f.insertRow(0, "dire \"\u4e2d\"", qRgb(0, 0, 0), LineKind::Act);
-    f.CurrentFile = per;
+    chooseFile(per);
     answerNextMessage(nullptr, &text);
     f.SaveFile->trigger();
     EXPECT_EQ(text, QString::fromUtf8("Le script ne peut pas être enregistré: la ligne 3 de la liste contient le caractère «\u4e2d», "
@@ -146,7 +147,7 @@ TEST_F(FileCommands, FailedSaveChangesNothing)
     EXPECT_FALSE(QFile::exists(per));
 }
 
-TEST_F(FileCommands, PreviewShowsTheSavedTextAndChangesNothing)
+TEST_F(FileMenu, PreviewShowsTheSavedTextAndChangesNothing)
 {
     PlugFrm &f = editor();
     f.insertRow(0, "x", qRgb(0, 0, 0), LineKind::Act);
@@ -167,7 +168,7 @@ TEST_F(FileCommands, PreviewShowsTheSavedTextAndChangesNothing)
     EXPECT_EQ(contents(per), "(defrule  (x 1)\n=> (a))\n\t; fin");
 }
 
-TEST_F(FileCommands, AScriptOpensAtItsTop)
+TEST_F(FileMenu, AScriptOpensAtItsTop)
 {
     QByteArray lines;
     for (int i = 0; i < 400; ++i)

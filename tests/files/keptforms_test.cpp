@@ -3,6 +3,7 @@
 // the editor cannot rewrite, and the and-groups and nor-groups of the
 // composer.
 #include "filetests.h"
+#include "document/scriptdocument.h"
 #include "editors/addcomm.h"
 #include "editors/addconst.h"
 #include "rules/addfactmain.h"
@@ -25,7 +26,7 @@ protected:
     QByteArray save(PlugFrm &f)
     {
         f.SaveFile->trigger();
-        EXPECT_FALSE(f.isModified());
+        EXPECT_FALSE(f.document().isModified());
         return contents(path);
     }
 };
@@ -73,7 +74,7 @@ TEST_F(KeptForms, OpenThenSaveWritesTheSameBytes)
     for (const auto &[name, bytes] : files) {
         SCOPED_TRACE(name);
         PlugFrm &f = open(bytes);
-        EXPECT_FALSE(f.isModified());
+        EXPECT_FALSE(f.document().isModified());
         QString text = bytes.startsWith("\xEF\xBB\xBF") ? QString::fromUtf8(bytes.mid(3))
                                                      : QString::fromLatin1(bytes).replace(QChar(0x80), QChar(0x20AC));
         text.replace("\r\n", "\n").replace('\r', '\n');
@@ -180,7 +181,7 @@ TEST_F(KeptForms, APartKeptAsReadIsChangedOnlyAfterAYes)
     answerNextMessage(nullptr, nullptr, "Non");
     compose(c.Option8, c.Command3);
     EXPECT_EQ(rows(f), (QStringList{"Load|x", "Prép|Si A", "Load|y", "Comm E||--  pourquoi", "Const|Constante: a = 1"}));
-    EXPECT_FALSE(f.isModified());
+    EXPECT_FALSE(f.document().isModified());
     for (int pos = 1; pos <= 4; ++pos)
         EXPECT_TRUE(italic(f, pos)) << pos;
     answerNextMessage(nullptr, nullptr, "Oui"); // the directive has no end
@@ -193,7 +194,7 @@ TEST_F(KeptForms, APartKeptAsReadIsChangedOnlyAfterAYes)
     EXPECT_TRUE(italic(f, 4));
     editComment(f, 4, ""); // no question
     EXPECT_TRUE(italic(f, 4));
-    EXPECT_FALSE(f.isModified());
+    EXPECT_FALSE(f.document().isModified());
     reopen();
     answerNextMessage(nullptr, &question, "Non");
     clickRow(f, 4);
@@ -272,6 +273,6 @@ TEST_F(KeptForms, RowsWithoutAnEditorAskNothingWhenEdited)
     }
     QTest::qWait(60);
     EXPECT_FALSE(asked);
-    EXPECT_FALSE(f.isModified());
+    EXPECT_FALSE(f.document().isModified());
     EXPECT_TRUE(italic(f, 1));
 }

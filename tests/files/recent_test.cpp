@@ -1,6 +1,8 @@
 // The window's surroundings: the status bar, the recent files of "Fichier",
 // a script dropped on the window, and the busy cursor left behind.
 #include "filetests.h"
+#include "document/scriptdocument.h"
+#include "files/recentfilesmenu.h"
 #include "document/scriptstatusbar.h"
 #include "help/previewtext.h"
 
@@ -116,8 +118,9 @@ TEST_F(WindowExtras, RecentFilesKeepEightMostRecentFirstAndForgetAMissingOne)
     QStringList paths;
     for (int i = 1; i <= 9; ++i)
         paths << script(QStringLiteral("ia%1.per").arg(i));
+    QString error;
     for (const QString &p : paths.mid(0, 8))
-        ASSERT_TRUE(f.openScript(p));
+        ASSERT_TRUE(f.document().open(p, error));
     chooseFile(paths[8]);
     f.OpenFile->trigger();
     EXPECT_EQ(recentEntries(f).size(), 8);
@@ -128,10 +131,10 @@ TEST_F(WindowExtras, RecentFilesKeepEightMostRecentFirstAndForgetAMissingOne)
     f.insertRow(0, "Constante: b = 2", qRgb(0, 0, 255), LineKind::Const);
     answerNextMessage(nullptr, nullptr, "Annuler");
     f.RecentMnu->actions()[3]->trigger();
-    EXPECT_EQ(f.CurrentFile, paths[8]);
+    EXPECT_EQ(f.document().currentFile(), paths[8]);
     answerNextMessage(nullptr, nullptr, "Non");
     f.RecentMnu->actions()[3]->trigger();
-    EXPECT_EQ(f.CurrentFile, paths[5]);
+    EXPECT_EQ(f.document().currentFile(), paths[5]);
     EXPECT_EQ(recentEntries(f).mid(0, 3), (QStringList{entry(1, paths[5]), entry(2, paths[8]), entry(3, paths[7])}));
 
     // saving under a new name puts it first
@@ -150,7 +153,7 @@ TEST_F(WindowExtras, RecentFilesKeepEightMostRecentFirstAndForgetAMissingOne)
                         .arg(QDir::toNativeSeparators(paths[7])));
     EXPECT_FALSE(recentEntries(f).join("\n").contains(QDir::toNativeSeparators(paths[7])));
     EXPECT_EQ(rows(f), before);
-    EXPECT_EQ(f.CurrentFile, saved);
+    EXPECT_EQ(f.document().currentFile(), saved);
 
     // kept in the settings: a new window lists the same files
     f.close();
@@ -169,11 +172,11 @@ TEST_F(WindowExtras, DroppingAPerFileOpensItAfterTheUnsavedWorkQuestion)
     QTest::mouseClick(f.Command4, Qt::LeftButton);
     answerNextMessage(nullptr, nullptr, "Annuler");
     drop(f, {second});
-    EXPECT_EQ(f.CurrentFile, first);
+    EXPECT_EQ(f.document().currentFile(), first);
     EXPECT_EQ(f.ListView1->count(), 0);
     answerNextMessage(nullptr, nullptr, "Non");
     drop(f, {second});
-    EXPECT_EQ(f.CurrentFile, second);
+    EXPECT_EQ(f.document().currentFile(), second);
     EXPECT_EQ(f.ListView1->count(), 2);
     EXPECT_EQ(recentEntries(f).first(), entry(1, second));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -202,7 +205,7 @@ TEST_F(WindowExtras, DroppingAPerFileOpensItAfterTheUnsavedWorkQuestion)
         EXPECT_EQ(shown, r.message.isEmpty() ? shown : r.message);
         EXPECT_FALSE(shown.isEmpty());
         EXPECT_TRUE(normalCursor);
-        EXPECT_EQ(f.CurrentFile, second);
+        EXPECT_EQ(f.document().currentFile(), second);
         EXPECT_EQ(f.ListView1->count(), 2);
     }
 }

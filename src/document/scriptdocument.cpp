@@ -1,0 +1,79 @@
+#include "scriptdocument.h"
+
+#include "files/saveopen.h"
+#include "shell/fileservices.h"
+
+ScriptDocument::ScriptDocument(QObject *parent) : QObject(parent), m_rows(this), m_history(m_rows, this)
+{
+    connect(&m_rows, &ScriptModel::contentChanged, this, [this] { setModified(true); });
+    // Undone or redone back to what the file holds.
+    connect(&m_history, &ScriptHistory::changed, this, [this] {
+        if (m_history.isSaved())
+            setModified(false);
+    });
+}
+
+void ScriptDocument::setModified(bool modified)
+{
+    if (!modified)
+        m_history.setSaved();
+    if (m_modified == modified)
+        return;
+    m_modified = modified;
+    emit modifiedChanged(modified);
+}
+
+bool ScriptDocument::needsConsent(int form) const
+{
+    return source().isKept(form) && !m_consented.contains(form);
+}
+
+void ScriptDocument::consent(int form)
+{
+    m_consented.insert(form);
+}
+
+bool ScriptDocument::open(const QString &path, QString &error, bool check)
+{
+    QByteArray bytes;
+    if (!FileServices::readFileBytes(path, bytes, error))
+        return false;
+    SaveOpen::ReadResult r = SaveOpen::readScriptBytes(std::move(bytes), check);
+    m_consented.clear();
+    m_rows.setScript(std::move(r.rows), std::move(r.source));
+    m_currentFile = path;
+    setModified(false);
+    emit fileChanged();
+    return true;
+}
+
+SaveOpen::SaveText ScriptDocument::bytes() const
+{
+    return SaveOpen::buildScriptBytes(m_rows.lines(), m_rows.source());
+}
+
+bool ScriptDocument::saveAs(const QString &path, QString &error)
+{
+    const SaveOpen::SaveText text = bytes();
+    if (!text.ok()) {
+        error = text.rowMessage(m_rows.lines());
+        return false;
+    }
+    if (!FileServices::saveFile(path, text.bytes, error))
+        return false;
+    // the rows now stand where the file has them
+    m_rows.setSavedLines(text.lines, text.lineCount);
+    m_currentFile = path;
+    setModified(false);
+    emit fileChanged();
+    return true;
+}
+
+void ScriptDocument::clear()
+{
+    m_rows.clear();
+    m_consented.clear();
+    m_currentFile.clear();
+    setModified(false);
+    emit fileChanged();
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "scripthistory.h"
+#include "scriptmodel.h"
+
+#include <QObject>
+#include <QSet>
+#include <QString>
+
+namespace SaveOpen {
+struct SaveText;
+}
+
+// A script: its rows with the source of each part, their undo history, the
+// file they are read from and saved to, whether they changed since, and the
+// parts kept as read that the user agreed to change. It needs no window:
+// the editor window shows it, the file commands act on it, the command line
+// reads files through it.
+class ScriptDocument : public QObject
+{
+    Q_OBJECT
+public:
+    explicit ScriptDocument(QObject *parent = nullptr);
+
+    ScriptModel &rows() { return m_rows; }
+    const ScriptModel &rows() const { return m_rows; }
+    ScriptHistory &history() { return m_history; }
+    // The file's bytes as read, its encoding, byte-order mark and line ends
+    // (a new script: Windows-1252 with CR LF).
+    const ScriptSource &source() const { return m_rows.source(); }
+
+    // The script file "Enregistrer" writes; empty when there is none.
+    const QString &currentFile() const { return m_currentFile; }
+
+    // Whether the rows changed since they were read, saved or cleared.
+    // Undoing back to that point clears it again.
+    bool isModified() const { return m_modified; }
+    // Clearing it makes the rows as they are now the saved ones.
+    void setModified(bool modified);
+
+    // Before a change to part form: whether the user must first agree,
+    // because saving keeps it as read (the editor's layout would change its
+    // content) and he has not agreed yet.
+    bool needsConsent(int form) const;
+    void consent(int form);
+
+    // Reads path into the rows (the file's parts checked, unless check is
+    // false); false with a French message naming the file, and nothing
+    // changed, when it cannot be read.
+    bool open(const QString &path, QString &error, bool check = true);
+    // The bytes saving writes now: untouched parts as read, the others in
+    // the editor's layout.
+    SaveOpen::SaveText bytes() const;
+    // Writes the rows to path, which becomes the current file; false with a
+    // French message, and nothing changed, when it cannot be written.
+    bool saveAs(const QString &path, QString &error);
+    bool save(QString &error) { return saveAs(m_currentFile, error); }
+    // An empty script with no file.
+    void clear();
+
+signals:
+    // The current file changed, or was read or written.
+    void fileChanged();
+    // The rows changed from, or came back to, what was last read or saved.
+    void modifiedChanged(bool modified);
+
+private:
+    ScriptModel m_rows;
+    ScriptHistory m_history;
+    QString m_currentFile;
+    bool m_modified = false;
+    QSet<int> m_consented;
+};
