@@ -1,5 +1,7 @@
 #pragma once
 
+#include "coresupport.h"
+
 #include <QFile>
 #include <QFileDialog>
 #include <QRgb>
@@ -124,40 +126,4 @@ void answerDialog(std::function<void(T &)> fill)
     });
 }
 
-inline QByteArray contents(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<absent>");
-}
-
-inline void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
-    f.write(bytes);
-}
-
 } // namespace TestSupport
-
-// Readable QStrings in test failure messages.
-inline void PrintTo(const QString &s, std::ostream *os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
-
-// Readable bytes in test failure messages: line ends and bytes outside ASCII
-// written as escapes.
-inline void PrintTo(const QByteArray &bytes, std::ostream *os)
-{
-    *os << '"';
-    for (const char c : bytes) {
-        const auto u = static_cast<unsigned char>(c);
-        if (c == '\r' || c == '\n' || c == '\t')
-            *os << '\\' << (c == '\r' ? 'r' : c == '\n' ? 'n' : 't');
-        else if (u < 0x20 || u >= 0x7f)
-            *os << "\\x" << "0123456789ABCDEF"[u >> 4] << "0123456789ABCDEF"[u & 15];
-        else
-            *os << c;
-    }
-    *os << '"';
-}

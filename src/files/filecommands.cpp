@@ -99,13 +99,16 @@ bool FileCommands::save()
 {
     if (m_document.currentFile().isEmpty())
         return saveAs();
-    if (!mayKeepOpenBlocks())
-        return false;
+    return mayKeepOpenBlocks() && write(m_document.currentFile());
+}
+
+bool FileCommands::write(const QString &path)
+{
     QString error;
     bool saved = false;
     {
         const Busy busy(m_dialogs);
-        saved = m_document.save(error);
+        saved = m_document.saveAs(path, error);
     }
     if (!saved) {
         m_dialogs.tell(error);
@@ -129,18 +132,7 @@ bool FileCommands::saveAs()
         if (!QFileInfo::exists(path) || m_dialogs.askYesNo(QStringLiteral("voulez vous écraser le fichier existant?")))
             break;
     }
-    QString error;
-    bool saved = false;
-    {
-        const Busy busy(m_dialogs);
-        saved = m_document.saveAs(path, error);
-    }
-    if (!saved) {
-        m_dialogs.tell(error);
-        return false;
-    }
-    companionFile();
-    return true;
+    return write(path);
 }
 
 void FileCommands::companionFile()

@@ -58,6 +58,8 @@ signals:
 private:
     // Before saving blocks that do not balance: whether the user wants to.
     bool mayKeepOpenBlocks();
+    // Saves to path, then the companion file by its policy.
+    bool write(const QString &path);
     void companionFile();
     ScriptDocument &m_document;
     FileDialogs &m_dialogs;

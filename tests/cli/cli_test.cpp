@@ -2,7 +2,7 @@
 // tests/data: each NAME.per has its expected rows (NAME.rows) and fidelity
 // report (NAME.check): which parts of it formatting would change.
 #include "files/saveopen.h"
-#include "testsupport.h"
+#include "coresupport.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "document/linebuilders.h"
 #include "files/saveopen.h"
 #include "shell/fileservices.h"
-#include "testsupport.h"
+#include "coresupport.h"
 
 #include <QDir>
 #include <QProcess>

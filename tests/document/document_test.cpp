@@ -1,0 +1,147 @@
+// The script as a document, without a window: reading, the modified state
+// and the undo history's saved point, consent to change kept parts, saving.
+#include "coresupport.h"
+#include "document/scriptdocument.h"
+#include "files/saveopen.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace TestSupport;
+
+namespace {
+// A rule the editor rewrites in its own layout once changed, and a load it
+// cannot rewrite at all (kept as read).
+const QByteArray Script = "; debut\r\n"
+                          "(defconst  seuil 5)\r\n"
+                          "(load \"x\" extra)\r\n"
+                          "(defrule\r\n  (x 1)   ; pourquoi\r\n=>\r\n  (a)\r\n)\r\n";
+
+class Document : public ::testing::Test
+{
+protected:
+    // The document with path read.
+    void open(const QByteArray &bytes)
+    {
+        writeFile(path, bytes);
+        QString error;
+        ASSERT_TRUE(doc.open(path, error)) << error.toStdString();
+    }
+    QByteArray save()
+    {
+        QString error;
+        EXPECT_TRUE(doc.save(error)) << error.toStdString();
+        return contents(path);
+    }
+    QTemporaryDir dir;
+    const QString path = dir.filePath("ia.per");
+    ScriptDocument doc;
+};
+} // namespace
+
+TEST_F(Document, ReadsSavesUntouchedPartsAsReadAndChangedOnesInLayout)
+{
+    QSignalSpy files(&doc, &ScriptDocument::fileChanged);
+    open(Script);
+    EXPECT_EQ(doc.currentFile(), path);
+    EXPECT_EQ(files.count(), 1);
+    EXPECT_FALSE(doc.isModified());
+    EXPECT_EQ(save(), Script);
+
+    // one row changed: its part alone is written in the editor's layout
+    doc.rows().setText(2, "Constante: seuil = 6");
+    EXPECT_TRUE(doc.isModified());
+    EXPECT_EQ(save(), QByteArray(Script).replace("(defconst  seuil 5)", "(defconst seuil 6)"));
+    EXPECT_FALSE(doc.isModified());
+
+    // saved elsewhere, that file becomes the current one
+    const QString other = dir.filePath("autre.per");
+    QString error;
+    ASSERT_TRUE(doc.saveAs(other, error));
+    EXPECT_EQ(doc.currentFile(), other);
+    EXPECT_EQ(contents(other), contents(path));
+}
+
+TEST_F(Document, WhatCannotBeReadOrWrittenChangesNothing)
+{
+    open(Script);
+    doc.rows().setText(1, " autre");
+    QString error;
+    EXPECT_FALSE(doc.open(dir.filePath("absent.per"), error));
+    EXPECT_TRUE(error.contains("absent.per")) << error.toStdString();
+    EXPECT_EQ(doc.rows().text(1), " autre");
+    EXPECT_EQ(doc.currentFile(), path);
+
+    error.clear();
+    EXPECT_FALSE(doc.saveAs(dir.filePath("pas/de/dossier.per"), error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(doc.currentFile(), path);
+    EXPECT_TRUE(doc.isModified());
+    EXPECT_EQ(contents(path), Script);
+
+    // a character the game's code page cannot hold names its row
+    doc.rows().setText(1, QString::fromUtf8(" \u4e2d"));
+    error.clear();
+    EXPECT_FALSE(doc.save(error));
+    EXPECT_TRUE(error.contains(QString::fromUtf8("\u4e2d"))) << error.toStdString();
+    EXPECT_EQ(contents(path), Script);
+}
+
+TEST_F(Document, UndoingBackToTheSavedRowsClearsTheModifiedState)
+{
+    open("(defconst a 1)\r\n");
+    QSignalSpy marks(&doc, &ScriptDocument::modifiedChanged);
+    doc.rows().addRow(" ");
+    doc.rows().addRow(" ");
+    save();
+    doc.rows().addRow(" ");
+    ScriptHistory &h = doc.history();
+    const bool steps[] = {false, true, false, true}; // undo, undo, redo, redo
+    for (int i = 0; i < 4; ++i) {
+        i < 2 ? h.undo() : h.redo();
+        EXPECT_EQ(doc.isModified(), steps[i]) << i;
+    }
+    EXPECT_EQ(marks.count(), 7); // each change of the mark, once
+
+    // a new change drops what was undone: the saved rows cannot come back
+    h.undo();
+    h.undo();
+    doc.rows().removeRow(1);
+    EXPECT_FALSE(h.canRedo());
+    h.undo();
+    EXPECT_TRUE(doc.isModified());
+
+    // reading, and a new script, start a history of their own
+    doc.clear();
+    EXPECT_FALSE(h.canUndo() || h.canRedo() || doc.isModified());
+    EXPECT_TRUE(doc.currentFile().isEmpty());
+    EXPECT_EQ(doc.rows().count(), 0);
+}
+
+TEST_F(Document, APartKeptAsReadNeedsConsentOnceUntilTheNextReading)
+{
+    open(Script);
+    int kept = ScriptLine::NoForm;
+    for (int pos = 1; pos <= doc.rows().count(); ++pos)
+        if (doc.rows().keptFormAt(pos) != ScriptLine::NoForm)
+            kept = doc.rows().keptFormAt(pos);
+    ASSERT_NE(kept, ScriptLine::NoForm);
+    EXPECT_FALSE(doc.needsConsent(ScriptLine::NoForm));
+    EXPECT_FALSE(doc.needsConsent(kept + 1));
+    EXPECT_TRUE(doc.needsConsent(kept));
+    doc.consent(kept);
+    EXPECT_FALSE(doc.needsConsent(kept));
+    open(Script);
+    EXPECT_TRUE(doc.needsConsent(kept));
+}
+
+TEST(CoreAlone, RunsWithoutTheWidgetsLibrary)
+{
+    QFile maps("/proc/self/maps");
+    ASSERT_TRUE(maps.open(QIODevice::ReadOnly));
+    const QByteArray loaded = maps.readAll();
+    EXPECT_TRUE(loaded.contains("libQt6Core"));
+    EXPECT_FALSE(loaded.contains("libQt6Widgets"));
+}

@@ -1,0 +1,184 @@
+#include "filetests.h"
+#include "document/scriptdocument.h"
+#include "files/createaifrm.h"
+#include "shell/options.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QScrollBar>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace TestSupport;
+using namespace FileTests;
+
+using FileMenu = EditorTest;
+
+TEST_F(FileMenu, OpenEditSaveWritesTheOpenedFileWithoutAsking)
+{
+    const QString per = dir.filePath("ia.per");
+    writeFile(per, "(defrule\r\n\t(stock bl\xe9 5)\r\n=>\r\n\t(dire \"\x80 ; load\")\r\n)");
+    PlugFrm &f = editor();
+    QString title;
+    chooseFile(per, &title);
+    f.OpenFile->trigger();
+    EXPECT_EQ(title, "Ouvrir...");
+    EXPECT_EQ(rows(f), (QStringList{"FactB|Début de fait", "Fact|stock blé 5", "Act|dire \"€ ; load\"",
+                                    "FactE|Fin de règle"}));
+    clickRow(f, 4);
+    click(f.Command4);
+    answerNextMessage(nullptr, nullptr, "Oui"); // the rule has lost its end
+    f.SaveFile->trigger();
+    EXPECT_EQ(contents(per), QByteArray("(defrule\r\n(stock bl\xe9 5)\r\n=>\r\n(dire \"\x80 ; load\")"));
+    EXPECT_FALSE(f.document().isModified());
+    EXPECT_FALSE(QFile::exists(dir.filePath("ia.ai"))); // policy 3: never
+}
+
+TEST_F(FileMenu, OpeningShowsThePartsKeptAsReadWithoutAMessage)
+{
+    const QString per = dir.filePath("perte.per");
+    const QByteArray bytes = "(defconst a 1)\n(load \"x\" extra)\n(defrule\n(x 1)\n=>\n(a)\n)\n#load-if-defined A B\n";
+    writeFile(per, bytes);
+    PlugFrm &f = editor();
+    chooseFile(per);
+    f.OpenFile->trigger();
+    QTest::qWait(20);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr); // no message on opening
+    EXPECT_EQ(rows(f), (QStringList{"Const|Constante: a = 1", "Load|x", "FactB|Début de fait", "Fact|x 1", "Act|a",
+                                    "FactE|Fin de règle", "Prép|Si A"}));
+    EXPECT_EQ(keptNote(f), "2 parties du script sont conservées telles qu'elles ont été lues (en italique): "
+                           "l'éditeur ne pourrait pas les réécrire sans en changer le contenu.");
+    for (int pos = 1; pos <= 7; ++pos) {
+        EXPECT_EQ(italic(f, pos), pos == 2 || pos == 7) << pos;
+        EXPECT_EQ(tooltip(f, pos).isEmpty(), !italic(f, pos)) << pos;
+    }
+    EXPECT_EQ(tooltip(f, 2), "Cette partie du script (ligne 2 du fichier) est conservée telle qu'elle a été lue: "
+                             "l'éditeur ne peut pas la réécrire sans en changer le contenu.\n"
+                             "Ce qui serait perdu ou changé:\nligne 2: (load \"x\" extra)");
+    EXPECT_TRUE(tooltip(f, 7).startsWith("Cette partie du script (ligne 8 du fichier)")) << tooltip(f, 7).toStdString();
+    EXPECT_EQ(contents(per), bytes); // untouched
+
+    // a file the editor rewrites whole: no note
+    writeFile(per, "(defconst a 1)\n");
+    chooseFile(per);
+    f.OpenFile->trigger();
+    EXPECT_EQ(keptNote(f), "");
+    EXPECT_FALSE(italic(f, 1));
+}
+
+TEST_F(FileMenu, UnsavedWorkIsAskedAboutAndCancelStops)
+{
+    PlugFrm &f = editor();
+    f.insertRow(0, "Constante: a = 1", qRgb(0, 0, 255), LineKind::Const);
+    QString text;
+    answerNextMessage(nullptr, &text, "Annuler");
+    f.NewFile->trigger();
+    EXPECT_EQ(text, UnsavedQuestion);
+    EXPECT_EQ(f.ListView1->count(), 1);
+    answerNextMessage(nullptr, nullptr, "Non");
+    f.NewFile->trigger();
+    EXPECT_EQ(f.ListView1->count(), 0);
+    EXPECT_TRUE(f.document().currentFile().isEmpty());
+    f.NewFile->trigger(); // nothing changed: no question
+    EXPECT_EQ(f.ListView1->count(), 0);
+}
+
+TEST_F(FileMenu, SaveAsAsksBeforeOverwritingAndNoShowsTheChooserAgain)
+{
+    const QString existing = dir.filePath("existe.per");
+    writeFile(existing, "ancien contenu plus long");
+    PlugFrm &f = editor();
+    f.insertRow(0, "a", qRgb(0, 0, 0), LineKind::Act);
+    QString title, question;
+    chooseFile(existing, &title);
+    answerNextMessage(nullptr, &question, "Non");
+    chooseFile(""); // the chooser again: cancelled
+    f.SaveFile->trigger(); // no current file: asks for a name
+    EXPECT_EQ(title, "Enregistrer sous...");
+    EXPECT_EQ(question, "voulez vous écraser le fichier existant?");
+    EXPECT_EQ(contents(existing), QByteArray("ancien contenu plus long"));
+    EXPECT_TRUE(f.document().currentFile().isEmpty());
+
+    chooseFile(existing);
+    answerNextMessage(nullptr, nullptr, "Oui");
+    f.SaveFileAs->trigger();
+    EXPECT_EQ(contents(existing), QByteArray("(a)\r\n")); // a new script: CR LF, every line ended
+    EXPECT_EQ(f.document().currentFile(), existing);
+}
+
+TEST_F(FileMenu, CompanionPolicyAskRemembersTheAnswer)
+{
+    PlugFrm &f = editor();
+    Options::CompanionFilePolicy = 2;
+    chooseFile(dir.filePath("ia.per")); // the first save asks where
+    answerDialog<CreateAIFrm>([](CreateAIFrm &ask) {
+        EXPECT_EQ(ask.windowTitle(), "Plugin PER");
+        ask.Check1->setChecked(true);
+        click(ask.Command1); // Oui
+    });
+    f.SaveFile->trigger();
+    EXPECT_TRUE(QFile::exists(dir.filePath("ia.ai")));
+    EXPECT_EQ(Options::CompanionFilePolicy, 1);
+}
+
+TEST_F(FileMenu, FailedSaveChangesNothing)
+{
+    PlugFrm &f = editor();
+    f.insertRow(0, "a", qRgb(0, 0, 0), LineKind::Act);
+    const QString bad = dir.filePath("absent/x.per");
+    chooseFile(bad);
+    QString text;
+    answerNextMessage(nullptr, &text);
+    f.SaveFileAs->trigger();
+    EXPECT_TRUE(text.contains("absent/x.per")) << text.toStdString();
+    EXPECT_TRUE(f.document().currentFile().isEmpty());
+    EXPECT_TRUE(f.document().isModified());
+    // a character the game's code page cannot hold: refused, nothing
+    // written, and the row of the list named (the end comment shares the
+    // file line of the row before it)
+    const QString per = dir.filePath("ok.per");
+    f.insertRow(0, "|-- note", qRgb(0, 0, 0), LineKind::CommE);
+    f.insertRow(0, "dire \"\u4e2d\"", qRgb(0, 0, 0), LineKind::Act);
+    chooseFile(per);
+    answerNextMessage(nullptr, &text);
+    f.SaveFile->trigger();
+    EXPECT_EQ(text, QString::fromUtf8("Le script ne peut pas être enregistré: la ligne 3 de la liste contient le caractère «\u4e2d», "
+                                      "que le codage du jeu (Windows-1252) ne peut pas représenter.\n\nligne 3: dire \"\u4e2d\""));
+    EXPECT_FALSE(QFile::exists(per));
+}
+
+TEST_F(FileMenu, PreviewShowsTheSavedTextAndChangesNothing)
+{
+    PlugFrm &f = editor();
+    f.insertRow(0, "x", qRgb(0, 0, 0), LineKind::Act);
+    f.insertRow(0, "note", qRgb(0, 0, 0), LineKind::CommN);
+    clickRow(f, 1);
+    EXPECT_EQ(preview(f), "(x)\n;note\n");
+    EXPECT_EQ(f.ListView1->selectedPosition(), 1);
+
+    // an opened file: what saving writes, the file untouched
+    const QString per = dir.filePath("vue.per");
+    writeFile(per, "(defrule  (x 1)\n=> (a))\n\t; fin");
+    answerNextMessage(nullptr, nullptr, "Non"); // the unsaved rows above
+    chooseFile(per);
+    f.OpenFile->trigger();
+    clickRow(f, 2);
+    click(f.Command4); // the rule only is laid out again
+    EXPECT_EQ(preview(f), "(defrule\n=>\n(a)\n)\n\t; fin");
+    EXPECT_EQ(contents(per), "(defrule  (x 1)\n=> (a))\n\t; fin");
+}
+
+TEST_F(FileMenu, AScriptOpensAtItsTop)
+{
+    QByteArray lines;
+    for (int i = 0; i < 400; ++i)
+        lines += "; ligne\r\n";
+    PlugFrm &f = open(lines);
+    f.ListView1->selectRow(400);
+    ASSERT_GT(f.ListView1->verticalScrollBar()->value(), 0);
+    open(lines);
+    EXPECT_EQ(f.ListView1->verticalScrollBar()->value(), 0);
+    f.ListView1->selectRow(400);
+    f.NewFile->trigger();
+    EXPECT_EQ(f.ListView1->verticalScrollBar()->value(), 0);
+}
