@@ -81,11 +81,17 @@ TEST_F(Document, WhatCannotBeReadOrWrittenChangesNothing)
     EXPECT_TRUE(doc.isModified());
     EXPECT_EQ(contents(path), Script);
 
-    // a character the game's code page cannot hold names its row
-    doc.rows().setText(1, QString::fromUtf8(" \u4e2d"));
+    // a character the game's code page cannot hold names its row of the
+    // list (the end comment shares the file line of the row before it)
+    doc.clear();
+    for (const auto &[kind, text] : {std::pair{LineKind::Act, "a"}, {LineKind::CommE, "|-- note"},
+                                     {LineKind::Act, "dire \"\u4e2d\""}})
+        doc.rows().setKind(doc.rows().addRow(QString::fromUtf8(text)), kind);
     error.clear();
-    EXPECT_FALSE(doc.save(error));
-    EXPECT_TRUE(error.contains(QString::fromUtf8("\u4e2d"))) << error.toStdString();
+    EXPECT_FALSE(doc.saveAs(path, error));
+    EXPECT_EQ(error, QString::fromUtf8("Le script ne peut pas être enregistré: la ligne 3 de la liste contient le "
+                                       "caractère «\u4e2d», que le codage du jeu (Windows-1252) ne peut pas "
+                                       "représenter.\n\nligne 3: dire \"\u4e2d\""));
     EXPECT_EQ(contents(path), Script);
 }
 
