@@ -1,5 +1,6 @@
 #include "plugfrm.h"
 
+#include "editcommands.h"
 #include "linebuilders.h"
 #include "publicvars.h"
 #include "scriptdocument.h"
@@ -143,8 +144,17 @@ PlugFrm::PlugFrm(QWidget *parent) : QMainWindow(parent)
 
     buildMenus();
     buildViewMenu();
-    buildUndo();
-    buildFind(listColumn);
+    m_edit = new EditCommands(*m_document, ListView1, EditMnu, listColumn, this);
+    UndoEdit = m_edit->undoAction;
+    RedoEdit = m_edit->redoAction;
+    FindBar1 = m_edit->findBar;
+    FindText = m_edit->findAction;
+    FindNext = m_edit->findNextAction;
+    FindPrevious = m_edit->findPreviousAction;
+    GoToLine = m_edit->goToLineAction;
+    connect(UndoEdit, &QAction::triggered, this, &PlugFrm::UndoEdit_Click);
+    connect(RedoEdit, &QAction::triggered, this, &PlugFrm::RedoEdit_Click);
+    connect(GoToLine, &QAction::triggered, this, &PlugFrm::GoToLine_Click);
     setUpKeyboard();
 
     connect(Ajouter, &QPushButton::clicked, this, &PlugFrm::Ajouter_Click);
@@ -510,6 +520,31 @@ void PlugFrm::Command3_Click()
         break;
     }
     EditMod::EditingLine = false;
+}
+
+void PlugFrm::openStep()
+{
+    m_document->history().openStep();
+}
+
+void PlugFrm::closeStep()
+{
+    m_document->history().closeStep();
+}
+
+void PlugFrm::UndoEdit_Click()
+{
+    m_edit->undo();
+}
+
+void PlugFrm::RedoEdit_Click()
+{
+    m_edit->redo();
+}
+
+void PlugFrm::GoToLine_Click()
+{
+    m_edit->goToLine();
 }
 
 void PlugFrm::Command4_Click()

@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <memory>
 
+class EditCommands;
 class FileCommands;
 class FileDialogs;
 class FindBar;
@@ -141,7 +142,6 @@ protected:
 private:
     explicit PlugFrm(QWidget *parent = nullptr);
     void buildMenus();
-    void buildFind(QBoxLayout *listColumn);
     // Mnemonics, shortcuts and the list's keys.
     void setUpKeyboard();
     void Form_Load();
@@ -151,13 +151,14 @@ private:
     // The status bar, recent files, drops, and a size and place that fit
     // the screen.
     void buildWindowExtras();
-    void buildUndo();
 
     // Made first: the list and the commands work on it.
     ScriptDocument *m_document;
     // The file commands on the document, asking through the window.
     std::unique_ptr<FileDialogs> m_dialogs;
     FileCommands *m_files;
+    // Undo, redo, find and go to a line.
+    EditCommands *m_edit;
     // Insérer, Editer and Supprimer need a selected row.
     void updateRowCommands();
     // The row the last placement put in the list (0: none since it was reset).
