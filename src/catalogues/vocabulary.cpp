@@ -50,6 +50,19 @@ void addEntries(QHash<QString, Vocabulary::Entry> &to, const std::vector<Catalog
     }
 }
 
+void describe(Vocabulary::Type &t)
+{
+    QStringList parts;
+    for (const auto &[low, high] : t.ranges)
+        parts << QStringLiteral("un nombre de %1 à %2").arg(low).arg(high);
+    QStringList shown = t.listed.mid(0, 6);
+    if (t.listed.size() > 6)
+        shown << QStringLiteral("…");
+    if (!shown.isEmpty())
+        parts << shown.join(QStringLiteral(", "));
+    t.description = parts.join(QStringLiteral(" ou "));
+}
+
 bool readNumber(QStringView v, int *n)
 {
     bool ok = false;
@@ -63,24 +76,28 @@ Vocabulary Vocabulary::fromCatalogues()
     Vocabulary v;
     addEntries(v.m_facts, Facts::FactTable, Facts::FactCount);
     addEntries(v.m_actions, Acts::ActTable, Acts::ActCount);
-    for (const Entries *entries : {&v.m_facts, &v.m_actions}) {
-        for (const Entry &e : *entries) {
+    v.m_typeList.emplace_back();
+    for (Entries *entries : {&v.m_facts, &v.m_actions}) {
+        for (Entry &e : *entries) {
             for (const QString &name : e.types) {
-                if (v.m_types.contains(name))
-                    continue;
-                Type t;
-                const Params::Field field = Params::fieldFor(name);
-                t.anyValue = field.kind != Params::Field::List;
-                for (const Params::Field::Run &run : field.runs) {
-                    if (run.isNumbers()) {
-                        t.ranges.emplace_back(run.first, run.last);
-                    } else if (run.text != QLatin1String(" ")) {
-                        const QString value = valuePart(run.text);
-                        t.words.insert(fold(value));
-                        t.listed.append(value);
+                if (!v.m_types.contains(name)) {
+                    Type t;
+                    const Params::Field field = Params::fieldFor(name);
+                    t.anyValue = field.kind != Params::Field::List;
+                    for (const Params::Field::Run &run : field.runs) {
+                        if (run.isNumbers()) {
+                            t.ranges.emplace_back(run.first, run.last);
+                        } else if (run.text != QLatin1String(" ")) {
+                            const QString value = valuePart(run.text);
+                            t.words.insert(fold(value));
+                            t.listed.append(value);
+                        }
                     }
+                    describe(t);
+                    v.m_types.insert(name, int(v.m_typeList.size()));
+                    v.m_typeList.push_back(std::move(t));
                 }
-                v.m_types.insert(name, t);
+                e.typeIndex.push_back(v.m_types.value(name));
             }
         }
     }
@@ -91,9 +108,21 @@ Vocabulary Vocabulary::fromCatalogues()
     return v;
 }
 
+const QString &Vocabulary::folded(QStringView s)
+{
+    thread_local QString buffer;
+    buffer.resize(s.size());
+    QChar *out = buffer.data();
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const char16_t c = s[i].unicode();
+        out[i] = c < 0x80 ? QChar(c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c) : s[i].toLower();
+    }
+    return buffer;
+}
+
 const Vocabulary::Entry *Vocabulary::find(const Entries &entries, QStringView name)
 {
-    const auto it = entries.constFind(fold(name));
+    const auto it = entries.constFind(folded(name));
     return it == entries.constEnd() ? nullptr : &*it;
 }
 
@@ -117,12 +146,12 @@ const Vocabulary::Type &Vocabulary::type(const QString &name) const
 {
     static const Type anyValue;
     const auto it = m_types.constFind(name);
-    return it == m_types.constEnd() ? anyValue : *it;
+    return it == m_types.constEnd() ? anyValue : m_typeList[size_t(*it)];
 }
 
 bool Vocabulary::Type::allows(QStringView value) const
 {
-    if (anyValue || words.contains(fold(value)))
+    if (anyValue || words.contains(folded(value)))
         return true;
     int n = 0;
     if (!readNumber(value, &n))
@@ -130,15 +159,3 @@ bool Vocabulary::Type::allows(QStringView value) const
     return std::any_of(ranges.begin(), ranges.end(), [n](const auto &r) { return n >= r.first && n <= r.second; });
 }
 
-QString Vocabulary::Type::describe() const
-{
-    QStringList parts;
-    for (const auto &[low, high] : ranges)
-        parts << QStringLiteral("un nombre de %1 à %2").arg(low).arg(high);
-    QStringList shown = listed.mid(0, 6);
-    if (listed.size() > 6)
-        shown << QStringLiteral("…");
-    if (!shown.isEmpty())
-        parts << shown.join(QStringLiteral(", "));
-    return parts.join(QStringLiteral(" ou "));
-}

@@ -21,6 +21,7 @@ public:
     struct Entry {
         QString name;      // as the catalogue writes it
         QStringList types; // one per parameter, in order
+        std::vector<int> typeIndex; // each one's place in the types below
     };
     const Entry *fact(QStringView name) const { return find(m_facts, name); }
     const Entry *action(QStringView name) const { return find(m_actions, name); }
@@ -35,21 +36,26 @@ public:
         QStringList listed;   // the same as listed, for messages
         std::vector<std::pair<int, int>> ranges;
         bool allows(QStringView value) const;
-        // "de 0 à 20", "ble, bois, pierre…" for messages.
-        QString describe() const;
+        // "un nombre de 0 à 20", "ble, bois, pierre, …", for messages.
+        QString description;
     };
     const Type &type(const QString &name) const;
+    const Type &type(int index) const { return m_typeList[size_t(index)]; }
 
-    bool knowsSymbol(QStringView symbol) const { return m_symbols.contains(fold(symbol)); }
+    bool knowsSymbol(QStringView symbol) const { return m_symbols.contains(folded(symbol)); }
 
     // Lower case, for comparisons.
     static QString fold(QStringView s) { return s.toString().toLower(); }
+    // The same in a buffer of the calling thread's, reused: a lookup per
+    // value of a 100,000-row script allocates nothing.
+    static const QString &folded(QStringView s);
 
 private:
     using Entries = QHash<QString, Entry>;
     static const Entry *find(const Entries &entries, QStringView name);
     static QString closest(const Entries &entries, QStringView name);
     Entries m_facts, m_actions;
-    QHash<QString, Type> m_types;
+    std::vector<Type> m_typeList; // the first one allows any value
+    QHash<QString, int> m_types;
     QHash<QString, bool> m_symbols;
 };

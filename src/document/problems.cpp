@@ -9,6 +9,7 @@
 #include <QHash>
 #include <algorithm>
 #include <limits>
+#include <span>
 
 namespace Problems {
 
@@ -110,25 +111,23 @@ private:
         QStringView text = row.text;
         if (fact && text.startsWith(RowText::NegationPrefix))
             text = text.mid(RowText::NegationPrefix.size());
-        const Catalogues::SplitLine line = Catalogues::splitLine(text.trimmed(), std::numeric_limits<int>::max());
-        if (line.name.isEmpty())
+        tokens(text, m_tokens);
+        if (m_tokens.empty())
             return;
-        const Vocabulary::Entry *e = fact ? vocabulary->fact(line.name) : vocabulary->action(line.name);
+        const QStringView name = m_tokens.front();
+        const Vocabulary::Entry *e = fact ? vocabulary->fact(name) : vocabulary->action(name);
         if (!e) {
-            const QString near = fact ? vocabulary->closestFact(line.name) : vocabulary->closestAction(line.name);
+            const QString near = fact ? vocabulary->closestFact(name) : vocabulary->closestAction(name);
             const QString what = fact ? QStringLiteral("fait inconnu « %1 »") : QStringLiteral("action inconnue « %1 »");
             add(Severity::Error, pos,
-                what.arg(line.name)
+                what.arg(name)
                     + (near.isEmpty() ? (fact ? QStringLiteral(": aucun fait du catalogue ne porte ce nom")
                                               : QStringLiteral(": aucune action du catalogue ne porte ce nom"))
                                       : QStringLiteral(": vouliez-vous dire « %1 » ?").arg(near)));
             return;
         }
-        QStringList values;
-        for (const QString &v : line.values)
-            if (!v.isEmpty())
-                values << v;
-        if (values.size() != e->types.size()) {
+        const std::span<const QStringView> values = std::span(m_tokens).subspan(1);
+        if (qsizetype(values.size()) != e->types.size()) {
             add(Severity::Error, pos,
                 QStringLiteral("« %1 » attend %2 (%3); la ligne en donne %4")
                     .arg(e->name,
@@ -138,20 +137,46 @@ private:
                     .arg(values.size()));
             return;
         }
-        for (int i = 0; i < values.size(); ++i)
-            value(pos, e->types[i], values[i]);
+        for (size_t i = 0; i < values.size(); ++i) {
+            const Vocabulary::Type &type = vocabulary->type(e->typeIndex[i]);
+            if (!type.allows(values[i]))
+                refused(pos, e->types[qsizetype(i)], type, values[i].toString());
+        }
     }
 
-    void value(int pos, const QString &typeName, const QString &value)
+    // The name and the values of a fact's or an action's text: tokens end at
+    // a blank; one that begins with a double quote ends after the next.
+    static void tokens(QStringView text, std::vector<QStringView> &out)
     {
-        const Vocabulary::Type &type = m_context.vocabulary->type(typeName);
-        if (type.allows(value))
-            return;
+        out.clear();
+        qsizetype i = 0;
+        const qsizetype n = text.size();
+        while (i < n) {
+            while (i < n && text[i].isSpace())
+                ++i;
+            if (i >= n)
+                break;
+            qsizetype end = i + 1;
+            if (text[i] == QLatin1Char('"')) {
+                while (end < n && text[end] != QLatin1Char('"'))
+                    ++end;
+                end = qMin(end + 1, n);
+            } else {
+                while (end < n && !text[end].isSpace())
+                    ++end;
+            }
+            out.push_back(text.mid(i, end - i));
+            i = end;
+        }
+    }
+
+    void refused(int pos, const QString &typeName, const Vocabulary::Type &type, const QString &value)
+    {
         const auto constant = m_constants.constFind(Vocabulary::fold(value));
         if (constant != m_constants.constEnd()) {
             if (!type.allows(constant->value))
                 add(Severity::Error, pos, QStringLiteral("la constante « %1 » vaut %2, que « %3 » ne permet pas (attendu: %4)")
-                                              .arg(value, constant->value, typeName, type.describe()));
+                                              .arg(value, constant->value, typeName, type.description));
             return;
         }
         bool number = false;
@@ -159,13 +184,13 @@ private:
         const bool looksLikeName = !number && !value.startsWith(QLatin1Char('"'));
         if (looksLikeName && type.listed.isEmpty())
             add(Severity::Error, pos, QStringLiteral("constante non définie « %1 »: « %2 » attend %3")
-                                          .arg(value, typeName, type.describe()));
+                                          .arg(value, typeName, type.description));
         else if (looksLikeName)
             add(Severity::Error, pos, QStringLiteral("« %1 » n'est ni une valeur de « %2 » ni une constante définie (attendu: %3)")
-                                          .arg(value, typeName, type.describe()));
+                                          .arg(value, typeName, type.description));
         else
             add(Severity::Error, pos, QStringLiteral("« %1 » n'est pas une valeur de « %2 » (attendu: %3)")
-                                          .arg(value, typeName, type.describe()));
+                                          .arg(value, typeName, type.description));
     }
 
     void symbol(int pos, const QString &text)
@@ -222,6 +247,7 @@ private:
     const Context &m_context;
     QHash<QString, Constant> m_constants;
     std::vector<Problem> m_found;
+    std::vector<QStringView> m_tokens; // reused for each row
 };
 
 } // namespace
