@@ -1,12 +1,11 @@
 // The script writer: the editor's layout of every kind of row, and the save
 // that keeps untouched forms as they were read.
 #include "saveopen.h"
+#include "saveopen_text.h"
 
 #include "document/linebuilders.h"
 #include "shell/fileservices.h"
 
-#include <QStringDecoder>
-#include <QStringEncoder>
 
 namespace SaveOpen {
 
@@ -217,7 +216,7 @@ QString unencodableMessage(QStringView text, qsizetype at, int linesBefore)
 {
     const qsizetype start = qMax(text.lastIndexOf(QLatin1Char('\n'), at), text.lastIndexOf(QLatin1Char('\r'), at)) + 1;
     qsizetype end = start;
-    while (end < text.size() && text[end] != QLatin1Char('\r') && text[end] != QLatin1Char('\n'))
+    while (end < text.size() && !Text::isLineEnd(text[end]))
         ++end;
     qsizetype line = linesBefore + 1;
     for (qsizetype i = 0; i < start; ++i) {
@@ -232,7 +231,7 @@ QString unencodableMessage(QStringView text, qsizetype at, int linesBefore)
 
 bool endsWithLineEnd(const QByteArray &b)
 {
-    return !b.isEmpty() && (b.back() == '\n' || b.back() == '\r');
+    return !b.isEmpty() && Text::isLineEnd(b.back());
 }
 
 } // namespace
@@ -291,7 +290,7 @@ SaveText buildScriptBytes(const std::vector<ScriptLine> &rows, const ScriptSourc
     QByteArray &out = result.bytes;
     out.reserve(source.bytes.size() + 4096);
     if (source.byteOrderMark)
-        out += "\xEF\xBB\xBF";
+        out += Text::Utf8Mark;
     const qsizetype start = out.size();
     const bool utf8 = source.encoding == TextEncoding::Utf8;
     const QByteArray lineEnd = source.lineEnd.toLatin1();
@@ -363,14 +362,6 @@ QString SaveText::rowMessage(const std::vector<ScriptLine> &rows) const
                           "que le codage du jeu (Windows-1252) ne peut pas représenter.\n\nligne %1: %3")
         .arg(row)
         .arg(character, rows[size_t(row - 1)].text);
-}
-
-QString decodeScriptBytes(const QByteArray &bytes, const ScriptSource &source)
-{
-    QByteArrayView b(bytes);
-    if (source.byteOrderMark && b.startsWith("\xEF\xBB\xBF"))
-        b = b.sliced(3);
-    return source.encoding == TextEncoding::Utf8 ? decodeUtf8(b) : FileServices::decode1252(b);
 }
 
 } // namespace SaveOpen
