@@ -532,11 +532,11 @@ void PlugFrm::Command2_Click()
     QString error;
     {
         BusyCursor busy;
-        const SaveOpen::SaveText saved = SaveOpen::buildScriptBytes(rows.lines(), rows.source());
-        if (saved.ok())
+        SaveOpen::SaveText saved;
+        if (SaveOpen::buildScriptBytes(rows.lines(), rows.source(), saved, error))
             PreviewFrm::instance().Text1->setPlainText(SaveOpen::decodeScriptBytes(saved.bytes, rows.source()));
         else
-            error = saved.rowMessage(rows.lines());
+            error = saved.rowMessage(rows.lines(), error);
     }
     if (!error.isEmpty()) {
         Messages::error(this, error);

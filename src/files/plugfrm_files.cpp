@@ -48,8 +48,8 @@ bool PlugFrm::openScript(const QString &path)
     QString error;
     {
         BusyCursor busy;
-        SaveOpen::ReadResult r = SaveOpen::ReadScriptFile(path);
-        if (r.ok()) {
+        SaveOpen::ReadResult r;
+        if (SaveOpen::ReadScriptFile(path, r, error)) {
             // Parts the editor cannot rewrite are kept as read and shown in
             // italics; a line under the list counts them.
             m_consented.clear();
@@ -58,7 +58,6 @@ bool PlugFrm::openScript(const QString &path)
             CurrentFile = path;
             setModified(false);
         }
-        error = r.error;
     }
     if (!error.isEmpty()) {
         Messages::error(this, error);
@@ -88,9 +87,9 @@ bool PlugFrm::SaveFile_Click()
     {
         BusyCursor busy;
         ScriptModel &rows = ListView1->rows();
-        const SaveOpen::SaveText text = SaveOpen::buildScriptBytes(rows.lines(), rows.source());
-        if (!text.ok())
-            problem = text.rowMessage(rows.lines());
+        SaveOpen::SaveText text;
+        if (!SaveOpen::buildScriptBytes(rows.lines(), rows.source(), text, problem))
+            problem = text.rowMessage(rows.lines(), problem);
         else
             saved = FileServices::saveFile(CurrentFile, text.bytes, problem);
         // the rows now stand where the file has them

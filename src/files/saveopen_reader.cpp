@@ -525,16 +525,13 @@ ReadResult readScriptBytes(QByteArray bytes, bool check)
     return r;
 }
 
-ReadResult ReadScriptFile(const QString &path)
+bool ReadScriptFile(const QString &path, ReadResult &script, QString &error)
 {
     QByteArray bytes;
-    QString error;
-    if (!FileServices::readFileBytes(path, bytes, error)) {
-        ReadResult r;
-        r.error = error;
-        return r;
-    }
-    return readScriptBytes(std::move(bytes));
+    if (!FileServices::readFileBytes(path, bytes, error))
+        return false;
+    script = readScriptBytes(std::move(bytes));
+    return true;
 }
 
 } // namespace SaveOpen

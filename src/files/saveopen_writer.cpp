@@ -284,9 +284,10 @@ QString BuildScriptText(const std::vector<ScriptLine> &rows, QStringView lineEnd
     return out;
 }
 
-SaveText buildScriptBytes(const std::vector<ScriptLine> &rows, const ScriptSource &source, bool canonical)
+bool buildScriptBytes(const std::vector<ScriptLine> &rows, const ScriptSource &source, SaveText &result, QString &error,
+                      bool canonical)
 {
-    SaveText result;
+    result = SaveText();
     QByteArray &out = result.bytes;
     out.reserve(source.bytes.size() + 4096);
     if (source.byteOrderMark)
@@ -299,10 +300,11 @@ SaveText buildScriptBytes(const std::vector<ScriptLine> &rows, const ScriptSourc
     bool lastLaidOut = false;
     bool lastLineEmpty = false;
     QString text;
+    bool refused = false;
 
     const ScriptLine *data = rows.data();
     forEachFormRun(rows, [&](size_t i, size_t j, int form) {
-        if (!result.ok())
+        if (refused)
             return;
         if (out.size() > start && !endsWithLineEnd(out))
             out += lineEnd; // the file's last line, without its line end, is no longer last
@@ -329,7 +331,8 @@ SaveText buildScriptBytes(const std::vector<ScriptLine> &rows, const ScriptSourc
         } else {
             const qsizetype bad = FileServices::firstUnencodable(text);
             if (bad >= 0) {
-                result.error = unencodableMessage(text, bad, linesBefore);
+                refused = true;
+                error = unencodableMessage(text, bad, linesBefore);
                 result.character = text.mid(bad, text[bad].isHighSurrogate() ? 2 : 1);
                 for (size_t k = i; k < j && result.row == 0; ++k)
                     if (data[k].text.contains(result.character))
@@ -341,20 +344,20 @@ SaveText buildScriptBytes(const std::vector<ScriptLine> &rows, const ScriptSourc
         linesBefore += writer.lineEnds();
         lastLaidOut = true;
     });
-    if (!result.ok()) {
+    if (refused) {
         result.bytes.clear();
         result.lines.clear();
-        return result;
+        return false;
     }
     result.lineCount = linesBefore;
     // A file that ended without a line end keeps that, unless its last line
     // is blank: it could not read back without one.
     if (lastLaidOut && !source.finalLineEnd && !lastLineEmpty && out.endsWith(lineEnd))
         out.chop(lineEnd.size());
-    return result;
+    return true;
 }
 
-QString SaveText::rowMessage(const std::vector<ScriptLine> &rows) const
+QString SaveText::rowMessage(const std::vector<ScriptLine> &rows, const QString &error) const
 {
     if (row < 1 || size_t(row) > rows.size())
         return error;

@@ -171,17 +171,6 @@ std::vector<QStringView> splitLines(QStringView text)
     return lines;
 }
 
-TextFile readTextFile(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {QString(), fileError(QStringLiteral("Impossible d'ouvrir le fichier"), path, reason(f))};
-    const QByteArray bytes = f.readAll();
-    if (f.error() != QFileDevice::NoError)
-        return {QString(), fileError(QStringLiteral("Impossible de lire le fichier"), path, reason(f))};
-    return {decode1252(bytes), QString()};
-}
-
 bool readFileBytes(const QString &path, QByteArray &bytes, QString &error)
 {
     QFile f(path);
@@ -195,6 +184,15 @@ bool readFileBytes(const QString &path, QByteArray &bytes, QString &error)
     bytes = f.readAll();
     if (f.error() != QFileDevice::NoError)
         return failed(error, QStringLiteral("Impossible de lire le fichier"), path, reason(f));
+    return true;
+}
+
+bool readTextFile(const QString &path, QString &text, QString &error)
+{
+    QByteArray bytes;
+    if (!readFileBytes(path, bytes, error))
+        return false;
+    text = decode1252(bytes);
     return true;
 }
 

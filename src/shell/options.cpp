@@ -35,8 +35,8 @@ void LoadSettings()
     if (!DefaultFolder.isEmpty())
         return;
     // without a known installation the choosers start where the platform likes
-    QString entry;
-    if (!Reg::ReadRegistryValue(1, InstallEntry, entry))
+    QString entry, error;
+    if (!Reg::ReadRegistryValue(1, InstallEntry, entry, error))
         return;
     const qsizetype quote = entry.indexOf(QLatin1Char('"'), 2);
     if (quote < 0)
