@@ -1,4 +1,6 @@
-// Cutting a script into its top-level forms.
+// Cutting a script into its top-level forms: a rule from its "(" to the ")"
+// that balances it, a constant, a load, a directive, a comment line, a blank
+// line, other text.
 #include "saveopen_internal.h"
 
 #include "saveopen_text.h"

@@ -1,8 +1,7 @@
-// The script reader. A file is first cut into top-level forms (a rule from
-// its "(" to the ")" that balances it, a constant, a load, a directive, a
-// comment line, a blank line, other text); each form is then read into rows,
-// element by element, with a stack of the open rule and groups. Nothing here
-// recurses on the input, so any nesting depth reads in bounded stack.
+// The script reader. A file is cut into top-level forms (saveopen_forms.cpp);
+// each form is then read into rows, element by element, with a stack of the
+// open rule and groups. Nothing here recurses on the input, so any nesting
+// depth reads in bounded stack.
 #include "saveopen.h"
 #include "saveopen_internal.h"
 #include "saveopen_text.h"

@@ -68,15 +68,10 @@ QString reason(const QFileDevice &f)
     return reasonInFrench(f.errorString(), errno);
 }
 
-QString fileError(const QString &what, const QString &path, const QString &reason)
-{
-    return QStringLiteral("%1 \"%2\": %3").arg(what, path, reason);
-}
-
 // Sets error to what failed on which file and why; returns false.
 bool failed(QString &error, const QString &what, const QString &path, const QString &reason)
 {
-    error = fileError(what, path, reason);
+    error = QStringLiteral("%1 \"%2\": %3").arg(what, path, reason);
     return false;
 }
 } // namespace
