@@ -60,8 +60,10 @@ static void SaveUnchanged(benchmark::State &state)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("gros.per"));
     for (auto _ : state) {
-        const SaveOpen::SaveText t = SaveOpen::buildScriptBytes(r.rows, r.source);
-        if (QString error; t.bytes != scriptBytes() || !FileServices::saveFile(path, t.bytes, error))
+        SaveOpen::SaveText t;
+        QString error;
+        if (!SaveOpen::buildScriptBytes(r.rows, r.source, t, error) || t.bytes != scriptBytes()
+            || !FileServices::saveFile(path, t.bytes, error))
             state.SkipWithError("the save did not give back the file");
     }
 }
@@ -75,8 +77,9 @@ static void SaveAfterOneEdit(benchmark::State &state)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("gros.per"));
     for (auto _ : state) {
-        const SaveOpen::SaveText t = SaveOpen::buildScriptBytes(r.rows, r.source);
-        if (QString error; !FileServices::saveFile(path, t.bytes, error))
+        SaveOpen::SaveText t;
+        QString error;
+        if (!SaveOpen::buildScriptBytes(r.rows, r.source, t, error) || !FileServices::saveFile(path, t.bytes, error))
             state.SkipWithError("the save failed");
     }
 }

@@ -44,6 +44,12 @@ int fail(const QString &message)
     return 2;
 }
 
+bool failed(QString &error, const QString &message)
+{
+    error = message;
+    return false;
+}
+
 int usageError(const QString &message)
 {
     return fail(message + QStringLiteral("\nVoir: vardelo --help"));
@@ -71,41 +77,21 @@ bool flushOut()
     return outputError == 0;
 }
 
-int outputFailure()
+bool outputFailed(QString &error)
 {
-    return fail(QStringLiteral("Impossible d'écrire sur la sortie standard: %1")
-                    .arg(FileServices::reasonInFrench(QString(), outputError)));
+    error = QStringLiteral("Impossible d'écrire sur la sortie standard: %1")
+                .arg(FileServices::reasonInFrench(QString(), outputError));
+    return false;
 }
 
-bool readScript(const QString &path, SaveOpen::ReadResult &r, int &status)
-{
-    r = SaveOpen::ReadScriptFile(path);
-    if (!r.ok()) {
-        status = fail(r.error);
-        return false;
-    }
-    return true;
-}
+// The commands return whether they succeeded; on failure, error holds the
+// French message and the exit status is 2.
 
-// The bytes saving would write, or an error message.
-bool encodeScript(const std::vector<ScriptLine> &rows, const ScriptSource &source, bool canonical, QByteArray &bytes,
-                  int &status)
-{
-    SaveOpen::SaveText t = SaveOpen::buildScriptBytes(rows, source, canonical);
-    if (!t.ok()) {
-        status = fail(t.error);
-        return false;
-    }
-    bytes = std::move(t.bytes);
-    return true;
-}
-
-int rowsCommand(const QString &path)
+bool rowsCommand(const QString &path, QString &error)
 {
     QByteArray bytes;
-    QString error;
     if (!FileServices::readFileBytes(path, bytes, error))
-        return fail(error);
+        return false;
     const SaveOpen::ReadResult r = SaveOpen::readScriptBytes(std::move(bytes), false);
     QString out;
     for (const ScriptLine &l : r.rows) {
@@ -115,21 +101,21 @@ int rowsCommand(const QString &path)
         out += QLatin1Char('\n');
         if (out.size() > (1 << 15)) { // in chunks: the listing is never held whole
             if (!writeOut(out.toUtf8()))
-                return outputFailure();
+                return outputFailed(error);
             out.clear();
         }
     }
     writeOut(out.toUtf8());
-    return 0;
+    return true;
 }
 
-int writeCommand(const QString &path)
+bool writeCommand(const QString &path, QString &error)
 {
     QFile f;
     const bool ok = path == QLatin1String("-") ? f.open(stdin, QIODevice::ReadOnly)
                                                : (f.setFileName(path), f.open(QIODevice::ReadOnly));
     if (!ok)
-        return fail(QStringLiteral("Impossible d'ouvrir le fichier \"%1\": %2").arg(path, FileServices::reasonInFrench(f.errorString(), errno)));
+        return failed(error, QStringLiteral("Impossible d'ouvrir le fichier \"%1\": %2").arg(path, FileServices::reasonInFrench(f.errorString(), errno)));
     const QString text = QString::fromUtf8(f.readAll());
     std::vector<ScriptLine> rows;
     int number = 0;
@@ -137,32 +123,31 @@ int writeCommand(const QString &path)
         ++number;
         const qsizetype tab = line.indexOf(QLatin1Char('\t'));
         if (tab < 0)
-            return fail(QStringLiteral("%1, ligne %2: il manque la tabulation entre le type de ligne et le texte.")
+            return failed(error, QStringLiteral("%1, ligne %2: il manque la tabulation entre le type de ligne et le texte.")
                             .arg(path)
                             .arg(number));
         const LineKind kind = kindFromTag(line.left(tab));
         if (kind == LineKind::Unknown)
-            return fail(QStringLiteral("%1, ligne %2: type de ligne inconnu \"%3\".")
+            return failed(error, QStringLiteral("%1, ligne %2: type de ligne inconnu \"%3\".")
                             .arg(path)
                             .arg(number)
                             .arg(line.left(tab).toString()));
         rows.push_back(ScriptLine{line.mid(tab + 1).toString(), 0, kind});
     }
-    QByteArray bytes;
-    int status = 0;
-    if (!encodeScript(rows, ScriptSource(), true, bytes, status))
-        return status;
-    writeOut(bytes);
-    return 0;
+    SaveOpen::SaveText saved;
+    if (!SaveOpen::buildScriptBytes(rows, ScriptSource(), saved, error, true))
+        return false;
+    writeOut(saved.bytes);
+    return true;
 }
 
-int formatCommand(const QString &path, const QString &out)
+bool formatCommand(const QString &path, const QString &out, QString &error)
 {
     // The file is mapped rather than read: a formatter's time goes mostly to
     // touching memory.
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("Impossible d'ouvrir le fichier \"%1\": %2").arg(path, FileServices::reasonInFrench(file.errorString(), errno)));
+        return failed(error, QStringLiteral("Impossible d'ouvrir le fichier \"%1\": %2").arg(path, FileServices::reasonInFrench(file.errorString(), errno)));
     QByteArray copy;
     QByteArrayView input;
     if (file.size() > 0) {
@@ -174,7 +159,7 @@ int formatCommand(const QString &path, const QString &out)
 
     QSaveFile target(out);
     if (!out.isEmpty() && !target.open(QIODevice::WriteOnly))
-        return fail(QStringLiteral("Impossible d'écrire le fichier \"%1\": %2").arg(out, FileServices::reasonInFrench(target.errorString(), errno)));
+        return failed(error, QStringLiteral("Impossible d'écrire le fichier \"%1\": %2").arg(out, FileServices::reasonInFrench(target.errorString(), errno)));
     const auto write = [&](QByteArrayView chunk) {
         if (out.isEmpty())
             return writeOut(chunk);
@@ -183,23 +168,23 @@ int formatCommand(const QString &path, const QString &out)
     QString problem;
     const bool formatted = SaveOpen::formatScriptBytes(input, write, problem);
     if (out.isEmpty() && outputError != 0)
-        return outputFailure();
+        return outputFailed(error);
     if (!formatted) {
         if (!out.isEmpty())
             target.cancelWriting();
-        return fail(QStringLiteral("Impossible de mettre en forme \"%1\": %2").arg(path, problem));
+        return failed(error, QStringLiteral("Impossible de mettre en forme \"%1\": %2").arg(path, problem));
     }
     if (!out.isEmpty() && !target.commit())
-        return fail(QStringLiteral("Impossible d'enregistrer le fichier \"%1\": %2").arg(out, FileServices::reasonInFrench(target.errorString(), errno)));
-    return 0;
+        return failed(error, QStringLiteral("Impossible d'enregistrer le fichier \"%1\": %2").arg(out, FileServices::reasonInFrench(target.errorString(), errno)));
+    return true;
 }
 
-int checkCommand(const QString &path)
+// faithful: whether the editor's layout keeps the content of every part.
+bool checkCommand(const QString &path, bool &faithful, QString &error)
 {
     SaveOpen::ReadResult r;
-    int status = 0;
-    if (!readScript(path, r, status))
-        return status;
+    if (!SaveOpen::ReadScriptFile(path, r, error))
+        return false;
     // Unbalanced blocks are warnings: the status stays about the content.
     QString warnings;
     for (const Blocks::Diagnostic &d : Blocks::analyse(r.rows).diagnostics)
@@ -209,12 +194,12 @@ int checkCommand(const QString &path)
                         .arg(Blocks::describe(d));
     std::fputs(warnings.toUtf8().constData(), stderr);
     const QString report = SaveOpen::keptFormsReport(r.source);
-    if (report.isEmpty()) {
+    faithful = report.isEmpty();
+    if (faithful)
         writeOut(QStringLiteral("%1: le formatage conserve le contenu de chaque partie du script.\n").arg(path).toUtf8());
-        return 0;
-    }
-    writeOut((path + QStringLiteral(": ") + report + QLatin1Char('\n')).toUtf8());
-    return 1;
+    else
+        writeOut((path + QStringLiteral(": ") + report + QLatin1Char('\n')).toUtf8());
+    return true;
 }
 
 } // namespace
@@ -239,7 +224,8 @@ int main(int argc, char **argv)
         return usageError(QStringLiteral("L'option -o demande un nom de fichier."));
     }
 
-    int status = 0;
+    bool faithful = true;
+    QString error;
     if (parser.isSet(help)) {
         writeOut(Usage);
     } else if (parser.isSet(version)) {
@@ -257,19 +243,18 @@ int main(int argc, char **argv)
             return usageError(QStringLiteral("L'option -o ne vaut que pour format."));
         if (args.size() != 1)
             return usageError(QStringLiteral("%1 demande un fichier.").arg(command));
-        if (command == QLatin1String("rows"))
-            status = rowsCommand(args.first());
-        else if (command == QLatin1String("write"))
-            status = writeCommand(args.first());
-        else if (command == QLatin1String("format"))
-            status = formatCommand(args.first(), parser.value(output));
-        else
-            status = checkCommand(args.first());
-        if (status == 2)
-            return status;
+        const QString &path = args.first();
+        const bool done = command == QLatin1String("rows")     ? rowsCommand(path, error)
+                          : command == QLatin1String("write")  ? writeCommand(path, error)
+                          : command == QLatin1String("format") ? formatCommand(path, parser.value(output), error)
+                                                               : checkCommand(path, faithful, error);
+        if (!done)
+            return fail(error);
     }
     // A full disk or a closed pipe turns any answer into an error.
-    if (!flushOut())
-        return outputFailure();
-    return status;
+    if (!flushOut()) {
+        outputFailed(error);
+        return fail(error);
+    }
+    return faithful ? 0 : 1;
 }

@@ -27,8 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     const int root = query.isEmpty() ? 1 : query[0] - '0';
     const QString path = QString::fromUtf8(query.isEmpty() ? query : query.sliced(1));
-    QString value;
-    if (Reg::ReadRegistryValue(root, path, value) && value.isNull())
+    QString value, error;
+    if (Reg::ReadRegistryValue(root, path, value, error) && value.isNull())
         FuzzSupport::violation("a value was read as a null string", path.toUtf8(), QByteArray());
     return 0;
 }

@@ -26,9 +26,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray input(reinterpret_cast<const char *>(data), qsizetype(size));
 
     const SaveOpen::ReadResult read = SaveOpen::readScriptBytes(input);
-    const SaveOpen::SaveText saved = SaveOpen::buildScriptBytes(read.rows, read.source);
-    if (!saved.error.isEmpty())
-        FuzzSupport::violation("saving an untouched script failed", input, saved.error.toUtf8());
+    SaveOpen::SaveText saved;
+    QString error;
+    if (!SaveOpen::buildScriptBytes(read.rows, read.source, saved, error))
+        FuzzSupport::violation("saving an untouched script failed", input, error.toUtf8());
     if (saved.bytes != input)
         FuzzSupport::violation("saving an untouched script changed its bytes", input, saved.bytes);
     // every form marked kept must be one of the script's forms

@@ -53,15 +53,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // saving new rows writes the layout, encoded, or refuses the one
     // character the game's encoding cannot hold
     ScriptSource source;
-    const SaveOpen::SaveText saved = SaveOpen::buildScriptBytes(rows, source);
+    SaveOpen::SaveText saved;
+    QString error;
     const bool encodable = FileServices::firstUnencodable(crlf) < 0;
-    if (encodable != saved.error.isEmpty())
-        FuzzSupport::violation("saving refused exactly the unencodable texts", crlf.toUtf8(), saved.error.toUtf8());
+    if (encodable != SaveOpen::buildScriptBytes(rows, source, saved, error))
+        FuzzSupport::violation("saving refused exactly the unencodable texts", crlf.toUtf8(), error.toUtf8());
     if (encodable && saved.bytes != FileServices::encode1252(crlf))
         FuzzSupport::violation("saving wrote other bytes than the layout", FileServices::encode1252(crlf), saved.bytes);
     source.encoding = TextEncoding::Utf8;
-    const SaveOpen::SaveText utf8 = SaveOpen::buildScriptBytes(rows, source, true);
-    if (!utf8.error.isEmpty() || utf8.bytes != crlf.toUtf8())
+    SaveOpen::SaveText utf8;
+    if (!SaveOpen::buildScriptBytes(rows, source, utf8, error, true) || utf8.bytes != crlf.toUtf8())
         FuzzSupport::violation("a UTF-8 save differs from the layout", crlf.toUtf8(), utf8.bytes);
 
     // what was written reads back into rows that write the same text again

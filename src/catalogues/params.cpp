@@ -13,14 +13,14 @@ void LoadParams()
 {
     ParamTable.assign(1, ParamType{});
     ParamCount = 0;
-    const FileServices::TextFile file = FileServices::readTextFile(Catalogues::pathOf(FileName));
-    if (!file.ok()) {
-        Catalogues::reportProblem(FileName, file.error);
+    QString text, error;
+    if (!FileServices::readTextFile(Catalogues::pathOf(FileName), text, error)) {
+        Catalogues::reportProblem(FileName, error);
         return;
     }
     int ignoredTypes = 0;
     QStringList tooLong;
-    for (QStringView line : FileServices::splitLines(file.text)) {
+    for (QStringView line : FileServices::splitLines(text)) {
         if (line.startsWith(QLatin1Char('<'))) {
             if (int(ParamTable.size()) > MaxTypes) {
                 ++ignoredTypes;

@@ -8,12 +8,12 @@ namespace Prepross {
 void LoadSymbols()
 {
     SymbolTable.clear();
-    const FileServices::TextFile file = FileServices::readTextFile(Catalogues::pathOf(FileName));
-    if (!file.ok()) {
-        Catalogues::reportProblem(FileName, file.error);
+    QString text, error;
+    if (!FileServices::readTextFile(Catalogues::pathOf(FileName), text, error)) {
+        Catalogues::reportProblem(FileName, error);
         return;
     }
-    const std::vector<QStringView> lines = FileServices::splitLines(file.text);
+    const std::vector<QStringView> lines = FileServices::splitLines(text);
     QString category;
     int ignored = 0;
     for (size_t i = 0; i < lines.size(); ++i) {

@@ -60,13 +60,13 @@ QString problemsMessage()
 int loadRecords(const QString &fileName, QStringView marker, std::vector<CatalogueRecord> &table)
 {
     table.assign(1, CatalogueRecord{});
-    const FileServices::TextFile file = FileServices::readTextFile(pathOf(fileName));
-    if (!file.ok()) {
-        reportProblem(fileName, file.error);
+    QString text, error;
+    if (!FileServices::readTextFile(pathOf(fileName), text, error)) {
+        reportProblem(fileName, error);
         return 0;
     }
     int ignored = 0;
-    for (QStringView line : FileServices::splitLines(file.text)) {
+    for (QStringView line : FileServices::splitLines(text)) {
         qsizetype cut = -1;
         if (line.startsWith(marker))
             cut = marker.size();

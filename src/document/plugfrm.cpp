@@ -557,15 +557,12 @@ void PlugFrm::Command4_Click()
 
 void PlugFrm::Command2_Click()
 {
-    const ScriptModel &rows = ListView1->rows();
     QString error;
     {
         BusyCursor busy;
-        const SaveOpen::SaveText saved = SaveOpen::buildScriptBytes(rows.lines(), rows.source());
-        if (saved.ok())
-            PreviewFrm::instance().Text1->setPlainText(SaveOpen::decodeScriptBytes(saved.bytes, rows.source()));
-        else
-            error = saved.rowMessage(rows.lines());
+        SaveOpen::SaveText saved;
+        if (m_document->bytes(saved, error))
+            PreviewFrm::instance().Text1->setPlainText(SaveOpen::decodeScriptBytes(saved.bytes, m_document->source()));
     }
     if (!error.isEmpty()) {
         Messages::error(this, error);

@@ -4,10 +4,10 @@
 
 #include "rowdelegate.h"
 #include "scriptlistview.h"
+#include "shell/options.h"
 
 #include <QAction>
 #include <QMenu>
-#include <QSettings>
 #include <functional>
 
 void PlugFrm::buildViewMenu()
@@ -17,16 +17,13 @@ void PlugFrm::buildViewMenu()
     // Each option is kept beside the plug-in's other settings.
     const auto option = [this](const QString &caption, const QString &name, bool byDefault,
                                const std::function<void(bool)> &apply) {
-        const QString key = QStringLiteral("Lumbrel/") + name;
         QAction *a = ViewMnu->addAction(caption);
         a->setCheckable(true);
-        a->setChecked(QSettings(QSettings::UserScope, QStringLiteral("Quorrin"), QStringLiteral("Quorrin"))
-                          .value(key, byDefault)
-                          .toBool());
+        a->setChecked(Options::viewOption(name, byDefault));
         apply(a->isChecked());
-        connect(a, &QAction::toggled, this, [this, key, apply](bool on) {
+        connect(a, &QAction::toggled, this, [this, name, apply](bool on) {
             apply(on);
-            QSettings(QSettings::UserScope, QStringLiteral("Quorrin"), QStringLiteral("Quorrin")).setValue(key, on);
+            Options::storeViewOption(name, on);
             ListView1->viewport()->update();
         });
         return a;

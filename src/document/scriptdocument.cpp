@@ -47,19 +47,18 @@ bool ScriptDocument::open(const QString &path, QString &error, bool check)
     return true;
 }
 
-SaveOpen::SaveText ScriptDocument::bytes() const
+bool ScriptDocument::bytes(SaveOpen::SaveText &saved, QString &error) const
 {
-    return SaveOpen::buildScriptBytes(m_rows.lines(), m_rows.source());
+    if (SaveOpen::buildScriptBytes(m_rows.lines(), m_rows.source(), saved, error))
+        return true;
+    error = saved.rowMessage(m_rows.lines(), error);
+    return false;
 }
 
 bool ScriptDocument::saveAs(const QString &path, QString &error)
 {
-    const SaveOpen::SaveText text = bytes();
-    if (!text.ok()) {
-        error = text.rowMessage(m_rows.lines());
-        return false;
-    }
-    if (!FileServices::saveFile(path, text.bytes, error))
+    SaveOpen::SaveText text;
+    if (!bytes(text, error) || !FileServices::saveFile(path, text.bytes, error))
         return false;
     // the rows now stand where the file has them
     m_rows.setSavedLines(text.lines, text.lineCount);

@@ -49,8 +49,9 @@ public:
     // changed, when it cannot be read.
     bool open(const QString &path, QString &error, bool check = true);
     // The bytes saving writes now: untouched parts as read, the others in
-    // the editor's layout.
-    SaveOpen::SaveText bytes() const;
+    // the editor's layout; false with a French message naming the row that
+    // holds a character the file's encoding cannot hold.
+    bool bytes(SaveOpen::SaveText &saved, QString &error) const;
     // Writes the rows to path, which becomes the current file; false with a
     // French message, and nothing changed, when it cannot be written.
     bool saveAs(const QString &path, QString &error);

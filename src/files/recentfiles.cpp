@@ -1,19 +1,13 @@
 #include "recentfiles.h"
 
+#include "shell/options.h"
+
 #include <QDir>
 #include <QFileInfo>
-#include <QSettings>
 
 namespace RecentFiles {
 
 namespace {
-const QString Key = QStringLiteral("Lumbrel/RecentFiles");
-
-QSettings settings()
-{
-    return QSettings(QSettings::UserScope, QStringLiteral("Quorrin"), QStringLiteral("Quorrin"));
-}
-
 QString normalized(const QString &path)
 {
     return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
@@ -34,15 +28,11 @@ void removeFrom(QStringList &paths, const QString &path)
     paths.removeIf([&](const QString &p) { return samePath(p, path); });
 }
 
-void store(const QStringList &paths)
-{
-    settings().setValue(Key, paths);
-}
 } // namespace
 
 QStringList list()
 {
-    QStringList paths = settings().value(Key).toStringList();
+    QStringList paths = Options::recentFiles();
     paths.removeAll(QString());
     return paths.mid(0, Max);
 }
@@ -57,14 +47,14 @@ void add(const QString &path)
         return;
     removeFrom(paths, p);
     paths.prepend(p);
-    store(paths.mid(0, Max));
+    Options::storeRecentFiles(paths.mid(0, Max));
 }
 
 void remove(const QString &path)
 {
     QStringList paths = list();
     removeFrom(paths, normalized(path));
-    store(paths);
+    Options::storeRecentFiles(paths);
 }
 
 } // namespace RecentFiles

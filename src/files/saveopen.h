@@ -42,25 +42,25 @@ void forEachFormRun(std::span<const ScriptLine> rows, Run run)
 // The bytes saving writes: every form of the source whose rows are untouched
 // as it was read, byte for byte; edited forms and new rows in the editor's
 // layout, with the file's line end and encoding. With canonical, every form
-// but those kept as read is written in the editor's layout (the formatter). error is empty on
-// success, else a French message naming the line holding a character the
-// file's encoding cannot hold (bytes is then empty).
+// but those kept as read is written in the editor's layout (the formatter).
 struct SaveText {
     QByteArray bytes;
-    QString error;
-    bool ok() const { return error.isEmpty(); }
     // Where each row stands in bytes: its 1-based line, 0 for a row not
     // written; and how many lines bytes holds.
     std::vector<int> lines;
     int lineCount = 0;
-    // With an error: the row (1-based) holding the character the file's
+    // After a refusal: the row (1-based) holding the character the file's
     // encoding cannot hold, and that character.
     int row = 0;
     QString character;
-    // The French refusal naming that row of the list (for the editor).
-    QString rowMessage(const std::vector<ScriptLine> &rows) const;
+    // The French refusal naming that row of the list (for the editor), or
+    // error when no row holds the character.
+    QString rowMessage(const std::vector<ScriptLine> &rows, const QString &error) const;
 };
-SaveText buildScriptBytes(const std::vector<ScriptLine> &rows, const ScriptSource &source, bool canonical = false);
+// False when a character cannot be held by the file's encoding, with a French
+// message naming its line in error (saved.bytes is then empty).
+bool buildScriptBytes(const std::vector<ScriptLine> &rows, const ScriptSource &source, SaveText &saved, QString &error,
+                      bool canonical = false);
 // The formatter: a file's bytes with every form in the editor's layout, in
 // the file's encoding and line ends, but for the forms the layout would
 // change, kept as read (what the check reports). It reads and writes form
@@ -113,15 +113,14 @@ void markKeptForms(const std::vector<ScriptLine> &rows, ScriptSource &source);
 // line's number and text) and how many in all; empty when there is none.
 QString keptFormsReport(const ScriptSource &source, int shown = 20);
 
-// Reads a script file. error is empty on success, else a French message
-// naming the file and the reason; then rows is empty.
+// A script read: its rows and its source.
 struct ReadResult {
     std::vector<ScriptLine> rows;
     ScriptSource source;
-    QString error;
-    bool ok() const { return error.isEmpty(); }
 };
-ReadResult ReadScriptFile(const QString &path);
+// Reads a script file; false, with a French message naming the file and the
+// reason in error, when it cannot be read (script is then left as it was).
+bool ReadScriptFile(const QString &path, ReadResult &script, QString &error);
 // Without check, no form is marked as kept (for the formatter).
 ReadResult readScriptBytes(QByteArray bytes, bool check = true);
 

@@ -1,31 +1,20 @@
 // What saving would change: the content of a script is its tokens outside
 // comments and its non-empty comment texts; layout does not count.
 #include "saveopen.h"
+#include "saveopen_text.h"
 
 #include "shell/fileservices.h"
 
-#include <QFileInfo>
 #include <set>
 
 namespace SaveOpen {
 
+using Text::endsWord;
+using Text::isBlank;
+using Text::isLineEnd;
+using Text::trimBlanks;
+
 namespace {
-
-bool isBlank(QChar c)
-{
-    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
-}
-
-bool isLineEnd(QChar c)
-{
-    return c == QLatin1Char('\n') || c == QLatin1Char('\r');
-}
-
-bool endsWord(QChar c)
-{
-    return isBlank(c) || isLineEnd(c) || c == QLatin1Char('(') || c == QLatin1Char(')') || c == QLatin1Char('"')
-           || c == QLatin1Char(';');
-}
 
 struct Token {
     QStringView text;
@@ -123,15 +112,10 @@ private:
                 qsizetype semi = m_rest.indexOf(QLatin1Char(';'));
                 if (semi < 0)
                     semi = m_rest.size();
-                QStringView piece = m_rest.left(semi);
+                const QStringView piece = trimBlanks(m_rest.left(semi));
                 m_rest = m_rest.mid(qMin(semi + 1, m_rest.size()));
-                qsizetype b = 0, e = piece.size();
-                while (b < e && isBlank(piece[b]))
-                    ++b;
-                while (e > b && isBlank(piece[e - 1]))
-                    --e;
-                if (e > b) {
-                    t = {piece.mid(b, e - b), m_restLine, false};
+                if (!piece.isEmpty()) {
+                    t = {piece, m_restLine, false};
                     return true;
                 }
             }
@@ -291,12 +275,7 @@ bool sameTrimmedLines(QStringView a, QStringView b)
         const qsizetype begin = p;
         while (p < t.size() && !isLineEnd(t[p]))
             ++p;
-        qsizetype first = begin, last = p;
-        while (first < last && isBlank(t[first]))
-            ++first;
-        while (last > first && isBlank(t[last - 1]))
-            --last;
-        const QStringView l = t.mid(first, last - first);
+        const QStringView l = trimBlanks(t.mid(begin, p - begin));
         if (p < t.size() && t[p] == QLatin1Char('\r') && p + 1 < t.size() && t[p + 1] == QLatin1Char('\n'))
             ++p;
         if (p < t.size())
@@ -393,20 +372,6 @@ QString keptFormsReport(const ScriptSource &source, int shown)
     if (int(kept.size()) > shown)
         m += QStringLiteral("\n… et %1 autres.").arg(int(kept.size()) - shown);
     return m;
-}
-
-QString companionFileName(const QString &scriptPath)
-{
-    const QString ext = FileServices::GetExtensionName(scriptPath);
-    const QString stem = ext.isEmpty() && !scriptPath.endsWith(QLatin1Char('.'))
-                             ? scriptPath
-                             : scriptPath.left(scriptPath.size() - ext.size() - 1);
-    return stem + QStringLiteral(".ai");
-}
-
-bool ensureCompanionFile(const QString &companionPath, QString &error)
-{
-    return QFileInfo::exists(companionPath) || FileServices::createEmptyFile(companionPath, error);
 }
 
 } // namespace SaveOpen

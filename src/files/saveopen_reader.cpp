@@ -1,51 +1,26 @@
-// The script reader. A file is first cut into top-level forms (a rule from
-// its "(" to the ")" that balances it, a constant, a load, a directive, a
-// comment line, a blank line, other text); each form is then read into rows,
-// element by element, with a stack of the open rule and groups. Nothing here
-// recurses on the input, so any nesting depth reads in bounded stack.
+// The script reader. A file is cut into top-level forms (saveopen_forms.cpp);
+// each form is then read into rows, element by element, with a stack of the
+// open rule and groups. Nothing here recurses on the input, so any nesting
+// depth reads in bounded stack.
 #include "saveopen.h"
+#include "saveopen_internal.h"
+#include "saveopen_text.h"
 
 #include "document/linebuilders.h"
 #include "shell/fileservices.h"
 
-#include <QStringDecoder>
 #include <algorithm>
-#include <functional>
 #include <optional>
 #include <tuple>
 
 namespace SaveOpen {
 
+using Text::endsWord;
+using Text::isBlank;
+using Text::trimBlanks;
+using Text::trimTrailingBlanks;
+
 namespace {
-
-bool isBlank(QChar c)
-{
-    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
-}
-
-QStringView trimBlanks(QStringView s)
-{
-    qsizetype b = 0, e = s.size();
-    while (b < e && isBlank(s[b]))
-        ++b;
-    while (e > b && isBlank(s[e - 1]))
-        --e;
-    return s.mid(b, e - b);
-}
-
-QStringView trimTrailingBlanks(QStringView s)
-{
-    qsizetype e = s.size();
-    while (e > 0 && isBlank(s[e - 1]))
-        --e;
-    return s.left(e);
-}
-
-bool isWordEnd(QChar c)
-{
-    return isBlank(c) || c == QLatin1Char('(') || c == QLatin1Char(')') || c == QLatin1Char(';')
-           || c == QLatin1Char('"');
-}
 
 // The word that starts at from (blanks skipped first); end receives the
 // position just after it.
@@ -55,7 +30,7 @@ QStringView wordAt(QStringView s, qsizetype from, qsizetype *end = nullptr)
     while (b < s.size() && isBlank(s[b]))
         ++b;
     qsizetype x = b;
-    while (x < s.size() && !isWordEnd(s[x]))
+    while (x < s.size() && !endsWord(s[x]))
         ++x;
     if (end)
         *end = x;
@@ -85,146 +60,6 @@ qsizetype commentStart(QStringView line)
     }
     return -1;
 }
-
-// Cuts a file's bytes into forms, one after the other. It looks only at
-// ASCII characters (parentheses, quotes, ";", "#", blanks, line ends and the
-// keywords), which are single bytes in Windows-1252 and UTF-8 alike and are
-// never part of another character, so it works on the bytes before decoding.
-class FormCutter
-{
-public:
-    FormCutter(QByteArrayView bytes, qsizetype from) : m_b(bytes), m_pos(from) {}
-
-    struct Form {
-        qsizetype begin = 0; // first byte
-        qsizetype end = 0;   // just after its last line end
-        int firstLine = 1;
-        int lines = 0;
-        bool open = false; // ended before its parentheses balanced
-        bool top = false;  // its first line starts a top-level form
-    };
-
-    // The next form; false at the end of the bytes.
-    bool next(Form &f)
-    {
-        if (m_pos >= m_b.size())
-            return false;
-        f.begin = m_pos;
-        f.firstLine = m_line;
-        f.top = startsTopLevelForm(m_pos);
-        f.open = false;
-        const int before = m_line;
-        const int first = firstNonBlank(m_pos);
-        if (first < 0 || first == ';' || first == '#') {
-            nextLine(lineEnd(m_pos));
-        } else {
-            // up to the end of the line where the parentheses balance again
-            qsizetype depth = 0;
-            while (true) {
-                nextLine(scanLine(depth));
-                if (depth == 0 || m_pos >= m_b.size() || startsTopLevelForm(m_pos))
-                    break;
-            }
-            f.open = depth != 0;
-        }
-        f.lines = m_line - before;
-        f.end = m_pos;
-        return true;
-    }
-
-private:
-    static bool isBlank(char c) { return c == ' ' || c == '\t'; }
-    static bool isLineEnd(char c) { return c == '\n' || c == '\r'; }
-
-    // The first character of the line at p that is not a blank; -1 when the
-    // line has none.
-    int firstNonBlank(qsizetype p) const
-    {
-        const char *d = m_b.data();
-        while (p < m_b.size() && isBlank(d[p]))
-            ++p;
-        return p < m_b.size() && !isLineEnd(d[p]) ? static_cast<unsigned char>(d[p]) : -1;
-    }
-
-    // Where the line at p ends (its line end, or the end of the bytes).
-    qsizetype lineEnd(qsizetype p) const
-    {
-        const char *d = m_b.data();
-        const qsizetype n = m_b.size();
-        while (p < n && !isLineEnd(d[p]))
-            ++p;
-        return p;
-    }
-
-    // Steps over the line end at e to the next line.
-    void nextLine(qsizetype e)
-    {
-        const char *d = m_b.data();
-        if (e < m_b.size()) {
-            if (d[e] == '\r' && e + 1 < m_b.size() && d[e + 1] == '\n')
-                ++e;
-            ++e;
-        }
-        m_pos = e;
-        ++m_line;
-    }
-
-    // Follows the parenthesis depth over the line at m_pos; returns where
-    // the line ends.
-    qsizetype scanLine(qsizetype &depth) const
-    {
-        const char *d = m_b.data();
-        const qsizetype n = m_b.size();
-        bool quoted = false;
-        qsizetype p = m_pos;
-        for (; p < n; ++p) {
-            const char c = d[p];
-            if (isLineEnd(c))
-                return p;
-            if (c == '"')
-                quoted = !quoted;
-            else if (quoted)
-                continue;
-            else if (c == ';')
-                return lineEnd(p);
-            else if (c == '(')
-                ++depth;
-            else if (c == ')' && depth > 0)
-                --depth;
-        }
-        return p;
-    }
-
-    // Whether the line at p starts a top-level form of its own, so that a
-    // form left open by a missing ")" stops before it.
-    bool startsTopLevelForm(qsizetype p) const
-    {
-        while (p < m_b.size() && isBlank(m_b[p]))
-            ++p;
-        if (p >= m_b.size())
-            return false;
-        if (m_b[p] == '#')
-            return true;
-        if (m_b[p] != '(')
-            return false;
-        ++p;
-        while (p < m_b.size() && isBlank(m_b[p]))
-            ++p;
-        auto keyword = [&](QLatin1StringView k) {
-            if (p + k.size() > m_b.size()
-                || QLatin1StringView(m_b.data() + p, k.size()).compare(k, Qt::CaseInsensitive) != 0)
-                return false;
-            const qsizetype e = p + k.size();
-            return e == m_b.size() || isBlank(m_b[e]) || isLineEnd(m_b[e]) || m_b[e] == '(' || m_b[e] == ')'
-                   || m_b[e] == ';';
-        };
-        return keyword(QLatin1StringView("defrule")) || keyword(QLatin1StringView("defconst"));
-    }
-
-    QByteArrayView m_b;
-    qsizetype m_pos;
-    int m_line = 1;
-};
 
 // The number of UTF-16 code units of valid UTF-8 bytes.
 qsizetype utf16Length(QByteArrayView b)
@@ -339,7 +174,7 @@ private:
                     x = x < 0 ? l.size() : x + 1;
                 } else {
                     ++x;
-                    while (x < l.size() && !isWordEnd(l[x]))
+                    while (x < l.size() && !endsWord(l[x]))
                         ++x;
                 }
                 stray(m_pos, x);
@@ -608,7 +443,7 @@ private:
                 i = q2 + 1;
             } else {
                 qsizetype x = i;
-                while (x < text.size() && !isWordEnd(text[x]))
+                while (x < text.size() && !endsWord(text[x]))
                     ++x;
                 percentage = text.mid(i, qMax<qsizetype>(1, x - i));
                 i = qMax(x, i + 1);
@@ -638,193 +473,9 @@ private:
 
 } // namespace
 
-namespace {
-
-// Whether bytes are well-formed UTF-8 (no overlong forms, surrogates or
-// values beyond U+10FFFF).
-bool isUtf8(QByteArrayView b)
+void readFormRows(std::vector<ScriptLine> &rows, const std::vector<QStringView> &lines, int form, int firstLine)
 {
-    const auto *p = reinterpret_cast<const unsigned char *>(b.data());
-    const qsizetype n = b.size();
-    qsizetype i = 0;
-    while (i < n) {
-        const unsigned char c = p[i];
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        int more = 0;
-        unsigned char lo = 0x80, hi = 0xBF;
-        if (c >= 0xC2 && c <= 0xDF) {
-            more = 1;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            more = 2;
-            if (c == 0xE0)
-                lo = 0xA0;
-            else if (c == 0xED)
-                hi = 0x9F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            more = 3;
-            if (c == 0xF0)
-                lo = 0x90;
-            else if (c == 0xF4)
-                hi = 0x8F;
-        } else {
-            return false;
-        }
-        for (int k = 1; k <= more; ++k) {
-            if (i + k >= n)
-                return false;
-            const unsigned char d = p[i + k];
-            if (d < (k == 1 ? lo : 0x80) || d > (k == 1 ? hi : 0xBF))
-                return false;
-        }
-        i += more + 1;
-    }
-    return true;
-}
-
-// The file's encoding and line ends, from its bytes.
-void readConventions(QByteArrayView b, ScriptSource &s)
-{
-    s.byteOrderMark = b.startsWith("\xEF\xBB\xBF");
-    const QByteArrayView body = s.byteOrderMark ? b.sliced(3) : b;
-    bool ascii = true;
-    for (const char c : body) {
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            ascii = false;
-            break;
-        }
-    }
-    // A mark before bytes that are not UTF-8 stays a mark (kept on saving)
-    // over text in the game's code page: read as text, it would make the
-    // file's first line depend on whether the rest happens to be UTF-8.
-    s.encoding = (s.byteOrderMark || !ascii) && isUtf8(body) ? TextEncoding::Utf8 : TextEncoding::Windows1252;
-    // the file's own line end, from its first; CR LF when it has none
-    const qsizetype nl = b.indexOf('\n');
-    const qsizetype cr = b.indexOf('\r');
-    if (cr >= 0 && (nl < 0 || cr < nl))
-        s.lineEnd = cr + 1 < b.size() && b[cr + 1] == '\n' ? QStringLiteral("\r\n") : QStringLiteral("\r");
-    else if (nl >= 0)
-        s.lineEnd = QStringLiteral("\n");
-    s.finalLineEnd = b.isEmpty() || b.endsWith('\n') || b.endsWith('\r');
-}
-
-} // namespace
-
-namespace {
-constexpr QByteArrayView Utf8Mark("\xEF\xBB\xBF");
-
-// Whether written is cut as one form, left open or starting a top-level
-// form as the original was, and starts with the bytes of a byte-order mark
-// only when the original did (at the start of a file they would read back
-// as one).
-bool cutsAs(const FormCutter::Form &original, bool originalMark, QByteArrayView written)
-{
-    if (written.startsWith(Utf8Mark) != originalMark)
-        return false;
-    FormCutter cutter(written, 0);
-    FormCutter::Form f;
-    if (!cutter.next(f))
-        return false;
-    return f.end == written.size() && f.open == original.open && f.top == original.top;
-}
-} // namespace
-
-bool cutsAlike(QByteArrayView original, QByteArrayView written)
-{
-    FormCutter cutter(original, 0);
-    FormCutter::Form f;
-    if (!cutter.next(f))
-        return written.isEmpty();
-    return cutsAs(f, original.startsWith(Utf8Mark), written);
-}
-
-QString decodeUtf8(QByteArrayView bytes)
-{
-    // a U+FEFF that starts the text after the file's mark is text
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-    return decoder.decode(bytes);
-}
-
-ScriptSource decodeScript(QByteArray bytes)
-{
-    ScriptSource s;
-    readConventions(bytes, s);
-    const QByteArrayView body = QByteArrayView(bytes).sliced(s.byteOrderMark ? 3 : 0);
-    s.text = s.encoding == TextEncoding::Utf8 ? decodeUtf8(body) : FileServices::decode1252(body);
-    s.bytes = std::move(bytes);
-    return s;
-}
-
-bool formatScriptBytes(QByteArrayView bytes, const std::function<bool(QByteArrayView)> &write, QString &error)
-{
-    ScriptSource conventions;
-    readConventions(bytes, conventions);
-    const bool utf8 = conventions.encoding == TextEncoding::Utf8;
-    const QStringView lineEnd(conventions.lineEnd);
-    QByteArray out;
-    constexpr qsizetype Chunk = 1 << 16;
-    out.reserve(2 * Chunk);
-    if (conventions.byteOrderMark)
-        out += "\xEF\xBB\xBF";
-
-    // Form by form, with buffers kept from one to the next, handed on in
-    // chunks: the output is never held whole.
-    FormCutter cutter(bytes, conventions.byteOrderMark ? 3 : 0);
-    FormCutter::Form f;
-    QString source, text;
-    std::vector<QStringView> lines;
-    std::vector<ScriptLine> rows;
-    QStringDecoder utf8Decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-    bool lastLineEmpty = false;
-    while (cutter.next(f)) {
-        if (out.size() >= Chunk) {
-            if (!write(out)) {
-                error = QStringLiteral("écriture impossible");
-                return false;
-            }
-            out.truncate(0);
-        }
-        const QByteArrayView formBytes = bytes.sliced(f.begin, f.end - f.begin);
-        if (utf8)
-            source = utf8Decoder.decode(formBytes); // a form's own leading U+FEFF is text
-        else
-            FileServices::decode1252(formBytes, source);
-        FileServices::splitLines(source, lines);
-        rows.clear();
-        FormReader(rows, 0).read(lines);
-        text.clear();
-        appendScriptText(text, rows, lineEnd);
-        // A form the layout would change (its content, or how it is cut
-        // from the forms around it) stays as it was read.
-        const qsizetype mark = out.size();
-        bool laidOut = sameContent(source, text);
-        if (laidOut) {
-            if (utf8)
-                out += text.toUtf8();
-            else
-                laidOut = FileServices::appendEncoded1252(text, out);
-            laidOut = laidOut && cutsAs(f, formBytes.startsWith(Utf8Mark), QByteArrayView(out).sliced(mark));
-        }
-        if (laidOut) {
-            lastLineEmpty = text == lineEnd || text.endsWith(conventions.lineEnd + conventions.lineEnd);
-        } else {
-            out.truncate(mark);
-            out += formBytes;
-            lastLineEmpty = false;
-        }
-    }
-    // A file that ended without a line end keeps that, unless its last line
-    // is blank: it could not read back without one.
-    const QByteArray end = conventions.lineEnd.toLatin1();
-    if (!conventions.finalLineEnd && !lastLineEmpty && out.endsWith(end))
-        out.chop(end.size());
-    if (!out.isEmpty() && !write(out)) {
-        error = QStringLiteral("écriture impossible");
-        return false;
-    }
-    return true;
+    FormReader(rows, form, firstLine).read(lines);
 }
 
 std::vector<ScriptLine> readForms(ScriptSource &source)
@@ -851,7 +502,7 @@ std::vector<ScriptLine> readForms(ScriptSource &source)
         const qsizetype length = utf8 ? utf16Length(QByteArrayView(source.bytes).sliced(f.begin, f.end - f.begin))
                                       : f.end - f.begin;
         FileServices::splitLines(text.mid(form.charBegin, length), lines);
-        FormReader(rows, source.formCount() - 1, f.firstLine).read(lines);
+        readFormRows(rows, lines, source.formCount() - 1, f.firstLine);
         charPos += length;
     }
     source.lineCount = lastLine;
@@ -873,16 +524,13 @@ ReadResult readScriptBytes(QByteArray bytes, bool check)
     return r;
 }
 
-ReadResult ReadScriptFile(const QString &path)
+bool ReadScriptFile(const QString &path, ReadResult &script, QString &error)
 {
     QByteArray bytes;
-    QString error;
-    if (!FileServices::readFileBytes(path, bytes, error)) {
-        ReadResult r;
-        r.error = error;
-        return r;
-    }
-    return readScriptBytes(std::move(bytes));
+    if (!FileServices::readFileBytes(path, bytes, error))
+        return false;
+    script = readScriptBytes(std::move(bytes));
+    return true;
 }
 
 } // namespace SaveOpen

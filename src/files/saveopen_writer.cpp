@@ -1,12 +1,11 @@
 // The script writer: the editor's layout of every kind of row, and the save
 // that keeps untouched forms as they were read.
 #include "saveopen.h"
+#include "saveopen_text.h"
 
 #include "document/linebuilders.h"
 #include "shell/fileservices.h"
 
-#include <QStringDecoder>
-#include <QStringEncoder>
 
 namespace SaveOpen {
 
@@ -217,7 +216,7 @@ QString unencodableMessage(QStringView text, qsizetype at, int linesBefore)
 {
     const qsizetype start = qMax(text.lastIndexOf(QLatin1Char('\n'), at), text.lastIndexOf(QLatin1Char('\r'), at)) + 1;
     qsizetype end = start;
-    while (end < text.size() && text[end] != QLatin1Char('\r') && text[end] != QLatin1Char('\n'))
+    while (end < text.size() && !Text::isLineEnd(text[end]))
         ++end;
     qsizetype line = linesBefore + 1;
     for (qsizetype i = 0; i < start; ++i) {
@@ -232,7 +231,7 @@ QString unencodableMessage(QStringView text, qsizetype at, int linesBefore)
 
 bool endsWithLineEnd(const QByteArray &b)
 {
-    return !b.isEmpty() && (b.back() == '\n' || b.back() == '\r');
+    return !b.isEmpty() && Text::isLineEnd(b.back());
 }
 
 } // namespace
@@ -285,13 +284,14 @@ QString BuildScriptText(const std::vector<ScriptLine> &rows, QStringView lineEnd
     return out;
 }
 
-SaveText buildScriptBytes(const std::vector<ScriptLine> &rows, const ScriptSource &source, bool canonical)
+bool buildScriptBytes(const std::vector<ScriptLine> &rows, const ScriptSource &source, SaveText &result, QString &error,
+                      bool canonical)
 {
-    SaveText result;
+    result = SaveText();
     QByteArray &out = result.bytes;
     out.reserve(source.bytes.size() + 4096);
     if (source.byteOrderMark)
-        out += "\xEF\xBB\xBF";
+        out += Text::Utf8Mark;
     const qsizetype start = out.size();
     const bool utf8 = source.encoding == TextEncoding::Utf8;
     const QByteArray lineEnd = source.lineEnd.toLatin1();
@@ -300,10 +300,11 @@ SaveText buildScriptBytes(const std::vector<ScriptLine> &rows, const ScriptSourc
     bool lastLaidOut = false;
     bool lastLineEmpty = false;
     QString text;
+    bool refused = false;
 
     const ScriptLine *data = rows.data();
     forEachFormRun(rows, [&](size_t i, size_t j, int form) {
-        if (!result.ok())
+        if (refused)
             return;
         if (out.size() > start && !endsWithLineEnd(out))
             out += lineEnd; // the file's last line, without its line end, is no longer last
@@ -330,7 +331,8 @@ SaveText buildScriptBytes(const std::vector<ScriptLine> &rows, const ScriptSourc
         } else {
             const qsizetype bad = FileServices::firstUnencodable(text);
             if (bad >= 0) {
-                result.error = unencodableMessage(text, bad, linesBefore);
+                refused = true;
+                error = unencodableMessage(text, bad, linesBefore);
                 result.character = text.mid(bad, text[bad].isHighSurrogate() ? 2 : 1);
                 for (size_t k = i; k < j && result.row == 0; ++k)
                     if (data[k].text.contains(result.character))
@@ -342,20 +344,20 @@ SaveText buildScriptBytes(const std::vector<ScriptLine> &rows, const ScriptSourc
         linesBefore += writer.lineEnds();
         lastLaidOut = true;
     });
-    if (!result.ok()) {
+    if (refused) {
         result.bytes.clear();
         result.lines.clear();
-        return result;
+        return false;
     }
     result.lineCount = linesBefore;
     // A file that ended without a line end keeps that, unless its last line
     // is blank: it could not read back without one.
     if (lastLaidOut && !source.finalLineEnd && !lastLineEmpty && out.endsWith(lineEnd))
         out.chop(lineEnd.size());
-    return result;
+    return true;
 }
 
-QString SaveText::rowMessage(const std::vector<ScriptLine> &rows) const
+QString SaveText::rowMessage(const std::vector<ScriptLine> &rows, const QString &error) const
 {
     if (row < 1 || size_t(row) > rows.size())
         return error;
@@ -363,14 +365,6 @@ QString SaveText::rowMessage(const std::vector<ScriptLine> &rows) const
                           "que le codage du jeu (Windows-1252) ne peut pas représenter.\n\nligne %1: %3")
         .arg(row)
         .arg(character, rows[size_t(row - 1)].text);
-}
-
-QString decodeScriptBytes(const QByteArray &bytes, const ScriptSource &source)
-{
-    QByteArrayView b(bytes);
-    if (source.byteOrderMark && b.startsWith("\xEF\xBB\xBF"))
-        b = b.sliced(3);
-    return source.encoding == TextEncoding::Utf8 ? decodeUtf8(b) : FileServices::decode1252(b);
 }
 
 } // namespace SaveOpen

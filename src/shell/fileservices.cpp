@@ -68,15 +68,10 @@ QString reason(const QFileDevice &f)
     return reasonInFrench(f.errorString(), errno);
 }
 
-QString fileError(const QString &what, const QString &path, const QString &reason)
-{
-    return QStringLiteral("%1 \"%2\": %3").arg(what, path, reason);
-}
-
 // Sets error to what failed on which file and why; returns false.
 bool failed(QString &error, const QString &what, const QString &path, const QString &reason)
 {
-    error = fileError(what, path, reason);
+    error = QStringLiteral("%1 \"%2\": %3").arg(what, path, reason);
     return false;
 }
 } // namespace
@@ -171,17 +166,6 @@ std::vector<QStringView> splitLines(QStringView text)
     return lines;
 }
 
-TextFile readTextFile(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {QString(), fileError(QStringLiteral("Impossible d'ouvrir le fichier"), path, reason(f))};
-    const QByteArray bytes = f.readAll();
-    if (f.error() != QFileDevice::NoError)
-        return {QString(), fileError(QStringLiteral("Impossible de lire le fichier"), path, reason(f))};
-    return {decode1252(bytes), QString()};
-}
-
 bool readFileBytes(const QString &path, QByteArray &bytes, QString &error)
 {
     QFile f(path);
@@ -195,6 +179,15 @@ bool readFileBytes(const QString &path, QByteArray &bytes, QString &error)
     bytes = f.readAll();
     if (f.error() != QFileDevice::NoError)
         return failed(error, QStringLiteral("Impossible de lire le fichier"), path, reason(f));
+    return true;
+}
+
+bool readTextFile(const QString &path, QString &text, QString &error)
+{
+    QByteArray bytes;
+    if (!readFileBytes(path, bytes, error))
+        return false;
+    text = decode1252(bytes);
     return true;
 }
 

@@ -29,16 +29,11 @@ std::vector<QStringView> splitLines(QStringView text);
 // The same into a vector kept from call to call.
 void splitLines(QStringView text, std::vector<QStringView> &lines);
 
-// A whole text file, decoded. error is empty on success, else a French
-// message naming the file and the system's reason.
-struct TextFile {
-    QString text;
-    QString error;
-    bool ok() const { return error.isEmpty(); }
-};
-TextFile readTextFile(const QString &path);
 // File operations return whether they succeeded; on failure, error holds a
 // French message naming the file and the reason.
+
+// A whole text file, decoded.
+bool readTextFile(const QString &path, QString &text, QString &error);
 
 // Reads a whole file's bytes (a file too large for the editor is refused).
 bool readFileBytes(const QString &path, QByteArray &bytes, QString &error);

@@ -12,21 +12,31 @@ namespace Options {
 namespace {
 const QString InstallEntry =
     QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kelvarra\\UninstallString");
+const QString RecentFilesKey = QStringLiteral("RecentFiles");
+
+// The plug-in's section of the host's settings.
+class Settings : public QSettings
+{
+public:
+    Settings() : QSettings(QSettings::UserScope, QStringLiteral("Quorrin"), QStringLiteral("Quorrin"))
+    {
+        beginGroup(QStringLiteral("Lumbrel"));
+    }
+};
 
 } // namespace
 
 void LoadSettings()
 {
-    QSettings s(QSettings::UserScope, QStringLiteral("Quorrin"), QStringLiteral("Quorrin"));
-    s.beginGroup(QStringLiteral("Lumbrel"));
+    Settings s;
     const QString ai = s.value(QStringLiteral("AI")).toString();
     CompanionFilePolicy = (ai == QLatin1String("1") || ai == QLatin1String("3")) ? quint8(ai.toInt()) : 2;
     DefaultFolder = s.value(QStringLiteral("Path")).toString();
     if (!DefaultFolder.isEmpty())
         return;
     // without a known installation the choosers start where the platform likes
-    QString entry;
-    if (!Reg::ReadRegistryValue(1, InstallEntry, entry))
+    QString entry, error;
+    if (!Reg::ReadRegistryValue(1, InstallEntry, entry, error))
         return;
     const qsizetype quote = entry.indexOf(QLatin1Char('"'), 2);
     if (quote < 0)
@@ -37,8 +47,7 @@ void LoadSettings()
 
 void StoreSettings()
 {
-    QSettings s(QSettings::UserScope, QStringLiteral("Quorrin"), QStringLiteral("Quorrin"));
-    s.beginGroup(QStringLiteral("Lumbrel"));
+    Settings s;
     s.setValue(QStringLiteral("AI"), QString::number(CompanionFilePolicy));
     s.setValue(QStringLiteral("Path"), DefaultFolder);
 }
@@ -59,6 +68,26 @@ QString chooserFolder()
     }
 #endif
     return DefaultFolder;
+}
+
+QStringList recentFiles()
+{
+    return Settings().value(RecentFilesKey).toStringList();
+}
+
+void storeRecentFiles(const QStringList &paths)
+{
+    Settings().setValue(RecentFilesKey, paths);
+}
+
+bool viewOption(const QString &key, bool byDefault)
+{
+    return Settings().value(key, byDefault).toBool();
+}
+
+void storeViewOption(const QString &key, bool on)
+{
+    Settings().setValue(key, on);
 }
 
 } // namespace Options

@@ -1,9 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
-// The two settings of the plug-in, stored under application "Quorrin",
-// section "Lumbrel".
+// The plug-in's settings, stored under application "Quorrin", section
+// "Lumbrel": nothing else reads or writes them.
 namespace Options {
 // The folder the file choosers start in; may be empty.
 inline QString DefaultFolder;
@@ -19,4 +20,12 @@ void StoreSettings();
 // The folder a chooser opens in: DefaultFolder, or off Windows, for a drive
 // path such as "C:\Jeux\AI", the matching folder of the Wine prefix.
 QString chooserFolder();
+
+// The scripts last opened or saved, as stored (RecentFiles keeps the list).
+QStringList recentFiles();
+void storeRecentFiles(const QStringList &paths);
+// A boolean option of the menu "Affichage" by its key ("IndentRows"...);
+// byDefault when it was never stored.
+bool viewOption(const QString &key, bool byDefault);
+void storeViewOption(const QString &key, bool on);
 } // namespace Options

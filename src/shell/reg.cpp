@@ -161,7 +161,7 @@ QString winePrefix()
     return env.isEmpty() ? QDir::home().filePath(QStringLiteral(".wine")) : env;
 }
 
-bool ReadRegistryValue(int root, const QString &path, QString &result, QString *error)
+bool ReadRegistryValue(int root, const QString &path, QString &result, QString &error)
 {
     const QString full = RootPrefix(root) + path;
     const qsizetype cut = full.lastIndexOf(QLatin1Char('\\'));
@@ -187,8 +187,7 @@ bool ReadRegistryValue(int root, const QString &path, QString &result, QString *
                             QStringLiteral("Software\\Classes\\") + key, name);
 #endif
     if (value.isNull()) {
-        if (error)
-            *error = QStringLiteral("le registre n'a pas de valeur %1").arg(full);
+        error = QStringLiteral("le registre n'a pas de valeur %1").arg(full);
         return false;
     }
     result = value;

@@ -13,9 +13,9 @@ namespace Reg {
 // read that follows fails.
 QString RootPrefix(int root);
 // The value named by prefix + path (the key's path, a backslash, the value's
-// name) into value; false, with the French reason in *error, when the key or
+// name) into value; false, with the French reason in error, when the key or
 // the value is missing.
-bool ReadRegistryValue(int root, const QString &path, QString &value, QString *error = nullptr);
+bool ReadRegistryValue(int root, const QString &path, QString &value, QString &error);
 
 // Where messages of this module go (the windows install a message box).
 void setMessageHandler(std::function<void(const QString &)> handler);

@@ -34,7 +34,10 @@ QStringList state(PlugFrm &f)
     for (int pos = 1; pos <= s.size(); ++pos)
         s[pos - 1] += QString("|%1%2").arg(colourOf(f, pos), 0, 16).arg(italic(f, pos) ? "|i" : "");
     const ScriptModel &m = f.ListView1->rows();
-    s << QString::fromLatin1(SaveOpen::buildScriptBytes(m.lines(), m.source()).bytes) << keptNote(f);
+    SaveOpen::SaveText saved;
+    QString error;
+    EXPECT_TRUE(SaveOpen::buildScriptBytes(m.lines(), m.source(), saved, error)) << error.toStdString();
+    s << QString::fromLatin1(saved.bytes) << keptNote(f);
     return s;
 }
 

@@ -46,8 +46,9 @@ QByteArray format(QByteArrayView bytes)
 // Saving what was read, every form laid out again or not.
 QByteArray resave(const ReadResult &r, bool canonical = false)
 {
-    const SaveText saved = buildScriptBytes(r.rows, r.source, canonical);
-    EXPECT_TRUE(saved.error.isEmpty()) << saved.error.toStdString();
+    SaveText saved;
+    QString error;
+    EXPECT_TRUE(buildScriptBytes(r.rows, r.source, saved, error, canonical)) << error.toStdString();
     return saved.bytes;
 }
 QByteArray resave(const QByteArray &bytes, const std::function<void(std::vector<ScriptLine> &, ScriptSource &)> &edit)
@@ -200,7 +201,9 @@ TEST(Save, RowsStandOnTheirFileLinesAsReadAndAsSaved)
     EXPECT_EQ(r.source.lineCount, 14);
 
     const auto savedWhereSaid = [](const std::vector<ScriptLine> &rows, const ScriptSource &source) {
-        const SaveText saved = buildScriptBytes(rows, source);
+        SaveText saved;
+        QString error;
+        ASSERT_TRUE(buildScriptBytes(rows, source, saved, error)) << error.toStdString();
         const ReadResult again = readScriptBytes(saved.bytes);
         ASSERT_EQ(again.rows.size(), rows.size()) << saved.bytes.toStdString();
         for (size_t k = 0; k < rows.size(); ++k)
@@ -228,19 +231,17 @@ TEST(Save, ANewBlankLastLineIsEnded)
 
 TEST(Save, TheFileKeepsItsEncoding)
 {
-    auto withText = [](const QByteArray &bytes) {
-        ReadResult r = readScriptBytes(bytes);
-        r.rows.push_back({QString::fromUtf8("Constante: x = \"Ā\""), 0, K::Const});
-        return buildScriptBytes(r.rows, r.source);
-    };
     // (UTF-8 files are in keptforms_test)
-    // Windows-1252 refuses it, naming the line
-    const ReadResult latin = readScriptBytes("(a \"\xE9\")\n(b)\n");
+    // Windows-1252 refuses a character it cannot hold, naming the line
+    ReadResult latin = readScriptBytes("(a \"\xE9\")\n(b)\n");
     EXPECT_EQ(latin.source.encoding, TextEncoding::Windows1252);
     EXPECT_EQ(latin.rows.front().text, QString::fromUtf8("(a \"é\")"));
-    const SaveText refused = withText("(a \"\xE9\")\n(b)\n");
+    latin.rows.push_back({QString::fromUtf8("Constante: x = \"Ā\""), 0, K::Const});
+    SaveText refused;
+    QString refusal;
+    EXPECT_FALSE(buildScriptBytes(latin.rows, latin.source, refused, refusal));
     EXPECT_TRUE(refused.bytes.isEmpty());
-    EXPECT_TRUE(refused.error.contains("ligne 3")) << refused.error.toStdString();
+    EXPECT_TRUE(refusal.contains("ligne 3")) << refusal.toStdString();
     // a pure ASCII file is the game's code page
     EXPECT_EQ(readScriptBytes("(a)").source.encoding, TextEncoding::Windows1252);
     // a mark before bytes that are not UTF-8 stays a mark over the game's code page
@@ -524,8 +525,12 @@ TEST(Files, CompanionIsCreatedOnlyWhenMissingSavesAreAtomicAndFailuresNamedInFre
     const QString per = dir.filePath("ia.per");
     EXPECT_TRUE(FileServices::saveFile(per, "une longue version", error));
     EXPECT_TRUE(FileServices::saveFile(per, "court", error));
-    EXPECT_EQ(FileServices::readTextFile(per).text, "court");
-    EXPECT_EQ(ReadScriptFile(dir.filePath("absent.per")).error,
+    QString text;
+    EXPECT_TRUE(FileServices::readTextFile(per, text, error));
+    EXPECT_EQ(text, "court");
+    ReadResult absent;
+    EXPECT_FALSE(ReadScriptFile(dir.filePath("absent.per"), absent, error));
+    EXPECT_EQ(error,
               QString("Impossible d'ouvrir le fichier \"%1\": fichier ou dossier introuvable").arg(dir.filePath("absent.per")));
     const QString folder = dir.filePath("dossier.per");
     ASSERT_TRUE(QDir().mkdir(folder));
@@ -557,6 +562,8 @@ TEST(Files, AFullDiskIsNamedAndTheOldFileKept)
     EXPECT_TRUE(FileServices::saveFile(path, "ancien", error));
     EXPECT_FALSE(FileServices::saveFile(path, QByteArray(200 * 1024, 'x'), error));
     EXPECT_EQ(error, QString("Impossible d'écrire le fichier \"%1\": plus de place sur le disque").arg(path));
-    EXPECT_EQ(FileServices::readTextFile(path).text, "ancien");
+    QString text;
+    EXPECT_TRUE(FileServices::readTextFile(path, text, error));
+    EXPECT_EQ(text, "ancien");
     QProcess::execute("umount", {dir.path()});
 }

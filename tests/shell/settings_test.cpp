@@ -25,7 +25,7 @@ namespace {
 QString readValue(int root, const QString &path)
 {
     QString value, error;
-    if (!Reg::ReadRegistryValue(root, path, value, &error)) {
+    if (!Reg::ReadRegistryValue(root, path, value, error)) {
         EXPECT_TRUE(error.contains(path)) << error.toStdString();
         return QStringLiteral("<absente>");
     }

@@ -1,0 +1,125 @@
+// Cutting a script into its top-level forms: a rule from its "(" to the ")"
+// that balances it, a constant, a load, a directive, a comment line, a blank
+// line, other text.
+#include "saveopen_internal.h"
+
+#include "saveopen_text.h"
+
+namespace SaveOpen {
+
+using Text::isBlank;
+using Text::isLineEnd;
+
+bool FormCutter::next(Form &f)
+{
+    if (m_pos >= m_b.size())
+        return false;
+    f.begin = m_pos;
+    f.firstLine = m_line;
+    f.top = startsTopLevelForm(m_pos);
+    f.open = false;
+    const int before = m_line;
+    const int first = firstNonBlank(m_pos);
+    if (first < 0 || first == ';' || first == '#') {
+        nextLine(lineEnd(m_pos));
+    } else {
+        // up to the end of the line where the parentheses balance again
+        qsizetype depth = 0;
+        while (true) {
+            nextLine(scanLine(depth));
+            if (depth == 0 || m_pos >= m_b.size() || startsTopLevelForm(m_pos))
+                break;
+        }
+        f.open = depth != 0;
+    }
+    f.lines = m_line - before;
+    f.end = m_pos;
+    return true;
+}
+
+// The first character of the line at p that is not a blank; -1 when the
+// line has none.
+int FormCutter::firstNonBlank(qsizetype p) const
+{
+    const char *d = m_b.data();
+    while (p < m_b.size() && isBlank(d[p]))
+        ++p;
+    return p < m_b.size() && !isLineEnd(d[p]) ? static_cast<unsigned char>(d[p]) : -1;
+}
+
+// Where the line at p ends (its line end, or the end of the bytes).
+qsizetype FormCutter::lineEnd(qsizetype p) const
+{
+    const char *d = m_b.data();
+    const qsizetype n = m_b.size();
+    while (p < n && !isLineEnd(d[p]))
+        ++p;
+    return p;
+}
+
+// Steps over the line end at e to the next line.
+void FormCutter::nextLine(qsizetype e)
+{
+    const char *d = m_b.data();
+    if (e < m_b.size()) {
+        if (d[e] == '\r' && e + 1 < m_b.size() && d[e + 1] == '\n')
+            ++e;
+        ++e;
+    }
+    m_pos = e;
+    ++m_line;
+}
+
+// Follows the parenthesis depth over the line at m_pos; returns where
+// the line ends.
+qsizetype FormCutter::scanLine(qsizetype &depth) const
+{
+    const char *d = m_b.data();
+    const qsizetype n = m_b.size();
+    bool quoted = false;
+    qsizetype p = m_pos;
+    for (; p < n; ++p) {
+        const char c = d[p];
+        if (isLineEnd(c))
+            return p;
+        if (c == '"')
+            quoted = !quoted;
+        else if (quoted)
+            continue;
+        else if (c == ';')
+            return lineEnd(p);
+        else if (c == '(')
+            ++depth;
+        else if (c == ')' && depth > 0)
+            --depth;
+    }
+    return p;
+}
+
+// Whether the line at p starts a top-level form of its own, so that a
+// form left open by a missing ")" stops before it.
+bool FormCutter::startsTopLevelForm(qsizetype p) const
+{
+    while (p < m_b.size() && isBlank(m_b[p]))
+        ++p;
+    if (p >= m_b.size())
+        return false;
+    if (m_b[p] == '#')
+        return true;
+    if (m_b[p] != '(')
+        return false;
+    ++p;
+    while (p < m_b.size() && isBlank(m_b[p]))
+        ++p;
+    auto keyword = [&](QLatin1StringView k) {
+        if (p + k.size() > m_b.size()
+            || QLatin1StringView(m_b.data() + p, k.size()).compare(k, Qt::CaseInsensitive) != 0)
+            return false;
+        const qsizetype e = p + k.size();
+        return e == m_b.size() || isBlank(m_b[e]) || isLineEnd(m_b[e]) || m_b[e] == '(' || m_b[e] == ')'
+               || m_b[e] == ';';
+    };
+    return keyword(QLatin1StringView("defrule")) || keyword(QLatin1StringView("defconst"));
+}
+
+} // namespace SaveOpen
