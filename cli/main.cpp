@@ -1,5 +1,6 @@
 // vardelo: the script reader and writer of the editor, from a terminal.
 #include "document/blocks.h"
+#include "document/scriptdocument.h"
 #include "files/saveopen.h"
 #include "shell/fileservices.h"
 #include "vardeloversion.h"
@@ -89,12 +90,11 @@ bool outputFailed(QString &error)
 
 bool rowsCommand(const QString &path, QString &error)
 {
-    QByteArray bytes;
-    if (!FileServices::readFileBytes(path, bytes, error))
+    ScriptDocument document;
+    if (!document.open(path, error, false))
         return false;
-    const SaveOpen::ReadResult r = SaveOpen::readScriptBytes(std::move(bytes), false);
     QString out;
-    for (const ScriptLine &l : r.rows) {
+    for (const ScriptLine &l : document.rows().lines()) {
         out += kindTag(l.kind);
         out += QLatin1Char('\t');
         out += l.text;
@@ -182,18 +182,19 @@ bool formatCommand(const QString &path, const QString &out, QString &error)
 // faithful: whether the editor's layout keeps the content of every part.
 bool checkCommand(const QString &path, bool &faithful, QString &error)
 {
-    SaveOpen::ReadResult r;
-    if (!SaveOpen::ReadScriptFile(path, r, error))
+    ScriptDocument document;
+    if (!document.open(path, error))
         return false;
     // Unbalanced blocks are warnings: the status stays about the content.
+    const std::vector<ScriptLine> &rows = document.rows().lines();
     QString warnings;
-    for (const Blocks::Diagnostic &d : Blocks::analyse(r.rows).diagnostics)
+    for (const Blocks::Diagnostic &d : document.rows().structure().diagnostics)
         warnings += QStringLiteral("%1:%2: attention: %3\n")
                         .arg(path)
-                        .arg(r.rows[size_t(d.row - 1)].line)
+                        .arg(rows[size_t(d.row - 1)].line)
                         .arg(Blocks::describe(d));
     std::fputs(warnings.toUtf8().constData(), stderr);
-    const QString report = SaveOpen::keptFormsReport(r.source);
+    const QString report = SaveOpen::keptFormsReport(document.source());
     faithful = report.isEmpty();
     if (faithful)
         writeOut(QStringLiteral("%1: le formatage conserve le contenu de chaque partie du script.\n").arg(path).toUtf8());
