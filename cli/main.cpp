@@ -1,17 +1,29 @@
 // vardelo: the script reader and writer of the editor, from a terminal.
+#include "catalogues/acts.h"
+#include "catalogues/facts.h"
+#include "catalogues/params.h"
+#include "catalogues/prepross.h"
+#include "catalogues/records.h"
+#include "catalogues/vocabulary.h"
 #include "document/blocks.h"
+#include "document/problems.h"
 #include "document/scriptdocument.h"
 #include "files/saveopen.h"
 #include "shell/fileservices.h"
+#include "shell/pluginfolder.h"
 #include "vardeloversion.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QSaveFile>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <atomic>
+#include <thread>
 
 namespace {
 
@@ -30,8 +42,12 @@ const char Usage[] =
     "                       chaque partie du script et nomme celles dont elle changerait le\n"
     "                       contenu; code de sortie 0 si oui, 1 sinon; signale aussi les blocs\n"
     "                       non fermés (avertissements sur la sortie d'erreur)\n"
+    "  lint FILE...         vérifie chaque script selon le vocabulaire des catalogues et affiche\n"
+    "                       chaque problème sous la forme FILE:LIGNE: erreur: message (ou\n"
+    "                       attention:), fichiers dans l'ordre donné; code de sortie 0 sans\n"
+    "                       erreur, 1 s'il y en a, 2 si un fichier n'a pas pu être lu\n"
     "\n"
-    "\n"
+    "  --catalogues DIR     (lint) le dossier des quatre catalogues; par défaut ceux du plugin\n"
     "  -h, --help           affiche cette aide\n"
     "  -v, --version        affiche la version de vardelo\n"
     "\n"
@@ -203,6 +219,84 @@ bool checkCommand(const QString &path, bool &faithful, QString &error)
     return true;
 }
 
+// The problems of each script, checked on every core, printed in the order
+// the files were given; a last line on standard error counts them. unread
+// tells whether some file could not be read.
+bool lintCommand(const QStringList &paths, const QString &catalogues, bool &clean, bool &unread, QString &error)
+{
+    PluginFolder::setPath(catalogues);
+    Catalogues::clearProblems();
+    Prepross::LoadSymbols();
+    Acts::LoadActs();
+    Facts::LoadFacts();
+    Params::LoadParams();
+    const bool withVocabulary = Facts::FactCount > 0 && Acts::ActCount > 0;
+    if (!Catalogues::problems().isEmpty())
+        std::fputs((Catalogues::problemsMessage() + QLatin1Char('\n')).toUtf8().constData(), stderr);
+    if (!withVocabulary)
+        std::fputs("Sans catalogue des faits et des actions, le vocabulaire n'est pas vérifié.\n", stderr);
+    const Vocabulary vocabulary = Vocabulary::fromCatalogues();
+
+    struct Result {
+        QString text;   // the problems, one per line
+        QString failed; // why the file could not be read
+        Problems::Counts counts;
+    };
+    std::vector<Result> results(size_t(paths.size()));
+    std::atomic<int> next = 0;
+    const auto work = [&] {
+        for (int i = next++; i < paths.size(); i = next++) {
+            Result &r = results[size_t(i)];
+            SaveOpen::ReadResult script;
+            if (!SaveOpen::ReadScriptFile(paths[i], script, r.failed))
+                continue;
+            const QString folder = QFileInfo(paths[i]).absolutePath();
+            const std::vector<Problems::Problem> found = Problems::analyse(
+                script.rows, Blocks::analyse(script.rows), {withVocabulary ? &vocabulary : nullptr, folder});
+            for (const Problems::Problem &p : found)
+                r.text += QStringLiteral("%1:%2: %3: %4\n")
+                              .arg(paths[i])
+                              .arg(p.line)
+                              .arg(Problems::severityName(p.severity), p.message);
+            r.counts = Problems::count(found);
+        }
+    };
+    std::vector<std::thread> threads(std::max(1u, std::min(std::thread::hardware_concurrency(), unsigned(paths.size()))) - 1);
+    for (std::thread &t : threads)
+        t = std::thread(work);
+    work();
+    for (std::thread &t : threads)
+        t.join();
+
+    Problems::Counts total;
+    for (const Result &r : results) {
+        if (!r.failed.isEmpty()) {
+            flushOut();
+            std::fputs((r.failed + QLatin1Char('\n')).toUtf8().constData(), stderr);
+            unread = true;
+            continue;
+        }
+        if (!writeOut(r.text.toUtf8()))
+            return outputFailed(error);
+        total.errors += r.counts.errors;
+        total.warnings += r.counts.warnings;
+    }
+    flushOut();
+    const QString counted = Problems::describe(total);
+    std::fputs(((counted.isEmpty() ? QStringLiteral("aucun problème") : counted) + QLatin1Char('\n')).toUtf8().constData(),
+               stderr);
+    clean = total.errors == 0;
+    return true;
+}
+
+// The catalogues of the plug-in the host places beside this program, else
+// the folder this program lies in.
+QString defaultCatalogues()
+{
+    const QDir plugins(QCoreApplication::applicationDirPath() + QStringLiteral("/plugins"));
+    return plugins.exists(QStringLiteral("Facts.txt")) ? plugins.path() : QCoreApplication::applicationDirPath();
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -215,14 +309,17 @@ int main(int argc, char **argv)
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, QString());
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")}, QString(), QStringLiteral("OUT"));
-    parser.addOptions({help, version, output});
+    const QCommandLineOption catalogues(QStringLiteral("catalogues"), QString(), QStringLiteral("DIR"));
+    parser.addOptions({help, version, output, catalogues});
     if (!parser.parse(QCoreApplication::arguments())) {
         const QStringList unknown = parser.unknownOptionNames();
         if (!unknown.isEmpty())
             return usageError(QStringLiteral("Option inconnue: %1")
                                   .arg((unknown.first().size() == 1 ? QStringLiteral("-") : QStringLiteral("--"))
                                        + unknown.first()));
-        return usageError(QStringLiteral("L'option -o demande un nom de fichier."));
+        return usageError(parser.errorText().contains(QLatin1String("catalogues"))
+                              ? QStringLiteral("L'option --catalogues demande un dossier.")
+                              : QStringLiteral("L'option -o demande un nom de fichier."));
     }
 
     bool faithful = true;
@@ -237,11 +334,27 @@ int main(int argc, char **argv)
             return usageError(QStringLiteral("Il manque la commande."));
         const QString command = args.takeFirst();
         const bool known = command == QLatin1String("rows") || command == QLatin1String("write")
-                           || command == QLatin1String("format") || command == QLatin1String("check");
+                           || command == QLatin1String("format") || command == QLatin1String("check")
+                           || command == QLatin1String("lint");
         if (!known)
             return usageError(QStringLiteral("Commande inconnue: %1").arg(command));
         if (parser.isSet(output) && command != QLatin1String("format"))
             return usageError(QStringLiteral("L'option -o ne vaut que pour format."));
+        if (parser.isSet(catalogues) && command != QLatin1String("lint"))
+            return usageError(QStringLiteral("L'option --catalogues ne vaut que pour lint."));
+        if (command == QLatin1String("lint")) {
+            if (args.isEmpty())
+                return usageError(QStringLiteral("lint demande au moins un fichier."));
+            bool unread = false;
+            const QString folder = parser.isSet(catalogues) ? parser.value(catalogues) : defaultCatalogues();
+            if (!lintCommand(args, folder, faithful, unread, error))
+                return fail(error);
+            if (!flushOut()) {
+                outputFailed(error);
+                return fail(error);
+            }
+            return unread ? 2 : faithful ? 0 : 1;
+        }
         if (args.size() != 1)
             return usageError(QStringLiteral("%1 demande un fichier.").arg(command));
         const QString &path = args.first();

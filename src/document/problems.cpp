@@ -128,13 +128,14 @@ private:
         }
         const std::span<const QStringView> values = std::span(m_tokens).subspan(1);
         if (qsizetype(values.size()) != e->types.size()) {
+            const qsizetype n = e->types.size();
             add(Severity::Error, pos,
-                QStringLiteral("« %1 » attend %2 (%3); la ligne en donne %4")
-                    .arg(e->name,
-                         e->types.size() == 1 ? QStringLiteral("1 paramètre")
-                                              : QStringLiteral("%1 paramètres").arg(e->types.size()),
-                         e->types.isEmpty() ? QStringLiteral("aucun") : e->types.join(QStringLiteral(", ")))
-                    .arg(values.size()));
+                (n == 0 ? QStringLiteral("« %1 » n'attend aucun paramètre").arg(e->name)
+                        : QStringLiteral("« %1 » attend %2 (%3)")
+                              .arg(e->name,
+                                   n == 1 ? QStringLiteral("1 paramètre") : QStringLiteral("%1 paramètres").arg(n),
+                                   e->types.join(QStringLiteral(", "))))
+                    + QStringLiteral("; la ligne en donne %1").arg(values.size()));
             return;
         }
         for (size_t i = 0; i < values.size(); ++i) {

@@ -201,3 +201,39 @@ TEST(Cli, CheckWarnsAboutUnbalancedBlocksWithTheirRows)
                                                  "%1:4: attention: Bloc « Si » non fermé (il manque « Fin de si »)\n")
                                              .arg(path));
 }
+
+TEST(Cli, LintPrintsEachProblemAsCompilersDoFilesInOrder)
+{
+    QTemporaryDir dir;
+    const auto script = [&dir](const char *name, const QByteArray &bytes) {
+        TestSupport::writeFile(dir.filePath(name), bytes);
+        return dir.filePath(name);
+    };
+    const QString clean = script("propre.per", "(defrule\r\n(stock ble < 200)\r\n=>\r\n(construire moulin)\r\n)\r\n");
+    const QString warned = script("averti.per", "#load-if-defined INCONNU\r\n#end-if\r\n");
+    const QString wrong = script("faux.per", "(defrule\r\n(stok ble < 200)\r\n=>\r\n(construire)\r\n)\r\n");
+    const QString catalogues = "--catalogues=" VARDELO_DATA_DIR;
+
+    Outcome o = vardelo({"lint", catalogues, clean, warned});
+    EXPECT_EQ(o.status, 0);
+    EXPECT_EQ(QString::fromUtf8(o.out), warned + ":1: attention: symbole « INCONNU » absent du catalogue des symboles\n");
+    EXPECT_EQ(QString::fromUtf8(o.err), "1 avertissement\n");
+
+    // the files in the order given, whatever thread checked them; an
+    // unreadable one is said and the others still checked
+    o = vardelo({"lint", wrong, dir.filePath("absent.per"), clean, warned, catalogues});
+    EXPECT_EQ(o.status, 2);
+    EXPECT_EQ(QString::fromUtf8(o.out),
+              wrong + ":2: erreur: fait inconnu « stok »: vouliez-vous dire « stock » ?\n" + wrong
+                  + ":4: erreur: « construire » attend 1 paramètre (batiment); la ligne en donne 0\n" + warned
+                  + ":1: attention: symbole « INCONNU » absent du catalogue des symboles\n");
+    EXPECT_TRUE(o.err.contains("absent.per")) << o.err.toStdString();
+    EXPECT_TRUE(o.err.endsWith("2 erreurs, 1 avertissement\n")) << o.err.toStdString();
+    EXPECT_EQ(vardelo({"lint", catalogues, wrong}).status, 1);
+
+    // without catalogues the vocabulary is not checked, and that is said
+    o = vardelo({"lint", "--catalogues", dir.path(), wrong});
+    EXPECT_EQ(o.status, 0);
+    EXPECT_TRUE(QString::fromUtf8(o.err).contains("le vocabulaire n'est pas vérifié")) << o.err.toStdString();
+    EXPECT_EQ(vardelo({"lint"}).status, 2);
+}
