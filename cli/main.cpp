@@ -247,9 +247,11 @@ bool lintCommand(const QStringList &paths, const QString &catalogues, bool &clea
     const auto work = [&] {
         for (int i = next++; i < paths.size(); i = next++) {
             Result &r = results[size_t(i)];
-            SaveOpen::ReadResult script;
-            if (!SaveOpen::ReadScriptFile(paths[i], script, r.failed))
+            QByteArray bytes;
+            if (!FileServices::readFileBytes(paths[i], bytes, r.failed))
                 continue;
+            // the rows alone: whether formatting keeps each part is check's
+            const SaveOpen::ReadResult script = SaveOpen::readScriptBytes(std::move(bytes), false);
             const QString folder = QFileInfo(paths[i]).absolutePath();
             const std::vector<Problems::Problem> found = Problems::analyse(
                 script.rows, Blocks::analyse(script.rows), {withVocabulary ? &vocabulary : nullptr, folder});
