@@ -19,23 +19,38 @@ QString severityName(Severity severity)
 }
 
 namespace {
-
 struct Constant {
     QString value;
     int row = 0;
+    bool operator==(const Constant &other) const { return value == other.value; }
 };
+} // namespace
 
-class Analysis
+class Checker::Analysis
 {
 public:
-    Analysis(const std::vector<ScriptLine> &rows, const Context &context) : m_rows(rows), m_context(context) {}
-
-    std::vector<Problem> run(const Blocks::Structure &structure)
+    Analysis(const std::vector<ScriptLine> &rows, const Context &context) : m_rows(rows), m_context(context)
     {
-        for (const Blocks::Diagnostic &d : structure.diagnostics)
-            add(Severity::Warning, d.row, Blocks::describe(d));
         defineConstants();
-        for (int pos = 1; pos <= int(m_rows.size()); ++pos) {
+        m_constantProblems = std::move(m_found);
+        m_found.clear();
+    }
+
+    // Appends the problems of row pos to out.
+    void check(int pos, std::vector<Problem> &out)
+    {
+        std::swap(out, m_found);
+        checkRow(pos);
+        std::swap(out, m_found);
+    }
+
+    std::vector<Problem> m_constantProblems;
+    QHash<QString, Constant> m_constants;
+
+private:
+    void checkRow(int pos)
+    {
+        {
             const ScriptLine &row = m_rows[size_t(pos - 1)];
             switch (row.kind) {
             case LineKind::Fact:
@@ -56,11 +71,8 @@ public:
                 break;
             }
         }
-        std::stable_sort(m_found.begin(), m_found.end(), [](const Problem &a, const Problem &b) { return a.row < b.row; });
-        return std::move(m_found);
     }
 
-private:
     void add(Severity severity, int pos, const QString &message)
     {
         m_found.push_back({severity, pos, m_rows[size_t(pos - 1)].line, message});
@@ -245,18 +257,60 @@ private:
     }
 
     const std::vector<ScriptLine> &m_rows;
-    const Context &m_context;
-    QHash<QString, Constant> m_constants;
+    const Context m_context;
     std::vector<Problem> m_found;
     std::vector<QStringView> m_tokens; // reused for each row
 };
 
-} // namespace
+Checker::Checker(const std::vector<ScriptLine> &rows, const Context &context)
+    : m(std::make_unique<Analysis>(rows, context))
+{
+}
+
+Checker::~Checker() = default;
+
+const std::vector<Problem> &Checker::constantProblems() const
+{
+    return m->m_constantProblems;
+}
+
+bool Checker::sameConstants(const Checker &other) const
+{
+    return m->m_constants == other.m->m_constants;
+}
+
+void Checker::check(int pos, std::vector<Problem> &out)
+{
+    m->check(pos, out);
+}
+
+std::vector<Problem> merge(std::vector<Problem> own, const Blocks::Structure &structure, const std::vector<ScriptLine> &rows)
+{
+    std::vector<Problem> blocks;
+    for (const Blocks::Diagnostic &d : structure.diagnostics)
+        blocks.push_back({Severity::Warning, d.row, rows[size_t(d.row - 1)].line, Blocks::describe(d)});
+    std::vector<Problem> out;
+    out.reserve(own.size() + blocks.size());
+    std::merge(std::make_move_iterator(blocks.begin()), std::make_move_iterator(blocks.end()),
+               std::make_move_iterator(own.begin()), std::make_move_iterator(own.end()), std::back_inserter(out),
+               [](const Problem &a, const Problem &b) { return a.row < b.row; });
+    return out;
+}
 
 std::vector<Problem> analyse(const std::vector<ScriptLine> &rows, const Blocks::Structure &structure,
                              const Context &context)
 {
-    return Analysis(rows, context).run(structure);
+    Checker checker(rows, context);
+    std::vector<Problem> own = checker.constantProblems();
+    std::vector<Problem> found;
+    for (int pos = 1; pos <= int(rows.size()); ++pos) {
+        found.clear();
+        checker.check(pos, found);
+        // the constants' problems stand at their rows, among the others
+        own.insert(own.end(), found.begin(), found.end());
+    }
+    std::stable_sort(own.begin(), own.end(), [](const Problem &a, const Problem &b) { return a.row < b.row; });
+    return merge(std::move(own), structure, rows);
 }
 
 Counts count(const std::vector<Problem> &problems)

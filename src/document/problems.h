@@ -4,6 +4,7 @@
 #include "scriptline.h"
 
 #include <QString>
+#include <memory>
 #include <vector>
 
 class Vocabulary;
@@ -32,6 +33,31 @@ struct Context {
     // empty for a script in no file.
     QString folder;
 };
+
+// The checks of a script's rows one by one: made for the constants the rows
+// define (and the problems of their definitions), then asked for the
+// problems of any row. The rows must outlive it.
+class Checker
+{
+public:
+    Checker(const std::vector<ScriptLine> &rows, const Context &context);
+    ~Checker();
+    // Constants defined twice.
+    const std::vector<Problem> &constantProblems() const;
+    // Whether other's rows define the same constants with the same values.
+    bool sameConstants(const Checker &other) const;
+    // Appends the problems of row pos: its fact or action, symbol or loads.
+    void check(int pos, std::vector<Problem> &out);
+
+private:
+    class Analysis;
+    std::unique_ptr<Analysis> m;
+};
+
+// own, in row order, with the unbalanced blocks of structure, in row order
+// (a block's problem first on its row).
+std::vector<Problem> merge(std::vector<Problem> own, const Blocks::Structure &structure,
+                           const std::vector<ScriptLine> &rows);
 
 // Every problem of rows, in row order: the unbalanced blocks of structure,
 // constants defined twice, and with a vocabulary, unknown facts and actions,
