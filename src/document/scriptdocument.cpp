@@ -1,9 +1,11 @@
 #include "scriptdocument.h"
 
+#include "scriptproblems.h"
 #include "files/saveopen.h"
 #include "shell/fileservices.h"
 
-ScriptDocument::ScriptDocument(QObject *parent) : QObject(parent), m_rows(this), m_history(m_rows, this)
+ScriptDocument::ScriptDocument(QObject *parent)
+    : QObject(parent), m_rows(this), m_history(m_rows, this), m_problems(new ScriptProblems(*this))
 {
     connect(&m_rows, &ScriptModel::contentChanged, this, [this] { setModified(true); });
     // Undone or redone back to what the file holds.

@@ -7,6 +7,8 @@
 #include <QSet>
 #include <QString>
 
+class ScriptProblems;
+
 namespace SaveOpen {
 struct SaveText;
 }
@@ -25,6 +27,8 @@ public:
     ScriptModel &rows() { return m_rows; }
     const ScriptModel &rows() const { return m_rows; }
     ScriptHistory &history() { return m_history; }
+    // Its problems, kept current as the rows change.
+    ScriptProblems &problems() { return *m_problems; }
     // The file's bytes as read, its encoding, byte-order mark and line ends
     // (a new script: Windows-1252 with CR LF).
     const ScriptSource &source() const { return m_rows.source(); }
@@ -71,4 +75,5 @@ private:
     QString m_currentFile;
     bool m_modified = false;
     QSet<int> m_consented;
+    ScriptProblems *m_problems;
 };

@@ -228,7 +228,7 @@ void ScriptModel::setKind(int pos, LineKind kind)
     emit changeMade({RowChange::Replaced, pos, before, l});
     if (joins)
         formEdited(l.form);
-    emit contentChanged();
+    rowChanged(pos, KindRole);
 }
 
 void ScriptModel::setColour(int pos, QRgb colour)

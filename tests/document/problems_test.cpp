@@ -7,6 +7,8 @@
 #include "catalogues/vocabulary.h"
 #include "coresupport.h"
 #include "document/problems.h"
+#include "document/scriptdocument.h"
+#include "document/scriptproblems.h"
 #include "files/saveopen.h"
 
 #include <QDir>
@@ -120,4 +122,46 @@ TEST(Problems, LoadsAreLookedForBesideTheScriptInAnyCase)
               (QStringList{"3: attention: fichier chargé introuvable à côté du script: « absent »",
                            "4: attention: fichier chargé introuvable à côté du script: « ailleurs\\\\x »"}));
     EXPECT_EQ(problemsOf(script), QStringList{}); // a script in no file
+}
+
+TEST(Problems, TheDocumentsListStaysWhatACheckFromScratchFinds)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("ia.per");
+    writeFile(path, "(defconst seuil 400)\n(defrule\n(stock ble < seuil)\n(stok ble < 2)\n=>\n(construire moulin)\n)\n"
+                    "(load \"absent\")\n");
+    ScriptDocument doc;
+    QString error;
+    ASSERT_TRUE(doc.open(path, error));
+    doc.problems().setVocabulary(&shipped());
+    ScriptModel &rows = doc.rows();
+    const auto fromScratch = [&] {
+        QStringList out;
+        for (const Problems::Problem &p :
+             Problems::analyse(rows.lines(), Blocks::analyse(rows.lines()), {&shipped(), dir.path()}))
+            out << QStringLiteral("%1/%2 %3").arg(p.row).arg(p.line).arg(p.message);
+        return out;
+    };
+    const auto kept = [&] {
+        QStringList out;
+        for (const Problems::Problem &p : doc.problems().problems())
+            out << QStringLiteral("%1/%2 %3").arg(p.row).arg(p.line).arg(p.message);
+        return out;
+    };
+    EXPECT_EQ(kept().size(), 2);
+    const std::function<void()> changes[] = {
+        [&] { rows.setText(4, "stock ble < 2"); },            // mended
+        [&] { rows.setKind(rows.addRow("construire tour", 6), LineKind::Act); }, // a new bad row
+        [&] { rows.setText(1, "Constante: seuil = 99999"); }, // a constant: every row again
+        [&] { rows.removeRow(2); },                            // the rule loses its start
+        [&] { doc.history().undo(); },
+        [&] { doc.history().undo(); },
+        [&] { doc.history().redo(); },
+        [&] { rows.setKind(rows.addRow("Constante: seuil = 1", 1), LineKind::Const); },
+        [&] { QString e; doc.saveAs(path, e); },               // lines as saved
+    };
+    for (size_t i = 0; i < std::size(changes); ++i) {
+        changes[i]();
+        EXPECT_EQ(kept(), fromScratch()) << "after change " << i;
+    }
 }

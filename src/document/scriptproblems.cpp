@@ -1,0 +1,161 @@
+#include "scriptproblems.h"
+
+#include "scriptdocument.h"
+
+#include <QFileInfo>
+#include <QTimer>
+#include <algorithm>
+
+ScriptProblems::ScriptProblems(ScriptDocument &document) : QObject(&document), m_document(document)
+{
+    ScriptModel &rows = document.rows();
+    connect(&rows, &QAbstractItemModel::modelReset, this, [this] {
+        m_all = true;
+        later();
+    });
+    connect(&rows, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex &, int first, int last) {
+        shift(first + 1, last - first + 1);
+        for (int pos = first + 1; pos <= last + 1; ++pos)
+            m_dirty.push_back(pos);
+        later();
+    });
+    connect(&rows, &QAbstractItemModel::rowsAboutToBeRemoved, this, [this](const QModelIndex &, int first, int last) {
+        const std::vector<ScriptLine> &lines = m_document.rows().lines();
+        for (int i = first; i <= last; ++i)
+            m_all = m_all || lines[size_t(i)].kind == LineKind::Const;
+    });
+    connect(&rows, &QAbstractItemModel::rowsRemoved, this, [this](const QModelIndex &, int first, int last) {
+        const int from = first + 1, count = last - first + 1;
+        std::erase_if(m_own, [from, count](const Problems::Problem &p) { return p.row >= from && p.row < from + count; });
+        std::erase_if(m_dirty, [from, count](int pos) { return pos >= from && pos < from + count; });
+        shift(from + count, -count);
+        later();
+    });
+    connect(&rows, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex &top, const QModelIndex &bottom, const QList<int> &roles) {
+                if (!roles.isEmpty() && !roles.contains(Qt::DisplayRole) && !roles.contains(ScriptModel::KindRole))
+                    return;
+                for (int pos = top.row() + 1; pos <= bottom.row() + 1; ++pos)
+                    m_dirty.push_back(pos);
+                later();
+            });
+    // The problems' lines, after a save.
+    connect(&rows, &ScriptModel::linesSaved, this, [this] {
+        m_mergedValid = false;
+        emit changed();
+    });
+    // The loads are looked for beside the file.
+    connect(&document, &ScriptDocument::fileChanged, this, [this] {
+        m_all = true;
+        later();
+    });
+}
+
+ScriptProblems::~ScriptProblems() = default;
+
+void ScriptProblems::setVocabulary(const Vocabulary *vocabulary)
+{
+    m_vocabulary = vocabulary;
+    m_all = true;
+    later();
+}
+
+void ScriptProblems::shift(int from, int by)
+{
+    for (Problems::Problem &p : m_own)
+        if (p.row >= from)
+            p.row += by;
+    for (int &pos : m_dirty)
+        if (pos >= from)
+            pos += by;
+}
+
+void ScriptProblems::later()
+{
+    m_mergedValid = false;
+    if (m_due)
+        return;
+    m_due = true;
+    QTimer::singleShot(0, this, [this] {
+        if (m_due) {
+            update();
+            emit changed();
+        }
+    });
+}
+
+void ScriptProblems::update()
+{
+    m_due = false;
+    const std::vector<ScriptLine> &lines = m_document.rows().lines();
+    const QString file = m_document.currentFile();
+    Problems::Context context{m_vocabulary, file.isEmpty() ? QString() : QFileInfo(file).absolutePath()};
+    auto checker = std::make_unique<Problems::Checker>(lines, context);
+    // Changed constants change the meaning of any value: everything again.
+    if (m_all || !m_checker || !checker->sameConstants(*m_checker)) {
+        m_own.clear();
+        for (int pos = 1; pos <= int(lines.size()); ++pos)
+            checker->check(pos, m_own);
+        std::stable_sort(m_own.begin(), m_own.end(),
+                         [](const Problems::Problem &a, const Problems::Problem &b) { return a.row < b.row; });
+    } else if (!m_dirty.empty()) {
+        std::sort(m_dirty.begin(), m_dirty.end());
+        m_dirty.erase(std::unique(m_dirty.begin(), m_dirty.end()), m_dirty.end());
+        std::vector<Problems::Problem> found;
+        for (int pos : m_dirty)
+            if (pos >= 1 && pos <= int(lines.size()))
+                checker->check(pos, found);
+        const auto dirty = [this](const Problems::Problem &p) {
+            return std::binary_search(m_dirty.begin(), m_dirty.end(), p.row);
+        };
+        std::vector<Problems::Problem> kept;
+        kept.reserve(m_own.size() + found.size());
+        for (Problems::Problem &p : m_own)
+            if (!dirty(p))
+                kept.push_back(std::move(p));
+        const size_t middle = kept.size();
+        kept.insert(kept.end(), std::make_move_iterator(found.begin()), std::make_move_iterator(found.end()));
+        std::inplace_merge(kept.begin(), kept.begin() + qsizetype(middle), kept.end(),
+                           [](const Problems::Problem &a, const Problems::Problem &b) { return a.row < b.row; });
+        m_own = std::move(kept);
+    }
+    m_checker = std::move(checker);
+    m_all = false;
+    m_dirty.clear();
+    m_mergedValid = false;
+}
+
+const std::vector<Problems::Problem> &ScriptProblems::problems()
+{
+    if (m_due)
+        update();
+    if (!m_mergedValid) {
+        const std::vector<ScriptLine> &lines = m_document.rows().lines();
+        // the constants' problems, made anew with the checker, among the others
+        std::vector<Problems::Problem> own = m_checker->constantProblems();
+        own.insert(own.end(), m_own.begin(), m_own.end());
+        std::stable_sort(own.begin(), own.end(),
+                         [](const Problems::Problem &a, const Problems::Problem &b) { return a.row < b.row; });
+        for (Problems::Problem &p : own)
+            p.line = lines[size_t(p.row - 1)].line;
+        m_merged = Problems::merge(std::move(own), m_document.rows().structure(), lines);
+        m_mergedValid = true;
+    }
+    return m_merged;
+}
+
+Problems::Counts ScriptProblems::counts()
+{
+    return Problems::count(problems());
+}
+
+std::pair<size_t, size_t> ScriptProblems::at(int pos)
+{
+    const std::vector<Problems::Problem> &all = problems();
+    const auto first = std::lower_bound(all.begin(), all.end(), pos,
+                                        [](const Problems::Problem &p, int row) { return p.row < row; });
+    auto last = first;
+    while (last != all.end() && last->row == pos)
+        ++last;
+    return {size_t(first - all.begin()), size_t(last - first)};
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "problems.h"
+
+#include <QObject>
+#include <memory>
+#include <utility>
+
+class ScriptDocument;
+class Vocabulary;
+
+// The problems of a document's rows, kept current as the rows change: a
+// change of rows that defines no constant checks those rows only; a change
+// of the constants, a reading, or a new vocabulary checks them all. The
+// work waits for the event loop, so a run of changes is checked once.
+class ScriptProblems : public QObject
+{
+    Q_OBJECT
+public:
+    explicit ScriptProblems(ScriptDocument &document);
+    ~ScriptProblems() override;
+
+    // The vocabulary to check against (none: its checks are off).
+    void setVocabulary(const Vocabulary *vocabulary);
+
+    // Every problem, blocks included, in row order, with their lines now.
+    const std::vector<Problems::Problem> &problems();
+    Problems::Counts counts();
+    // The problems of row pos: the first and how many, in problems().
+    std::pair<size_t, size_t> at(int pos);
+
+signals:
+    // problems() changed.
+    void changed();
+
+private:
+    void later();
+    void update();
+    void shift(int from, int by);
+    ScriptDocument &m_document;
+    const Vocabulary *m_vocabulary = nullptr;
+    std::unique_ptr<Problems::Checker> m_checker;
+    // The problems of the rows (not of their blocks nor of the constants'
+    // definitions), in row order.
+    std::vector<Problems::Problem> m_own;
+    std::vector<Problems::Problem> m_merged;
+    // Rows to check again, 1-based, in no order; all of them when m_all.
+    std::vector<int> m_dirty;
+    bool m_all = true;
+    bool m_due = false;
+    bool m_mergedValid = false;
+};
