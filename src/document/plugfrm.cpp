@@ -10,6 +10,7 @@
 #include "catalogues/facts.h"
 #include "catalogues/params.h"
 #include "catalogues/prepross.h"
+#include "catalogues/vocabulary.h"
 #include "editors/addcomm.h"
 #include "editors/addconst.h"
 #include "editors/addload.h"
@@ -28,6 +29,7 @@
 #include "shell/busycursor.h"
 #include "shell/messages.h"
 #include "shell/optfrm.h"
+#include "shell/options.h"
 #include "shell/pluginfolder.h"
 #include "shell/windows.h"
 
@@ -178,6 +180,9 @@ PlugFrm::PlugFrm(QWidget *parent) : QMainWindow(parent)
 
     resize(760, 560);
     buildWindowExtras();
+    buildProblems();
+    // the panes where the user left them
+    restoreState(Options::windowState());
     Form_Load();
 }
 
@@ -232,6 +237,8 @@ void PlugFrm::Form_Load()
     Acts::FillActChooser();
     Facts::LoadFacts();
     Params::LoadParams();
+    m_vocabulary = std::make_unique<Vocabulary>(Vocabulary::fromCatalogues());
+    applyVocabulary();
     // A catalogue that could not be read stops nothing: one message, once
     // the window shows, names each.
     const QString problems = Catalogues::problemsMessage();
@@ -574,7 +581,8 @@ void PlugFrm::Command2_Click()
 void PlugFrm::ShowOpts_Click()
 {
     OptFrm dialog(this);
-    dialog.exec();
+    if (dialog.exec() == QDialog::Accepted)
+        applyVocabulary();
 }
 
 void PlugFrm::ShowHelp_Click()
@@ -605,6 +613,7 @@ void PlugFrm::closeEvent(QCloseEvent *event)
 
 void PlugFrm::Form_QueryUnload()
 {
+    Options::storeWindowState(saveState());
     PublicVars::EditorClosing = true;
     Windows::unloadAtEditorClose();
     PublicVars::EditorClosing = false;

@@ -16,9 +16,11 @@ class QBoxLayout;
 class QComboBox;
 class QLabel;
 class QMenu;
+class ProblemsPane;
 class QPushButton;
 class RecentFilesMenu;
 class ScriptDocument;
+class Vocabulary;
 class ScriptListView;
 class ScriptStatusBar;
 
@@ -110,6 +112,11 @@ public:
     // when the user cancels.
     bool mayClose();
 
+    // "Problèmes", under the list: what the game would refuse or find odd.
+    ProblemsPane *ProblemsDock;
+    // "Affichage" > "Problèmes"; "Edition" > the next and previous problem.
+    QAction *ShowProblems, *NextProblem, *PreviousProblem;
+
     // File name, modified mark, rows, encoding and line ends, under the list.
     ScriptStatusBar *StatusBar1;
     // "Fichiers récents" in "Fichier": the last scripts opened or saved.
@@ -151,6 +158,15 @@ private:
     // The status bar, recent files, drops, and a size and place that fit
     // the screen.
     void buildWindowExtras();
+    // The pane of problems, its commands, and what it checks against.
+    void buildProblems();
+    // Checks against the catalogues' vocabulary, unless it is missing or the
+    // options turned it off; the pane says which.
+    void applyVocabulary();
+    // Selects the row of the next (step 1) or previous (-1) problem from the
+    // selected row, going round the ends.
+    void goToProblem(int step);
+    std::unique_ptr<Vocabulary> m_vocabulary;
 
     // Made first: the list and the commands work on it.
     ScriptDocument *m_document;

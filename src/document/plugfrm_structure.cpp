@@ -3,6 +3,7 @@
 #include "plugfrm.h"
 
 #include "rowdelegate.h"
+#include "scriptdocument.h"
 #include "scriptlistview.h"
 #include "shell/options.h"
 
@@ -13,6 +14,7 @@
 void PlugFrm::buildViewMenu()
 {
     auto *delegate = new RowDelegate(ListView1);
+    delegate->setProblems(&m_document->problems());
     ListView1->setItemDelegate(delegate);
     // Each option is kept beside the plug-in's other settings.
     const auto option = [this](const QString &caption, const QString &name, bool byDefault,

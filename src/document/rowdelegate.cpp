@@ -2,8 +2,12 @@
 
 #include "scriptline.h"
 #include "scriptmodel.h"
+#include "scriptproblems.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QPainter>
 #include <QStyle>
 
@@ -15,6 +19,40 @@ constexpr int MaxDrawnDepth = 24;
 
 RowDelegate::RowDelegate(QObject *parent) : QStyledItemDelegate(parent) {}
 
+int RowDelegate::severityAt(const QModelIndex &index) const
+{
+    if (!m_problems)
+        return index.data(ScriptModel::BlockProblemRole).isValid() ? 1 : 0;
+    const auto [first, count] = m_problems->at(index.row() + 1);
+    int worst = 0;
+    for (size_t i = first; i < first + count; ++i)
+        worst = std::max(worst, m_problems->problems()[i].severity == Problems::Severity::Error ? 2 : 1);
+    return worst;
+}
+
+bool RowDelegate::helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
+                            const QModelIndex &index)
+{
+    if (!m_problems || event->type() != QEvent::ToolTip || !index.isValid())
+        return QStyledItemDelegate::helpEvent(event, view, option, index);
+    // The row's own tip (a part kept as read, its block), then its other problems.
+    QStringList tip;
+    const QString own = index.data(Qt::ToolTipRole).toString();
+    if (!own.isEmpty())
+        tip << own;
+    const QString block = index.data(ScriptModel::BlockProblemRole).toString();
+    const auto [first, count] = m_problems->at(index.row() + 1);
+    for (size_t i = first; i < first + count; ++i) {
+        const Problems::Problem &p = m_problems->problems()[i];
+        if (p.message != block)
+            tip << Problems::severityName(p.severity) + QStringLiteral(": ") + p.message;
+    }
+    if (tip.isEmpty())
+        return QStyledItemDelegate::helpEvent(event, view, option, index);
+    QToolTip::showText(event->globalPos(), tip.join(QStringLiteral("\n\n")), view);
+    return true;
+}
+
 int RowDelegate::indentStep(const QFontMetrics &metrics)
 {
     return metrics.horizontalAdvance(QStringLiteral("    "));
@@ -22,7 +60,8 @@ int RowDelegate::indentStep(const QFontMetrics &metrics)
 
 void RowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
-    const bool problem = index.data(ScriptModel::BlockProblemRole).isValid();
+    const int severity = severityAt(index);
+    const bool problem = severity > 0;
     const int depth = m_indent ? std::min(index.data(ScriptModel::DepthRole).toInt(), MaxDrawnDepth) : 0;
     const bool blank =
         m_blankMarks && LineKind(index.data(ScriptModel::KindRole).toInt()) == LineKind::BL;
@@ -41,7 +80,8 @@ void RowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, c
     opt.rect.setLeft(opt.rect.left() + depth * indentStep(opt.fontMetrics));
     if (problem) {
         const int side = std::max(8, opt.rect.height() - 4);
-        opt.icon = style->standardIcon(QStyle::SP_MessageBoxWarning, nullptr, widget);
+        opt.icon = style->standardIcon(severity == 2 ? QStyle::SP_MessageBoxCritical : QStyle::SP_MessageBoxWarning,
+                                       nullptr, widget);
         opt.decorationSize = QSize(side, side);
         opt.features |= QStyleOptionViewItem::HasDecoration;
     }

@@ -1,6 +1,7 @@
 #include "scriptstatusbar.h"
 
 #include "scriptdocument.h"
+#include "scriptproblems.h"
 
 #include <QFileInfo>
 #include <QDir>
@@ -27,10 +28,11 @@ QLabel *section(QStatusBar *bar, int stretch = 0)
 }
 } // namespace
 
-ScriptStatusBar::ScriptStatusBar(const ScriptDocument &document, QWidget *parent)
+ScriptStatusBar::ScriptStatusBar(ScriptDocument &document, QWidget *parent)
     : QStatusBar(parent), m_document(document), m_pending(new QTimer(this))
 {
     FileName = section(this, 1);
+    Problems = section(this);
     Modified = section(this);
     Rows = section(this);
     Encoding = section(this);
@@ -41,6 +43,9 @@ ScriptStatusBar::ScriptStatusBar(const ScriptDocument &document, QWidget *parent
 
     connect(&document, &ScriptDocument::modifiedChanged, this, &ScriptStatusBar::refresh);
     connect(&document, &ScriptDocument::fileChanged, this, &ScriptStatusBar::refresh);
+    connect(&document.problems(), &ScriptProblems::changed, this, [this] {
+        Problems->setText(Problems::describe(m_document.problems().counts()));
+    });
     const ScriptModel *rows = &document.rows();
     connect(rows, &ScriptModel::modelReset, this, &ScriptStatusBar::refresh);
     const auto later = [this] {

@@ -12,9 +12,10 @@ class ScriptStatusBar : public QStatusBar
 {
     Q_OBJECT
 public:
-    ScriptStatusBar(const ScriptDocument &document, QWidget *parent);
+    ScriptStatusBar(ScriptDocument &document, QWidget *parent);
 
     QLabel *FileName;
+    QLabel *Problems; // "2 erreurs, 5 avertissements", empty when none
     QLabel *Modified;
     QLabel *Rows;
     QLabel *Encoding;
@@ -24,7 +25,7 @@ public:
     void refresh();
 
 private:
-    const ScriptDocument &m_document;
+    ScriptDocument &m_document;
     // Row changes come one by one (200,000 appends in a row): the count is
     // shown once they are done.
     QTimer *m_pending;

@@ -2,6 +2,7 @@
 
 #include "options.h"
 
+#include <QCheckBox>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QLabel>
@@ -33,6 +34,8 @@ OptFrm::OptFrm(QWidget *parent) : QDialog(parent)
     Option1 = new QRadioButton(QStringLiteral("Toujours créer le fichier AI au fichier PER correspondant"), this);
     Option2 = new QRadioButton(QStringLiteral("Demander pour créer le fichier AI au fichier PER correspondant"), this);
     Option3 = new QRadioButton(QStringLiteral("Ne jamais créer le fichier AI au fichier PER correspondant"), this);
+    Check1 = new QCheckBox(QStringLiteral("Vérifier le vocabulaire des catalogues"), this);
+    Check1->setChecked(Options::viewOption(QStringLiteral("CheckVocabulary"), true));
     Command2 = new QPushButton(QStringLiteral("OK"), this);
     Command3 = new QPushButton(QStringLiteral("Annuler"), this);
     layout->addWidget(Label1, 0, 0);
@@ -45,7 +48,8 @@ OptFrm::OptFrm(QWidget *parent) : QDialog(parent)
     buttons->addStretch(1);
     buttons->addWidget(Command2);
     buttons->addWidget(Command3);
-    layout->addLayout(buttons, 4, 0, 1, 3);
+    layout->addWidget(Check1, 4, 0, 1, 3);
+    layout->addLayout(buttons, 5, 0, 1, 3);
     QRadioButton *options[] = {Option1, Option2, Option3};
     const int policy = Options::CompanionFilePolicy;
     if (policy >= 1 && policy <= 3)
@@ -83,5 +87,6 @@ void OptFrm::Command2_Click()
     Options::CompanionFilePolicy = Option1->isChecked() ? 1 : Option3->isChecked() ? 3 : 2;
     Options::DefaultFolder = Text1->text();
     Options::StoreSettings();
+    Options::storeViewOption(QStringLiteral("CheckVocabulary"), Check1->isChecked());
     accept();
 }

@@ -5,6 +5,7 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QCheckBox;
 class QRadioButton;
 
 // The two settings; made for one opening, modal.
@@ -21,6 +22,9 @@ public:
     QLineEdit *Text1;
     QPushButton *Command1; // "..."
     QRadioButton *Option1, *Option2, *Option3;
+    // "Vérifier le vocabulaire des catalogues": off for scripts written for
+    // another vocabulary.
+    QCheckBox *Check1;
     QPushButton *Command2; // OK
     QPushButton *Command3; // Annuler
 

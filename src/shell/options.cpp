@@ -91,3 +91,17 @@ void storeViewOption(const QString &key, bool on)
 }
 
 } // namespace Options
+
+namespace Options {
+
+QByteArray windowState()
+{
+    return Settings().value(QStringLiteral("EditorWindowState")).toByteArray();
+}
+
+void storeWindowState(const QByteArray &state)
+{
+    Settings().setValue(QStringLiteral("EditorWindowState"), state);
+}
+
+} // namespace Options

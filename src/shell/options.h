@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -28,4 +29,7 @@ void storeRecentFiles(const QStringList &paths);
 // byDefault when it was never stored.
 bool viewOption(const QString &key, bool byDefault);
 void storeViewOption(const QString &key, bool on);
+// Where the editor window's panes stand (QMainWindow::saveState).
+QByteArray windowState();
+void storeWindowState(const QByteArray &state);
 } // namespace Options

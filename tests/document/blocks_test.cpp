@@ -148,7 +148,8 @@ TEST(Blocks, BrokenBlocksAreMarkedAndSavingThemIsAskedFirst)
 TEST(Blocks, ViewOptionsIndentRowsAndMarkBlanksAndAreKept)
 {
     PlugFrm &f = openEditor();
-    ASSERT_EQ(f.ViewMnu->actions(), (QList<QAction *>{f.IndentRows, f.MarkBlankRows, f.LineNumbers}));
+    ASSERT_EQ(f.ViewMnu->actions().mid(0, 3), (QList<QAction *>{f.IndentRows, f.MarkBlankRows, f.LineNumbers}));
+    EXPECT_EQ(f.ViewMnu->actions().last(), f.ShowProblems);
     for (const ScriptLine &l :
          parse({"FactB|Début de règle", "FactOB|Ou", "Fact|x 1", "FactOE|Fin de ou", "Act|y", "FactE|Fin de règle"}))
         f.insertRow(0, l.text, l.colour, l.kind);
