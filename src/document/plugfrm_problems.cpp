@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QTimer>
 
 void PlugFrm::buildProblems()
 {
@@ -24,7 +25,8 @@ void PlugFrm::buildProblems()
     ViewMnu->addAction(ShowProblems);
     connect(ProblemsDock, &ProblemsPane::rowChosen, this, [this](int pos) {
         ListView1->selectRow(pos);
-        ListView1->setFocus(Qt::OtherFocusReason);
+        // once the key is done with: Entrée in the list would edit the row
+        QTimer::singleShot(0, ListView1, [list = ListView1] { list->setFocus(Qt::OtherFocusReason); });
     });
 
     EditMnu->addSeparator();

@@ -73,14 +73,18 @@ void ScriptProblems::shift(int from, int by)
 void ScriptProblems::later()
 {
     m_mergedValid = false;
-    if (m_due)
-        return;
+    // asked for meanwhile, the problems are already current: they are still
+    // announced once the loop turns
+    const bool announced = m_due || m_toAnnounce;
     m_due = true;
+    m_toAnnounce = true;
+    if (announced)
+        return;
     QTimer::singleShot(0, this, [this] {
-        if (m_due) {
+        if (m_due)
             update();
-            emit changed();
-        }
+        m_toAnnounce = false;
+        emit changed();
     });
 }
 

@@ -48,5 +48,6 @@ private:
     std::vector<int> m_dirty;
     bool m_all = true;
     bool m_due = false;
+    bool m_toAnnounce = false;
     bool m_mergedValid = false;
 };
