@@ -64,6 +64,64 @@ TEST_F(Document, ReadsSavesUntouchedPartsAsReadAndChangedOnesInLayout)
     EXPECT_EQ(contents(other), contents(path));
 }
 
+// Untouched parts save as read, whatever their line ends, spacing or
+// encoding; a new part takes the file's line ends and encoding.
+TEST_F(Document, UntouchedPartsKeepTheirBytesAndNewOnesTheFilesConventions)
+{
+    const QByteArray untouched[] = {
+        "; debut\r(defconst seuil 5)\r\r(defrule\r  (x 1)\r=>\r  (a)\r)\r", "(defconst a 1)\r\n  ;  fin  ",
+        "\t(defconst   a\t1)   \n(defrule\t(x   1)  ;  pourquoi  \n\t\t=> (a\t2)   )\n   \n  ;  decale\n",
+        "\xEF\xBB\xBF; \xC3\xA9t\xC3\xA9\r\n(defconst a 1)\r\n",
+        "; \xE9t\xE9\r\n(defrule\r\n(dire \"caf\xE9\" \x80)\r\n=>\r\n(a)\r\n)\r\n",
+        "(load \"x\" extra)\n#load-if-defined A B\n(DEFRULE (and (x 1) (nor (y 2))) => (b))\n(defrule\n(x 1)\n=>\n(a)\n"
+        ") ) stray text\n(load-random 50 \"a\" oops)\n",
+        ""};
+    for (const QByteArray &bytes : untouched) {
+        open(bytes);
+        EXPECT_EQ(save(), bytes);
+    }
+    const auto added = [this](LineKind kind, const char *text) {
+        doc.rows().setKind(doc.rows().addRow(QString::fromUtf8(text)), kind);
+        return save();
+    };
+    for (const QByteArray end : {"\r\n", "\n", "\r"}) {
+        const QByteArray before = "(defconst a 1)" + end + "(defconst b 2)";
+        open(before + end);
+        EXPECT_EQ(added(LineKind::CommN, "fin"), before + end + ";fin" + end);
+        open(before); // no line end at the end: none after the new part either
+        EXPECT_EQ(added(LineKind::Const, "Constante: Ma_constante = 0"), before + end + "(defconst Ma_constante 0)");
+    }
+    // a UTF-8 file stays UTF-8, with or without its mark; any other is the game's code page
+    for (const QByteArray mark : {"", "\xEF\xBB\xBF"}) {
+        open(mark + "; \xC3\xA9t\xC3\xA9\n");
+        EXPECT_EQ(added(LineKind::CommN, "crème 中"), mark + "; \xC3\xA9t\xC3\xA9\n;cr\xC3\xA8me \xE4\xB8\xAD\n");
+    }
+    open("; \xE9t\xE9\n");
+    EXPECT_EQ(added(LineKind::CommN, "crème"), "; \xE9t\xE9\n;cr\xE8me\n");
+}
+
+TEST_F(Document, AChangeRewritesOnlyItsOwnPart)
+{
+    const QByteArray head = ";  en-tete\r\n(defconst  seuil   5)\r\n";
+    const QByteArray rule = "(defrule\r\n    (x 1)   ; pourquoi\r\n    (y 2)\r\n  =>\r\n    (a)\r\n)\r\n";
+    const QByteArray tail = "(defrule (z 3) => (b))\r\n";
+    open(head + rule + tail);
+    ScriptModel &m = doc.rows();
+    ASSERT_EQ(m.text(6), "y 2");
+    m.removeRow(6);
+    const QByteArray laidOut = "(defrule\r\n(x 1)     ; pourquoi\r\n=>\r\n(a)\r\n)\r\n";
+    EXPECT_EQ(save(), head + laidOut + tail);
+    m.setText(1, QString::fromUtf8("nouvel en-tête"));
+    const QByteArray newHead = ";nouvel en-t\xEAte\r\n(defconst  seuil   5)\r\n";
+    EXPECT_EQ(save(), newHead + laidOut + tail);
+    // at the first row of a part: a part of its own, between the others
+    m.setKind(m.addRow("", 8), LineKind::BL);
+    EXPECT_EQ(save(), newHead + laidOut + "\r\n" + tail);
+    // strictly inside a part: joins it, which is laid out again
+    m.setKind(m.addRow("ajout", 11), LineKind::CommN);
+    EXPECT_EQ(save(), newHead + laidOut + "\r\n" + "(defrule\r\n(z 3)\r\n;ajout\r\n=>\r\n(b)\r\n)\r\n");
+}
+
 TEST_F(Document, WhatCannotBeReadOrWrittenChangesNothing)
 {
     open(Script);

@@ -3,11 +3,8 @@
 #include "document/scriptlistview.h"
 #include "testsupport.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QLabel>
-#include <QMenuBar>
 #include <QPushButton>
 #include <gtest/gtest.h>
 
@@ -20,32 +17,7 @@ void fill(PlugFrm &f, int n)
     for (int i = 1; i <= n; ++i)
         f.insertRow(0, QString("r%1").arg(i), qRgb(0, 0, 0), LineKind::Act);
 }
-QString captions(const QList<QAction *> &actions)
-{
-    QStringList out;
-    for (QAction *a : actions)
-        out << (a->isSeparator() ? "-" : a->text().remove(QLatin1Char('&'))); // mnemonics aside
-    return out.join('/');
-}
 } // namespace
-
-TEST(PlugFrm, ShowsItsCaptionsAndMenus)
-{
-    PlugFrm &f = openEditor();
-    EXPECT_EQ(f.windowTitle(), "Editeur de fichiers PER & AI pur Kelvarra");
-    QStringList shown{f.Label1->text()};
-    for (QPushButton *b : {f.Ajouter, f.Command1, f.Command3, f.Command4, f.Command2})
-        shown << b->text();
-    for (int i = 0; i < f.Combo1->count(); ++i)
-        shown << f.Combo1->itemText(i);
-    EXPECT_EQ(shown.join('/'), "Ajouter/Ajouter/Insérer/Editer/Supprimer/Prévisualiser/Chargement conditionnel/Règle/"
-                               "Action/Constante/Commentaire/Chargement/Chargement aléatoire/Ligne blanche");
-    EXPECT_EQ(f.Combo1->currentIndex(), 0);
-    EXPECT_EQ(captions(f.menuBar()->actions()), "Fichier/Edition/Affichage/Options/Aide");
-    EXPECT_EQ(captions(f.File->actions()), "Nouveau/Ouvrir/Fichiers récents/-/Enregistrer/Enregistrer sous.../-/Quitter");
-    EXPECT_EQ(captions(f.HelpMnu->actions()), "Aide/-/A propos de...");
-    EXPECT_EQ(f.ShowHelp->shortcut(), QKeySequence(Qt::Key_F1));
-}
 
 TEST(PlugFrm, BlankLinesAppendAsSpaceAndInsertAsEmpty)
 {

@@ -8,8 +8,6 @@
 #include "editors/addrandomload.h"
 #include "rules/addact.h"
 #include "rules/addfact.h"
-#include "shell/optfrm.h"
-#include "shell/options.h"
 #include "testsupport.h"
 
 #include <QApplication>
@@ -191,7 +189,7 @@ TEST_F(Unchanged, WhatWouldBreakTheLineIsRefusedAndAConstantNeedsAName)
     EXPECT_EQ(rows(f).value(1), "Const|Constante: accueil = \"Bonjour ; à tous\"");
 }
 
-TEST_F(Unchanged, RandomLoadShowsItsTotalAndOptionsKeepTheirFolder)
+TEST_F(Unchanged, RandomLoadShowsItsTotal)
 {
     PlugFrm &f = editor();
     f.ListView1->rows().addRow("a 60% b 50% ");
@@ -206,15 +204,4 @@ TEST_F(Unchanged, RandomLoadShowsItsTotalAndOptionsKeepTheirFolder)
         click(d.Command3);
     });
     click(f.Command3);
-
-    // a cancelled folder chooser leaves the folder, and OK keeps it
-    Options::DefaultFolder = "/jeux/ia";
-    answerDialog<OptFrm>([](OptFrm &d) {
-        onNextModal([](QWidget *w) { static_cast<QDialog *>(w)->reject(); });
-        click(d.Command1);
-        EXPECT_EQ(d.Text1->text(), "/jeux/ia");
-        click(d.Command2);
-    });
-    f.ShowOpts->trigger();
-    EXPECT_EQ(Options::DefaultFolder, "/jeux/ia");
 }

@@ -121,6 +121,17 @@ TEST_F(Commands, SaveAsAsksBeforeOverwritingAndAboutOpenBlocksOnce)
     EXPECT_EQ(contents(existing), "(defrule\r\n");
     EXPECT_EQ(doc.currentFile(), existing);
     EXPECT_FALSE(doc.isModified());
+
+    // saved rows are named by their file line; the unsaved-work question's
+    // save asks too, and Non there keeps everything
+    doc.rows().setKind(doc.rows().addRow("Début de règle"), LineKind::FactB);
+    dialogs.asked.clear();
+    dialogs.answers = {"Oui", "Non"};
+    EXPECT_FALSE(commands.newFile());
+    EXPECT_EQ(dialogs.asked.value(1), "Le script contient des blocs non fermés: 2 problèmes, le premier ligne 1 "
+                                      "« Début de règle ». Enregistrer quand même ?");
+    EXPECT_EQ(doc.rows().count(), 2);
+    EXPECT_EQ(contents(existing), "(defrule\r\n");
 }
 
 TEST_F(Commands, TheCompanionFileFollowsItsPolicy)

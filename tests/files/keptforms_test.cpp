@@ -1,11 +1,9 @@
-// Saving keeps what the user did not touch: scripts opened and saved through
-// the real window, one part changed at a time, the question before a part
-// the editor cannot rewrite, and the and-groups and nor-groups of the
-// composer.
+// Parts kept as read through the window: the question before changing one,
+// rows without an editor, and the and-groups and nor-groups of the composer
+// saved and read back. (Their bytes are tested on the document.)
 #include "filetests.h"
 #include "document/scriptdocument.h"
 #include "editors/addcomm.h"
-#include "editors/addconst.h"
 #include "rules/addfactmain.h"
 
 #include <QApplication>
@@ -43,106 +41,8 @@ void editComment(PlugFrm &f, int pos, const QString &text)
     click(f.Command3);
 }
 
-// Adds a comment through the comment editor; option is where it goes.
-void addComment(PlugFrm &f, const QString &text, QRadioButton *AddComm::*option = &AddComm::Option2)
-{
-    answerDialog<AddComm>([text, option](AddComm &d) {
-        tick(d.*option);
-        d.Text1->setText(text);
-        click(d.Command1);
-    });
-    add(f, "Commentaire");
-}
-
 const QString Question = "\n\nLa modifier la fera réécrire dans la mise en forme de l'éditeur. Voulez-vous continuer ?";
 } // namespace
-
-TEST_F(KeptForms, OpenThenSaveWritesTheSameBytes)
-{
-    const std::pair<const char *, QByteArray> files[] = {
-        {"CR LF", "; debut\r\n(defconst seuil 5)\r\n\r\n(defrule\r\n  (x 1)\r\n=>\r\n  (a)\r\n)\r\n"},
-        {"CR", "; debut\r(defconst seuil 5)\r\r(defrule\r  (x 1)\r=>\r  (a)\r)\r"},
-        {"comment without final line end", "(defconst a 1)\r\n  ;  fin  "},
-        {"tabs and spacing", "\t(defconst   a\t1)   \n(defrule\t(x   1)  ;  pourquoi  \n\t\t=> (a\t2)   )\n   \n  ;  decale\n"},
-        {"UTF-8 with mark", "\xEF\xBB\xBF; \xC3\xA9t\xC3\xA9\r\n(defconst a 1)\r\n"},
-        {"Windows-1252", "; \xE9t\xE9\r\n(defrule\r\n(dire \"caf\xE9\" \x80)\r\n=>\r\n(a)\r\n)\r\n"},
-        {"what the editor cannot represent",
-         "(load \"x\" extra)\n#load-if-defined A B\n(DEFRULE (and (x 1) (nor (y 2))) => (b))\n(defrule\n(x 1)\n=>\n(a)\n"
-         ") ) stray text\n(load-random 50 \"a\" oops)\n"},
-        {"empty", ""},
-    };
-    for (const auto &[name, bytes] : files) {
-        SCOPED_TRACE(name);
-        PlugFrm &f = open(bytes);
-        EXPECT_FALSE(f.document().isModified());
-        QString text = bytes.startsWith("\xEF\xBB\xBF") ? QString::fromUtf8(bytes.mid(3))
-                                                     : QString::fromLatin1(bytes).replace(QChar(0x80), QChar(0x20AC));
-        text.replace("\r\n", "\n").replace('\r', '\n');
-        EXPECT_EQ(keptNote(f).isEmpty(), QByteArrayView(name) != "what the editor cannot represent");
-        EXPECT_EQ(preview(f), text);
-        if (QByteArrayView(name) == "what the editor cannot represent")
-            answerNextMessage(nullptr, nullptr, "Oui"); // its directive has no end
-        EXPECT_EQ(save(f), bytes);
-    }
-}
-
-TEST_F(KeptForms, AChangeRewritesOnlyItsOwnPartInTheFilesLineEnds)
-{
-    const QByteArray head = ";  en-tete\r\n(defconst  seuil   5)\r\n";
-    const QByteArray rule = "(defrule\r\n    (x 1)   ; pourquoi\r\n    (y 2)\r\n  =>\r\n    (a)\r\n)\r\n";
-    const QByteArray tail = "(defrule (z 3) => (b))\r\n";
-    PlugFrm &f = open(head + rule + tail);
-    ASSERT_EQ(rows(f), (QStringList{"Comm N|  en-tete", "Const|Constante: seuil = 5", "FactB|Début de fait", "Fact|x 1",
-                                    "Comm E||--  pourquoi", "Fact|y 2", "Act|a", "FactE|Fin de règle",
-                                    "FactB|Début de fait", "Fact|z 3", "Act|b", "FactE|Fin de règle"}));
-
-    clickRow(f, 6); // y 2
-    click(f.Command4);
-    const QByteArray laidOut = "(defrule\r\n(x 1)     ; pourquoi\r\n=>\r\n(a)\r\n)\r\n";
-    EXPECT_EQ(save(f), head + laidOut + tail);
-
-    editComment(f, 1, "nouvel en-tête"); // through the comment editor
-    const QByteArray newHead = ";nouvel en-t\xEAte\r\n(defconst  seuil   5)\r\n";
-    EXPECT_EQ(save(f), newHead + laidOut + tail);
-
-    // inserted at the first row of a part: a part of its own, between the others
-    clickRow(f, 8);
-    insert(f, "Ligne blanche");
-    EXPECT_EQ(save(f), newHead + laidOut + "\r\n" + tail);
-
-    // inserted strictly inside a part: joins it, which is laid out again
-    clickRow(f, 10);
-    addComment(f, "ajout", &AddComm::Option1); // after the selected row, "z 3"
-    EXPECT_EQ(save(f), newHead + laidOut + "\r\n" + "(defrule\r\n(z 3)\r\n;ajout\r\n=>\r\n(b)\r\n)\r\n");
-}
-
-TEST_F(KeptForms, NewLinesTakeTheFilesLineEndAndEncoding)
-{
-    for (const QByteArray lineEnd : {"\r\n", "\n", "\r"}) {
-        SCOPED_TRACE(lineEnd.toStdString() == "\n" ? "LF" : lineEnd.size() == 2 ? "CR LF" : "CR");
-        const QByteArray before = "(defconst a 1)" + lineEnd + "(defconst b 2)";
-        PlugFrm &f = open(before + lineEnd);
-        addComment(f, "fin");
-        EXPECT_EQ(save(f), before + lineEnd + ";fin" + lineEnd);
-
-        // the file ended without a line end: so does the saved one
-        open(before);
-        answerDialog<AddConst>([](AddConst &d) { click(d.Command1); });
-        add(f, "Constante");
-        EXPECT_EQ(save(f), before + lineEnd + "(defconst Ma_constante 0)");
-    }
-
-    // a UTF-8 file stays UTF-8, with or without its mark; any other is the game's code page
-    for (const QByteArray mark : {"", "\xEF\xBB\xBF"}) {
-        const QByteArray before = mark + "; \xC3\xA9t\xC3\xA9\n";
-        PlugFrm &f = open(before);
-        addComment(f, "crème 中");
-        EXPECT_EQ(save(f), before + ";cr\xC3\xA8me \xE4\xB8\xAD\n");
-    }
-    PlugFrm &f = open("; \xE9t\xE9\n");
-    addComment(f, "crème");
-    EXPECT_EQ(save(f), "; \xE9t\xE9\n;cr\xE8me\n");
-}
 
 TEST_F(KeptForms, APartKeptAsReadIsChangedOnlyAfterAYes)
 {

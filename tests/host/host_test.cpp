@@ -16,7 +16,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <deque>
 #include <gtest/gtest.h>
 
 using TestSupport::contents;
@@ -62,52 +61,9 @@ bool applicationEndsByItself()
     return !timedOut;
 }
 
-// Answers the modal windows of the plug-in in the order they come, each as
-// soon as it shows, and keeps the title of every one it saw. A window nobody
-// expected is a failure, and is closed so the test goes on.
-class Answers : public QObject
-{
-public:
-    using Answer = std::function<void(QWidget *)>;
-    Answers() { qApp->installEventFilter(this); }
-    ~Answers() override
-    {
-        qApp->removeEventFilter(this);
-        EXPECT_TRUE(m_pending.empty()) << m_pending.size() << " expected window(s) did not come";
-    }
-    Answers &then(Answer a) { return m_pending.push_back(std::move(a)), *this; }
-    QStringList seen;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        QPointer<QWidget> w = qobject_cast<QWidget *>(watched);
-        if (event->type() == QEvent::Show && w && w->isWindow() && w->isModal())
-            QTimer::singleShot(0, this, [this, w] {
-                if (w && w->isVisible() && w == QApplication::activeModalWidget())
-                    answer(w);
-            });
-        return false;
-    }
-
-private:
-    void answer(QWidget *w)
-    {
-        seen << w->windowTitle();
-        if (m_pending.empty()) {
-            ADD_FAILURE() << "unexpected window \"" << w->windowTitle().toStdString() << '"';
-            return (void)w->close();
-        }
-        const Answer a = m_pending.front();
-        m_pending.pop_front();
-        a(w);
-    }
-    std::deque<Answer> m_pending;
-};
-
 // Presses the button with that text (a message box's or a dialog's own);
 // records the message's text.
-Answers::Answer press(const QString &button, QString *text = nullptr)
+std::function<void(QWidget *)> press(const QString &button, QString *text = nullptr)
 {
     return [=](QWidget *w) {
         if (auto *box = qobject_cast<QMessageBox *>(w); box && text)
@@ -160,7 +116,7 @@ protected:
     void openScript(const QString &path, const QByteArray &bytes)
     {
         TestSupport::writeFile(path, bytes);
-        answers.then(TestSupport::fileAnswer(path));
+        then(TestSupport::fileAnswer(path));
         editorCommand("Fichier", "Ouvrir")->trigger();
     }
     int rowCount() const { return editor->findChild<QTableView *>()->model()->rowCount(); }
@@ -174,10 +130,22 @@ protected:
         return ended;
     }
 
+public:
+    // Answers the next modal window, noting its title.
+    Host &then(std::function<void(QWidget *)> answer)
+    {
+        TestSupport::onNextModal([this, answer](QWidget *w) {
+            seen << w->windowTitle();
+            answer(w);
+        });
+        return *this;
+    }
+
+protected:
     HostWindow host{PluginHost::loadFolder(VARDELO_PLUGIN_DIR)};
     QPointer<QWidget> editor;
     QTemporaryDir dir;
-    Answers answers;
+    QStringList seen; // the titles of the modal windows answered
 };
 
 TEST_F(Host, LoadsTheVardeloLibraryWithItsIdentityAndNothingElse)
@@ -198,82 +166,55 @@ TEST_F(Host, LoadsTheVardeloLibraryWithItsIdentityAndNothingElse)
     EXPECT_TRUE(PluginHost::loadFolder("/nonexistent-folder").isEmpty());
 }
 
+// Without unsaved work nothing is asked, and every window of the plug-in goes.
 TEST_F(Host, PlacesTheControlAndClosesEveryPluginWindowWhenItCloses)
 {
-    auto *box = qobject_cast<QGroupBox *>(host.controls().first()->parentWidget());
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->title(), "Quorrin - Plugin d'édition de fichier PER et AI pour Kelvarra");
-    EXPECT_EQ(host.controls().first()->findChild<QPushButton *>()->text(), "Kelvarra PER");
-    // with the help window open too, the application ends
+    ASSERT_NE(qobject_cast<QGroupBox *>(host.controls().first()->parentWidget()), nullptr);
+    const QString path = dir.filePath("ia.per");
+    openScript(path, Script);
+    ASSERT_EQ(rowCount(), 1);
     editorCommand("Aide", "Aide")->trigger();
     ASSERT_NE(topLevel("Aide de Vardelo"), nullptr);
     EXPECT_TRUE(closeHostAndRun());
+    EXPECT_EQ(seen, QStringList{"Ouvrir..."});
+    EXPECT_EQ(contents(path), Script);
     EXPECT_FALSE(host.isVisible());
     EXPECT_EQ(topLevel("Aide de Vardelo"), nullptr);
     EXPECT_EQ(editorWindow(), nullptr);
 }
 
-TEST_F(Host, AnnulerKeepsTheHostAndTheScriptAndNonThenClosesWithoutSaving)
+TEST_F(Host, AnnulerOrACancelledChooserKeepTheHostAndTheScriptAndNonClosesWithoutSaving)
 {
     addBlankLine();
     addBlankLine();
-    ASSERT_EQ(rowCount(), 2);
     QString question;
-    answers.then(press("Annuler", &question));
+    then(press("Annuler", &question));
     EXPECT_FALSE(host.close());
-    EXPECT_EQ(answers.seen, QStringList{"Vardelo"});
     EXPECT_EQ(question, UnsavedQuestion);
+    then(press("Oui")).then(TestSupport::fileAnswer("")); // a new script: where to save it
+    EXPECT_FALSE(host.close());
+    EXPECT_EQ(seen, (QStringList{"Vardelo", "Vardelo", "Enregistrer sous..."}));
     EXPECT_TRUE(host.isVisible());
     ASSERT_TRUE(editor);
     EXPECT_TRUE(editor->isVisible());
     EXPECT_EQ(rowCount(), 2);
 
-    // asked again, the work is still unsaved
-    answers.then(press("Non"));
+    then(press("Non"));
     EXPECT_TRUE(closeHostAndRun());
     EXPECT_FALSE(host.isVisible());
     EXPECT_TRUE(host.controls().isEmpty());
     EXPECT_EQ(editorWindow(), nullptr);
-    EXPECT_EQ(answers.seen, (QStringList{"Vardelo", "Vardelo"})) << "no file chooser";
+    EXPECT_EQ(seen.size(), 4) << "no file chooser";
 }
 
 TEST_F(Host, OuiSavesToTheCurrentFileThenCloses)
 {
     const QString path = dir.filePath("ia.per");
     openScript(path, Script);
-    ASSERT_EQ(rowCount(), 1);
     addBlankLine();
-    answers.then(press("Oui")).then(press("Non")); // no companion ".ai" file
+    then(press("Oui")).then(press("Non")); // no companion ".ai" file
     EXPECT_TRUE(closeHostAndRun());
-    EXPECT_EQ(answers.seen, (QStringList{"Ouvrir...", "Vardelo", "Plugin PER"}));
+    EXPECT_EQ(seen, (QStringList{"Ouvrir...", "Vardelo", "Plugin PER"}));
     EXPECT_EQ(contents(path), Script + "\r\n");
     EXPECT_FALSE(host.isVisible());
-}
-
-TEST_F(Host, OuiOnANewScriptAsksForAFileAndCancellingItKeepsTheHost)
-{
-    addBlankLine();
-    answers.then(press("Oui")).then(TestSupport::fileAnswer(""));
-    EXPECT_FALSE(host.close());
-    EXPECT_EQ(answers.seen, (QStringList{"Vardelo", "Enregistrer sous..."}));
-    EXPECT_TRUE(host.isVisible());
-    ASSERT_TRUE(editor);
-    EXPECT_EQ(rowCount(), 1);
-
-    const QString path = dir.filePath("nouveau.per");
-    answers.then(press("Oui")).then(TestSupport::fileAnswer(path)).then(press("Non"));
-    EXPECT_TRUE(closeHostAndRun());
-    EXPECT_TRUE(QFile::exists(path));
-    EXPECT_FALSE(host.isVisible());
-}
-
-TEST_F(Host, NothingIsAskedWithoutUnsavedWork)
-{
-    const QString path = dir.filePath("ia.per");
-    openScript(path, Script);
-    ASSERT_EQ(rowCount(), 1);
-    EXPECT_TRUE(closeHostAndRun());
-    EXPECT_EQ(answers.seen, QStringList{"Ouvrir..."});
-    EXPECT_EQ(contents(path), Script);
-    EXPECT_EQ(editorWindow(), nullptr);
 }

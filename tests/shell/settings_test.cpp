@@ -185,9 +185,12 @@ TEST(OptionsWindow, OkStoresAnnulerAndTheCloseBoxChangeNothing)
     f.ShowOpts->trigger();
     EXPECT_EQ(Options::CompanionFilePolicy, 2);
 
-    // "..." chooses the folder, OK stores both settings
+    // "..." chooses the folder (cancelled, it stays), OK stores both settings
     QTemporaryDir folder;
     answerDialog<OptFrm>([&](OptFrm &o) {
+        chooseFile("");
+        click(o.Command1);
+        EXPECT_EQ(o.Text1->text(), "/avant");
         QString title;
         chooseFile(folder.path(), &title);
         click(o.Command1);
