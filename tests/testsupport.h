@@ -85,8 +85,6 @@ void type(QWidget *window, const char *text);
 // headless platform leaves it to the tests).
 void activate(QWidget *window);
 
-inline const QString UnsavedQuestion = "Le script a été modifié. Voulez-vous enregistrer les modifications ?";
-
 // A plug-in folder of its own for the catalogues a test writes; the
 // earlier folder comes back after.
 struct CatalogueFolder {

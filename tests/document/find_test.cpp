@@ -9,7 +9,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -242,7 +241,6 @@ TEST_F(GoToLine, GoesToTheFileLinesShownBesideTheRows)
         return out.join(' ');
     };
     EXPECT_EQ(shown(), "1 2 2 3 4 6 8");
-    EXPECT_FALSE(f.ListView1->verticalHeader()->isHidden());
 
     clickRow(f, 3); // the end-of-line comment of line 2
     answerDialog<GoToLineFrm>([](GoToLineFrm &d) {
