@@ -17,6 +17,8 @@ inline QByteArray contents(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<absent>");
 }
 
+inline const QString UnsavedQuestion = "Le script a été modifié. Voulez-vous enregistrer les modifications ?";
+
 inline void writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);

@@ -129,6 +129,12 @@ void type(QWidget *window, const char *text)
         QTest::keyClick(window->windowHandle(), *c);
 }
 
+void activate(QWidget *window)
+{
+    window->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(window));
+}
+
 CatalogueFolder::CatalogueFolder() : saved(PluginFolder::path())
 {
     PluginFolder::setPath(dir.path());

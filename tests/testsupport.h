@@ -81,8 +81,9 @@ void choose(QComboBox *combo, const QString &text);
 // Keys through the window system to the focused widget of window, as a user's.
 void press(QWidget *window, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 void type(QWidget *window, const char *text);
-
-inline const QString UnsavedQuestion = "Le script a été modifié. Voulez-vous enregistrer les modifications ?";
+// What a window manager does when a window shows or its dialog closes (the
+// headless platform leaves it to the tests).
+void activate(QWidget *window);
 
 // A plug-in folder of its own for the catalogues a test writes; the
 // earlier folder comes back after.

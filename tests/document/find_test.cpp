@@ -5,16 +5,13 @@
 #include "document/rowsearch.h"
 #include "document/scriptlistview.h"
 #include "files/saveopen.h"
-#include "shell/options.h"
 #include "testsupport.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -30,30 +27,21 @@ PlugFrm &editorWithRows()
     PlugFrm &f = openEditor();
     for (const QString &t : Texts)
         f.insertRow(0, t, qRgb(0, 0, 0), LineKind::Act);
-    f.activateWindow();
-    EXPECT_TRUE(QTest::qWaitForWindowActive(&f));
+    activate(&f);
     return f;
-}
-
-// Keys go where the focus is, as the user's do.
-void key(Qt::Key k, Qt::KeyboardModifiers mods = {})
-{
-    QTest::keyClick(QApplication::focusWidget(), k, mods);
-}
-
-bool highlighted(PlugFrm &f, int pos)
-{
-    return f.ListView1->rows().data(f.ListView1->rows().index(pos - 1), Qt::BackgroundRole).isValid();
 }
 
 QList<int> highlightedRows(PlugFrm &f)
 {
     QList<int> out;
-    for (int pos = 1; pos <= f.ListView1->count(); ++pos)
-        if (highlighted(f, pos))
+    const ScriptModel &m = f.ListView1->rows();
+    for (int pos = 1; pos <= m.count(); ++pos)
+        if (m.data(m.index(pos - 1), Qt::BackgroundRole).isValid())
             out << pos;
     return out;
 }
+
+using GoToLine = EditorTest;
 } // namespace
 
 TEST(RowSearch, WrapsRoundEitherEndAndLooksAtTheStartRowLast)
@@ -155,7 +143,7 @@ TEST(FindBar, TypingStepsWrapsHighlightsAndMindsTheCaseUntilEscape)
     FindBar *bar = f.FindBar1;
     EXPECT_TRUE(bar->isHidden());
     clickRow(f, 2);
-    key(Qt::Key_F, Qt::ControlModifier);
+    press(&f, Qt::Key_F, Qt::ControlModifier);
     ASSERT_TRUE(bar->isVisible());
     ASSERT_EQ(QApplication::focusWidget(), bar->Text1);
 
@@ -169,31 +157,31 @@ TEST(FindBar, TypingStepsWrapsHighlightsAndMindsTheCaseUntilEscape)
 
     // Entrée and F3 go on, round the end; Maj+Entrée and Maj+F3 go back,
     // round the start
-    key(Qt::Key_Return);
+    press(&f, Qt::Key_Return);
     EXPECT_EQ(f.ListView1->selectedPosition(), 1);
     EXPECT_EQ(bar->Label2->text(), "Recherche reprise au début");
-    key(Qt::Key_F3);
+    press(&f, Qt::Key_F3);
     EXPECT_EQ(f.ListView1->selectedPosition(), 5);
     EXPECT_TRUE(bar->Label2->text().isEmpty());
-    key(Qt::Key_Return, Qt::ShiftModifier);
+    press(&f, Qt::Key_Return, Qt::ShiftModifier);
     EXPECT_EQ(f.ListView1->selectedPosition(), 1);
-    key(Qt::Key_F3, Qt::ShiftModifier);
+    press(&f, Qt::Key_F3, Qt::ShiftModifier);
     EXPECT_EQ(f.ListView1->selectedPosition(), 5);
     EXPECT_EQ(bar->Label2->text(), "Recherche reprise à la fin");
 
     // Echap closes the bar, drops the highlight and gives the list the focus
-    key(Qt::Key_Escape);
+    press(&f, Qt::Key_Escape);
     EXPECT_TRUE(bar->isHidden());
     EXPECT_TRUE(highlightedRows(f).isEmpty());
     EXPECT_EQ(QApplication::focusWidget(), f.ListView1);
 
     // F3 with the bar closed finds on with the same text, and shows the bar
-    key(Qt::Key_F3);
+    press(&f, Qt::Key_F3);
     EXPECT_TRUE(bar->isVisible());
     EXPECT_EQ(f.ListView1->selectedPosition(), 1);
     EXPECT_EQ(highlightedRows(f), (QList<int>{1, 5}));
     // and Ctrl+F again selects the text to type a new one
-    key(Qt::Key_F, Qt::ControlModifier);
+    press(&f, Qt::Key_F, Qt::ControlModifier);
     EXPECT_EQ(bar->Text1->selectedText(), "mur d");
 
     // the case option: only the capitals now, found alone round the end
@@ -201,14 +189,14 @@ TEST(FindBar, TypingStepsWrapsHighlightsAndMindsTheCaseUntilEscape)
     tick(bar->Check1);
     EXPECT_EQ(f.ListView1->selectedPosition(), 4);
     EXPECT_EQ(highlightedRows(f), QList<int>{4});
-    key(Qt::Key_F3);
+    press(&f, Qt::Key_F3);
     EXPECT_EQ(f.ListView1->selectedPosition(), 4);
 
     // nothing found: said in the bar, no message box, the selection stays
     QTest::keyClicks(bar->Text1, "X");
     EXPECT_EQ(bar->Label2->text(), "Texte introuvable");
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-    key(Qt::Key_F3, Qt::ShiftModifier);
+    press(&f, Qt::Key_F3, Qt::ShiftModifier);
     EXPECT_EQ(f.ListView1->selectedPosition(), 4);
     EXPECT_TRUE(highlightedRows(f).isEmpty());
     // the close button does what Echap does
@@ -228,11 +216,11 @@ TEST(FindBar, MessagesKeepTheWindowsWidthAndTheTextsRoom)
     FindBar *bar = f.FindBar1;
     const int twenty = QFontMetrics(bar->Text1->font()).horizontalAdvance(QString(20, QLatin1Char('x')));
     clickRow(f, 1);
-    key(Qt::Key_F, Qt::ControlModifier);
+    press(&f, Qt::Key_F, Qt::ControlModifier);
     for (const char *typed : {"guet", "bastion"}) { // round the end, then nowhere
         bar->Text1->clear();
         QTest::keyClicks(bar->Text1, typed);
-        key(Qt::Key_F3);
+        press(&f, Qt::Key_F3);
         QApplication::processEvents();
         EXPECT_FALSE(bar->Label2->text().isEmpty()) << typed;
         EXPECT_EQ(f.width(), width) << typed;
@@ -242,17 +230,10 @@ TEST(FindBar, MessagesKeepTheWindowsWidthAndTheTextsRoom)
 
 // The list numbers its rows by the file's lines, as read and as saved (a new
 // row has none until then); "Aller à la ligne" goes by them.
-TEST(GoToLine, GoesToTheFileLinesShownBesideTheRows)
+TEST_F(GoToLine, GoesToTheFileLinesShownBesideTheRows)
 {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("lignes.per");
-    writeFile(path, "; a\r\n(defconst a 1) ; b\r\n(defrule\r\n(x 1)\r\n=>\r\n(dire\r\n  \"long\")\r\n)\r\n");
-    PlugFrm &f = openEditor();
-    Options::CompanionFilePolicy = 3; // no companion file question
-    chooseFile(path);
-    f.OpenFile->trigger();
-    f.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    PlugFrm &f = open("; a\r\n(defconst a 1) ; b\r\n(defrule\r\n(x 1)\r\n=>\r\n(dire\r\n  \"long\")\r\n)\r\n");
+    activate(&f);
     const auto shown = [&f] {
         QStringList out;
         for (int i = 0; i < f.ListView1->count(); ++i)
@@ -260,7 +241,6 @@ TEST(GoToLine, GoesToTheFileLinesShownBesideTheRows)
         return out.join(' ');
     };
     EXPECT_EQ(shown(), "1 2 2 3 4 6 8");
-    EXPECT_FALSE(f.ListView1->verticalHeader()->isHidden());
 
     clickRow(f, 3); // the end-of-line comment of line 2
     answerDialog<GoToLineFrm>([](GoToLineFrm &d) {
@@ -279,7 +259,7 @@ TEST(GoToLine, GoesToTheFileLinesShownBesideTheRows)
         QTest::keyClicks(d.Text1, "7");
         QTest::keyClick(d.Text1, Qt::Key_Return);
     });
-    key(Qt::Key_G, Qt::ControlModifier);
+    press(&f, Qt::Key_G, Qt::ControlModifier);
     EXPECT_EQ(f.ListView1->selectedPosition(), 6); // line 7 is inside the action begun on line 6
     EXPECT_EQ(f.focusWidget(), f.ListView1); // once the window is active again
 

@@ -40,14 +40,6 @@ QStringList state(PlugFrm &f)
     s << QString::fromLatin1(saved.bytes) << keptNote(f);
     return s;
 }
-
-void pressKeys(PlugFrm &f, Qt::Key key, int times = 1)
-{
-    f.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
-    for (int i = 0; i < times; ++i)
-        QTest::keyClick(static_cast<QWidget *>(f.ListView1), key, Qt::ControlModifier);
-}
 } // namespace
 
 TEST_F(Undo, EveryKindOfChangeComesBackExactlyAndGoesAgain)
@@ -134,10 +126,12 @@ TEST_F(Undo, TheKeysUndoAndRedoAndTheCommandsFollowTheHistory)
 {
     PlugFrm &f = open("(defconst a 1)\r\n");
     add(f, "Ligne blanche");
-    pressKeys(f, Qt::Key_Z);
+    activate(&f);
+    QWidget *list = f.ListView1;
+    QTest::keyClick(list, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(rows(f), QStringList{"Const|Constante: a = 1"});
     EXPECT_FALSE(f.UndoEdit->isEnabled());
-    pressKeys(f, Qt::Key_Y);
+    QTest::keyClick(list, Qt::Key_Y, Qt::ControlModifier);
     EXPECT_EQ(f.ListView1->count(), 2);
     EXPECT_FALSE(f.RedoEdit->isEnabled());
     answerNextMessage(nullptr, nullptr, "Non");

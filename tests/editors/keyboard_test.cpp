@@ -27,14 +27,6 @@
 using namespace TestSupport;
 
 namespace {
-// What a window manager does when a window shows or its dialog closes (the
-// headless platform leaves it to the tests).
-void activate(QWidget *window)
-{
-    window->activateWindow();
-    EXPECT_TRUE(QTest::qWaitForWindowActive(window));
-}
-
 // A key to the editor window, active.
 void command(PlugFrm &f, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {

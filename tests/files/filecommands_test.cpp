@@ -50,8 +50,6 @@ private:
     }
 };
 
-const QString Unsaved = "Le script a été modifié. Voulez-vous enregistrer les modifications ?";
-
 class Commands : public ::testing::Test
 {
 protected:
@@ -80,7 +78,7 @@ TEST_F(Commands, UnsavedWorkIsAskedAboutFirstAndCancelStops)
     dialogs.answers = {"Annuler", "Annuler"};
     EXPECT_FALSE(commands.newFile());
     EXPECT_FALSE(commands.openChosen());
-    EXPECT_EQ(dialogs.asked, (QStringList{Unsaved, Unsaved}));
+    EXPECT_EQ(dialogs.asked, (QStringList{UnsavedQuestion, UnsavedQuestion}));
     EXPECT_EQ(doc.rows().count(), 1);
 
     // "Non" drops the work; "Oui" saves it first, asking where for a new script

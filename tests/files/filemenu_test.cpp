@@ -52,7 +52,6 @@ TEST_F(FileMenu, CompanionPolicyAskRemembersTheAnswer)
     Options::CompanionFilePolicy = 2;
     chooseFile(dir.filePath("ia.per")); // the first save asks where
     answerDialog<CreateAIFrm>([](CreateAIFrm &ask) {
-        EXPECT_EQ(ask.windowTitle(), "Plugin PER");
         ask.Check1->setChecked(true);
         click(ask.Command1); // Oui
     });

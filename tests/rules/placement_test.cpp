@@ -49,11 +49,6 @@ QStringList entries(const QComboBox *chooser)
         out << chooser->itemText(i);
     return out;
 }
-
-QPoint centre(const QWidget *w)
-{
-    return w->frameGeometry().center();
-}
 } // namespace
 
 TEST_F(Placement, TypingInTheFilterNarrowsTheChooser)
@@ -153,7 +148,7 @@ TEST_F(Placement, DialogsOpenCentredOverTheEditor)
     PlugFrm &f = openEditor();
     const QRect free = f.screen()->availableGeometry();
     const auto expectCentred = [&f](QWidget *w) {
-        EXPECT_LE((centre(w) - centre(&f)).manhattanLength(), 4) << w->windowTitle().toStdString();
+        EXPECT_LE((w->frameGeometry().center() - f.frameGeometry().center()).manhattanLength(), 4) << w->windowTitle().toStdString();
         w->close();
     };
     // The editor moved between two openings of the same dialog.
@@ -198,8 +193,7 @@ TEST_F(Placement, PlacedRowsShowAndTheFocusGoesBackToWhoOpenedTheDialog)
 
     // after a fact, the composer has the focus for the next one
     AddFactMain &composer = openComposer(f);
-    composer.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&composer));
+    activate(&composer);
     answerDialog<AddFact>([](AddFact &d) { click(d.Command1); });
     compose(composer.Option2, composer.Command1);
     EXPECT_TRUE(QTest::qWaitForWindowActive(&composer));

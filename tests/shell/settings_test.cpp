@@ -169,7 +169,6 @@ TEST(OptionsWindow, OkStoresAnnulerAndTheCloseBoxChangeNothing)
     Options::CompanionFilePolicy = 2;
     Options::StoreSettings();
     answerDialog<OptFrm>([](OptFrm &o) {
-        EXPECT_EQ(o.windowTitle(), QStringLiteral("Options"));
         EXPECT_TRUE(o.Option2->isChecked());
         o.Text1->setText(QStringLiteral("/ailleurs"));
         click(o.Option3);
@@ -208,8 +207,7 @@ TEST(OptionsWindow, OkStoresAnnulerAndTheCloseBoxChangeNothing)
 TEST(HelpWindow, F1OpensTheIntroductionAndEveryPageShows)
 {
     PlugFrm &f = openEditor();
-    f.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    activate(&f);
     QTest::keyClick(static_cast<QWidget *>(f.ListView1), Qt::Key_F1);
     HelpFrm *help = HelpFrm::loaded();
     ASSERT_TRUE(help && help->isVisible());
