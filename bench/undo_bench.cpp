@@ -6,6 +6,7 @@
 #include "document/plugfrm.h"
 #include "document/scriptdocument.h"
 #include "document/scriptlistview.h"
+#include "document/scriptproblems.h"
 #include "shell/fileservices.h"
 #include "shell/pluginfolder.h"
 
@@ -67,6 +68,34 @@ static void EditThenUndo(benchmark::State &state)
     state.counters["rows"] = frm.ListView1->count();
 }
 
+// One row changed, each time in turn to a fact the catalogue lacks and back,
+// until the problems pane and the status bar show it: the row alone is
+// checked again.
+static void ChangeOneRowProblemsCurrent(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const int pos = openGeneratedScript(dir);
+    if (pos == 0) {
+        state.SkipWithError("the script did not open");
+        return;
+    }
+    PlugFrm &frm = PlugFrm::instance();
+    const QString text = frm.rowText(pos);
+    ScriptProblems &problems = frm.document().problems();
+    QApplication::processEvents();
+    const int before = problems.counts().errors;
+    bool wrong = false;
+    for (auto _ : state) {
+        wrong = !wrong;
+        frm.setRowText(pos, wrong ? QStringLiteral("fait-absent 1") : text);
+        QApplication::processEvents();
+    }
+    if (problems.counts().errors != before + (wrong ? 1 : 0))
+        state.SkipWithError("the problems did not follow");
+    state.counters["rows"] = frm.ListView1->count();
+    state.counters["problems"] = double(problems.problems().size());
+}
+
 int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -75,6 +104,7 @@ int main(int argc, char **argv)
     PluginFolder::setPath(QStringLiteral(VARDELO_DATA_DIR)); // the shipped catalogues
     benchmark::RegisterBenchmark("EditThenUndo", EditThenUndo)->Arg(0)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("RedoThenUndo", EditThenUndo)->Arg(1)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("ChangeOneRowProblemsCurrent", ChangeOneRowProblemsCurrent)->Unit(benchmark::kMillisecond);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     return 0;

@@ -237,7 +237,7 @@ void PlugFrm::Form_Load()
     Acts::FillActChooser();
     Facts::LoadFacts();
     Params::LoadParams();
-    m_vocabulary = std::make_unique<Vocabulary>(Vocabulary::fromCatalogues());
+    m_vocabulary.reset(); // made from these catalogues when first needed
     applyVocabulary();
     // A catalogue that could not be read stops nothing: one message, once
     // the window shows, names each.

@@ -44,7 +44,15 @@ void PlugFrm::applyVocabulary()
 {
     const bool loaded = Facts::FactCount > 0 && Acts::ActCount > 0;
     const bool wanted = Options::viewOption(QStringLiteral("CheckVocabulary"), true);
-    m_document->problems().setVocabulary(loaded && wanted ? m_vocabulary.get() : nullptr);
+    if (!loaded || !wanted) {
+        m_document->problems().setVocabulary(static_cast<const Vocabulary *>(nullptr));
+    } else {
+        m_document->problems().setVocabulary([this]() -> const Vocabulary * {
+            if (!m_vocabulary)
+                m_vocabulary = std::make_unique<Vocabulary>(Vocabulary::fromCatalogues());
+            return m_vocabulary.get();
+        });
+    }
     ProblemsDock->setNote(!wanted ? QStringLiteral("Le vocabulaire des catalogues n'est pas vérifié: les options l'ont désactivé.")
                           : !loaded ? QStringLiteral("Le vocabulaire n'est pas vérifié: le catalogue des faits ou celui des "
                                                      "actions manque.")

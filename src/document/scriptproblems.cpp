@@ -41,11 +41,17 @@ ScriptProblems::ScriptProblems(ScriptDocument &document) : QObject(&document), m
             });
     // The problems' lines, after a save.
     connect(&rows, &ScriptModel::linesSaved, this, [this] {
+        // the constants' problems name the lines of their first definitions
+        if (m_checker && !m_due)
+            m_checker = std::make_unique<Problems::Checker>(m_document.rows().lines(), context());
         m_mergedValid = false;
         emit changed();
     });
-    // The loads are looked for beside the file.
+    // The loads are looked for beside the file: another folder, every row
+    // again (a save to the same folder changes nothing).
     connect(&document, &ScriptDocument::fileChanged, this, [this] {
+        if (folder() == m_folder)
+            return;
         m_all = true;
         later();
     });
@@ -55,9 +61,26 @@ ScriptProblems::~ScriptProblems() = default;
 
 void ScriptProblems::setVocabulary(const Vocabulary *vocabulary)
 {
-    m_vocabulary = vocabulary;
+    setVocabulary([vocabulary] { return vocabulary; });
+}
+
+void ScriptProblems::setVocabulary(std::function<const Vocabulary *()> source)
+{
+    m_vocabulary = std::move(source);
     m_all = true;
     later();
+}
+
+Problems::Context ScriptProblems::context() const
+{
+    const bool rows = !m_document.rows().lines().empty();
+    return {rows && m_vocabulary ? m_vocabulary() : nullptr, m_folder};
+}
+
+QString ScriptProblems::folder() const
+{
+    const QString &file = m_document.currentFile();
+    return file.isEmpty() ? QString() : QFileInfo(file).absolutePath();
 }
 
 void ScriptProblems::shift(int from, int by)
@@ -92,9 +115,8 @@ void ScriptProblems::update()
 {
     m_due = false;
     const std::vector<ScriptLine> &lines = m_document.rows().lines();
-    const QString file = m_document.currentFile();
-    Problems::Context context{m_vocabulary, file.isEmpty() ? QString() : QFileInfo(file).absolutePath()};
-    auto checker = std::make_unique<Problems::Checker>(lines, context);
+    m_folder = folder();
+    auto checker = std::make_unique<Problems::Checker>(lines, context());
     // Changed constants change the meaning of any value: everything again.
     if (m_all || !m_checker || !checker->sameConstants(*m_checker)) {
         m_own.clear();

@@ -3,6 +3,7 @@
 #include "problems.h"
 
 #include <QObject>
+#include <functional>
 #include <memory>
 #include <utility>
 
@@ -22,6 +23,9 @@ public:
 
     // The vocabulary to check against (none: its checks are off).
     void setVocabulary(const Vocabulary *vocabulary);
+    // The same, made only when a script with rows is first checked: the
+    // catalogues' vocabulary takes a moment to arrange when they are large.
+    void setVocabulary(std::function<const Vocabulary *()> source);
 
     // Every problem, blocks included, in row order, with their lines now.
     const std::vector<Problems::Problem> &problems();
@@ -37,8 +41,13 @@ private:
     void later();
     void update();
     void shift(int from, int by);
+    // What the rows are checked against now.
+    Problems::Context context() const;
+    // The folder of the document's file, "" for none.
+    QString folder() const;
+    QString m_folder; // the one the rows were checked for
     ScriptDocument &m_document;
-    const Vocabulary *m_vocabulary = nullptr;
+    std::function<const Vocabulary *()> m_vocabulary;
     std::unique_ptr<Problems::Checker> m_checker;
     // The problems of the rows (not of their blocks nor of the constants'
     // definitions), in row order.
