@@ -17,24 +17,29 @@
 
 namespace {
 // The window with the generated script open; the position of a fact row
-// near the end, 0 when the script could not be opened.
-int openGeneratedScript(const QTemporaryDir &dir)
+// near the end, 0 (the benchmark skipped) when the script could not be opened.
+int openGeneratedScript(const QTemporaryDir &dir, benchmark::State &state)
 {
     const QString path = dir.filePath(QStringLiteral("gros.per"));
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(FileServices::encode1252(GeneratedScript::script())) < 0)
+    if (!file.open(QIODevice::WriteOnly) || file.write(FileServices::encode1252(GeneratedScript::script())) < 0) {
+        state.SkipWithError("the script could not be written");
         return 0;
+    }
     file.close();
     PlugFrm &frm = PlugFrm::instance();
     frm.show();
     QString error;
-    if (!frm.document().open(path, error))
+    if (!frm.document().open(path, error)) {
+        state.SkipWithError("the script did not open");
         return 0;
+    }
     QApplication::processEvents();
     const ScriptModel &rows = frm.ListView1->rows();
     for (int pos = rows.count(); pos > 0; --pos)
         if (rows.kind(pos) == LineKind::Fact)
             return pos;
+    state.SkipWithError("the script has no fact");
     return 0;
 }
 } // namespace
@@ -43,11 +48,9 @@ int openGeneratedScript(const QTemporaryDir &dir)
 static void EditThenUndo(benchmark::State &state)
 {
     QTemporaryDir dir;
-    const int pos = openGeneratedScript(dir);
-    if (pos == 0) {
-        state.SkipWithError("the script did not open");
+    const int pos = openGeneratedScript(dir, state);
+    if (pos == 0)
         return;
-    }
     PlugFrm &frm = PlugFrm::instance();
     const QString text = frm.rowText(pos);
     const bool redo = state.range(0);
@@ -74,11 +77,9 @@ static void EditThenUndo(benchmark::State &state)
 static void ChangeOneRowProblemsCurrent(benchmark::State &state)
 {
     QTemporaryDir dir;
-    const int pos = openGeneratedScript(dir);
-    if (pos == 0) {
-        state.SkipWithError("the script did not open");
+    const int pos = openGeneratedScript(dir, state);
+    if (pos == 0)
         return;
-    }
     PlugFrm &frm = PlugFrm::instance();
     const QString text = frm.rowText(pos);
     ScriptProblems &problems = frm.document().problems();
