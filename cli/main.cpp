@@ -80,6 +80,8 @@ bool writeOut(QByteArrayView bytes)
 {
     if (outputError != 0)
         return false;
+    if (bytes.isEmpty()) // a file without problems: fwrite is given no null pointer
+        return true;
     errno = 0;
     if (std::fwrite(bytes.data(), 1, size_t(bytes.size()), stdout) != size_t(bytes.size()))
         outputError = errno != 0 ? errno : EIO;
