@@ -1,10 +1,6 @@
 // The check against the shipped catalogues' vocabulary on the generated
 // script of 120,000 lines.
 #include "generatedscript.h"
-#include "catalogues/acts.h"
-#include "catalogues/facts.h"
-#include "catalogues/params.h"
-#include "catalogues/prepross.h"
 #include "catalogues/vocabulary.h"
 #include "document/problems.h"
 #include "files/saveopen.h"
@@ -16,11 +12,7 @@
 static void AnalyseGeneratedScript(benchmark::State &state)
 {
     PluginFolder::setPath(QStringLiteral(VARDELO_DATA_DIR));
-    Prepross::LoadSymbols();
-    Acts::LoadActs();
-    Facts::LoadFacts();
-    Params::LoadParams();
-    const Vocabulary vocabulary = Vocabulary::fromCatalogues();
+    const Vocabulary vocabulary = Vocabulary::loadCatalogues();
     const std::vector<ScriptLine> rows =
         SaveOpen::readScriptBytes(FileServices::encode1252(GeneratedScript::script()), false).rows;
     const Blocks::Structure structure = Blocks::analyse(rows);

@@ -1,8 +1,6 @@
 // vardelo: the script reader and writer of the editor, from a terminal.
 #include "catalogues/acts.h"
 #include "catalogues/facts.h"
-#include "catalogues/params.h"
-#include "catalogues/prepross.h"
 #include "catalogues/records.h"
 #include "catalogues/vocabulary.h"
 #include "document/blocks.h"
@@ -228,16 +226,12 @@ bool lintCommand(const QStringList &paths, const QString &catalogues, bool &clea
 {
     PluginFolder::setPath(catalogues);
     Catalogues::clearProblems();
-    Prepross::LoadSymbols();
-    Acts::LoadActs();
-    Facts::LoadFacts();
-    Params::LoadParams();
+    const Vocabulary vocabulary = Vocabulary::loadCatalogues();
     const bool withVocabulary = Facts::FactCount > 0 && Acts::ActCount > 0;
     if (!Catalogues::problems().isEmpty())
         std::fputs((Catalogues::problemsMessage() + QLatin1Char('\n')).toUtf8().constData(), stderr);
     if (!withVocabulary)
         std::fputs("Sans catalogue des faits et des actions, le vocabulaire n'est pas vérifié.\n", stderr);
-    const Vocabulary vocabulary = Vocabulary::fromCatalogues();
 
     struct Result {
         QString text;   // the problems, one per line

@@ -108,6 +108,15 @@ Vocabulary Vocabulary::fromCatalogues()
     return v;
 }
 
+Vocabulary Vocabulary::loadCatalogues()
+{
+    Prepross::LoadSymbols();
+    Acts::LoadActs();
+    Facts::LoadFacts();
+    Params::LoadParams();
+    return fromCatalogues();
+}
+
 const QString &Vocabulary::folded(QStringView s)
 {
     thread_local QString buffer;

@@ -17,6 +17,9 @@ class Vocabulary
 public:
     // From the catalogues as loaded now.
     static Vocabulary fromCatalogues();
+    // Reads the four catalogues from the plug-in's folder first (their
+    // problems reported as the loaders report them).
+    static Vocabulary loadCatalogues();
 
     struct Entry {
         QString name;      // as the catalogue writes it

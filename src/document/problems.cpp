@@ -1,14 +1,11 @@
 #include "problems.h"
 
-#include "catalogues/records.h"
 #include "catalogues/vocabulary.h"
 #include "linebuilders.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QHash>
 #include <algorithm>
-#include <limits>
 #include <span>
 
 namespace Problems {

@@ -2,8 +2,6 @@
 // window: each kind of problem found where it is and nowhere else.
 #include "catalogues/acts.h"
 #include "catalogues/facts.h"
-#include "catalogues/params.h"
-#include "catalogues/prepross.h"
 #include "catalogues/vocabulary.h"
 #include "coresupport.h"
 #include "document/problems.h"
@@ -20,13 +18,7 @@ using namespace TestSupport;
 namespace {
 const Vocabulary &shipped()
 {
-    static const Vocabulary v = [] {
-        Prepross::LoadSymbols();
-        Acts::LoadActs();
-        Facts::LoadFacts();
-        Params::LoadParams();
-        return Vocabulary::fromCatalogues();
-    }();
+    static const Vocabulary v = Vocabulary::loadCatalogues();
     return v;
 }
 
