@@ -68,9 +68,10 @@ bool buildScriptBytes(const std::vector<ScriptLine> &rows, const ScriptSource &s
 // it, with the reason in error.
 bool formatScriptBytes(QByteArrayView bytes, const std::function<bool(QByteArrayView)> &write, QString &error);
 // Whether the written text of a form is cut from a script as the original
-// form was: as one form, closed or left open as it was, and starting a
-// top-level form when it did (so the forms around it are cut as before),
-// and starting with the bytes of a UTF-8 byte-order mark only when it did.
+// form was: into whole forms, the last closed or left open as it was, and
+// starting a top-level form when it did (so the forms around it are cut as
+// before), and starting with the bytes of a UTF-8 byte-order mark only when
+// it did.
 bool cutsAlike(QByteArrayView original, QByteArrayView written);
 // UTF-8 bytes as text, a U+FEFF at their start included.
 QString decodeUtf8(QByteArrayView bytes);
@@ -100,8 +101,9 @@ struct FidelityReport {
     bool faithful() const { return lines.isEmpty(); }
 };
 // Compares the content (tokens outside comments, keywords in any case, and
-// the non-empty comment texts) of the original text with the text saving
-// would write. firstLine numbers the original's first line.
+// the non-empty comment texts, each after the same tokens, on a line of its
+// own or not, on the line of the one before or not) of the original text
+// with the text saving would write. firstLine numbers the original's first line.
 FidelityReport compareContent(QStringView original, QStringView written, int firstLine = 1);
 // Whether both texts have the same content (no report; fast).
 bool sameContent(QStringView original, QStringView written);

@@ -1,5 +1,6 @@
 // What saving would change: the content of a script is its tokens outside
-// comments and its non-empty comment texts; layout does not count.
+// comments, its non-empty comment texts and where each comment stands among
+// the tokens; the rest of the layout does not count.
 #include "saveopen.h"
 #include "saveopen_text.h"
 
@@ -21,17 +22,52 @@ struct Token {
     int line = 0;      // 1-based
     bool open = false; // the word right after a "(": "(x" is one token, so
                        // that a lost element does not borrow the next one's "("
+    // A piece of comment, and where it stands: after how many tokens outside
+    // comments, alone on its line or after such a token there, on the line
+    // of the piece before it or not. A comment that layout would move to
+    // another token's line, or onto a line of its own or off it, or join to
+    // another, changes its place.
+    bool comment = false;
+    bool ownLine = false;
+    bool joined = false;
+    int anchor = 0;
 };
 
-// The content of a script text, one token at a time: either its tokens
-// outside comments, or the pieces of its comments (split at each ";",
-// trimmed, empty ones skipped).
+// The content of a script text, one token at a time in the order of the
+// text: its tokens outside comments, and the pieces of its comments (split
+// at each ";", trimmed, empty ones skipped).
 class Scanner
 {
 public:
-    Scanner(QStringView text, bool comments, int firstLine) : m_text(text), m_comments(comments), m_line(firstLine) {}
+    Scanner(QStringView text, int firstLine) : m_text(text), m_line(firstLine) {}
 
-    bool next(Token &t) { return m_comments ? nextComment(t) : nextToken(t); }
+    bool next(Token &t)
+    {
+        if (nextPiece(t))
+            return true;
+        const qsizetype n = m_text.size();
+        while (m_i < n) {
+            const QChar c = m_text[m_i];
+            if (lineEnd())
+                continue;
+            if (isBlank(c)) {
+                ++m_i;
+            } else if (c == QLatin1Char(';')) {
+                const qsizetype from = ++m_i;
+                skipToLineEnd();
+                m_rest = m_text.mid(from, m_i - from);
+                m_restOwnLine = m_codeLine != m_line;
+                if (nextPiece(t))
+                    return true;
+            } else {
+                code(t);
+                ++m_code;
+                m_codeLine = m_line;
+                return true;
+            }
+        }
+        return false;
+    }
 
 private:
     // Steps over a line end at m_i; false when there is none.
@@ -53,102 +89,62 @@ private:
             ++m_i;
     }
 
-    bool nextToken(Token &t)
+    // The next piece of the comment being read.
+    bool nextPiece(Token &t)
     {
-        const qsizetype n = m_text.size();
-        while (m_i < n) {
-            const QChar c = m_text[m_i];
-            if (lineEnd())
-                continue;
-            if (isBlank(c)) {
-                ++m_i;
-            } else if (c == QLatin1Char(';')) {
-                skipToLineEnd();
-            } else if (c == QLatin1Char('(')) {
-                qsizetype j = m_i + 1;
-                while (j < n && isBlank(m_text[j]))
-                    ++j;
-                if (j < n && !endsWord(m_text[j])) {
-                    qsizetype x = j;
-                    while (x < n && !endsWord(m_text[x]))
-                        ++x;
-                    t = {m_text.mid(j, x - j), m_line, true};
-                    m_i = x;
-                } else {
-                    t = {m_text.mid(m_i, 1), m_line, false};
-                    ++m_i;
-                }
-                return true;
-            } else if (c == QLatin1Char(')')) {
-                t = {m_text.mid(m_i, 1), m_line, false};
-                ++m_i;
-                return true;
-            } else if (c == QLatin1Char('"')) {
-                qsizetype x = m_i + 1;
-                while (x < n && !isLineEnd(m_text[x]) && m_text[x] != QLatin1Char('"'))
-                    ++x;
-                if (x < n && m_text[x] == QLatin1Char('"'))
-                    ++x;
-                t = {m_text.mid(m_i, x - m_i), m_line, false};
-                m_i = x;
-                return true;
-            } else {
-                qsizetype x = m_i + 1;
-                while (x < n && !endsWord(m_text[x]))
-                    ++x;
-                t = {m_text.mid(m_i, x - m_i), m_line, false};
-                m_i = x;
+        while (!m_rest.isEmpty()) {
+            qsizetype semi = m_rest.indexOf(QLatin1Char(';'));
+            if (semi < 0)
+                semi = m_rest.size();
+            const QStringView piece = trimBlanks(m_rest.left(semi));
+            m_rest = m_rest.mid(qMin(semi + 1, m_rest.size()));
+            if (!piece.isEmpty()) {
+                t = {piece, m_line, false, true, m_restOwnLine, m_pieceLine == m_line, m_code};
+                m_pieceLine = m_line;
                 return true;
             }
         }
         return false;
     }
 
-    bool nextComment(Token &t)
+    // The token outside comments at m_i, a blank or line end.
+    void code(Token &t)
     {
-        while (true) {
-            // the rest of a comment, piece by piece
-            while (!m_rest.isEmpty()) {
-                qsizetype semi = m_rest.indexOf(QLatin1Char(';'));
-                if (semi < 0)
-                    semi = m_rest.size();
-                const QStringView piece = trimBlanks(m_rest.left(semi));
-                m_rest = m_rest.mid(qMin(semi + 1, m_rest.size()));
-                if (!piece.isEmpty()) {
-                    t = {piece, m_restLine, false};
-                    return true;
-                }
+        const qsizetype n = m_text.size();
+        const QChar c = m_text[m_i];
+        qsizetype x = m_i + 1;
+        if (c == QLatin1Char('(')) {
+            qsizetype j = m_i + 1;
+            while (j < n && isBlank(m_text[j]))
+                ++j;
+            if (j < n && !endsWord(m_text[j])) {
+                for (x = j; x < n && !endsWord(m_text[x]);)
+                    ++x;
+                t = {m_text.mid(j, x - j), m_line, true};
+                m_i = x;
+                return;
             }
-            const qsizetype n = m_text.size();
-            bool quoted = false;
-            while (m_i < n) {
-                const QChar c = m_text[m_i];
-                if (lineEnd()) {
-                    quoted = false;
-                    continue;
-                }
-                ++m_i;
-                if (c == QLatin1Char('"')) {
-                    quoted = !quoted;
-                } else if (c == QLatin1Char(';') && !quoted) {
-                    const qsizetype from = m_i;
-                    skipToLineEnd();
-                    m_rest = m_text.mid(from, m_i - from);
-                    m_restLine = m_line;
-                    break;
-                }
-            }
-            if (m_rest.isEmpty())
-                return false;
+        } else if (c == QLatin1Char('"')) {
+            while (x < n && !isLineEnd(m_text[x]) && m_text[x] != QLatin1Char('"'))
+                ++x;
+            if (x < n && m_text[x] == QLatin1Char('"'))
+                ++x;
+        } else if (c != QLatin1Char(')')) {
+            while (x < n && !endsWord(m_text[x]))
+                ++x;
         }
+        t = {m_text.mid(m_i, x - m_i), m_line, false};
+        m_i = x;
     }
 
     QStringView m_text;
-    bool m_comments;
     int m_line;
     qsizetype m_i = 0;
-    QStringView m_rest;
-    int m_restLine = 0;
+    int m_code = 0;       // tokens outside comments so far
+    int m_codeLine = 0;   // the line of the last of them
+    QStringView m_rest;   // the rest of the comment being read
+    bool m_restOwnLine = false;
+    int m_pieceLine = 0;  // the line of the last piece of comment
 };
 
 bool isKeyword(QStringView w)
@@ -170,7 +166,7 @@ bool isKeyword(QStringView w)
 
 bool same(const Token &a, const Token &b)
 {
-    if (a.open != b.open)
+    if (a.open != b.open || a.comment != b.comment)
         return false;
     if (a.text == b.text)
         return true;
@@ -178,30 +174,18 @@ bool same(const Token &a, const Token &b)
     return a.text.compare(b.text, Qt::CaseInsensitive) == 0 && isKeyword(a.text);
 }
 
-std::vector<Token> tokensOf(QStringView text, bool comments, int firstLine)
+bool samePlace(const Token &a, const Token &b)
 {
-    std::vector<Token> tokens;
-    Scanner s(text, comments, firstLine);
-    Token t;
-    while (s.next(t))
-        tokens.push_back(t);
-    return tokens;
+    return a.anchor == b.anchor && a.ownLine == b.ownLine && a.joined == b.joined;
 }
 
-bool sameStream(QStringView a, QStringView b, bool comments)
+// The text's tokens outside comments, and its pieces of comments.
+void tokensOf(QStringView text, int firstLine, std::vector<Token> &code, std::vector<Token> &comments)
 {
-    Scanner sa(a, comments, 1), sb(b, comments, 1);
-    Token ta, tb;
-    while (true) {
-        const bool ha = sa.next(ta);
-        const bool hb = sb.next(tb);
-        if (ha != hb)
-            return false;
-        if (!ha)
-            return true;
-        if (!same(ta, tb))
-            return false;
-    }
+    Scanner s(text, firstLine);
+    Token t;
+    while (s.next(t))
+        (t.comment ? comments : code).push_back(t);
 }
 
 // Walks both sequences together; where they part, looks a little ahead on
@@ -209,8 +193,11 @@ bool sameStream(QStringView a, QStringView b, bool comments)
 // The original's tokens skipped on the way are the lines concerned; tokens
 // only the written text has count against the original line where they
 // appear.
-void compare(const std::vector<Token> &a, const std::vector<Token> &b, int firstLine, std::set<int> &lines)
+// With placed, pieces of comments agree only where they stand alike.
+void compare(const std::vector<Token> &a, const std::vector<Token> &b, int firstLine, std::set<int> &lines,
+             bool placed = false)
 {
+    auto same = [placed](const Token &x, const Token &y) { return SaveOpen::same(x, y) && (!placed || samePlace(x, y)); };
     constexpr size_t Window = 48;
     constexpr size_t Agree = 3;
     auto agreeAt = [&](size_t i, size_t j) {
@@ -291,15 +278,33 @@ bool sameTrimmedLines(QStringView a, QStringView b)
 
 bool sameContent(QStringView original, QStringView written)
 {
-    return sameTrimmedLines(original, written)
-           || (sameStream(original, written, false) && sameStream(original, written, true));
+    if (sameTrimmedLines(original, written))
+        return true;
+    // Pieces of comments that stand alike come after the same tokens: both
+    // texts then give the same tokens and pieces in the same order.
+    Scanner a(original, 1), b(written, 1);
+    Token ta, tb;
+    while (true) {
+        const bool ha = a.next(ta);
+        const bool hb = b.next(tb);
+        if (ha != hb)
+            return false;
+        if (!ha)
+            return true;
+        if (!same(ta, tb) || (ta.comment && !samePlace(ta, tb)))
+            return false;
+    }
 }
 
 FidelityReport compareContent(QStringView original, QStringView written, int firstLine)
 {
     std::set<int> lines;
-    compare(tokensOf(original, false, firstLine), tokensOf(written, false, firstLine), firstLine, lines);
-    compare(tokensOf(original, true, firstLine), tokensOf(written, true, firstLine), firstLine, lines);
+    std::vector<Token> code, comments, writtenCode, writtenComments;
+    tokensOf(original, firstLine, code, comments);
+    tokensOf(written, firstLine, writtenCode, writtenComments);
+    compare(code, writtenCode, firstLine, lines);
+    // where the tokens differ, the comments' places cannot be compared
+    compare(comments, writtenComments, firstLine, lines, lines.empty());
     const std::vector<QStringView> originalLines = FileServices::splitLines(original);
     FidelityReport r;
     for (int n : lines) {

@@ -14,19 +14,25 @@ using Text::Utf8Mark;
 
 namespace {
 
-// Whether written is cut as one form, left open or starting a top-level
-// form as the original was, and starts with the bytes of a byte-order mark
-// only when the original did (at the start of a file they would read back
-// as one).
+// Whether written is cut as the original form was: into whole forms (two
+// forms on one line are written on two lines), the first starting a
+// top-level form as the original did, only the last left open and only if
+// the original was, so the forms around it are cut as before; and whether
+// it starts with the bytes of a byte-order mark only when the original did
+// (at the start of a file they would read back as one).
 bool cutsAs(const FormCutter::Form &original, bool originalMark, QByteArrayView written)
 {
     if (written.startsWith(Utf8Mark) != originalMark)
         return false;
     FormCutter cutter(written, 0);
     FormCutter::Form f;
-    if (!cutter.next(f))
+    if (!cutter.next(f) || f.top != original.top)
         return false;
-    return f.end == written.size() && f.open == original.open && f.top == original.top;
+    while (f.end < written.size()) {
+        if (f.open || !cutter.next(f))
+            return false;
+    }
+    return f.open == original.open;
 }
 
 } // namespace

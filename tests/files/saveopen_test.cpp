@@ -276,6 +276,54 @@ TEST(Check, FormsTheLayoutWouldChangeAreKeptAndNamed)
     EXPECT_EQ(rep.lines[0].text, "mot");
 }
 
+// Comments stay where their author put them, or the part is kept as read;
+// forms written close together are read into rows like any other. Every
+// case, untouched, is saved as read, and formats stably.
+TEST(Check, CommentsKeepTheirPlaceAndFormsCloseTogetherAreRead)
+{
+    const struct {
+        const char *bytes;
+        const char *rows;   // kinds, '|' between rows
+        const char *kept;   // its lines the check names, "" when formatting lays it out
+        const char *format; // what formatting gives, when laid out
+    } cases[] = {
+        // an end comment of the "=>" line would go to the line before
+        {"(defrule\n\t(x)\n=>\t; fin des faits\n\t(a))\n", "FactB|Fact|Comm E|Act|FactE", "3", ""},
+        // comments inside an element over several lines would be merged
+        {"(defrule\n\t(stock ; a\n\t\tbois ; b\n\t\t> 9)\n=>\n\t(a))\n", "FactB|Fact|Comm E|Comm E|Act|FactE", "2 3", ""},
+        // a line of comments keeps its line, and pieces of one comment stay together
+        {"(defrule\n(x)\n;seul\n=>\n(a)\n)\n", "FactB|Fact|Comm N|Act|FactE", "", "(defrule\n(x)\n;seul\n=>\n(a)\n)\n"},
+        {"(defrule (x) ; un ; deux\n=> (a))\n", "FactB|Fact|Comm E|Act|FactE", "",
+         "(defrule\n(x)     ; un ; deux\n=>\n(a)\n)\n"},
+        // two forms on one line
+        {"(defconst a 1)(defconst b 2) ; deux\n", "Const|Const|Comm E", "",
+         "(defconst a 1)\n(defconst b 2)     ; deux\n"},
+        {"(defrule (x) => (a)) (load \"y\")\n", "FactB|Fact|Act|FactE|Load", "",
+         "(defrule\n(x)\n=>\n(a)\n)\n(load \"y\")\n"},
+        // no blanks between parentheses and keywords
+        {"(defrule(true)=>(disable-self))\n(defrule(or(a)(not(b)))=>(c)(d))\n(load\"x\")\n",
+         "FactB|Fact|Act|FactE|FactB|FactOB|Fact|Fact|FactOE|Act|Act|FactE|Load", "",
+         "(defrule\n(true)\n=>\n(disable-self)\n)\n(defrule\n(or\n(a)\n(not (b))\n)\n=>\n(c)\n(d)\n)\n(load \"x\")\n"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.bytes);
+        const ReadResult r = readScriptBytes(c.bytes);
+        QStringList kinds;
+        for (const ScriptLine &l : r.rows)
+            kinds << kindTag(l.kind);
+        EXPECT_EQ(kinds.join('|'), QString::fromUtf8(c.rows));
+        QStringList kept;
+        for (const auto &[form, lost] : r.source.lost)
+            for (const LostLine &l : lost)
+                kept << QString::number(l.number);
+        EXPECT_EQ(kept.join(' '), QString::fromUtf8(c.kept));
+        EXPECT_EQ(resave(r), QByteArray(c.bytes));
+        const QByteArray once = format(c.bytes);
+        EXPECT_EQ(once, QByteArray(*c.format ? c.format : c.bytes));
+        EXPECT_EQ(format(once), once);
+    }
+}
+
 namespace {
 // A list of rows as the editors make them: constants, comments, loads,
 // directives and blank lines around rules whose groups nest at random.
