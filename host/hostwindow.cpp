@@ -4,7 +4,9 @@
 
 #include <QCloseEvent>
 #include <QGroupBox>
+#include <QFileInfo>
 #include <QLabel>
+#include <QMessageBox>
 #include <QVBoxLayout>
 
 HostWindow::HostWindow(const QList<LoadedPlugin> &plugins, QWidget *parent)
@@ -24,6 +26,7 @@ HostWindow::HostWindow(const QList<LoadedPlugin> &plugins, QWidget *parent)
             boxLayout->addWidget(control);
             m_controls.append(control);
             m_closeQueries.append(p.closeQuery);
+            m_fileOpeners.append(p.fileOpener);
         } else {
             boxLayout->addWidget(new QLabel(QStringLiteral("Impossible de charger ce plugin: %1").arg(p.error), box));
         }
@@ -48,5 +51,20 @@ void HostWindow::closeEvent(QCloseEvent *event)
     qDeleteAll(m_controls);
     m_controls.clear();
     m_closeQueries.clear();
+    m_fileOpeners.clear();
     event->accept();
+}
+
+bool HostWindow::openFile(const QString &path)
+{
+    for (qsizetype i = 0; i < m_controls.size(); ++i) {
+        if (m_fileOpeners[i] && m_fileOpeners[i]->opensFile(path)) {
+            m_fileOpeners[i]->openFile(m_controls[i], path);
+            return true;
+        }
+    }
+    QMessageBox::information(this, windowTitle(),
+                             QStringLiteral("Aucun plugin ne sait ouvrir le fichier « %1 ».")
+                                 .arg(QFileInfo(path).fileName()));
+    return false;
 }

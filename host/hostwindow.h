@@ -5,6 +5,7 @@
 #include <QMainWindow>
 
 class QuorrinCloseQuery;
+class QuorrinFileOpener;
 
 // The stand-in host: a panel with one framed place per plug-in control.
 class HostWindow : public QMainWindow
@@ -14,6 +15,9 @@ public:
     explicit HostWindow(const QList<LoadedPlugin> &plugins, QWidget *parent = nullptr);
     // The controls placed on the panel.
     const QList<QWidget *> &controls() const { return m_controls; }
+    // Gives path to the first plug-in that opens such files, with its
+    // control; says so when none does. Whether one took it.
+    bool openFile(const QString &path);
 
 protected:
     // Asks every plug-in that can be asked whether its controls may go, then
@@ -25,4 +29,6 @@ private:
     QList<QWidget *> m_controls;
     // Beside each control, its plug-in's close query (null when it has none).
     QList<QuorrinCloseQuery *> m_closeQueries;
+    // and its file opener (null when it has none)
+    QList<QuorrinFileOpener *> m_fileOpeners;
 };

@@ -34,6 +34,7 @@ QList<LoadedPlugin> loadFolder(const QString &folder)
         QObject *root = loader->instance();
         p.plugin = qobject_cast<QuorrinPlugin *>(root);
         p.closeQuery = qobject_cast<QuorrinCloseQuery *>(root);
+        p.fileOpener = qobject_cast<QuorrinFileOpener *>(root);
         if (!p.plugin)
             p.error = root ? QStringLiteral("ce n'est pas un plugin de Quorrin")
                            : loader->errorString();

@@ -6,6 +6,7 @@
 
 class QPluginLoader;
 class QuorrinCloseQuery;
+class QuorrinFileOpener;
 class QuorrinPlugin;
 
 // One library of the plug-ins folder, loaded or not.
@@ -14,12 +15,13 @@ struct LoadedPlugin {
     QJsonObject identity; // the plug-in's own metadata
     QuorrinPlugin *plugin = nullptr;
     QuorrinCloseQuery *closeQuery = nullptr; // when the plug-in answers it
+    QuorrinFileOpener *fileOpener = nullptr; // when the plug-in opens files
     QString error; // why it could not be loaded
 };
 
 namespace PluginHost {
-// The plug-ins folder beside the host ("plugins"), or in an install tree
-// "../lib/quorrin/plugins".
+// The plug-ins folder beside the host ("plugins", the build tree), else the
+// install tree's, found from the host's own folder (e.g. "../lib/quorrin/plugins").
 QString defaultFolder();
 // Loads every library of the folder, in name order. Libraries stay loaded for
 // the life of the process: the controls they make must outlive the scan.

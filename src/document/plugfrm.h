@@ -111,6 +111,9 @@ public:
     // Before the window or the host closes: asks about unsaved work; false
     // when the user cancels.
     bool mayClose();
+    // A file given to the editor from outside (the host's command line):
+    // opened as a dropped file is, with the same questions and messages.
+    void openFile(const QString &path);
 
     // "Problèmes", under the list: what the game would refuse or find odd.
     ProblemsPane *ProblemsDock;

@@ -117,3 +117,8 @@ void PlugFrm::dropEvent(QDropEvent *event)
     // the drop would hold the program the file came from.
     QTimer::singleShot(0, m_files, [files = m_files, paths] { files->openDropped(paths); });
 }
+
+void PlugFrm::openFile(const QString &path)
+{
+    m_files->openDropped({path});
+}

@@ -48,6 +48,12 @@ void Plg::Command1_Click()
     frm.activateWindow();
 }
 
+void Plg::openFile(const QString &path)
+{
+    Command1_Click();
+    PlugFrm::instance().openFile(path);
+}
+
 bool Plg::UserControl_QueryClose()
 {
     PlugFrm *frm = PlugFrm::loaded();

@@ -19,6 +19,9 @@ public:
     // when he cancels, or a save he asked for did not happen. A control
     // destroyed without this question closes every window unasked.
     bool UserControl_QueryClose();
+    // Opens the editor on path, as "Ouvrir" would after its question about
+    // unsaved work; the editor says why when the file cannot be read.
+    void openFile(const QString &path);
 
 public slots:
     void Command1_Click();

@@ -157,6 +157,7 @@ TEST_F(Host, LoadsTheVardeloLibraryWithItsIdentityAndNothingElse)
     EXPECT_TRUE(p.error.isEmpty()) << p.error.toStdString();
     ASSERT_NE(p.plugin, nullptr);
     EXPECT_NE(p.closeQuery, nullptr) << "the editor is asked before the host closes";
+    EXPECT_NE(p.fileOpener, nullptr);
     QStringList identity;
     for (const char *key : {"TypeLibrary", "Class", "ProgId", "Version"})
         identity << p.identity.value(key).toString();
@@ -217,4 +218,35 @@ TEST_F(Host, OuiSavesToTheCurrentFileThenCloses)
     EXPECT_EQ(seen, (QStringList{"Ouvrir...", "Vardelo", "Plugin PER"}));
     EXPECT_EQ(contents(path), Script + "\r\n");
     EXPECT_FALSE(host.isVisible());
+}
+
+// A file given to the host (its command line): a script opens in the editor,
+// shown again if hidden, after the question about unsaved work; one the
+// editor cannot read gets its message and leaves the script shown; a file no
+// plug-in opens gets the host's message.
+TEST_F(Host, GivesAFileToThePluginThatOpensSuchFiles)
+{
+    addBlankLine();
+    editor->hide();
+    const QString path = dir.filePath("ia.PER");
+    TestSupport::writeFile(path, Script);
+    then(press("Non"));
+    EXPECT_TRUE(host.openFile(path));
+    EXPECT_TRUE(editor->isVisible());
+    EXPECT_EQ(rowCount(), 1);
+
+    QString unread, unknown;
+    then(press("OK", &unread));
+    EXPECT_TRUE(host.openFile(dir.filePath("absent.per")));
+    EXPECT_TRUE(unread.startsWith("Impossible d'ouvrir le fichier") && unread.contains("absent.per"))
+        << unread.toStdString();
+    then([&](QWidget *w) {
+        unknown = static_cast<QMessageBox *>(w)->text();
+        w->close();
+    });
+    EXPECT_FALSE(host.openFile(dir.filePath("notes.txt")));
+    EXPECT_EQ(unknown, "Aucun plugin ne sait ouvrir le fichier « notes.txt ».");
+    EXPECT_EQ(seen, (QStringList{"Vardelo", "Vardelo", "Quorrin"}));
+    EXPECT_EQ(rowCount(), 1);
+    EXPECT_EQ(contents(path), Script);
 }
