@@ -287,12 +287,16 @@ bool lintCommand(const QStringList &paths, const QString &catalogues, bool &clea
     return true;
 }
 
-// The catalogues of the plug-in the host places beside this program, else
-// the folder this program lies in.
+// The catalogues of the plug-in the host places beside this program (the
+// build tree), else those of the install tree's data folder, else the folder
+// this program lies in.
 QString defaultCatalogues()
 {
-    const QDir plugins(QCoreApplication::applicationDirPath() + QStringLiteral("/plugins"));
-    return plugins.exists(QStringLiteral("Facts.txt")) ? plugins.path() : QCoreApplication::applicationDirPath();
+    const QString bin = QCoreApplication::applicationDirPath();
+    const QDir plugins(bin + QStringLiteral("/plugins"));
+    return plugins.exists(QStringLiteral("Facts.txt"))
+               ? plugins.path()
+               : PluginFolder::dataFolder(bin, QStringLiteral(VARDELO_DATA_FROM_BIN));
 }
 
 } // namespace

@@ -15,7 +15,7 @@ QString defaultFolder()
     const QDir app(QCoreApplication::applicationDirPath());
     if (app.exists(QStringLiteral("plugins")))
         return app.filePath(QStringLiteral("plugins"));
-    return QDir::cleanPath(app.filePath(QStringLiteral("../lib/quorrin/plugins")));
+    return QDir::cleanPath(app.filePath(QStringLiteral(QUORRIN_PLUGINS_FROM_BIN)));
 }
 
 QList<LoadedPlugin> loadFolder(const QString &folder)

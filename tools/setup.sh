@@ -3,9 +3,12 @@
 # Sourced, not executed: it leaves BUILD_DIR set for the caller.
 
 BUILD_DIR="${BUILD_DIR:-$PWD/build}"
+# The second line: the Debian package (cpack needs file and dpkg-shlibdeps)
+# and the checkers of the installed desktop files and manual pages.
 PACKAGES=(cmake g++ make qt6-base-dev libgl-dev libgtest-dev libgmock-dev
           libbenchmark-dev xvfb xauth fonts-dejavu-core
-          qt6-translations-l10n)
+          qt6-translations-l10n
+          file dpkg-dev gzip desktop-file-utils appstream man-db shared-mime-info)
 
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -1,5 +1,6 @@
 #include "pluginfolder.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #ifdef Q_OS_WIN
@@ -35,9 +36,20 @@ QString libraryFolder()
 }
 } // namespace
 
+QString dataFolder(const QString &folder, const QString &installed)
+{
+    const QDir beside(folder);
+    if (beside.exists(QStringLiteral("Facts.txt")))
+        return folder;
+    const QString data = QDir::cleanPath(beside.filePath(installed));
+    return QFileInfo(data).isDir() ? data : folder;
+}
+
 QString path()
 {
-    return overridden().isEmpty() ? libraryFolder() : overridden();
+    if (!overridden().isEmpty())
+        return overridden();
+    return dataFolder(libraryFolder(), QStringLiteral(VARDELO_DATA_FROM_PLUGINS));
 }
 
 void setPath(const QString &folder)
