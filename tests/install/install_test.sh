@@ -51,11 +51,12 @@ host)
   pid=$!
   trap 'kill $pid 2>/dev/null; wait $pid 2>/dev/null || true; rm -rf "$work"' EXIT
   plugin=$(grep '/Vardelo\.so$' "$build/dist/manifest.txt")
+  french=$(grep '/qtbase_fr\.qm$' "$build/dist/manifest.txt" || true)
   for _ in $(seq 300); do
     kill -0 $pid 2>/dev/null || fail "l'hôte s'est arrêté: $(cat "$work/host.log")"
     if grep -qs "RecentFiles=$work/ia.per" "$work/config/Quorrin/Quorrin.conf"; then
-      grep -q " $tree/$plugin\$" /proc/$pid/maps || fail "plugin hors de l'installation"
-      grep -q " $tree/share/vardelo/translations/qtbase_fr.qm\$" /proc/$pid/maps || fail "textes français de Qt"
+      grep -qF " $tree/$plugin" /proc/$pid/maps || fail "plugin hors de l'installation"
+      [ -z "$french" ] || grep -qF " $tree/$french" /proc/$pid/maps || fail "textes français de Qt"
       exit 0
     fi
     sleep 0.1
