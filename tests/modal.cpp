@@ -2,12 +2,7 @@
 // plug-in from its library and so link none of its code).
 #include "testsupport.h"
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QMessageBox>
 #include <QPointer>
-#include <QPushButton>
-#include <QTimer>
 #include <deque>
 
 namespace TestSupport {

@@ -10,13 +10,6 @@
 #include "shell/pluginfolder.h"
 #include "shell/plg.h"
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QComboBox>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTest>
-
 namespace TestSupport {
 
 PlugFrm &openEditor()
@@ -83,56 +76,6 @@ void compose(QRadioButton *option, QPushButton *command)
     tick(option);
     ASSERT_TRUE(option->isChecked());
     click(command);
-}
-
-void click(QAbstractButton *button)
-{
-    QTest::mouseClick(button, Qt::LeftButton);
-}
-
-QString messageAfter(QAbstractButton *button, const QString &answer)
-{
-    QString text;
-    answerNextMessage(nullptr, &text, answer);
-    click(button);
-    return text;
-}
-
-void typeText(QWidget *field, const QString &text)
-{
-    for (QChar c : text) {
-        QTest::sendKeyEvent(QTest::Press, field, Qt::Key_unknown, QString(c), Qt::NoModifier);
-        QTest::sendKeyEvent(QTest::Release, field, Qt::Key_unknown, QString(c), Qt::NoModifier);
-    }
-}
-
-void tick(QAbstractButton *button)
-{
-    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
-}
-
-void choose(QComboBox *combo, const QString &text)
-{
-    const int i = combo->findText(text);
-    ASSERT_GE(i, 0) << text.toStdString();
-    combo->setCurrentIndex(i);
-}
-
-void press(QWidget *window, Qt::Key key, Qt::KeyboardModifiers modifiers)
-{
-    QTest::keyClick(window->windowHandle(), key, modifiers);
-}
-
-void type(QWidget *window, const char *text)
-{
-    for (const char *c = text; *c; ++c)
-        QTest::keyClick(window->windowHandle(), *c);
-}
-
-void activate(QWidget *window)
-{
-    window->activateWindow();
-    EXPECT_TRUE(QTest::qWaitForWindowActive(window));
 }
 
 CatalogueFolder::CatalogueFolder() : saved(PluginFolder::path())

@@ -2,22 +2,24 @@
 
 #include "coresupport.h"
 
-#include <QFile>
+// The Qt classes most window tests drive, included once for them all.
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
-#include <QRgb>
-#include <QString>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
-#include <QStringList>
-#include <QWidget>
+#include <QTest>
+#include <QTimer>
 #include <functional>
-#include <gtest/gtest.h>
-#include <ostream>
 
 class AddFactMain;
-class QAbstractButton;
-class QComboBox;
-class QPushButton;
-class QRadioButton;
 class PlugFrm;
 
 namespace TestSupport {
@@ -69,21 +71,54 @@ void edit(PlugFrm &frm, int pos);
 AddFactMain &openComposer(PlugFrm &frm);
 void compose(QRadioButton *option, QPushButton *command);
 
-void click(QAbstractButton *button);
+inline void click(QAbstractButton *button)
+{
+    QTest::mouseClick(button, Qt::LeftButton);
+}
 // Clicks button; the text of the message box it brings, answered with answer.
-QString messageAfter(QAbstractButton *button, const QString &answer = QString());
+inline QString messageAfter(QAbstractButton *button, const QString &answer = QString())
+{
+    QString text;
+    answerNextMessage(nullptr, &text, answer);
+    click(button);
+    return text;
+}
 // Typing into a field, accents included (QTest::keyClicks knows only ASCII).
-void typeText(QWidget *field, const QString &text);
+inline void typeText(QWidget *field, const QString &text)
+{
+    for (QChar c : text)
+        for (QTest::KeyAction action : {QTest::Press, QTest::Release})
+            QTest::sendKeyEvent(action, field, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
 // A click on a check box or option button, on its indicator.
-void tick(QAbstractButton *button);
+inline void tick(QAbstractButton *button)
+{
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+}
 // Chooses the entry of a list with that text.
-void choose(QComboBox *combo, const QString &text);
+inline void choose(QComboBox *combo, const QString &text)
+{
+    const int i = combo->findText(text);
+    ASSERT_GE(i, 0) << text.toStdString();
+    combo->setCurrentIndex(i);
+}
 // Keys through the window system to the focused widget of window, as a user's.
-void press(QWidget *window, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
-void type(QWidget *window, const char *text);
+inline void press(QWidget *window, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QTest::keyClick(window->windowHandle(), key, modifiers);
+}
+inline void type(QWidget *window, const char *text)
+{
+    for (const char *c = text; *c; ++c)
+        QTest::keyClick(window->windowHandle(), *c);
+}
 // What a window manager does when a window shows or its dialog closes (the
 // headless platform leaves it to the tests).
-void activate(QWidget *window);
+inline void activate(QWidget *window)
+{
+    window->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(window));
+}
 
 // A plug-in folder of its own for the catalogues a test writes; the
 // earlier folder comes back after.
@@ -112,7 +147,8 @@ protected:
     const QString path = dir.filePath("ia.per");
 };
 
-// Runs fill on the next modal dialog, which must be a T.
+// Runs fill on the next modal dialog, which must be a T; then OK (its
+// default button, as Entrée) unless fill closed it.
 template <class T>
 void answerDialog(std::function<void(T &)> fill)
 {
@@ -124,6 +160,9 @@ void answerDialog(std::function<void(T &)> fill)
             return;
         }
         fill(*d);
+        for (QPushButton *b : d->template findChildren<QPushButton *>())
+            if (d->isVisible() && b->isDefault())
+                click(b);
     });
 }
 

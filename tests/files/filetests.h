@@ -8,9 +8,7 @@
 #include "testsupport.h"
 
 #include <QFont>
-#include <QLabel>
 #include <QPlainTextEdit>
-#include <QPushButton>
 
 namespace FileTests {
 

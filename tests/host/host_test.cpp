@@ -3,20 +3,10 @@
 #include "quorrinplugin.h"
 #include "testsupport.h"
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QComboBox>
-#include <QDir>
 #include <QGroupBox>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QPointer>
-#include <QPushButton>
 #include <QTableView>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
-#include <gtest/gtest.h>
 
 using TestSupport::contents;
 using TestSupport::UnsavedQuestion;
