@@ -1,19 +1,13 @@
 // The block structure of the rows: depths and diagnostics of small lists,
-// then through the window: marked rows, the question before saving, and the
-// two options of "Affichage".
+// then through the window: marked rows and the options of "Affichage".
 #include "document/blocks.h"
 #include "document/scriptdocument.h"
 #include "document/rowdelegate.h"
 #include "files/filetests.h"
-#include "shell/options.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QHeaderView>
-#include <QTest>
 #include <QImage>
 #include <QMenu>
-#include <QTemporaryDir>
 
 using namespace TestSupport;
 
@@ -97,39 +91,17 @@ int inkStart(const QImage &row)
 }
 } // namespace
 
-TEST(Blocks, BrokenBlocksAreMarkedAndSavingThemIsAskedFirst)
+// (The question before saving them is the file commands' tests'.)
+TEST(Blocks, BrokenBlocksAreMarkedUntilMended)
 {
-    QTemporaryDir dir;
     PlugFrm &f = openEditor();
-    Options::CompanionFilePolicy = 3; // no companion file question
     for (const ScriptLine &l : parse({"FactB|Début de règle", "FactOB|Ou", "Fact|x 1", "Act|y", "FactE|Fin de règle"}))
         f.insertRow(0, l.text, l.colour, l.kind);
     const QImage marked = rowImage(f, 2);
     EXPECT_EQ(FileTests::tooltip(f, 2), "Groupe « Ou » non fermé (il manque « Fin de ou »)");
-
-    // Enregistrer without a file: asked before the chooser (the file
-    // commands' tests have the rest of the question); Non saves nothing
-    const QString path = dir.filePath("regle.per");
-    QString question;
-    answerNextMessage(nullptr, &question, "Non");
-    f.SaveFile->trigger();
-    // rows in no file yet are named by their place in the list
-    EXPECT_EQ(question, "Le script contient des blocs non fermés: 1 problème, rangée 2 (pas encore enregistrée) « Ou ». "
-                        "Enregistrer quand même ?");
-    EXPECT_FALSE(QFile::exists(path));
-    answerNextMessage(nullptr, nullptr, "Oui");
-    chooseFile(path);
-    f.SaveFile->trigger();
-    const QByteArray saved = contents(path);
-    EXPECT_FALSE(saved.isEmpty());
-
-    // mended blocks lose their mark and save without a question
     f.insertRow(4, RowText::OrEnd, Colours::Rule, LineKind::FactOE);
     EXPECT_NE(rowImage(f, 2), marked);
     EXPECT_EQ(FileTests::tooltip(f, 2), "");
-    f.SaveFile->trigger();
-    EXPECT_FALSE(f.document().isModified());
-    EXPECT_NE(contents(path), saved);
 }
 
 TEST(Blocks, ViewOptionsIndentRowsAndMarkBlanksAndAreKept)

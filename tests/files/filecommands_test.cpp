@@ -31,7 +31,11 @@ public:
         const QString a = next(answers, q);
         return a == "Oui" ? Answer::Yes : a == "Non" ? Answer::No : Answer::Cancel;
     }
-    void tell(const QString &message) override { asked << message; }
+    void tell(const QString &message) override
+    {
+        asked << message;
+        EXPECT_EQ(busyDepth, 0) << "a message under the busy cursor";
+    }
     void askCompanion(const QString &path) override { asked << "<ai> " + QDir(path).dirName(); }
     void busy(bool on) override { busyDepth += on ? 1 : -1; }
     int busyDepth = 0;
@@ -108,7 +112,9 @@ TEST_F(Commands, SaveAsAsksBeforeOverwritingAndAboutOpenBlocksOnce)
     // open blocks: "Non" saves nothing
     dialogs.answers = {"Non"};
     EXPECT_FALSE(commands.save());
-    EXPECT_TRUE(dialogs.asked.first().startsWith("Le script contient des blocs non fermés: 1 problème, rangée 1"));
+    // a row in no file yet is named by its place in the list
+    EXPECT_EQ(dialogs.asked, QStringList{"Le script contient des blocs non fermés: 1 problème, rangée 1 (pas encore "
+                                         "enregistrée) « Début de règle ». Enregistrer quand même ?"});
     // asked once, then the chooser; "Non" to overwriting shows it again
     dialogs.asked.clear();
     dialogs.answers = {"Oui", "Non", "Oui"};
@@ -130,6 +136,13 @@ TEST_F(Commands, SaveAsAsksBeforeOverwritingAndAboutOpenBlocksOnce)
                                       "« Début de règle ». Enregistrer quand même ?");
     EXPECT_EQ(doc.rows().count(), 2);
     EXPECT_EQ(contents(existing), "(defrule\r\n");
+    // mended, they save unasked
+    doc.rows().removeRow(2);
+    doc.rows().setKind(doc.rows().addRow("Fin de règle"), LineKind::FactE);
+    dialogs.asked.clear();
+    EXPECT_TRUE(commands.save());
+    EXPECT_EQ(dialogs.asked, QStringList{});
+    EXPECT_FALSE(doc.isModified());
 }
 
 TEST_F(Commands, TheCompanionFileFollowsItsPolicy)
@@ -158,6 +171,7 @@ TEST_F(Commands, RecentAndDroppedFilesOpenOnlyWhatTheyShould)
     EXPECT_FALSE(RecentFiles::list().contains(gone));
     EXPECT_EQ(dialogs.asked.value(0), "Le fichier « " + QDir::toNativeSeparators(gone)
                                           + " » n'existe plus : il est retiré de la liste des fichiers récents.");
+    ASSERT_TRUE(QDir(dir.path()).mkdir("dossier.per"));
     const std::pair<QStringList, QString> refused[] = {
         {{per, per}, "Déposez un seul fichier .per à la fois."},
         {{dir.filePath("notes.txt")}, "Seuls les fichiers .per s'ouvrent dans l'éditeur : « notes.txt » n'en est pas un."},
@@ -168,8 +182,39 @@ TEST_F(Commands, RecentAndDroppedFilesOpenOnlyWhatTheyShould)
     }
     EXPECT_TRUE(commands.openDropped({per}));
     EXPECT_EQ(doc.currentFile(), per);
-    // a file that cannot be read is said, and the script stays
-    EXPECT_FALSE(commands.open(gone));
-    EXPECT_TRUE(dialogs.asked.last().contains("parti.per"));
-    EXPECT_EQ(doc.currentFile(), per);
+    // what cannot be read is said, and the script stays
+    for (const QString &unreadable : {gone, dir.filePath("dossier.per")}) {
+        EXPECT_FALSE(commands.openDropped({unreadable}));
+        EXPECT_TRUE(dialogs.asked.last().contains(QDir(unreadable).dirName())) << dialogs.asked.last().toStdString();
+        EXPECT_EQ(doc.currentFile(), per);
+    }
+    // unsaved work is asked about first: Annuler keeps it
+    change();
+    dialogs.answers = {"Annuler", "Annuler"};
+    EXPECT_FALSE(commands.openRecent(per));
+    EXPECT_FALSE(commands.openDropped({per}));
+    EXPECT_EQ(dialogs.asked.mid(dialogs.asked.size() - 2), (QStringList{UnsavedQuestion, UnsavedQuestion}));
+    EXPECT_TRUE(doc.isModified());
+}
+
+TEST_F(Commands, RecentFilesKeepEightMostRecentFirst)
+{
+    for (int i = 1; i <= 9; ++i)
+        RecentFiles::add(dir.filePath(QString("ia%1.per").arg(i)));
+    RecentFiles::add(dir.filePath("ia5.per")); // moved up, not twice
+    QStringList names;
+    for (const QString &p : RecentFiles::list())
+        names << QDir(p).dirName().chopped(4);
+    EXPECT_EQ(names.join(' '), "ia5 ia9 ia8 ia7 ia6 ia4 ia3 ia2");
+}
+
+TEST_F(Commands, AFailedSaveIsSaidAndChangesNothing)
+{
+    change();
+    const QString bad = dir.filePath("absent/x.per");
+    dialogs.chosen = {bad};
+    EXPECT_FALSE(commands.saveAs());
+    EXPECT_TRUE(dialogs.asked.last().contains(bad)) << dialogs.asked.last().toStdString();
+    EXPECT_TRUE(doc.currentFile().isEmpty());
+    EXPECT_TRUE(doc.isModified());
 }

@@ -3,11 +3,7 @@
 #include "files/createaifrm.h"
 #include "shell/options.h"
 
-#include <QApplication>
-#include <QCheckBox>
 #include <QScrollBar>
-#include <QTest>
-#include <gtest/gtest.h>
 
 using namespace TestSupport;
 using namespace FileTests;
@@ -58,19 +54,6 @@ TEST_F(FileMenu, CompanionPolicyAskRemembersTheAnswer)
     f.SaveFile->trigger();
     EXPECT_TRUE(QFile::exists(dir.filePath("ia.ai")));
     EXPECT_EQ(Options::CompanionFilePolicy, 1);
-}
-
-TEST_F(FileMenu, FailedSaveChangesNothing)
-{
-    PlugFrm &f = editor();
-    f.insertRow(0, "a", qRgb(0, 0, 0), LineKind::Act);
-    QString text;
-    chooseFile(dir.filePath("absent/x.per"));
-    answerNextMessage(nullptr, &text);
-    f.SaveFileAs->trigger();
-    EXPECT_TRUE(text.contains("absent/x.per")) << text.toStdString();
-    EXPECT_TRUE(f.document().currentFile().isEmpty());
-    EXPECT_TRUE(f.document().isModified());
 }
 
 TEST_F(FileMenu, AScriptOpensAtItsTop)

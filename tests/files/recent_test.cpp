@@ -6,17 +6,12 @@
 #include "document/scriptstatusbar.h"
 #include "help/previewtext.h"
 
-#include <QApplication>
 #include <QClipboard>
-#include <QDir>
 #include <QMenu>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QScreen>
 #include <QSettings>
-#include <QTest>
 #include <QUrl>
-#include <gtest/gtest.h>
 
 using namespace TestSupport;
 using namespace FileTests;
@@ -87,19 +82,15 @@ TEST_F(WindowExtras, StatusBarShowsTheScriptAndTheWindowFitsTheScreen)
     const QRect room = f.screen()->availableGeometry();
     EXPECT_TRUE(room.contains(f.frameGeometry())) << f.frameGeometry().width() << "x" << f.frameGeometry().height();
 
-    const struct {
-        QString name;
-        QByteArray bytes;
-        QStringList shown;
-    } cases[] = {
+    const std::tuple<QString, QByteArray, QStringList> cases[] = {
         {"ansi.per", "(defconst bl\xe9 1)\r\n\r\n(defconst b 2)\r\n", {"ansi.per", "", "3 lignes, 3 rangées", "Windows-1252", "CR LF"}},
         {"bom.per", "\xEF\xBB\xBF(defconst a 1) ; un\n(defconst b 2)\n", {"bom.per", "", "2 lignes, 3 rangées", "UTF-8 avec BOM", "LF"}},
         {"mac.per", "(defconst bl\xc3\xa9 1)\r", {"mac.per", "", "1 ligne, 1 rangée", "UTF-8", "CR"}},
     };
-    for (const auto &c : cases) {
-        chooseFile(script(c.name, c.bytes));
+    for (const auto &[name, bytes, shown] : cases) {
+        chooseFile(script(name, bytes));
         f.OpenFile->trigger();
-        EXPECT_EQ(status(f), c.shown) << c.name.toStdString();
+        EXPECT_EQ(status(f), shown) << name.toStdString();
     }
 
     clickRow(f, 1);
@@ -111,85 +102,63 @@ TEST_F(WindowExtras, StatusBarShowsTheScriptAndTheWindowFitsTheScreen)
     EXPECT_EQ(status(f).first(), "Sans titre");
 }
 
-TEST_F(WindowExtras, RecentFilesKeepEightMostRecentFirstAndForgetAMissingOne)
+// (The list's order and length are RecentFiles' tests.)
+TEST_F(WindowExtras, RecentFilesShowInTheMenuOpenAndForgetAMissingOne)
 {
     PlugFrm &f = editor();
     EXPECT_FALSE(f.RecentMnu->isEnabled()); // nothing yet
     QStringList paths;
-    for (int i = 1; i <= 9; ++i)
+    for (int i = 1; i <= 4; ++i)
         paths << script(QStringLiteral("ia%1.per").arg(i));
     QString error;
-    for (const QString &p : paths.mid(0, 8))
+    for (const QString &p : paths.mid(0, 3))
         ASSERT_TRUE(f.document().open(p, error));
-    chooseFile(paths[8]);
+    chooseFile(paths[3]);
     f.OpenFile->trigger();
-    EXPECT_EQ(recentEntries(f).size(), 8);
-    EXPECT_EQ(recentEntries(f).first(), entry(1, paths[8]));
-    EXPECT_EQ(recentEntries(f).last(), entry(8, paths[1])); // the first one opened fell off
+    EXPECT_EQ(recentEntries(f), (QStringList{entry(1, paths[3]), entry(2, paths[2]), entry(3, paths[1]), entry(4, paths[0])}));
 
-    // choosing an entry, with unsaved work: Annuler keeps everything, Non opens it
+    // an entry opens its file, after the unsaved-work question
     f.insertRow(0, "Constante: b = 2", qRgb(0, 0, 255), LineKind::Const);
-    answerNextMessage(nullptr, nullptr, "Annuler");
-    f.RecentMnu->actions()[3]->trigger();
-    EXPECT_EQ(f.document().currentFile(), paths[8]);
     answerNextMessage(nullptr, nullptr, "Non");
-    f.RecentMnu->actions()[3]->trigger();
-    EXPECT_EQ(f.document().currentFile(), paths[5]);
-    EXPECT_EQ(recentEntries(f).mid(0, 3), (QStringList{entry(1, paths[5]), entry(2, paths[8]), entry(3, paths[7])}));
-
+    f.RecentMnu->actions()[2]->trigger();
+    EXPECT_EQ(f.document().currentFile(), paths[1]);
+    EXPECT_EQ(recentEntries(f).mid(0, 2), (QStringList{entry(1, paths[1]), entry(2, paths[3])}));
     // saving under a new name puts it first
     const QString saved = dir.filePath("nouveau.per");
     chooseFile(saved);
     f.SaveFileAs->trigger();
     EXPECT_EQ(recentEntries(f).first(), entry(1, saved));
 
-    // a file gone: a message (the file commands' tests check it), the entry goes, the script stays
-    ASSERT_TRUE(QFile::remove(paths[7]));
+    // a file gone: a message (the file commands' tests check it), its entry
+    // goes from under the command that runs, the script stays
+    ASSERT_TRUE(QFile::remove(paths[3]));
     const QStringList before = rows(f);
     answerNextMessage(nullptr, nullptr, "OK");
-    f.RecentMnu->actions()[3]->trigger();
-    EXPECT_FALSE(recentEntries(f).join("\n").contains(QDir::toNativeSeparators(paths[7])));
+    f.RecentMnu->actions()[2]->trigger();
+    EXPECT_EQ(recentEntries(f), (QStringList{entry(1, saved), entry(2, paths[1]), entry(3, paths[2]), entry(4, paths[0])}));
     EXPECT_EQ(rows(f), before);
     EXPECT_EQ(f.document().currentFile(), saved);
 
     // kept in the settings: a new window lists the same files
     f.close();
-    EXPECT_EQ(recentEntries(editor()).size(), 7);
+    EXPECT_EQ(recentEntries(editor()).size(), 4);
 }
 
-TEST_F(WindowExtras, DroppingAPerFileOpensItAfterTheUnsavedWorkQuestion)
+TEST_F(WindowExtras, DroppingAPerFileOpensItAndLeavesNoBusyCursor)
 {
     PlugFrm &f = editor();
     const QString first = script("depose.per", "(defconst a 1)\r\n");
     const QString second = script("autre.PER", "(defconst b 2)\r\n(defconst c 3)\r\n");
     EXPECT_TRUE(drop(f, {first})); // nothing unsaved: no question
     EXPECT_EQ(rows(f), QStringList{"Const|Constante: a = 1"});
-
-    clickRow(f, 1);
-    QTest::mouseClick(f.Command4, Qt::LeftButton);
+    // the question and the refusals are the file commands' tests
+    f.insertRow(0, "Constante: b = 2", qRgb(0, 0, 255), LineKind::Const);
     answerNextMessage(nullptr, nullptr, "Non");
-    drop(f, {second});
+    EXPECT_TRUE(drop(f, {second}));
     EXPECT_EQ(f.document().currentFile(), second);
     EXPECT_EQ(f.ListView1->count(), 2);
     EXPECT_EQ(recentEntries(f).first(), entry(1, second));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-
-    // refused with a message (the file commands' tests have the others), the
-    // cursor not busy while it waits, and the script stays
-    const QString folder = dir.filePath("dossier.per");
-    ASSERT_TRUE(QDir().mkdir(folder));
-    QString shown;
-    bool normalCursor = false;
-    onNextModal([&](QWidget *w) {
-        normalCursor = QApplication::overrideCursor() == nullptr;
-        shown = qobject_cast<QMessageBox *>(w)->text();
-        w->close();
-    });
-    drop(f, {folder});
-    EXPECT_TRUE(shown.contains("dossier.per")) << shown.toStdString();
-    EXPECT_TRUE(normalCursor);
-    EXPECT_EQ(f.document().currentFile(), second);
-    EXPECT_EQ(f.ListView1->count(), 2);
 }
 
 TEST_F(WindowExtras, PreviewShowsTheExactTextAndCopiesWhatIsSelected)
