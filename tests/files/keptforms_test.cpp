@@ -1,17 +1,9 @@
 // Parts kept as read through the window: the question before changing one,
-// rows without an editor, and the and-groups and nor-groups of the composer
-// saved and read back. (Their bytes are tested on the document.)
+// and rows without an editor. (Their bytes are tested on the document.)
 #include "filetests.h"
 #include "document/scriptdocument.h"
 #include "editors/addcomm.h"
 #include "rules/addfactmain.h"
-
-#include <QApplication>
-#include <QTest>
-#include <QTimer>
-#include <QLineEdit>
-#include <QRadioButton>
-#include <gtest/gtest.h>
 
 using namespace TestSupport;
 using namespace FileTests;
@@ -72,7 +64,6 @@ TEST_F(KeptForms, APartKeptAsReadIsChangedOnlyAfterAYes)
     answerDialog<AddComm>([](AddComm &d) {
         EXPECT_TRUE(d.Option3->isChecked()); // Insérer: the end of the selected row's line
         d.Text1->setText("fin de ligne");
-        click(d.Command1);
     });
     answerNextMessage(nullptr, nullptr, "Non");
     insert(f, "Commentaire");
@@ -87,22 +78,13 @@ TEST_F(KeptForms, APartKeptAsReadIsChangedOnlyAfterAYes)
     answerNextMessage(nullptr, nullptr, "Oui"); // the directive has no end
     EXPECT_EQ(save(f), bytes);
 
-    // Oui is remembered for that part until the next opening, even when the
-    // editor is then cancelled
+    // Oui is remembered for that part (until the next opening: the
+    // document's tests), even when the editor is then cancelled
     answerNextMessage(nullptr, nullptr, "Oui");
     editComment(f, 4, "");
     EXPECT_TRUE(italic(f, 4));
-    editComment(f, 4, ""); // no question
-    EXPECT_TRUE(italic(f, 4));
     EXPECT_FALSE(f.document().isModified());
-    reopen();
-    answerNextMessage(nullptr, &question, "Non");
-    clickRow(f, 4);
-    click(f.Command3);
-    EXPECT_TRUE(question.startsWith("Cette partie du script (lignes 3 à 4 du fichier)")) << question.toStdString();
-
-    answerNextMessage(nullptr, nullptr, "Oui");
-    editComment(f, 4, "autre raison");
+    editComment(f, 4, "autre raison"); // no question
     EXPECT_EQ(f.ListView1->rows().text(4), "|-- autre raison");
     EXPECT_FALSE(italic(f, 3) || italic(f, 4));
     EXPECT_TRUE(keptNote(f).startsWith("2 parties")) << keptNote(f).toStdString();
@@ -120,37 +102,6 @@ TEST_F(KeptForms, APartKeptAsReadIsChangedOnlyAfterAYes)
     }
     EXPECT_EQ(rows(f), (QStringList{"Load|y", "Comm E||-- autre raison", "Const|Constante: a = 1"}));
     EXPECT_EQ(save(f), rewritten + rest);
-}
-
-TEST_F(KeptForms, TheComposerMakesAndGroupsAndNorGroups)
-{
-    PlugFrm &f = open("(defrule\r\n(x 1)\r\n(y 2)\r\n=>\r\n(a)\r\n)\r\n");
-    AddFactMain &c = openComposer(f);
-
-    // inserted around the rule's facts
-    const std::pair<int, QRadioButton *> around[] = {{2, c.Option8}, {4, c.Option9}, {5, c.Option10}, {7, c.Option11}};
-    for (const auto &[pos, option] : around) {
-        clickRow(f, pos);
-        compose(option, c.Command3);
-    }
-    // appended: a rule of its own
-    for (QRadioButton *option : {c.Option1, c.Option8, c.Option9, c.Option10, c.Option11, c.Option5})
-        compose(option, c.Command1);
-    QStringList composed{"FactB|Début de fait", "FactTB|Tous", "Fact|x 1", "FactTE|Fin de tous", "FactNB|Ni", "Fact|y 2",
-                         "FactNE|Fin de ni", "Act|a", "FactE|Fin de règle", "FactB|Début de règle", "FactTB|Tous",
-                         "FactTE|Fin de tous", "FactNB|Ni", "FactNE|Fin de ni", "FactE|Fin de règle"};
-    EXPECT_EQ(rows(f), composed);
-
-    const QByteArray saved = "(defrule\r\n(and\r\n(x 1)\r\n)\r\n(nor\r\n(y 2)\r\n)\r\n=>\r\n(a)\r\n)\r\n"
-                             "(defrule\r\n(and\r\n)\r\n(nor\r\n)\r\n=>\r\n)\r\n";
-    EXPECT_EQ(save(f), saved);
-    c.close();
-
-    // read back as the same groups
-    reopen();
-    composed[9] = "FactB|Début de fait";
-    EXPECT_EQ(rows(f), composed);
-    EXPECT_EQ(keptNote(f), "");
 }
 
 TEST_F(KeptForms, RowsWithoutAnEditorAskNothingWhenEdited)

@@ -9,53 +9,31 @@
 #include "rules/addfactmain.h"
 #include "testsupport.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QFile>
-#include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTest>
-#include <gtest/gtest.h>
 
 using namespace TestSupport;
 
 namespace {
-const char *const FactsText = "|||---|||stock <ressource> <quantite>\r\nRéserve d'une ressource.\r\n"
-                              "|||---|||vrai (toujours vrai)\r\n|||---|||dit <texte>\r\n"
-                              "|||---|||quatre <ressource> <plage> <texte> <ressource>\r\n|||---|||trou <absent> <ressource>\r\n";
-const char *const ActsText = "||--||lever <unite> <texte>\r\nLève des troupes.\r\n||--||attendre\r\n"
-                             "||--||sonner-tocsin (tous aux remparts)\r\n||--||trois <plage> <unite> <texte> <unite>\r\n";
-const char *const ParamsText = "<ressource>\r\nble (blé)\r\nbois\r\n\r\npierre\r\n<quantite>\r\nNum 1 5\r\n<texte>\r\n"
-                               "textbox\r\n<unite>\r\npiquier\r\narcher (tireur)\r\n<plage>\r\nNum 0 9\r\n";
-
 class Rules : public ::testing::Test
 {
 protected:
     Rules()
     {
-        folder.write("Facts.txt", FactsText);
-        folder.write("Acts.txt", ActsText);
-        folder.write("Params.txt", ParamsText);
+        folder.write("Facts.txt", "|||---|||stock <ressource> <quantite>\r\nRéserve d'une ressource.\r\n"
+                                  "|||---|||vrai (toujours vrai)\r\n|||---|||dit <texte>\r\n"
+                                  "|||---|||quatre <ressource> <plage> <texte> <ressource>\r\n"
+                                  "|||---|||trou <absent> <ressource>\r\n");
+        folder.write("Acts.txt", "||--||lever <unite> <texte>\r\nLève des troupes.\r\n||--||attendre\r\n"
+                                 "||--||sonner-tocsin (tous aux remparts)\r\n||--||trois <plage> <unite> <texte> <unite>\r\n");
+        folder.write("Params.txt", "<ressource>\r\nble (blé)\r\nbois\r\n\r\npierre\r\n<quantite>\r\nNum 1 5\r\n<texte>\r\n"
+                                   "textbox\r\n<unite>\r\npiquier\r\narcher (tireur)\r\n<plage>\r\nNum 0 9\r\n");
         folder.write("prepross.txt", "");
     }
     CatalogueFolder folder;
 };
 
-// Answers the next fact or action editor: fill runs on it, then OK is
-// clicked unless fill closed it.
-template <class Editor>
-void answerEditor(std::function<void(Editor &)> fill)
-{
-    answerDialog<Editor>([fill](Editor &d) {
-        fill(d);
-        if (d.isVisible())
-            click(d.Command1);
-    });
-}
-const auto answerFact = answerEditor<AddFact>;
-const auto answerAct = answerEditor<AddAct>;
+const auto answerFact = answerDialog<AddFact>;
+const auto answerAct = answerDialog<AddAct>;
 } // namespace
 
 TEST_F(Rules, ComposerAppendsARuleRowByRow)
@@ -79,13 +57,15 @@ TEST_F(Rules, ComposerAppendsARuleRowByRow)
         typeText(d.text_combo_1, "\"bonjour à tous\"");
         tick(d.Check1);
     });
-    for (QRadioButton *option : {c.Option2, c.Option4, c.Option6, c.Option7, c.Option5})
+    for (QRadioButton *option : {c.Option2, c.Option4, c.Option6, c.Option7, c.Option8, c.Option9, c.Option10,
+                                 c.Option11, c.Option5})
         compose(option, c.Command1);
 
     EXPECT_EQ(rows(f), (QStringList{"FactB|Début de règle", "Fact|stock bois 3", "FactOB|Ou", "Fact|vrai",
                                     "Fact|Inverse de dit \"bonjour à tous\"", "FactOE|Fin de ou", "FactAB|Et pas",
-                                    "FactAE|Fin de et pas", "FactE|Fin de règle"}));
-    EXPECT_EQ(f.ListView1->selectedPosition(), 9);
+                                    "FactAE|Fin de et pas", "FactTB|Tous", "FactTE|Fin de tous", "FactNB|Ni",
+                                    "FactNE|Fin de ni", "FactE|Fin de règle"}));
+    EXPECT_EQ(f.ListView1->selectedPosition(), 13);
     EXPECT_TRUE(c.isVisible()); // the composer stays open beside the list
 }
 
@@ -93,9 +73,9 @@ TEST_F(Rules, ComposerInsertsBeforeTheSelectedRowAndFollowsTheSelection)
 {
     PlugFrm &f = openEditor();
     AddFactMain &c = openComposer(f);
-    // "Insérer" with no selected row adds nothing, whatever the option
-    compose(c.Option6, c.Command3);
-    compose(c.Option2, c.Command3); // no fact editor opens either
+    // "Insérer" with no selected row adds nothing, whatever the option; no fact editor opens
+    for (QRadioButton *option : {c.Option6, c.Option2})
+        compose(option, c.Command3);
     EXPECT_EQ(f.ListView1->count(), 0);
 
     compose(c.Option1, c.Command1);
