@@ -3,10 +3,7 @@
 #include "document/scriptlistview.h"
 #include "testsupport.h"
 
-#include <QApplication>
-#include <QComboBox>
-#include <QPushButton>
-#include <gtest/gtest.h>
+#include <QStatusBar>
 
 using namespace TestSupport;
 
@@ -19,7 +16,8 @@ void fill(PlugFrm &f, int n)
 }
 } // namespace
 
-TEST(PlugFrm, BlankLinesAppendAsSpaceAndInsertAsEmpty)
+// (Without a selected row the row commands are disabled: the placement tests.)
+TEST(PlugFrm, BlankLinesAppendAsSpaceInsertAsEmptyAndRowsWithoutAnEditorStay)
 {
     PlugFrm &f = openEditor();
     add(f, "Ligne blanche");
@@ -34,34 +32,23 @@ TEST(PlugFrm, BlankLinesAppendAsSpaceAndInsertAsEmpty)
     EXPECT_EQ(f.ListView1->selectedPosition(), 2);
     add(f, "Ligne blanche");
     EXPECT_EQ(f.ListView1->selectedPosition(), 5);
-}
-
-TEST(PlugFrm, CommandsWithoutTheirRowDoNothing)
-{
-    PlugFrm &f = openEditor();
-    click(f.Command3); // Editer, nothing selected
-    fill(f, 2);
-    for (const QString &kind : PlugFrm::lineKindCaptions()) { // Insérer, nothing selected
-        insert(f, kind);
-        EXPECT_EQ(f.ListView1->count(), 2) << kind.toStdString();
-    }
-    click(f.Command4); // Supprimer, nothing selected
     f.Combo1->setEditable(true);
     f.Combo1->setEditText("Tableau"); // a kind it does not know
     click(f.Ajouter);
-    EXPECT_EQ(f.ListView1->count(), 2);
-    // rows without an editor
+    EXPECT_EQ(f.ListView1->count(), 5);
+
+    // rows without an editor say so where the window shows its state
     f.insertRow(0, "Fin de règle", qRgb(128, 0, 128), LineKind::FactE);
-    f.insertRow(0, "", qRgb(255, 255, 255), LineKind::BL);
-    for (int pos : {3, 4})
+    for (int pos : {1, 6})
         edit(f, pos);
-    EXPECT_EQ(rows(f), (QStringList{"Act|r1", "Act|r2", "FactE|Fin de règle", "BL|"}));
+    EXPECT_TRUE(f.statusBar()->currentMessage().startsWith("Cette ligne n'a pas d'éditeur"));
+    EXPECT_EQ(rows(f), (QStringList{"BL|", "BL| ", "Act|r1", "Act|r2", "BL| ", "FactE|Fin de règle"}));
     EXPECT_FALSE(EditMod::EditingLine);
     // Supprimer removes the selected row only; the selection moves to the row that took its place
-    clickRow(f, 2);
+    clickRow(f, 3);
     click(f.Command4);
-    EXPECT_EQ(rows(f), (QStringList{"Act|r1", "FactE|Fin de règle", "BL|"}));
-    EXPECT_EQ(f.ListView1->selectedPosition(), 2);
+    EXPECT_EQ(rows(f), (QStringList{"BL|", "BL| ", "Act|r2", "BL| ", "FactE|Fin de règle"}));
+    EXPECT_EQ(f.ListView1->selectedPosition(), 3);
 }
 
 TEST(PlugFrm, OneWindowClosingAsksDestroysItAndTheNextOpeningStartsEmpty)

@@ -2,7 +2,6 @@
 // loads, random loads and conditional loads (with the shipped symbols).
 #include "catalogues/prepross.h"
 #include "document/plugfrm.h"
-#include "document/publicvars.h"
 #include "document/scriptlistview.h"
 #include "editors/addcomm.h"
 #include "editors/addconst.h"
@@ -11,19 +10,9 @@
 #include "editors/addrandomload.h"
 #include "testsupport.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QClipboard>
-#include <QComboBox>
-#include <QFileDialog>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTest>
 #include <QToolButton>
-#include <gtest/gtest.h>
 
 using namespace TestSupport;
 
@@ -33,11 +22,18 @@ void setText(QLineEdit *box, const QString &text)
     box->clear();
     typeText(box, text);
 }
+const QString Breaks = "il couperait la ligne du script.";
 } // namespace
 
 TEST(ConstantEditor, ChecksTheValueThenAddsOrRewrites)
 {
     PlugFrm &f = openEditor();
+    answerDialog<AddConst>([](AddConst &d) {
+        setText(d.Text1, "x");
+        click(d.Command2);
+    });
+    add(f, "Constante");
+    // a cancelled add leaves the defaults for the next
     answerDialog<AddConst>([](AddConst &d) {
         EXPECT_EQ(d.Text1->text() + " = " + d.Text2->text(), "Ma_constante = 0");
         setText(d.Text1, "seuil ble"); // blanks are not typed into a name
@@ -47,28 +43,19 @@ TEST(ConstantEditor, ChecksTheValueThenAddsOrRewrites)
             {"32768", "La valeur entrée doit être comprise entre -32768 et 32767!"}};
         for (const auto &[value, message] : refused) {
             setText(d.Text2, value);
-            EXPECT_EQ(messageAfter(d.Command1), QString::fromUtf8(message)) << value << " typed as ["
-                                                                            << d.Text2->text().toStdString() << "]";
+            EXPECT_EQ(messageAfter(d.Command1), QString::fromUtf8(message)) << value;
             EXPECT_TRUE(d.isVisible());
         }
         setText(d.Text2, " 12.50 "); // kept exactly as typed
-        click(d.Command1);
     });
     add(f, "Constante");
     EXPECT_EQ(rows(f), QStringList{"Const|Constante: seuilble =  12.50 "});
 
-    // a cancelled add: defaults again next time
-    answerDialog<AddConst>([](AddConst &d) {
-        setText(d.Text1, "x");
-        click(d.Command2);
-    });
-    add(f, "Constante");
     // editing: the fields come back, a value with " = " whole
     f.insertRow(0, "Constante: y = 1 = 2", qRgb(0, 0, 255), LineKind::Const);
     answerDialog<AddConst>([](AddConst &d) {
         EXPECT_EQ(d.Text1->text() + " = " + d.Text2->text(), "y = 1 = 2");
         setText(d.Text2, "-32768");
-        click(d.Command1);
     });
     edit(f, 2);
     EXPECT_EQ(rows(f), (QStringList{"Const|Constante: seuilble =  12.50 ", "Const|Constante: y = -32768"}));
@@ -91,7 +78,6 @@ TEST(CommentEditor, PlacementsDependOnTheSelection)
         // the invitation is no text: Entrée does not make it the comment
         EXPECT_EQ(messageAfter(d.Command1), "Veuilez entrer un commentaire!");
         typeText(d.Text1, "premier");
-        click(d.Command1);
     });
     add(f, "Commentaire");
     EXPECT_EQ(rows(f), QStringList{"Comm N|premier"});
@@ -102,7 +88,6 @@ TEST(CommentEditor, PlacementsDependOnTheSelection)
     answerDialog<AddComm>([](AddComm &d) {
         EXPECT_TRUE(d.Option3->isChecked() && d.Option1->isEnabled());
         typeText(d.Text1, "défense");
-        click(d.Command1);
     });
     insert(f, "Commentaire");
     // Ajouter presets the end of the list; Option1 goes right after the selected row
@@ -110,7 +95,6 @@ TEST(CommentEditor, PlacementsDependOnTheSelection)
         EXPECT_TRUE(d.Option2->isChecked());
         tick(d.Option1);
         d.Text1->setText("à part");
-        click(d.Command1);
     });
     add(f, "Commentaire");
     EXPECT_EQ(rows(f), (QStringList{"Comm N|premier", "Comm N|à part", "Comm E||-- défense",
@@ -120,7 +104,6 @@ TEST(CommentEditor, PlacementsDependOnTheSelection)
     answerDialog<AddComm>([](AddComm &d) {
         EXPECT_FALSE(d.Option1->isVisible());
         EXPECT_EQ(d.Text1->text(), "défense");
-        click(d.Command1);
     });
     edit(f, 3);
     EXPECT_EQ(f.ListView1->rows().text(3), "|-- défense");
@@ -130,7 +113,6 @@ TEST(CommentEditor, PlacementsDependOnTheSelection)
         QApplication::clipboard()->setText("deux\nlignes");
         d.Text1->paste();
         EXPECT_EQ(d.Text1->text(), "deux lignes");
-        click(d.Command1);
     });
     edit(f, 2);
     EXPECT_EQ(f.ListView1->rows().text(2), "deux lignes");
@@ -143,32 +125,7 @@ TEST(CommentEditor, PlacementsDependOnTheSelection)
     EXPECT_EQ(f.ListView1->count(), 4);
 }
 
-TEST(LoadEditor, KeepsTheFileAsWritten)
-{
-    PlugFrm &f = openEditor();
-    answerDialog<AddLoad>([](AddLoad &d) {
-        EXPECT_EQ(messageAfter(d.Command2), "Veuillez etrer une valeur ou cliquer sur annuler!");
-        d.Text1->setText("/jeux/ia/village.v2.per");
-        // a cancelled chooser keeps the text
-        onNextModal([](QWidget *w) { static_cast<QDialog *>(w)->reject(); });
-        click(d.Command1);
-        EXPECT_EQ(d.Text1->text(), "/jeux/ia/village.v2.per");
-        click(d.Command2);
-    });
-    add(f, "Chargement");
-    EXPECT_EQ(rows(f), QStringList{"Load|/jeux/ia/village.v2.per"});
-
-    // editing: a changed name is written as typed, blanks around it dropped
-    // (as is, the corpus test keeps every load)
-    answerDialog<AddLoad>([](AddLoad &d) {
-        d.Text1->setText(" commun\\\\outils.per ");
-        click(d.Command2);
-    });
-    edit(f, 1);
-    EXPECT_EQ(rows(f), QStringList{"Load|commun\\\\outils.per"});
-}
-
-TEST(RandomLoadEditor, StepsThroughPossibilitiesAndRefusesBadCounts)
+TEST(RandomLoadEditor, StepsThroughPossibilitiesTotalsThemAndRefusesBadCounts)
 {
     PlugFrm &f = openEditor();
     answerDialog<AddRandomLoad>([](AddRandomLoad &d) {
@@ -177,19 +134,16 @@ TEST(RandomLoadEditor, StepsThroughPossibilitiesAndRefusesBadCounts)
         typeText(d.Text4, "3x0");
         EXPECT_EQ(d.Text4->text(), "30"); // digits only
         EXPECT_EQ(messageAfter(d.Command2), "Une des valeurs introduite est fausse!"); // possibility 2 has no file
-
+        // the arrows' buttons (their stops are in the keyboard tests)
         click(d.UpDown1Up);
-        EXPECT_EQ(d.Text2->text(), "2");
-        EXPECT_TRUE(d.Text3->text().isEmpty());
-        click(d.UpDown1Up); // stops at the number of possibilities
-        EXPECT_EQ(d.Text2->text(), "2");
+        EXPECT_EQ(d.Text2->text() + d.Text3->text(), "2");
         d.Text3->setText("b.per");
+        d.Text4->setText("80");
+        EXPECT_EQ(d.Label4->text(), "Total: 110 % (plus de 100 %)");
         d.Text4->setText("70");
+        EXPECT_EQ(d.Label4->text(), "Total: 100 %");
         click(d.UpDown1Down);
         EXPECT_EQ(d.Text3->text(), "/ia/a.per");
-        click(d.UpDown1Down); // stops at 1
-        EXPECT_EQ(d.Text2->text(), "1");
-
         for (const char *bad : {"0", "1000", "deux", ""}) {
             d.Text1->setText(bad);
             EXPECT_EQ(messageAfter(d.Command2), "Le nombre de possibilités doit être un nombre entier de 1 à 999.") << bad;
@@ -202,7 +156,6 @@ TEST(RandomLoadEditor, StepsThroughPossibilitiesAndRefusesBadCounts)
         click(d.UpDown1Up);
         EXPECT_EQ(d.Text2->text(), "3");
         d.Text1->setText("3");
-        click(d.Command2);
     });
     add(f, "Chargement aléatoire");
     EXPECT_EQ(rows(f), QStringList{"RLoad|/ia/a.per 30% b.per 70% c.per   "});
@@ -210,26 +163,18 @@ TEST(RandomLoadEditor, StepsThroughPossibilitiesAndRefusesBadCounts)
     // editing reads back every possibility, one without percentage included
     answerDialog<AddRandomLoad>([](AddRandomLoad &d) {
         EXPECT_EQ(QStringList({d.Text1->text(), d.Text3->text(), d.Text4->text()}).join(' '), "3 /ia/a.per 30");
-        click(d.Command2);
     });
     edit(f, 1);
     EXPECT_EQ(f.ListView1->rows().text(1), "/ia/a.per 30% b.per 70% c.per   ");
-    // the reader's form of a possibility without percentage, then a lowered count
+    // the reader's form of a possibility without percentage, then a lowered
+    // count, which the total follows
     f.ListView1->rows().setText(1, "x y 50% ");
     answerDialog<AddRandomLoad>([](AddRandomLoad &d) {
         EXPECT_EQ(d.Text1->text(), "2");
         EXPECT_TRUE(d.Text4->text().isEmpty());
+        EXPECT_EQ(d.Label4->text(), "Total: 50 %");
         d.Text1->setText("1");
-        click(d.Command2);
-    });
-    edit(f, 1);
-    EXPECT_EQ(f.ListView1->rows().text(1), "x   ");
-    // a file name with a blank cannot be written in a random load
-    answerDialog<AddRandomLoad>([](AddRandomLoad &d) {
-        d.Text3->setText("mon script.per");
-        EXPECT_EQ(messageAfter(d.Command2), "Le nom du fichier de la possibilité 1 ne peut pas contenir d'espace: "
-                                            "il couperait la ligne du script.");
-        click(d.Command3);
+        EXPECT_EQ(d.Label4->text(), "Total: 0 %");
     });
     edit(f, 1);
     EXPECT_EQ(f.ListView1->rows().text(1), "x   ");
@@ -248,20 +193,18 @@ TEST(ConditionalEditor, TypesSymbolsAndSeparators)
         EXPECT_EQ(messageAfter(d.Command1), "La sélection est invalide!");
         choose(d.Combo1, "Si inverse");
         choose(d.Combo2, "CARTE-ILES (îles séparées par la mer)");
-        click(d.Command1);
     });
     add(f, "Chargement conditionnel");
     answerDialog<AddPrepross>([](AddPrepross &d) {
         choose(d.Combo1, "Fin de si");
         EXPECT_TRUE(d.Combo2->isHidden() && d.Label2->isHidden());
-        click(d.Command1);
     });
     add(f, "Chargement conditionnel");
     EXPECT_EQ(rows(f), (QStringList{"Prép|Si inverse CARTE-ILES", "Prép|Fin de si"}));
 
     // inserted, the new line becomes the selected one
     clickRow(f, 2);
-    answerDialog<AddPrepross>([](AddPrepross &d) { choose(d.Combo1, "Sinon"), click(d.Command1); });
+    answerDialog<AddPrepross>([](AddPrepross &d) { choose(d.Combo1, "Sinon"); });
     insert(f, "Chargement conditionnel");
     EXPECT_EQ(rows(f)[1], "Prép|Sinon");
     EXPECT_EQ(f.ListView1->selectedPosition(), 2);
@@ -270,7 +213,6 @@ TEST(ConditionalEditor, TypesSymbolsAndSeparators)
     answerDialog<AddPrepross>([](AddPrepross &d) {
         EXPECT_EQ(d.Combo1->currentText() + " " + d.Combo2->currentText(), "Si inverse CARTE-ILES (îles séparées par la mer)");
         choose(d.Combo1, "Si");
-        click(d.Command1);
     });
     edit(f, 1);
     answerDialog<AddPrepross>([](AddPrepross &d) {
@@ -322,7 +264,6 @@ TEST(ConditionalEditor, TheDisplayMenuFiltersByCategoryAndType)
     f.insertRow(0, "Si DIFFICULTE-FACILE", qRgb(255, 0, 0), LineKind::Prep);
     answerDialog<AddPrepross>([](AddPrepross &p) {
         EXPECT_EQ(p.Combo2->currentText(), "DIFFICULTE-FACILE (facile)");
-        click(p.Command1);
     });
     edit(f, 1);
     EXPECT_EQ(f.ListView1->rows().text(1), "Si DIFFICULTE-FACILE");
@@ -333,7 +274,7 @@ TEST(ConditionalEditor, TheDisplayMenuFiltersByCategoryAndType)
     add(f, "Chargement conditionnel");
 }
 
-TEST(LineEditors, NamesThatWouldBreakTheScriptAreRefusedAndLongPastesKept)
+TEST(LineEditors, LoadsAreWrittenAsTypedNamesThatWouldBreakTheScriptRefusedAndLongPastesKept)
 {
     PlugFrm &f = openEditor();
     // a pasted name loses its blanks and line breaks
@@ -342,24 +283,33 @@ TEST(LineEditors, NamesThatWouldBreakTheScriptAreRefusedAndLongPastesKept)
         d.Text1->insert("a = b\nc");
         EXPECT_EQ(d.Text1->text(), "a=bc");
         d.Text1->setText("n(x);\"q\"");
-        EXPECT_EQ(messageAfter(d.Command1), "Le nom de la constante ne peut pas contenir le caractère «(»: "
-                                            "il couperait la ligne du script.");
+        EXPECT_EQ(messageAfter(d.Command1), "Le nom de la constante ne peut pas contenir le caractère «(»: " + Breaks);
         EXPECT_TRUE(d.isVisible());
         click(d.Command2);
     });
     add(f, "Constante");
     answerDialog<AddLoad>([](AddLoad &d) {
+        EXPECT_EQ(messageAfter(d.Command2), "Veuillez etrer une valeur ou cliquer sur annuler!");
         d.Text1->setText("/jeux/bad\"name;x(y).per");
-        EXPECT_EQ(messageAfter(d.Command2), "Le nom du fichier chargé ne peut pas contenir le caractère «\"»: "
-                                            "il couperait la ligne du script.");
-        d.Text1->setText("/jeux/mon fichier.per"); // a loaded name is quoted: blanks are fine
-        click(d.Command2);
+        EXPECT_EQ(messageAfter(d.Command2), "Le nom du fichier chargé ne peut pas contenir le caractère «\"»: " + Breaks);
+        d.Text1->setText("/jeux/mon fichier.v2.per"); // a loaded name is quoted: blanks are fine
+        onNextModal([](QWidget *w) { static_cast<QDialog *>(w)->reject(); });
+        click(d.Command1); // a cancelled chooser keeps the text
     });
     add(f, "Chargement");
+    EXPECT_EQ(rows(f), QStringList{"Load|/jeux/mon fichier.v2.per"});
+    // a changed name is written as typed, blanks around it dropped (as is,
+    // the corpus test keeps every load)
+    answerDialog<AddLoad>([](AddLoad &d) {
+        d.Text1->setText(" commun\\\\outils.per ");
+    });
+    edit(f, 1);
     answerDialog<AddRandomLoad>([](AddRandomLoad &d) {
-        d.Text3->setText("a;b");
-        EXPECT_EQ(messageAfter(d.Command2), "Le nom du fichier de la possibilité 1 ne peut pas contenir le caractère «;»: "
-                                            "il couperait la ligne du script.");
+        for (const auto &[name, what] : {std::pair{"a;b", "le caractère «;»"}, {"mon script.per", "d'espace"}}) {
+            d.Text3->setText(name);
+            EXPECT_EQ(messageAfter(d.Command2), "Le nom du fichier de la possibilité 1 ne peut pas contenir "
+                                                    + QString::fromUtf8(what) + ": " + Breaks);
+        }
         click(d.Command3);
     });
     add(f, "Chargement aléatoire");
@@ -368,8 +318,7 @@ TEST(LineEditors, NamesThatWouldBreakTheScriptAreRefusedAndLongPastesKept)
     answerDialog<AddComm>([&](AddComm &d) {
         d.Text1->clear();
         d.Text1->insert(longComment);
-        click(d.Command1);
     });
     add(f, "Commentaire");
-    EXPECT_EQ(rows(f), (QStringList{"Load|/jeux/mon fichier.per", "Comm N|" + longComment}));
+    EXPECT_EQ(rows(f), (QStringList{"Load|commun\\\\outils.per", "Comm N|" + longComment}));
 }

@@ -8,21 +8,11 @@
 #include "editors/addconst.h"
 #include "editors/addload.h"
 #include "editors/addrandomload.h"
-#include "shell/options.h"
 #include "shell/plg.h"
 #include "testsupport.h"
 
-#include <QApplication>
-#include <QComboBox>
 #include <QDialogButtonBox>
-#include <QFileDialog>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
-#include <gtest/gtest.h>
 
 using namespace TestSupport;
 
@@ -34,18 +24,12 @@ void command(PlugFrm &f, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoMo
     press(&f, key, modifiers);
 }
 
-int lineCount(const QString &path)
-{
-    return int(contents(path).count("\r\n"));
-}
+using Keyboard = EditorTest;
 } // namespace
 
-TEST(Keyboard, MenusOpenWithAltAndFileCommandsHaveTheirShortcuts)
+TEST_F(Keyboard, MenusOpenWithAltAndFileCommandsHaveTheirShortcuts)
 {
-    PlugFrm &f = openEditor();
-    Options::CompanionFilePolicy = 3;
-    QTemporaryDir dir;
-    const QString path = dir.filePath("clavier.per");
+    PlugFrm &f = editor();
 
     command(f, Qt::Key_F, Qt::AltModifier);
     EXPECT_TRUE(f.File->isVisible());
@@ -57,11 +41,11 @@ TEST(Keyboard, MenusOpenWithAltAndFileCommandsHaveTheirShortcuts)
     chooseFile(path);
     command(f, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(f.document().currentFile(), path);
-    EXPECT_EQ(lineCount(path), 1);
+    EXPECT_EQ(contents(path), "\r\n");
 
     QTest::mouseClick(f.Ajouter, Qt::LeftButton);
     command(f, Qt::Key_S, Qt::ControlModifier);
-    EXPECT_EQ(lineCount(path), 2);
+    EXPECT_EQ(contents(path), "\r\n\r\n");
 
     command(f, Qt::Key_N, Qt::ControlModifier);
     EXPECT_EQ(f.ListView1->count(), 0);
@@ -71,14 +55,9 @@ TEST(Keyboard, MenusOpenWithAltAndFileCommandsHaveTheirShortcuts)
     EXPECT_EQ(f.ListView1->count(), 2);
 }
 
-TEST(Keyboard, ListKeysDeleteEditAndInsert)
+TEST_F(Keyboard, ListKeysDeleteEditAndInsert)
 {
-    PlugFrm &f = openEditor();
-    QTemporaryDir dir;
-    const QString path = dir.filePath("liste.per");
-    writeFile(path, "(defconst a 1)\r\n(defconst b 2)\r\n(defconst c 3)\r\n");
-    QString error;
-    ASSERT_TRUE(f.document().open(path, error));
+    PlugFrm &f = open("(defconst a 1)\r\n(defconst b 2)\r\n(defconst c 3)\r\n");
     clickRow(f, 2);
     command(f, Qt::Key_Delete);
     EXPECT_EQ(rows(f), (QStringList{"Const|Constante: a = 1", "Const|Constante: c = 3"}));
@@ -111,10 +90,9 @@ TEST(Keyboard, ListKeysDeleteEditAndInsert)
     EXPECT_EQ(rows(f).value(2), "Const|Constante: c = 9");
 }
 
-TEST(Keyboard, DialogsGiveTheFocusWhereTheTypingBelongs)
+TEST_F(Keyboard, DialogsGiveTheFocusWhereTheTypingBelongs)
 {
-    PlugFrm &f = openEditor();
-    QTemporaryDir dir;
+    PlugFrm &f = editor();
 
     // The comment box takes the typing at each opening, also after the
     // first was confirmed with the mouse.
@@ -172,7 +150,7 @@ TEST(Keyboard, DialogsGiveTheFocusWhereTheTypingBelongs)
     EXPECT_EQ(rows(f).value(3), "RLoad|a   b   c   ");
 }
 
-TEST(Keyboard, QtDialogsSpeakFrenchWhileAControlLives)
+TEST_F(Keyboard, QtDialogsSpeakFrenchWhileAControlLives)
 {
     const auto cancel = [] { return QCoreApplication::translate("QPlatformTheme", "Cancel"); };
     ASSERT_EQ(cancel(), "Cancel");

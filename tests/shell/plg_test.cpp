@@ -3,21 +3,21 @@
 #include "shell/plg.h"
 #include "testsupport.h"
 
-#include <QPushButton>
 #include <QSignalSpy>
-#include <gtest/gtest.h>
 
 using namespace TestSupport;
 
-TEST(Plg, ButtonOpensTheEditorModelessAndBringsItForward)
+TEST(Plg, ButtonOpensTheEditorModelessAndBringsItForwardAsTheQuestionBeforeClosingDoes)
 {
     Plg control;
     control.show();
     EXPECT_EQ(PlugFrm::loaded(), nullptr);
+    EXPECT_TRUE(control.UserControl_QueryClose()) << "nothing to ask without the editor";
     click(control.Command1);
     PlugFrm *frm = PlugFrm::loaded();
     ASSERT_NE(frm, nullptr);
     EXPECT_TRUE(frm->isVisible() && !frm->isModal());
+    EXPECT_TRUE(control.UserControl_QueryClose()) << "nothing to ask without changes";
     frm->hide();
     click(control.Command1);
     EXPECT_EQ(PlugFrm::loaded(), frm);
@@ -25,6 +25,17 @@ TEST(Plg, ButtonOpensTheEditorModelessAndBringsItForward)
     frm->showMinimized();
     click(control.Command1);
     EXPECT_FALSE(frm->isMinimized());
+
+    frm->insertRow(1, "Constante: a = 1", qRgb(0, 0, 255), LineKind::Const);
+    frm->showMinimized();
+    bool shownWhenAsked = false;
+    onNextModal([&](QWidget *box) {
+        shownWhenAsked = frm->isVisible() && !frm->isMinimized();
+        box->close();
+    });
+    EXPECT_FALSE(control.UserControl_QueryClose());
+    EXPECT_TRUE(shownWhenAsked);
+    EXPECT_EQ(rows(*frm), QStringList{"Const|Constante: a = 1"});
 }
 
 // The host killed, or one that does not ask first: unsaved work is lost, as
@@ -43,26 +54,4 @@ TEST(Plg, DestroyedUnaskedTheControlClosesEveryWindowWithoutAsking)
     EXPECT_EQ(PlugFrm::loaded(), nullptr);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(destroyed.count(), 1);
-}
-
-TEST(Plg, AskedBeforeClosingBringsTheEditorForwardWithTheQuestion)
-{
-    Plg control;
-    control.show();
-    EXPECT_TRUE(control.UserControl_QueryClose()) << "nothing to ask without the editor";
-    click(control.Command1);
-    PlugFrm *frm = PlugFrm::loaded();
-    ASSERT_NE(frm, nullptr);
-    EXPECT_TRUE(control.UserControl_QueryClose()) << "nothing to ask without changes";
-    frm->insertRow(1, "Constante: a = 1", qRgb(0, 0, 255), LineKind::Const);
-    frm->showMinimized();
-
-    bool shownWhenAsked = false;
-    onNextModal([&](QWidget *box) {
-        shownWhenAsked = frm->isVisible() && !frm->isMinimized();
-        box->close();
-    });
-    EXPECT_FALSE(control.UserControl_QueryClose());
-    EXPECT_TRUE(shownWhenAsked);
-    EXPECT_EQ(rows(*frm), QStringList{"Const|Constante: a = 1"});
 }
