@@ -201,6 +201,36 @@ TEST_F(Document, APartKeptAsReadNeedsConsentOnceUntilTheNextReading)
     EXPECT_TRUE(doc.needsConsent(kept));
 }
 
+// Each row stands on its file line, shown beside it: as read, none for a new
+// row, then as saved, which undoing the change keeps; a line's row is the
+// first on it, else the nearest before it.
+TEST_F(Document, RowsShowTheirFileLinesAndEachLineHasItsRow)
+{
+    open("; a\r\n(defconst a 1) ; b\r\n(defrule\r\n(x 1)\r\n=>\r\n(dire\r\n  \"long\")\r\n)\r\n");
+    ScriptModel &m = doc.rows();
+    const auto shown = [&m] {
+        QStringList out;
+        for (int i = 0; i < m.count(); ++i)
+            out << m.headerData(i, Qt::Vertical, Qt::DisplayRole).toString();
+        return out.join(' ');
+    };
+    EXPECT_EQ(shown(), "1 2 2 3 4 6 8");
+    QStringList found;
+    for (int line = 0; line <= 9; ++line)
+        found << QString::number(m.rowOfLine(line));
+    EXPECT_EQ(found.join(' '), "0 1 2 4 5 5 6 6 7 7");
+    doc.history().openStep();
+    m.setKind(m.addRow("y 2", 5), LineKind::Fact);
+    doc.history().closeStep();
+    EXPECT_EQ(shown(), "1 2 2 3  4 6 8");
+    save();
+    EXPECT_EQ(shown(), "1 2 2 3 4 5 7 8");
+    EXPECT_EQ(m.rowOfLine(7), 7);
+    doc.history().undo();
+    EXPECT_EQ(m.text(5), "x 1");
+    EXPECT_EQ(shown(), "1 2 2 3 5 7 8");
+}
+
 TEST(CoreAlone, RunsWithoutTheWidgetsLibrary)
 {
     QFile maps("/proc/self/maps");
