@@ -7,8 +7,6 @@
 #include "catalogues/records.h"
 #include "testsupport.h"
 
-#include <gtest/gtest.h>
-
 using TestSupport::CatalogueFolder;
 
 namespace {
@@ -132,14 +130,8 @@ TEST(ParamCatalogue, RangesOfferEachNumberOnceInFileOrder)
     CatalogueFolder folder;
     const QString full = QStringLiteral("Num -32768 32767\r\n");
     const QStringList fullFirst{"-32768", "-32767", "-32766", "-32765", "-32764"};
-    struct Case {
-        const char *name;
-        QString lines;
-        int count;
-        QStringList firstEntries; // the first entries, up to five
-        QString last;
-    };
-    const Case cases[] = {
+    // a type and its lines: its number of entries, its first entries (up to five) and its last
+    const std::tuple<const char *, QString, int, QStringList, QString> cases[] = {
         {"une plage", "Num 3 5\r\n", 3, {"3", "4", "5"}, "5"},
         {"plage pleine", full, 65536, fullFirst, "32767"},
         {"mille plages pleines", full.repeated(Params::MaxValues), 65536, fullFirst, "32767"},
@@ -151,20 +143,20 @@ TEST(ParamCatalogue, RangesOfferEachNumberOnceInFileOrder)
         {"bornes extremes", "Num 32767 32767\r\nNum -32768 -32768\r\n", 2, {"32767", "-32768"}, "-32768"},
     };
     QString text;
-    for (const Case &c : cases)
-        text += QStringLiteral("<%1>\r\n").arg(QString::fromUtf8(c.name)) + c.lines;
+    for (const auto &[name, lines, count, first, last] : cases)
+        text += QStringLiteral("<%1>\r\n").arg(QString::fromUtf8(name)) + lines;
     folder.write("Params.txt", text);
     Params::LoadParams();
     EXPECT_TRUE(Catalogues::problems().isEmpty()) << Catalogues::problemsMessage().toStdString();
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        const Params::Field f = Params::fieldFor(QString::fromUtf8(c.name));
+    for (const auto &[name, lines, count, first, last] : cases) {
+        SCOPED_TRACE(name);
+        const Params::Field f = Params::fieldFor(QString::fromUtf8(name));
         EXPECT_EQ(f.kind, Params::Field::List);
-        ASSERT_EQ(f.count(), c.count);
+        ASSERT_EQ(f.count(), count);
         QStringList all = entriesOf(f);
-        EXPECT_EQ(all.mid(0, 5), c.firstEntries);
-        EXPECT_EQ(all.last(), c.last);
-        EXPECT_EQ(f.entry(c.count) + f.entry(-1), QString());
+        EXPECT_EQ(all.mid(0, 5), first);
+        EXPECT_EQ(all.last(), last);
+        EXPECT_EQ(f.entry(count) + f.entry(-1), QString());
         all.removeAll(QStringLiteral(" "));
         EXPECT_EQ(all.removeDuplicates(), 0); // no number twice
     }
@@ -177,10 +169,9 @@ TEST(ParamCatalogue, RangesOfferEachNumberOnceInFileOrder)
 TEST(HeaderGrammar, NamesTypesAndEditedLines)
 {
     using namespace Catalogues;
-    EXPECT_EQ(nameOf("stock <ressource> <comparateur>"), QStringLiteral("stock"));
-    EXPECT_EQ(nameOf("colle<type>"), QStringLiteral("coll")); // one character dropped before "<"
-    EXPECT_EQ(nameOf("vrai (toujours vrai)"), QStringLiteral("vrai"));
-    EXPECT_EQ(nameOf("attendre"), QStringLiteral("attendre"));
+    EXPECT_EQ(QStringList({nameOf("stock <ressource> <comparateur>"), nameOf("colle<type>"), nameOf("vrai (toujours vrai)"),
+                           nameOf("attendre")}),
+              (QStringList{"stock", "coll", "vrai", "attendre"})); // one character dropped before "<"
     EXPECT_EQ(paramTypes("f <a> <b> <c> <d> <e>", 4), (QStringList{"a", "b", "c", "d"}));
     EXPECT_EQ(paramTypes("f <a> <> <c>", 4), QStringList{"a"});
     EXPECT_EQ(paramTypes("f <a> <b", 4), QStringList{"a"});

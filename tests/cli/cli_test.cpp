@@ -95,10 +95,7 @@ TEST(Corpus, EveryScriptGivesItsRowsAndReportAndFormatsStablyInItsConventions)
 
 TEST(Cli, ErrorsAndBadArgumentsGoToStandardErrorInFrenchWithStatusTwo)
 {
-    const struct {
-        QStringList args;
-        const char *message;
-    } cases[] = {
+    const std::pair<QStringList, const char *> cases[] = {
         {{}, "Il manque la commande."},
         {{"tourner", "x.per"}, "Commande inconnue: tourner"},
         {{"rows"}, "rows demande un fichier."},
@@ -109,13 +106,12 @@ TEST(Cli, ErrorsAndBadArgumentsGoToStandardErrorInFrenchWithStatusTwo)
         {{"--inconnue", "rows", "economie.per"}, "Option inconnue: --inconnue"},
         {{"rows", "-z", "economie.per"}, "Option inconnue: -z"},
     };
-    for (const auto &c : cases) {
-        const Outcome o = vardelo(c.args);
-        EXPECT_EQ(o.status, 2) << c.message;
+    for (const auto &[args, message] : cases) {
+        const Outcome o = vardelo(args);
+        EXPECT_EQ(o.status, 2) << message;
         EXPECT_TRUE(o.out.isEmpty());
         const QString err = QString::fromUtf8(o.err);
-        EXPECT_TRUE(err.startsWith(QString::fromUtf8(c.message))) << o.err.constData();
-        EXPECT_TRUE(err.contains("Voir: vardelo --help")) << o.err.constData();
+        EXPECT_TRUE(err.startsWith(QString::fromUtf8(message)) && err.contains("Voir: vardelo --help")) << o.err.constData();
     }
     const Outcome missing = vardelo({"rows", "absent.per"});
     EXPECT_EQ(missing.status, 2);

@@ -7,15 +7,8 @@
 #include "shell/reg.h"
 #include "testsupport.h"
 
-#include <QDir>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QSettings>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QTextBrowser>
-#include <gtest/gtest.h>
 #include <memory>
 
 using namespace TestSupport;
@@ -103,57 +96,29 @@ TEST(Settings, WithoutAStoredFolderTheGamesAiFolderIsTakenFromTheRegistry)
 
 TEST(Registry, KeysIgnoreCaseWineEscapesAndValueKindsReadAsText)
 {
-    // every kind of value Wine writes, each binary value followed by a string value that must still read right
-    WinePrefix wine(Uninstall + "\"DisplayName\"=\"Kelvarra\"\n\n"
-                                "[Software\\\\Classes\\\\.per] 1700000000\n\"Contenu\"=\"texte\"\n\n"
-                                ";; All keys relative to \\\\Machine\n#arch=win64\n\n"
-                                "[Software\\\\Kelvarra] 1700000000\n#time=1d9a3b2c4e5f607\n@=\"défaut\"\n"
-                                "\"Binaire\"=hex:01,02,03,\\\n  22,3d,5b,\\\n  40\n\"Apres\"=\"suite\"\n"
-                                "\"Chemin\"=\"C:\\\\Jeux vid\\x00e9o\\\\Kelvarra\"\n\"Court\"=\"caf\\xe9 cr\\xe8me\"\n"
-                                "\"Long\"=\"\\x00e9e\\x00e9\"\n\"Plus\"=\"\\x20ac\\x0152x\"\n"
-                                "\"Emoji\"=\"\\xd83d\\xde00!\"\n\"Sans\"=\"\\xzz\"\n\"Fin\"=\"a\\x\"\n"
-                                "\"Echap\"=\"\\\"\\t\\n\\r\\\\\"\n\"Caf\\x00e9\"=\"nom échappé\"\n"
-                                "\"Nombre\"=dword:0000002a\n\"Grand\"=dword:ffffffff\n\"Abime\"=dword:zz\n"
-                                "\"Etendu\"=str(2):\"%SystemRoot%\\\\vid\\x00e9o\"\n"
-                                "\"Multi\"=hex(7):61,00,00,00,\\\n  00,00\n\"Defaut\"=hex(2):25,00,00,00\n"
-                                "\"Vide\"=\"\"\n\"Coupe\"=hex:01,\\\n\n\"Dernier\"=\"lu\"\n\n"
-                                "[Software\\\\Kelvarra\\\\Sous] 1700000000\n\"Apres\"=\"autre clé\"\n");
-    const struct {
-        int root;
-        const char *path;
-        const char16_t *value; // nullptr: no readable value
-    } cases[] = {
+    // every kind of value Wine writes, each binary value followed by a
+    // string value that must still read right
+    WinePrefix wine(contents(VARDELO_TEST_DATA "/machine.reg"));
+    // a root, a path, and the value read (nullptr: none readable)
+    const std::tuple<int, const char *, const char16_t *> cases[] = {
         {1, "software\\microsoft\\windows\\currentversion\\uninstall\\kelvarra\\DisplayName", u"Kelvarra"},
-        {0, "Software\\Quorrin\\Langue", u"fr"},
-        {2, ".per\\Contenu", u"texte"},
-        {1, "Software\\Absent\\Valeur", nullptr},
-        {0, "Software\\Quorrin\\Absente", nullptr},
-        {1, "Software\\Kelvarra\\Apres", u"suite"},
-        {1, "Software\\Kelvarra\\Chemin", u"C:\\Jeux vidéo\\Kelvarra"},
+        {0, "Software\\Quorrin\\Langue", u"fr"}, {2, ".per\\Contenu", u"texte"},
+        {1, "Software\\Absent\\Valeur", nullptr}, {0, "Software\\Quorrin\\Absente", nullptr},
+        {1, "Software\\Kelvarra\\Apres", u"suite"}, {1, "Software\\Kelvarra\\Chemin", u"C:\\Jeux vidéo\\Kelvarra"},
         {1, "Software\\Kelvarra\\Court", u"café crème"},
         {1, "Software\\Kelvarra\\Long", u"éeé"}, // at most four digits: the "e" after "\x00e9" is a letter
-        {1, "Software\\Kelvarra\\Plus", u"€Œx"},
-        {1, "Software\\Kelvarra\\Emoji", u"\U0001F600!"},
-        {1, "Software\\Kelvarra\\Sans", u"xzz"},
-        {1, "Software\\Kelvarra\\Fin", u"ax"},
-        {1, "Software\\Kelvarra\\Echap", u"\"\t\n\r\\"},
-        {1, "Software\\Kelvarra\\Café", u"nom échappé"},
-        {1, "Software\\Kelvarra\\Nombre", u"42"},
-        {1, "Software\\Kelvarra\\Grand", u"4294967295"},
-        {1, "Software\\Kelvarra\\Etendu", u"%SystemRoot%\\vidéo"},
-        {1, "Software\\Kelvarra\\Vide", u""},
-        {1, "Software\\Kelvarra\\Dernier", u"lu"},
-        {1, "Software\\Kelvarra\\", u"défaut"},
-        {1, "Software\\Kelvarra\\Sous\\Apres", u"autre clé"},
-        {1, "Software\\Kelvarra\\Abime", nullptr},
-        {1, "Software\\Kelvarra\\Binaire", nullptr},
-        {1, "Software\\Kelvarra\\Multi", nullptr},
-        {1, "Software\\Kelvarra\\Defaut", nullptr},
-        {1, "Software\\Kelvarra\\Coupe", nullptr},
+        {1, "Software\\Kelvarra\\Plus", u"€Œx"}, {1, "Software\\Kelvarra\\Emoji", u"\U0001F600!"},
+        {1, "Software\\Kelvarra\\Sans", u"xzz"}, {1, "Software\\Kelvarra\\Fin", u"ax"},
+        {1, "Software\\Kelvarra\\Echap", u"\"\t\n\r\\"}, {1, "Software\\Kelvarra\\Café", u"nom échappé"},
+        {1, "Software\\Kelvarra\\Nombre", u"42"}, {1, "Software\\Kelvarra\\Grand", u"4294967295"},
+        {1, "Software\\Kelvarra\\Etendu", u"%SystemRoot%\\vidéo"}, {1, "Software\\Kelvarra\\Vide", u""},
+        {1, "Software\\Kelvarra\\Dernier", u"lu"}, {1, "Software\\Kelvarra\\", u"défaut"},
+        {1, "Software\\Kelvarra\\Sous\\Apres", u"autre clé"}, {1, "Software\\Kelvarra\\Abime", nullptr},
+        {1, "Software\\Kelvarra\\Binaire", nullptr}, {1, "Software\\Kelvarra\\Multi", nullptr},
+        {1, "Software\\Kelvarra\\Defaut", nullptr}, {1, "Software\\Kelvarra\\Coupe", nullptr},
     };
-    for (const auto &c : cases)
-        EXPECT_EQ(readValue(c.root, QString::fromUtf8(c.path)), c.value ? QString::fromUtf16(c.value) : "<absente>")
-            << c.path;
+    for (const auto &[root, path, value] : cases)
+        EXPECT_EQ(readValue(root, QString::fromUtf8(path)), value ? QString::fromUtf16(value) : "<absente>") << path;
 
     QString message;
     Reg::setMessageHandler([&](const QString &m) { message = m; });
@@ -168,21 +133,18 @@ TEST(OptionsWindow, OkStoresAnnulerAndTheCloseBoxChangeNothing)
     Options::DefaultFolder = QStringLiteral("/avant");
     Options::CompanionFilePolicy = 2;
     Options::StoreSettings();
-    answerDialog<OptFrm>([](OptFrm &o) {
-        EXPECT_TRUE(o.Option2->isChecked());
-        o.Text1->setText(QStringLiteral("/ailleurs"));
-        click(o.Option3);
-        click(o.Command3); // Annuler
-    });
-    f.ShowOpts->trigger();
-    EXPECT_EQ(Options::DefaultFolder, QStringLiteral("/avant"));
+    for (bool closeBox : {false, true}) {
+        answerDialog<OptFrm>([closeBox](OptFrm &o) {
+            EXPECT_TRUE(o.Option2->isChecked());
+            o.Text1->setText(QStringLiteral("/ailleurs"));
+            click(o.Option3);
+            closeBox ? (void)o.close() : click(o.Command3); // Annuler
+        });
+        f.ShowOpts->trigger();
+        EXPECT_EQ(Options::DefaultFolder, QStringLiteral("/avant"));
+        EXPECT_EQ(Options::CompanionFilePolicy, 2);
+    }
     EXPECT_EQ(stored()->value(QStringLiteral("AI")).toString(), QStringLiteral("2"));
-    answerDialog<OptFrm>([](OptFrm &o) {
-        click(o.Option1);
-        o.close();
-    });
-    f.ShowOpts->trigger();
-    EXPECT_EQ(Options::CompanionFilePolicy, 2);
 
     // "..." chooses the folder (cancelled, it stays), OK stores both settings
     QTemporaryDir folder;
@@ -196,7 +158,6 @@ TEST(OptionsWindow, OkStoresAnnulerAndTheCloseBoxChangeNothing)
         EXPECT_EQ(title, QStringLiteral("Dossier par défaut"));
         EXPECT_EQ(QDir(o.Text1->text()).canonicalPath(), QDir(folder.path()).canonicalPath());
         click(o.Option1);
-        click(o.Command2);
     });
     f.ShowOpts->trigger();
     EXPECT_EQ(Options::CompanionFilePolicy, 1);
