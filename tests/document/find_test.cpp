@@ -234,11 +234,10 @@ TEST_F(GoToLine, AsksForAFileLineAndSelectsItsRow)
 
     // from the menu, with OK; cancelled, the selection stays
     for (QPushButton *GoToLineFrm::*button : {&GoToLineFrm::Command1, &GoToLineFrm::Command2}) {
-        answerDialog<GoToLineFrm>([button](GoToLineFrm &d) {
+        trigger(f.GoToLine, [button](GoToLineFrm &d) {
             d.Text1->setText("8");
             QTest::mouseClick(d.*button, Qt::LeftButton);
         });
-        f.GoToLine->trigger();
         EXPECT_EQ(f.ListView1->selectedPosition(), 7);
     }
 }

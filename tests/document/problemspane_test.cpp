@@ -57,11 +57,10 @@ TEST_F(ProblemsPaneTest, ThePaneTheKeysAndTheCountsFollowTheScript)
     EXPECT_EQ(f.StatusBar1->Problems->text(), "1 avertissement");
 
     // the vocabulary off in the options: the pane says so in one line
-    answerDialog<OptFrm>([](OptFrm &d) {
+    trigger(f.ShowOpts, [](OptFrm &d) {
         EXPECT_TRUE(d.Check1->isChecked());
         d.Check1->setChecked(false);
     });
-    f.ShowOpts->trigger();
     EXPECT_EQ(listed(f), QStringList{});
     EXPECT_TRUE(f.ProblemsDock->Label1->text().contains("les options l'ont désactivé"));
     EXPECT_EQ(f.StatusBar1->Problems->text(), "");

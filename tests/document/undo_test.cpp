@@ -48,18 +48,16 @@ TEST_F(Undo, EveryKindOfChangeComesBackExactlyAndGoesAgain)
         {"insert into the rule",
          [](PlugFrm &f) {
              clickRow(f, 6);
-             answerDialog<AddConst>([](AddConst &d) {
+             insert(f, "Constante", [](AddConst &d) {
                  d.Text1->setText("plafond");
              });
-             insert(f, "Constante");
          },
          6, 6},
         {"edit",
          [](PlugFrm &f) {
-             answerDialog<AddComm>([](AddComm &d) {
+             edit(f, 1, [](AddComm &d) {
                  d.Text1->setText("nouveau");
              });
-             edit(f, 1);
          },
          1, 1},
         {"delete a part kept as read",

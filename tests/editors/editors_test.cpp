@@ -28,13 +28,12 @@ const QString Breaks = "il couperait la ligne du script.";
 TEST(ConstantEditor, ChecksTheValueThenAddsOrRewrites)
 {
     PlugFrm &f = openEditor();
-    answerDialog<AddConst>([](AddConst &d) {
+    add(f, "Constante", [](AddConst &d) {
         setText(d.Text1, "x");
         click(d.Command2);
     });
-    add(f, "Constante");
     // a cancelled add leaves the defaults for the next
-    answerDialog<AddConst>([](AddConst &d) {
+    add(f, "Constante", [](AddConst &d) {
         EXPECT_EQ(d.Text1->text() + " = " + d.Text2->text(), "Ma_constante = 0");
         setText(d.Text1, "seuil ble"); // blanks are not typed into a name
         EXPECT_EQ(d.Text1->text(), "seuilble");
@@ -48,16 +47,14 @@ TEST(ConstantEditor, ChecksTheValueThenAddsOrRewrites)
         }
         setText(d.Text2, " 12.50 "); // kept exactly as typed
     });
-    add(f, "Constante");
     EXPECT_EQ(rows(f), QStringList{"Const|Constante: seuilble =  12.50 "});
 
     // editing: the fields come back, a value with " = " whole
     f.insertRow(0, "Constante: y = 1 = 2", qRgb(0, 0, 255), LineKind::Const);
-    answerDialog<AddConst>([](AddConst &d) {
+    edit(f, 2, [](AddConst &d) {
         EXPECT_EQ(d.Text1->text() + " = " + d.Text2->text(), "y = 1 = 2");
         setText(d.Text2, "-32768");
     });
-    edit(f, 2);
     EXPECT_EQ(rows(f), (QStringList{"Const|Constante: seuilble =  12.50 ", "Const|Constante: y = -32768"}));
 
     // the editors live hidden, and close with the editor window
@@ -73,62 +70,56 @@ TEST(CommentEditor, PlacementsDependOnTheSelection)
 {
     PlugFrm &f = openEditor();
     // no selected row: only the end of the list
-    answerDialog<AddComm>([](AddComm &d) {
+    add(f, "Commentaire", [](AddComm &d) {
         EXPECT_TRUE(d.Option2->isChecked() && !d.Option1->isEnabled() && !d.Option3->isEnabled());
         // the invitation is no text: Entrée does not make it the comment
         EXPECT_EQ(messageAfter(d.Command1), "Veuilez entrer un commentaire!");
         typeText(d.Text1, "premier");
     });
-    add(f, "Commentaire");
     EXPECT_EQ(rows(f), QStringList{"Comm N|premier"});
 
     f.insertRow(0, "lever-troupes piquier 5", qRgb(0, 0, 0), LineKind::Act);
     clickRow(f, 1);
     // Insérer presets the end of the selected line
-    answerDialog<AddComm>([](AddComm &d) {
+    insert(f, "Commentaire", [](AddComm &d) {
         EXPECT_TRUE(d.Option3->isChecked() && d.Option1->isEnabled());
         typeText(d.Text1, "défense");
     });
-    insert(f, "Commentaire");
     // Ajouter presets the end of the list; Option1 goes right after the selected row
-    answerDialog<AddComm>([](AddComm &d) {
+    add(f, "Commentaire", [](AddComm &d) {
         EXPECT_TRUE(d.Option2->isChecked());
         tick(d.Option1);
         d.Text1->setText("à part");
     });
-    add(f, "Commentaire");
     EXPECT_EQ(rows(f), (QStringList{"Comm N|premier", "Comm N|à part", "Comm E||-- défense",
                                     "Act|lever-troupes piquier 5"}));
 
     // editing a "Comm E" row as is keeps its single prefix; the options are hidden
-    answerDialog<AddComm>([](AddComm &d) {
+    edit(f, 3, [](AddComm &d) {
         EXPECT_FALSE(d.Option1->isVisible());
         EXPECT_EQ(d.Text1->text(), "défense");
     });
-    edit(f, 3);
     EXPECT_EQ(f.ListView1->rows().text(3), "|-- défense");
     // a pasted line break becomes a blank
-    answerDialog<AddComm>([](AddComm &d) {
+    edit(f, 2, [](AddComm &d) {
         d.Text1->clear();
         QApplication::clipboard()->setText("deux\nlignes");
         d.Text1->paste();
         EXPECT_EQ(d.Text1->text(), "deux lignes");
     });
-    edit(f, 2);
     EXPECT_EQ(f.ListView1->rows().text(2), "deux lignes");
     // adding afterwards shows the options again
-    answerDialog<AddComm>([](AddComm &d) {
+    add(f, "Commentaire", [](AddComm &d) {
         EXPECT_TRUE(d.Option1->isVisible());
         d.close(); // the close box is "Annuler"
     });
-    add(f, "Commentaire");
     EXPECT_EQ(f.ListView1->count(), 4);
 }
 
 TEST(RandomLoadEditor, StepsThroughPossibilitiesTotalsThemAndRefusesBadCounts)
 {
     PlugFrm &f = openEditor();
-    answerDialog<AddRandomLoad>([](AddRandomLoad &d) {
+    add(f, "Chargement aléatoire", [](AddRandomLoad &d) {
         EXPECT_EQ(d.Text1->text(), "2");
         d.Text3->setText("/ia/a.per");
         typeText(d.Text4, "3x0");
@@ -157,33 +148,30 @@ TEST(RandomLoadEditor, StepsThroughPossibilitiesTotalsThemAndRefusesBadCounts)
         EXPECT_EQ(d.Text2->text(), "3");
         d.Text1->setText("3");
     });
-    add(f, "Chargement aléatoire");
     EXPECT_EQ(rows(f), QStringList{"RLoad|/ia/a.per 30% b.per 70% c.per   "});
 
     // editing reads back every possibility, one without percentage included
-    answerDialog<AddRandomLoad>([](AddRandomLoad &d) {
+    edit(f, 1, [](AddRandomLoad &d) {
         EXPECT_EQ(QStringList({d.Text1->text(), d.Text3->text(), d.Text4->text()}).join(' '), "3 /ia/a.per 30");
     });
-    edit(f, 1);
     EXPECT_EQ(f.ListView1->rows().text(1), "/ia/a.per 30% b.per 70% c.per   ");
     // the reader's form of a possibility without percentage, then a lowered
     // count, which the total follows
     f.ListView1->rows().setText(1, "x y 50% ");
-    answerDialog<AddRandomLoad>([](AddRandomLoad &d) {
+    edit(f, 1, [](AddRandomLoad &d) {
         EXPECT_EQ(d.Text1->text(), "2");
         EXPECT_TRUE(d.Text4->text().isEmpty());
         EXPECT_EQ(d.Label4->text(), "Total: 50 %");
         d.Text1->setText("1");
         EXPECT_EQ(d.Label4->text(), "Total: 0 %");
     });
-    edit(f, 1);
     EXPECT_EQ(f.ListView1->rows().text(1), "x   ");
 }
 
 TEST(ConditionalEditor, TypesSymbolsAndSeparators)
 {
     PlugFrm &f = openEditor();
-    answerDialog<AddPrepross>([](AddPrepross &d) {
+    add(f, "Chargement conditionnel", [](AddPrepross &d) {
         EXPECT_EQ(d.Combo1->currentText(), "Si");
         EXPECT_EQ(d.Combo2->count(), int(Prepross::SymbolTable.size()));
         // the first entry is a separator: the first symbol is chosen
@@ -194,32 +182,27 @@ TEST(ConditionalEditor, TypesSymbolsAndSeparators)
         choose(d.Combo1, "Si inverse");
         choose(d.Combo2, "CARTE-ILES (îles séparées par la mer)");
     });
-    add(f, "Chargement conditionnel");
-    answerDialog<AddPrepross>([](AddPrepross &d) {
+    add(f, "Chargement conditionnel", [](AddPrepross &d) {
         choose(d.Combo1, "Fin de si");
         EXPECT_TRUE(d.Combo2->isHidden() && d.Label2->isHidden());
     });
-    add(f, "Chargement conditionnel");
     EXPECT_EQ(rows(f), (QStringList{"Prép|Si inverse CARTE-ILES", "Prép|Fin de si"}));
 
     // inserted, the new line becomes the selected one
     clickRow(f, 2);
-    answerDialog<AddPrepross>([](AddPrepross &d) { choose(d.Combo1, "Sinon"); });
-    insert(f, "Chargement conditionnel");
+    insert(f, "Chargement conditionnel", [](AddPrepross &d) { choose(d.Combo1, "Sinon"); });
     EXPECT_EQ(rows(f)[1], "Prép|Sinon");
     EXPECT_EQ(f.ListView1->selectedPosition(), 2);
 
     // editing selects the line's type and symbol
-    answerDialog<AddPrepross>([](AddPrepross &d) {
+    edit(f, 1, [](AddPrepross &d) {
         EXPECT_EQ(d.Combo1->currentText() + " " + d.Combo2->currentText(), "Si inverse CARTE-ILES (îles séparées par la mer)");
         choose(d.Combo1, "Si");
     });
-    edit(f, 1);
-    answerDialog<AddPrepross>([](AddPrepross &d) {
+    edit(f, 3, [](AddPrepross &d) {
         EXPECT_TRUE(d.Combo1->currentText() == "Fin de si" && d.Combo2->isHidden());
         click(d.Command2);
     });
-    edit(f, 3);
     EXPECT_EQ(rows(f), (QStringList{"Prép|Si CARTE-ILES", "Prép|Sinon", "Prép|Fin de si"}));
 }
 
@@ -262,23 +245,21 @@ TEST(ConditionalEditor, TheDisplayMenuFiltersByCategoryAndType)
 
     // editing a line whose symbol the filter hides: the whole table this time
     f.insertRow(0, "Si DIFFICULTE-FACILE", qRgb(255, 0, 0), LineKind::Prep);
-    answerDialog<AddPrepross>([](AddPrepross &p) {
+    edit(f, 1, [](AddPrepross &p) {
         EXPECT_EQ(p.Combo2->currentText(), "DIFFICULTE-FACILE (facile)");
     });
-    edit(f, 1);
     EXPECT_EQ(f.ListView1->rows().text(1), "Si DIFFICULTE-FACILE");
-    answerDialog<AddPrepross>([&](AddPrepross &p) {
+    add(f, "Chargement conditionnel", [&](AddPrepross &p) {
         EXPECT_FALSE(listed().contains("Difficulté")); // filtered again
         click(p.Command2);
     });
-    add(f, "Chargement conditionnel");
 }
 
 TEST(LineEditors, LoadsAreWrittenAsTypedNamesThatWouldBreakTheScriptRefusedAndLongPastesKept)
 {
     PlugFrm &f = openEditor();
     // a pasted name loses its blanks and line breaks
-    answerDialog<AddConst>([](AddConst &d) {
+    add(f, "Constante", [](AddConst &d) {
         d.Text1->clear();
         d.Text1->insert("a = b\nc");
         EXPECT_EQ(d.Text1->text(), "a=bc");
@@ -287,8 +268,7 @@ TEST(LineEditors, LoadsAreWrittenAsTypedNamesThatWouldBreakTheScriptRefusedAndLo
         EXPECT_TRUE(d.isVisible());
         click(d.Command2);
     });
-    add(f, "Constante");
-    answerDialog<AddLoad>([](AddLoad &d) {
+    add(f, "Chargement", [](AddLoad &d) {
         EXPECT_EQ(messageAfter(d.Command2), "Veuillez etrer une valeur ou cliquer sur annuler!");
         d.Text1->setText("/jeux/bad\"name;x(y).per");
         EXPECT_EQ(messageAfter(d.Command2), "Le nom du fichier chargé ne peut pas contenir le caractère «\"»: " + Breaks);
@@ -296,15 +276,13 @@ TEST(LineEditors, LoadsAreWrittenAsTypedNamesThatWouldBreakTheScriptRefusedAndLo
         onNextModal([](QWidget *w) { static_cast<QDialog *>(w)->reject(); });
         click(d.Command1); // a cancelled chooser keeps the text
     });
-    add(f, "Chargement");
     EXPECT_EQ(rows(f), QStringList{"Load|/jeux/mon fichier.v2.per"});
     // a changed name is written as typed, blanks around it dropped (as is,
     // the corpus test keeps every load)
-    answerDialog<AddLoad>([](AddLoad &d) {
+    edit(f, 1, [](AddLoad &d) {
         d.Text1->setText(" commun\\\\outils.per ");
     });
-    edit(f, 1);
-    answerDialog<AddRandomLoad>([](AddRandomLoad &d) {
+    add(f, "Chargement aléatoire", [](AddRandomLoad &d) {
         for (const auto &[name, what] : {std::pair{"a;b", "le caractère «;»"}, {"mon script.per", "d'espace"}}) {
             d.Text3->setText(name);
             EXPECT_EQ(messageAfter(d.Command2), "Le nom du fichier de la possibilité 1 ne peut pas contenir "
@@ -312,13 +290,11 @@ TEST(LineEditors, LoadsAreWrittenAsTypedNamesThatWouldBreakTheScriptRefusedAndLo
         }
         click(d.Command3);
     });
-    add(f, "Chargement aléatoire");
     // a paste beyond the usual 32,767 characters is kept whole
     const QString longComment(40000, QLatin1Char('x'));
-    answerDialog<AddComm>([&](AddComm &d) {
+    add(f, "Commentaire", [&](AddComm &d) {
         d.Text1->clear();
         d.Text1->insert(longComment);
     });
-    add(f, "Commentaire");
     EXPECT_EQ(rows(f), (QStringList{"Load|commun\\\\outils.per", "Comm N|" + longComment}));
 }

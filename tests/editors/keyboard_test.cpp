@@ -98,13 +98,12 @@ TEST_F(Keyboard, DialogsGiveTheFocusWhereTheTypingBelongs)
     // first was confirmed with the mouse.
     choose(f.Combo1, "Commentaire");
     for (const char *comment : {"premier", "second"}) {
-        answerDialog<AddComm>([comment](AddComm &d) {
+        click(f.Ajouter, [comment](AddComm &d) {
             activate(&d);
             EXPECT_EQ(d.focusWidget(), d.Text1) << comment;
             type(&d, comment);
             QTest::mouseClick(d.Command1, Qt::LeftButton);
         });
-        QTest::mouseClick(f.Ajouter, Qt::LeftButton);
     }
     EXPECT_EQ(rows(f), (QStringList{"Comm N|premier", "Comm N|second"}));
 
@@ -112,7 +111,7 @@ TEST_F(Keyboard, DialogsGiveTheFocusWhereTheTypingBelongs)
     const QString chosen = dir.filePath("strategie.per");
     writeFile(chosen, "");
     choose(f.Combo1, "Chargement");
-    answerDialog<AddLoad>([&](AddLoad &d) {
+    click(f.Ajouter, [&](AddLoad &d) {
         activate(&d);
         EXPECT_EQ(d.focusWidget(), d.Text1);
         press(&d, Qt::Key_Tab);
@@ -123,13 +122,12 @@ TEST_F(Keyboard, DialogsGiveTheFocusWhereTheTypingBelongs)
         EXPECT_EQ(d.focusWidget(), d.Command2);
         press(&d, Qt::Key_Return);
     });
-    QTest::mouseClick(f.Ajouter, Qt::LeftButton);
     EXPECT_EQ(rows(f).value(2), "Load|strategie");
 
     // The arrows step the possibility on view, within 1 and the number of
     // possibilities.
     choose(f.Combo1, "Chargement aléatoire");
-    answerDialog<AddRandomLoad>([](AddRandomLoad &d) {
+    click(f.Ajouter, [](AddRandomLoad &d) {
         activate(&d);
         EXPECT_EQ(d.focusWidget(), d.Text1);
         type(&d, "3");
@@ -146,7 +144,6 @@ TEST_F(Keyboard, DialogsGiveTheFocusWhereTheTypingBelongs)
         EXPECT_EQ(d.Text2->text(), "1");
         press(&d, Qt::Key_Return);
     });
-    QTest::mouseClick(f.Ajouter, Qt::LeftButton);
     EXPECT_EQ(rows(f).value(3), "RLoad|a   b   c   ");
 }
 

@@ -93,28 +93,25 @@ TEST_F(Unchanged, ChangingOneValueKeepsTheOthersAsWritten)
                       "\t(envoyer-serfs foret 4)\r\n)\r\n");
     // an action whose first value the list does not offer: only 4 changes
     clickRow(f, 4);
-    answerDialog<AddAct>([](AddAct &d) {
+    click(f.Command3, [](AddAct &d) {
         EXPECT_EQ(d.combo_param_1->currentText(), "foret");
         EXPECT_EQ(d.combo_param_2->currentText(), "4");
         d.combo_param_2->setEditText("5");
     });
-    click(f.Command3);
     // a fact no catalogue names: under its own name, its value typed
     clickRow(f, 2);
-    answerDialog<AddFact>([](AddFact &d) {
+    click(f.Command3, [](AddFact &d) {
         EXPECT_EQ(d.Combo1->currentText(), "saison (absent du catalogue)");
         EXPECT_TRUE(d.Text2->toPlainText().contains("n'est dans aucune entrée du catalogue"));
         EXPECT_EQ(d.text_combo_1->text(), "hiver");
         d.text_combo_1->setText("printemps");
     });
-    click(f.Command3);
     // a constant for a value, negated: the rest of the line stays
     clickRow(f, 3);
-    answerDialog<AddFact>([](AddFact &d) {
+    click(f.Command3, [](AddFact &d) {
         EXPECT_EQ(d.combo_param_3->currentText(), "seuil-ble");
         d.Check1->setChecked(true);
     });
-    click(f.Command3);
     EXPECT_EQ(rows(f).mid(1, 3), (QStringList{"Fact|saison printemps", "Fact|Inverse de stock ble < seuil-ble",
                                               "Act|envoyer-serfs foret 5"}));
 }
@@ -123,7 +120,7 @@ TEST_F(Unchanged, WhatWouldBreakTheLineIsRefusedAndAConstantNeedsAName)
 {
     PlugFrm &f = editor();
     choose(f.Combo1, "Action");
-    answerDialog<AddAct>([](AddAct &d) {
+    click(f.Ajouter, [](AddAct &d) {
         choose(d.Combo1, "dire <Texte-Chat>");
         d.text_combo_1->setText("Bonjour ; salut");
         EXPECT_EQ(messageAfter(d.Command1),
@@ -131,16 +128,14 @@ TEST_F(Unchanged, WhatWouldBreakTheLineIsRefusedAndAConstantNeedsAName)
                   "la ligne du script. Un texte s'écrit entre guillemets (\"...\").");
         d.text_combo_1->setText("\"Bonjour ; salut\"");
     });
-    click(f.Ajouter);
     EXPECT_EQ(rows(f), QStringList{"Act|dire \"Bonjour ; salut\""});
 
     choose(f.Combo1, "Constante");
-    answerDialog<AddConst>([](AddConst &d) {
+    click(f.Ajouter, [](AddConst &d) {
         d.Text1->clear();
         EXPECT_EQ(messageAfter(d.Command1), "Veuillez entrer le nom de la constante!");
         d.Text1->setText("accueil");
         d.Text2->setText("\"Bonjour ; à tous\""); // a text constant
     });
-    click(f.Ajouter);
     EXPECT_EQ(rows(f).value(1), "Const|Constante: accueil = \"Bonjour ; à tous\"");
 }

@@ -47,11 +47,10 @@ TEST_F(FileMenu, CompanionPolicyAskRemembersTheAnswer)
     PlugFrm &f = editor();
     Options::CompanionFilePolicy = 2;
     chooseFile(dir.filePath("ia.per")); // the first save asks where
-    answerDialog<CreateAIFrm>([](CreateAIFrm &ask) {
+    trigger(f.SaveFile, [](CreateAIFrm &ask) {
         ask.Check1->setChecked(true);
         click(ask.Command1); // Oui
     });
-    f.SaveFile->trigger();
     EXPECT_TRUE(QFile::exists(dir.filePath("ia.ai")));
     EXPECT_EQ(Options::CompanionFilePolicy, 1);
 }

@@ -25,12 +25,11 @@ protected:
 void editComment(PlugFrm &f, int pos, const QString &text)
 {
     clickRow(f, pos);
-    answerDialog<AddComm>([text](AddComm &d) {
+    click(f.Command3, [text](AddComm &d) {
         if (!text.isEmpty())
             d.Text1->setText(text);
         click(text.isEmpty() ? d.Command2 : d.Command1);
     });
-    click(f.Command3);
 }
 
 const QString Question = "\n\nLa modifier la fera réécrire dans la mise en forme de l'éditeur. Voulez-vous continuer ?";

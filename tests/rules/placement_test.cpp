@@ -45,7 +45,7 @@ TEST_F(Placement, TypingInTheFilterNarrowsTheChooser)
 {
     PlugFrm &f = openEditor();
     choose(f.Combo1, "Action");
-    answerDialog<AddAct>([](AddAct &d) {
+    click(f.Ajouter, [](AddAct &d) {
         EXPECT_EQ(d.focusWidget(), d.FilterBox);
         type(&d, "TIR");
         EXPECT_EQ(entries(d.Combo1), (QStringList{"Bâtir-Grenier <nombre>", "bâtir-moulin"}));
@@ -67,16 +67,14 @@ TEST_F(Placement, TypingInTheFilterNarrowsTheChooser)
         EXPECT_EQ(d.Combo1->currentText(), "bâtir-moulin");
         press(&d, Qt::Key_Return);
     });
-    QTest::mouseClick(f.Ajouter, Qt::LeftButton);
     EXPECT_EQ(rows(f), QStringList{"Act|bâtir-moulin"});
 
     // The next opening shows the whole catalogue again.
-    answerDialog<AddAct>([](AddAct &d) {
+    click(f.Ajouter, [](AddAct &d) {
         EXPECT_TRUE(d.FilterBox->text().isEmpty());
         EXPECT_EQ(d.Combo1->count(), 4);
         d.reject();
     });
-    QTest::mouseClick(f.Ajouter, Qt::LeftButton);
 }
 
 TEST_F(Placement, FactFieldsKeepTheirPlaceWhateverTheParameters)
@@ -85,7 +83,7 @@ TEST_F(Placement, FactFieldsKeepTheirPlaceWhateverTheParameters)
     choose(f.Combo1, "Règle");
     QTest::mouseClick(f.Ajouter, Qt::LeftButton);
     AddFactMain &composer = *AddFactMain::loaded();
-    answerDialog<AddFact>([](AddFact &d) {
+    click(composer.Command1, [](AddFact &d) {
         const auto layout = [&d](const QString &entry) {
             choose(d.Combo1, entry);
             QCoreApplication::processEvents();
@@ -100,7 +98,6 @@ TEST_F(Placement, FactFieldsKeepTheirPlaceWhateverTheParameters)
         EXPECT_EQ(layout("reserve-bois <denree>"), none);
         d.reject();
     });
-    QTest::mouseClick(composer.Command1, Qt::LeftButton);
     composer.close();
 }
 
@@ -166,8 +163,7 @@ TEST_F(Placement, PlacedRowsShowAndTheFocusGoesBackToWhoOpenedTheDialog)
     EXPECT_EQ(rowCommands(), "000");
 
     // a row appended far below is selected and scrolled into view
-    answerDialog<AddConst>([](AddConst &) {});
-    add(f, "Constante");
+    add(f, "Constante", [](AddConst &) {});
     EXPECT_EQ(f.ListView1->selectedPosition(), 501);
     EXPECT_TRUE(f.ListView1->viewport()->rect().intersects(f.ListView1->visualRect(f.ListView1->rows().index(500))));
     EXPECT_EQ(rowCommands(), "111");
@@ -177,8 +173,7 @@ TEST_F(Placement, PlacedRowsShowAndTheFocusGoesBackToWhoOpenedTheDialog)
     // after a fact, the composer has the focus for the next one
     AddFactMain &composer = openComposer(f);
     activate(&composer);
-    answerDialog<AddFact>([](AddFact &) {});
-    compose(composer.Option2, composer.Command1);
+    compose(composer.Option2, composer.Command1, [](AddFact &) {});
     EXPECT_TRUE(QTest::qWaitForWindowActive(&composer));
     EXPECT_EQ(QApplication::activeWindow(), &composer);
 }

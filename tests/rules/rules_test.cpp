@@ -31,9 +31,6 @@ protected:
     }
     CatalogueFolder folder;
 };
-
-const auto answerFact = answerDialog<AddFact>;
-const auto answerAct = answerDialog<AddAct>;
 } // namespace
 
 TEST_F(Rules, ComposerAppendsARuleRowByRow)
@@ -42,17 +39,15 @@ TEST_F(Rules, ComposerAppendsARuleRowByRow)
     AddFactMain &c = openComposer(f);
 
     compose(c.Option1, c.Command1);
-    answerFact([](AddFact &d) {
+    compose(c.Option2, c.Command1, [](AddFact &d) {
         EXPECT_EQ(d.Text2->toPlainText(), "Réserve d'une ressource."); // the first fact is chosen
         choose(d.combo_param_1, "bois");
         choose(d.combo_param_2, "3");
     });
-    compose(c.Option2, c.Command1);
     EXPECT_EQ(f.ListView1->selectedPosition(), 1); // a fact moves no selection
     compose(c.Option3, c.Command1);
-    answerFact([](AddFact &d) { choose(d.Combo1, "vrai (toujours vrai)"); });
-    compose(c.Option2, c.Command1);
-    answerFact([](AddFact &d) {
+    compose(c.Option2, c.Command1, [](AddFact &d) { choose(d.Combo1, "vrai (toujours vrai)"); });
+    answerDialog<AddFact>([](AddFact &d) { // for the first option of the loop
         choose(d.Combo1, "dit <texte>");
         typeText(d.text_combo_1, "\"bonjour à tous\"");
         tick(d.Check1);
@@ -83,8 +78,7 @@ TEST_F(Rules, ComposerInsertsBeforeTheSelectedRowAndFollowsTheSelection)
     clickRow(f, 2); // R: "Fin de règle"
     compose(c.Option6, c.Command3);
     compose(c.Option7, c.Command3);
-    answerFact([](AddFact &d) { choose(d.combo_param_1, "ble (blé)"); });
-    compose(c.Option2, c.Command3);
+    compose(c.Option2, c.Command3, [](AddFact &d) { choose(d.combo_param_1, "ble (blé)"); });
     EXPECT_EQ(rows(f), (QStringList{"FactB|Début de règle", "FactAB|Et", "FactAE|Fin de et", "Fact|stock ble 1",
                                     "FactE|Fin de règle"}));
     EXPECT_EQ(f.ListView1->selectedPosition(), 5);
@@ -100,7 +94,7 @@ TEST_F(Rules, FactEditorLaysOutItsFieldsFromTheCatalogues)
 {
     PlugFrm &f = openEditor();
     AddFactMain &c = openComposer(f);
-    answerFact([](AddFact &d) {
+    compose(c.Option2, c.Command1, [](AddFact &d) {
         // each field as shown: a list with its count, a text box, or nothing
         auto fields = [&d] {
             QStringList out;
@@ -126,7 +120,6 @@ TEST_F(Rules, FactEditorLaysOutItsFieldsFromTheCatalogues)
         EXPECT_EQ(d.combo_param_3->count() + d.combo_param_4->count(), 0);
         choose(d.combo_param_2, "pierre");
     });
-    compose(c.Option2, c.Command1);
     EXPECT_EQ(rows(f), QStringList{"Fact|trou pierre"});
 }
 
@@ -153,26 +146,24 @@ TEST_F(Rules, NumericRangesOfferEachNumberOnceAndFillBackFromEditedLines)
     };
     for (const auto &[row, first, second] : cases) {
         clickRow(f, row);
-        answerFact([first, second](AddFact &d) {
+        click(f.Command3, [first, second](AddFact &d) {
             EXPECT_EQ(d.combo_param_1->count(), 65536 + 3); // the numbers, "aucun", separator, "tous"
             auto at = [](QComboBox *c) { return c->currentText() + '@' + QString::number(c->currentIndex()); };
             EXPECT_EQ(at(d.combo_param_1), first);
             EXPECT_EQ(at(d.combo_param_2), second);
         });
-        click(f.Command3);
     }
     EXPECT_EQ(f.ListView1->rows().text(4), "plein 007 12");
 
     // choosing as a user does: the separator moves to the entry above, and the
     // line reads the value part of the chosen entries
     AddFactMain &c = openComposer(f);
-    answerFact([](AddFact &d) {
+    compose(c.Option2, c.Command1, [](AddFact &d) {
         d.combo_param_1->setCurrentIndex(65537);
         EXPECT_EQ(d.combo_param_1->currentText(), "aucun (rien)");
         choose(d.combo_param_1, "-1");
         choose(d.combo_param_2, "fin");
     });
-    compose(c.Option2, c.Command1);
     EXPECT_TRUE(rows(f).contains("Fact|plein -1 fin")) << rows(f).join(" / ").toStdString();
 }
 
@@ -180,13 +171,11 @@ TEST_F(Rules, CancelledFactsAddNothingAndTheComposerReleasesTheEditor)
 {
     PlugFrm &f = openEditor();
     AddFactMain &c = openComposer(f);
-    answerFact([](AddFact &d) {
+    compose(c.Option2, c.Command1, [](AddFact &d) {
         tick(d.Check1);
         click(d.Command2); // Annuler
     });
-    compose(c.Option2, c.Command1);
-    answerFact([](AddFact &d) { d.close(); }); // the close box counts as Annuler too
-    compose(c.Option2, c.Command1);
+    compose(c.Option2, c.Command1, [](AddFact &d) { d.close(); }); // the close box counts as Annuler too
     EXPECT_EQ(f.ListView1->count(), 0);
     AddFact *editor = AddFact::loaded();
     ASSERT_TRUE(editor);
@@ -205,8 +194,7 @@ TEST_F(Rules, CancelledFactsAddNothingAndTheComposerReleasesTheEditor)
 
     // held again, it goes with the editor window
     AddFactMain &again = openComposer(f);
-    answerFact([](AddFact &d) { d.close(); });
-    compose(again.Option2, again.Command1);
+    compose(again.Option2, again.Command1, [](AddFact &d) { d.close(); });
     ASSERT_TRUE(AddFact::loaded() && AddFact::loaded()->Orderload);
     f.close();
     QApplication::processEvents();
@@ -220,7 +208,7 @@ TEST_F(Rules, EditingAFactLineFillsTheEditorBack)
         f.insertRow(0, row, qRgb(128, 0, 128), LineKind::Fact);
 
     clickRow(f, 1);
-    answerFact([](AddFact &d) {
+    click(f.Command3, [](AddFact &d) {
         EXPECT_TRUE(d.Check1->isChecked());
         EXPECT_EQ(d.Combo1->currentIndex(), 3);
         EXPECT_EQ(d.combo_param_1->currentText(), "pierre");
@@ -228,18 +216,16 @@ TEST_F(Rules, EditingAFactLineFillsTheEditorBack)
         EXPECT_EQ(d.text_combo_3->text(), "\"deux mots\"");
         EXPECT_EQ(d.combo_param_4->currentText(), "bois");
     });
-    click(f.Command3);
     EXPECT_EQ(f.ListView1->rows().text(1), "Inverse de quatre pierre 5 \"deux mots\" bois"); // unchanged when confirmed as is
     EXPECT_FALSE(EditMod::EditingLine);
 
     clickRow(f, 2);
-    answerFact([](AddFact &d) {
+    click(f.Command3, [](AddFact &d) {
         EXPECT_FALSE(d.Check1->isChecked());
         EXPECT_EQ(d.combo_param_1->currentText(), "bois");
         EXPECT_EQ(d.combo_param_2->currentText(), "2");
         choose(d.combo_param_2, "4");
     });
-    click(f.Command3);
     EXPECT_EQ(rows(f).value(1), "Fact|stock bois 4");
     EXPECT_FALSE(AddFact::loaded()->Orderload); // held by no composer
 }
@@ -248,30 +234,28 @@ TEST_F(Rules, ActionsAreAddedAndEditedThroughTheActionEditor)
 {
     PlugFrm &f = openEditor();
     choose(f.Combo1, "Action");
-    answerAct([](AddAct &d) {
+    click(f.Ajouter, [](AddAct &d) {
         EXPECT_EQ(d.Text1->toPlainText(), "Lève des troupes.");
         choose(d.combo_param_1, "archer (tireur)");
         // an empty typed value is refused as in the fact editor
         EXPECT_EQ(messageAfter(d.Command1), "Veuillez compléter tous les champs");
         typeText(d.text_combo_2, "deux mots");
     });
-    click(f.Ajouter);
 
     // inserted before the selected row; a header beyond three types keeps three
     clickRow(f, 1);
-    answerAct([](AddAct &d) {
+    click(f.Command1, [](AddAct &d) {
         choose(d.Combo1, "trois <plage> <unite> <texte> <unite>");
         choose(d.combo_param_1, "8");
         typeText(d.text_combo_3, "\"à l'aide\"");
     });
-    click(f.Command1);
     EXPECT_EQ(rows(f), (QStringList{"Act|trois 8 piquier \"à l'aide\"", "Act|lever archer deux mots"}));
     EXPECT_EQ(f.ListView1->selectedPosition(), 2);
 
     // editing: the fields come back, a typed value with spaces only in quotes;
     // the value the header has no parameter for gets a field of its own,
     // which drops it when emptied
-    answerAct([](AddAct &d) {
+    click(f.Command3, [](AddAct &d) {
         EXPECT_EQ(d.combo_param_1->currentText(), "archer (tireur)");
         EXPECT_EQ(d.text_combo_2->text(), "deux");
         EXPECT_EQ(d.text_combo_3->text(), "mots");
@@ -279,12 +263,10 @@ TEST_F(Rules, ActionsAreAddedAndEditedThroughTheActionEditor)
         d.text_combo_2->clear();
         d.text_combo_2->insert("\"deux\nmots\""); // a pasted line break becomes a blank
     });
-    click(f.Command3);
     EXPECT_EQ(f.ListView1->rows().text(2), "lever archer \"deux mots\"");
 
     // an action whose header has a description but no parameter: the name alone
-    answerAct([](AddAct &d) { choose(d.Combo1, "sonner-tocsin (tous aux remparts)"); });
-    click(f.Ajouter);
+    click(f.Ajouter, [](AddAct &d) { choose(d.Combo1, "sonner-tocsin (tous aux remparts)"); });
     EXPECT_EQ(f.ListView1->rows().text(3), "sonner-tocsin");
 }
 
@@ -304,10 +286,9 @@ TEST_F(Rules, UnreadableCataloguesAreNamedInOneMessage)
 
     // the editors still open, empty: a fact with an empty catalogue is empty
     AddFactMain &c = openComposer(f);
-    answerFact([](AddFact &d) {
+    compose(c.Option2, c.Command1, [](AddFact &d) {
         EXPECT_EQ(d.Combo1->count(), 0);
         tick(d.Check1);
     });
-    compose(c.Option2, c.Command1);
     EXPECT_EQ(rows(f), QStringList{"Fact|Inverse de "});
 }

@@ -134,13 +134,12 @@ TEST(OptionsWindow, OkStoresAnnulerAndTheCloseBoxChangeNothing)
     Options::CompanionFilePolicy = 2;
     Options::StoreSettings();
     for (bool closeBox : {false, true}) {
-        answerDialog<OptFrm>([closeBox](OptFrm &o) {
+        trigger(f.ShowOpts, [closeBox](OptFrm &o) {
             EXPECT_TRUE(o.Option2->isChecked());
             o.Text1->setText(QStringLiteral("/ailleurs"));
             click(o.Option3);
             closeBox ? (void)o.close() : click(o.Command3); // Annuler
         });
-        f.ShowOpts->trigger();
         EXPECT_EQ(Options::DefaultFolder, QStringLiteral("/avant"));
         EXPECT_EQ(Options::CompanionFilePolicy, 2);
     }
@@ -148,7 +147,7 @@ TEST(OptionsWindow, OkStoresAnnulerAndTheCloseBoxChangeNothing)
 
     // "..." chooses the folder (cancelled, it stays), OK stores both settings
     QTemporaryDir folder;
-    answerDialog<OptFrm>([&](OptFrm &o) {
+    trigger(f.ShowOpts, [&](OptFrm &o) {
         chooseFile("");
         click(o.Command1);
         EXPECT_EQ(o.Text1->text(), "/avant");
@@ -159,7 +158,6 @@ TEST(OptionsWindow, OkStoresAnnulerAndTheCloseBoxChangeNothing)
         EXPECT_EQ(QDir(o.Text1->text()).canonicalPath(), QDir(folder.path()).canonicalPath());
         click(o.Option1);
     });
-    f.ShowOpts->trigger();
     EXPECT_EQ(Options::CompanionFilePolicy, 1);
     EXPECT_EQ(QDir(Options::DefaultFolder).canonicalPath(), QDir(folder.path()).canonicalPath());
     EXPECT_EQ(stored()->value(QStringLiteral("AI")).toString(), QStringLiteral("1"));
