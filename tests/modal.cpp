@@ -53,22 +53,16 @@ void answerNextMessage(QString *title, QString *text, const QString &button)
         auto *box = qobject_cast<QMessageBox *>(w);
         if (!box) {
             ADD_FAILURE() << "expected a message box, got " << w->metaObject()->className();
-            w->close();
-            return;
+            return (void)w->close();
         }
         if (title)
             *title = box->windowTitle();
         if (text)
             *text = box->text();
-        QAbstractButton *target = box->defaultButton();
-        if (!button.isEmpty()) {
-            target = nullptr;
-            for (QAbstractButton *b : box->buttons())
-                if (b->text() == button)
-                    target = b;
-        }
-        if (!target && !box->buttons().isEmpty())
-            target = box->buttons().first();
+        QAbstractButton *target = box->defaultButton() ? box->defaultButton() : box->buttons().value(0);
+        for (QAbstractButton *b : box->buttons())
+            if (b->text() == button)
+                target = b;
         if (target)
             target->click();
     });

@@ -139,17 +139,14 @@ TEST(FindBar, TypingStepsWrapsHighlightsAndMindsTheCaseUntilEscapeInTheWindowsWi
 
     // Entrée and F3 go on, round the end; Maj+Entrée and Maj+F3 go back,
     // round the start
-    press(&f, Qt::Key_Return);
-    EXPECT_EQ(f.ListView1->selectedPosition(), 1);
-    EXPECT_EQ(bar->Label2->text(), "Recherche reprise au début");
-    press(&f, Qt::Key_F3);
-    EXPECT_EQ(f.ListView1->selectedPosition(), 5);
-    EXPECT_TRUE(bar->Label2->text().isEmpty());
-    press(&f, Qt::Key_Return, Qt::ShiftModifier);
-    EXPECT_EQ(f.ListView1->selectedPosition(), 1);
-    press(&f, Qt::Key_F3, Qt::ShiftModifier);
-    EXPECT_EQ(f.ListView1->selectedPosition(), 5);
-    EXPECT_EQ(bar->Label2->text(), "Recherche reprise à la fin");
+    const std::tuple<Qt::Key, Qt::KeyboardModifiers, int, const char *> steps[] = {
+        {Qt::Key_Return, {}, 1, "Recherche reprise au début"}, {Qt::Key_F3, {}, 5, ""},
+        {Qt::Key_Return, Qt::ShiftModifier, 1, ""}, {Qt::Key_F3, Qt::ShiftModifier, 5, "Recherche reprise à la fin"}};
+    for (const auto &[key, modifiers, row, said] : steps) {
+        press(&f, key, modifiers);
+        EXPECT_EQ(f.ListView1->selectedPosition(), row);
+        EXPECT_EQ(bar->Label2->text(), QString::fromUtf8(said));
+    }
 
     // Echap closes the bar, drops the highlight and gives the list the focus
     press(&f, Qt::Key_Escape);

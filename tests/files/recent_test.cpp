@@ -4,7 +4,6 @@
 #include "document/scriptdocument.h"
 #include "files/recentfilesmenu.h"
 #include "document/scriptstatusbar.h"
-#include "help/previewtext.h"
 
 #include <QClipboard>
 #include <QMenu>
@@ -94,7 +93,7 @@ TEST_F(WindowExtras, StatusBarShowsTheScriptAndTheWindowFitsTheScreen)
     }
 
     clickRow(f, 1);
-    QTest::mouseClick(f.Command4, Qt::LeftButton); // Supprimer
+    click(f.Command4); // Supprimer
     EXPECT_EQ(status(f), (QStringList{"mac.per", "Modifié", "1 ligne, 0 rangée", "UTF-8", "CR"}));
     f.SaveFile->trigger();
     EXPECT_EQ(status(f), (QStringList{"mac.per", "", "0 ligne, 0 rangée", "UTF-8", "CR"}));
@@ -166,32 +165,24 @@ TEST_F(WindowExtras, PreviewShowsTheExactTextAndCopiesWhatIsSelected)
     PlugFrm &f = editor();
     chooseFile(script("vue.per", "(defrule\r\n\t(stock bl\xe9 5)\r\n=>\r\n\t(dire \"\x80\")\r\n)\r\n"));
     f.OpenFile->trigger();
-    bool normalCursor = false;
-    QString exact, all, part;
-    int lines = 0;
     onNextModal([&](QWidget *w) {
-        normalCursor = QApplication::overrideCursor() == nullptr;
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
         auto *text = w->findChild<PreviewText *>();
-        exact = text->text();
-        lines = text->lineCount();
+        EXPECT_EQ(text->text(), "(defrule\r\n\t(stock blé 5)\r\n=>\r\n\t(dire \"€\")\r\n)\r\n");
+        EXPECT_EQ(text->lineCount(), 6);
         QTest::keyClick(text, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(text, Qt::Key_C, Qt::ControlModifier);
-        all = QApplication::clipboard()->text();
+        EXPECT_EQ(QApplication::clipboard()->text(), "(defrule\n\t(stock blé 5)\n=>\n\t(dire \"€\")\n)\n");
         // from after the tab of the second line (tabs stop every 8 columns)
         // to after "\t(dire" on the fourth, the end by a Maj+click
         const int column = text->fontMetrics().horizontalAdvance(QLatin1Char('M'));
         const int line = text->fontMetrics().lineSpacing();
         QTest::mouseClick(text->viewport(), Qt::LeftButton, {}, QPoint(4 + 8 * column, line + line / 2));
         QTest::mouseClick(text->viewport(), Qt::LeftButton, Qt::ShiftModifier, QPoint(4 + 13 * column, 3 * line + line / 2));
-        part = text->selectedText();
+        EXPECT_EQ(text->selectedText(), "(stock blé 5)\n=>\n\t(dire");
         w->close();
     });
-    QTest::mouseClick(f.Command2, Qt::LeftButton);
-    EXPECT_TRUE(normalCursor);
-    EXPECT_EQ(exact, "(defrule\r\n\t(stock blé 5)\r\n=>\r\n\t(dire \"€\")\r\n)\r\n");
-    EXPECT_EQ(lines, 6);
-    EXPECT_EQ(all, "(defrule\n\t(stock blé 5)\n=>\n\t(dire \"€\")\n)\n");
-    EXPECT_EQ(part, "(stock blé 5)\n=>\n\t(dire");
+    click(f.Command2);
 
     // a changed part in the editor's layout, the file untouched
     writeFile(dir.filePath("vue.per"), "(defrule  (x 1)\n=> (a))\n\t; fin");

@@ -35,22 +35,6 @@ QAction *editorCommand(const QString &menu, const QString &command)
     return nullptr;
 }
 
-// Runs the application's event loop, as the host's main does, until it quits
-// by itself; false when it was still running after a few seconds.
-bool applicationEndsByItself()
-{
-    QTimer guard;
-    guard.setSingleShot(true);
-    bool timedOut = false;
-    QObject::connect(&guard, &QTimer::timeout, [&] {
-        timedOut = true;
-        QCoreApplication::exit(1);
-    });
-    guard.start(5000);
-    QApplication::exec();
-    return !timedOut;
-}
-
 // Presses the button with that text (a message box's or a dialog's own);
 // records the message's text.
 std::function<void(QWidget *)> press(const QString &button, QString *text = nullptr)
@@ -110,14 +94,19 @@ protected:
         editorCommand("Fichier", "Ouvrir")->trigger();
     }
     int rowCount() const { return editor->findChild<QTableView *>()->model()->rowCount(); }
-    // Closes the host as the user does, within the application's event loop;
-    // whether the application then ended.
+    // Closes the host as the user does, within the application's event loop
+    // run as the host's main runs it; whether the application then ended by
+    // itself (false when it still ran after a few seconds).
     bool closeHostAndRun()
     {
+        QTimer guard;
+        bool timedOut = false;
+        QObject::connect(&guard, &QTimer::timeout, [&] { timedOut = true; QCoreApplication::exit(1); });
+        guard.start(5000);
         QTimer::singleShot(0, &host, &QWidget::close);
-        const bool ended = applicationEndsByItself();
+        QApplication::exec();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        return ended;
+        return !timedOut;
     }
 
 public:

@@ -54,10 +54,7 @@ TEST(Settings, CompanionPolicyIsTwoUnlessStoredAsOneTwoOrThree)
 {
     const QString cases[][2] = {{"", "2"}, {"1", "1"}, {"3", "3"}, {"7", "2"}, {"deux", "2"}, {"0", "2"}};
     for (const auto &c : cases) {
-        if (c[0].isEmpty())
-            stored()->remove(QStringLiteral("AI"));
-        else
-            stored()->setValue(QStringLiteral("AI"), c[0]);
+        c[0].isEmpty() ? stored()->remove(QStringLiteral("AI")) : stored()->setValue(QStringLiteral("AI"), c[0]);
         Options::LoadSettings();
         EXPECT_EQ(Options::CompanionFilePolicy, c[1].toInt()) << c[0].toStdString();
     }
