@@ -48,16 +48,12 @@ TEST_F(Undo, EveryKindOfChangeComesBackExactlyAndGoesAgain)
         {"insert into the rule",
          [](PlugFrm &f) {
              clickRow(f, 6);
-             insert(f, "Constante", [](AddConst &d) {
-                 d.Text1->setText("plafond");
-             });
+             insert(f, "Constante", [](AddConst &d) { d.Text1->setText("plafond"); });
          },
          6, 6},
         {"edit",
          [](PlugFrm &f) {
-             edit(f, 1, [](AddComm &d) {
-                 d.Text1->setText("nouveau");
-             });
+             edit(f, 1, [](AddComm &d) { d.Text1->setText("nouveau"); });
          },
          1, 1},
         {"delete a part kept as read",

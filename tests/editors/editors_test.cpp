@@ -168,7 +168,7 @@ TEST(RandomLoadEditor, StepsThroughPossibilitiesTotalsThemAndRefusesBadCounts)
     EXPECT_EQ(f.ListView1->rows().text(1), "x   ");
 }
 
-TEST(ConditionalEditor, TypesSymbolsAndSeparators)
+TEST(ConditionalEditor, TypesSymbolsAndSeparatorsAndTheDisplayMenuFiltersThem)
 {
     PlugFrm &f = openEditor();
     add(f, "Chargement conditionnel", [](AddPrepross &d) {
@@ -204,11 +204,8 @@ TEST(ConditionalEditor, TypesSymbolsAndSeparators)
         click(d.Command2);
     });
     EXPECT_EQ(rows(f), (QStringList{"Prép|Si CARTE-ILES", "Prép|Sinon", "Prép|Fin de si"}));
-}
 
-TEST(ConditionalEditor, TheDisplayMenuFiltersByCategoryAndType)
-{
-    PlugFrm &f = openEditor();
+    // the display menu filters the symbols by category and type
     AddPrepross &d = AddPrepross::instance();
     auto listed = [&] {
         QStringList out;
@@ -245,10 +242,8 @@ TEST(ConditionalEditor, TheDisplayMenuFiltersByCategoryAndType)
 
     // editing a line whose symbol the filter hides: the whole table this time
     f.insertRow(0, "Si DIFFICULTE-FACILE", qRgb(255, 0, 0), LineKind::Prep);
-    edit(f, 1, [](AddPrepross &p) {
-        EXPECT_EQ(p.Combo2->currentText(), "DIFFICULTE-FACILE (facile)");
-    });
-    EXPECT_EQ(f.ListView1->rows().text(1), "Si DIFFICULTE-FACILE");
+    edit(f, 4, [](AddPrepross &p) { EXPECT_EQ(p.Combo2->currentText(), "DIFFICULTE-FACILE (facile)"); });
+    EXPECT_EQ(f.ListView1->rows().text(4), "Si DIFFICULTE-FACILE");
     add(f, "Chargement conditionnel", [&](AddPrepross &p) {
         EXPECT_FALSE(listed().contains("Difficulté")); // filtered again
         click(p.Command2);
@@ -279,9 +274,7 @@ TEST(LineEditors, LoadsAreWrittenAsTypedNamesThatWouldBreakTheScriptRefusedAndLo
     EXPECT_EQ(rows(f), QStringList{"Load|/jeux/mon fichier.v2.per"});
     // a changed name is written as typed, blanks around it dropped (as is,
     // the corpus test keeps every load)
-    edit(f, 1, [](AddLoad &d) {
-        d.Text1->setText(" commun\\\\outils.per ");
-    });
+    edit(f, 1, [](AddLoad &d) { d.Text1->setText(" commun\\\\outils.per "); });
     add(f, "Chargement aléatoire", [](AddRandomLoad &d) {
         for (const auto &[name, what] : {std::pair{"a;b", "le caractère «;»"}, {"mon script.per", "d'espace"}}) {
             d.Text3->setText(name);

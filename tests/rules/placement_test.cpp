@@ -101,39 +101,26 @@ TEST_F(Placement, FactFieldsKeepTheirPlaceWhateverTheParameters)
     composer.close();
 }
 
-TEST_F(Placement, ComposerOpensBesideTheEditor)
+TEST_F(Placement, TheComposerOpensBesideTheEditorAndDialogsCentredOverIt)
 {
     // Right when there is room, else left, else against the screen's right
     // edge; always on the screen.
     const QRect screen(0, 0, 1000, 700);
-    const QSize composer(200, 300);
-    struct Case {
-        QRect window;
-        QPoint expected;
-    } cases[] = {
-        {{10, 20, 600, 500}, {610, 20}},
-        {{390, 20, 600, 500}, {190, 20}},
-        {{50, 0, 900, 500}, {800, 0}},
-        {{10, 550, 600, 500}, {610, 400}},
+    const std::pair<QRect, QPoint> cases[] = { // the editor; where a 200 by 300 composer goes
+        {{10, 20, 600, 500}, {610, 20}}, {{390, 20, 600, 500}, {190, 20}},
+        {{50, 0, 900, 500}, {800, 0}},   {{10, 550, 600, 500}, {610, 400}},
     };
-    for (const Case &c : cases)
-        EXPECT_EQ(DialogPlacement::beside(c.window, composer, screen).topLeft(), c.expected) << c.window.x();
+    for (const auto &[window, expected] : cases)
+        EXPECT_EQ(DialogPlacement::beside(window, QSize(200, 300), screen).topLeft(), expected) << window.x();
 
     PlugFrm &f = openEditor();
     const QRect free = f.screen()->availableGeometry();
     f.setGeometry(free.x(), free.y(), free.width() / 2, free.height() / 2);
-    choose(f.Combo1, "Règle");
-    QTest::mouseClick(f.Ajouter, Qt::LeftButton);
-    const AddFactMain *shown = AddFactMain::loaded();
-    ASSERT_TRUE(shown);
-    EXPECT_FALSE(shown->frameGeometry().intersects(f.frameGeometry()));
-    EXPECT_TRUE(free.contains(shown->frameGeometry()));
-}
+    AddFactMain &composer = openComposer(f);
+    EXPECT_FALSE(composer.frameGeometry().intersects(f.frameGeometry()));
+    EXPECT_TRUE(free.contains(composer.frameGeometry()));
+    composer.close();
 
-TEST_F(Placement, DialogsOpenCentredOverTheEditor)
-{
-    PlugFrm &f = openEditor();
-    const QRect free = f.screen()->availableGeometry();
     const auto expectCentred = [&f](QWidget *w) {
         EXPECT_LE((w->frameGeometry().center() - f.frameGeometry().center()).manhattanLength(), 4) << w->windowTitle().toStdString();
         w->close();

@@ -50,7 +50,7 @@ struct WinePrefix {
 };
 } // namespace
 
-TEST(Settings, CompanionPolicyIsTwoUnlessStoredAsOneTwoOrThree)
+TEST(Settings, TheCompanionPolicyIsTwoUnlessStoredAndTheFolderTheGamesUnlessStored)
 {
     const QString cases[][2] = {{"", "2"}, {"1", "1"}, {"3", "3"}, {"7", "2"}, {"deux", "2"}, {"0", "2"}};
     for (const auto &c : cases) {
@@ -65,11 +65,9 @@ TEST(Settings, CompanionPolicyIsTwoUnlessStoredAsOneTwoOrThree)
     Options::DefaultFolder.clear();
     Options::LoadSettings();
     EXPECT_EQ(Options::DefaultFolder, QStringLiteral("/scripts/ia"));
-}
 
-TEST(Settings, WithoutAStoredFolderTheGamesAiFolderIsTakenFromTheRegistry)
-{
-    const std::pair<QByteArray, const char16_t *> cases[] = {
+    // without a stored folder, the game's AI folder is taken from the registry
+    const std::pair<QByteArray, const char16_t *> installs[] = {
         {Uninstall + "\"UninstallString\"=\"\\\"C:\\\\Jeux\\\\Kelvarra\\\\desinstaller.exe\\\" /silencieux\"\n",
          u"C:\\Jeux\\Kelvarra\\AI"},
         // accents, after a binary value over two lines
@@ -78,16 +76,15 @@ TEST(Settings, WithoutAStoredFolderTheGamesAiFolderIsTakenFromTheRegistry)
          u"C:\\Jeux vidéo\\Kelvarra\\AI"},
         {"", u""}, // no installation entry: no folder, no failure
     };
-    for (const auto &[system, folder] : cases) {
+    for (const auto &[system, folder] : installs) {
         WinePrefix wine(system);
         stored()->remove(QStringLiteral("Path"));
         Options::LoadSettings();
         EXPECT_EQ(Options::DefaultFolder, QString::fromUtf16(folder));
         // the chooser opens the matching folder of the prefix
-        if (Options::DefaultFolder == "C:\\Jeux\\Kelvarra\\AI") {
+        if (Options::DefaultFolder == "C:\\Jeux\\Kelvarra\\AI")
             EXPECT_EQ(QDir(Options::chooserFolder()).canonicalPath(),
                       QDir(wine.dir.filePath("drive_c/Jeux/Kelvarra/AI")).canonicalPath());
-        }
     }
 }
 
