@@ -38,31 +38,14 @@ QStringList state(PlugFrm &f)
 
 TEST_F(Undo, EveryKindOfChangeComesBackExactlyAndGoesAgain)
 {
-    struct Case {
-        const char *name;
-        std::function<void(PlugFrm &)> change;
-        int shownAfterUndo, shownAfterRedo; // the selected row
-    };
-    const Case cases[] = {
+    // a change, and the row selected after undoing it and after redoing it
+    const std::tuple<const char *, std::function<void(PlugFrm &)>, int, int> cases[] = {
         {"add", [](PlugFrm &f) { add(f, "Ligne blanche"); }, 8, 9},
         {"insert into the rule",
-         [](PlugFrm &f) {
-             clickRow(f, 6);
-             insert(f, "Constante", [](AddConst &d) { d.Text1->setText("plafond"); });
-         },
+         [](PlugFrm &f) { clickRow(f, 6); insert(f, "Constante", [](AddConst &d) { d.Text1->setText("plafond"); }); },
          6, 6},
-        {"edit",
-         [](PlugFrm &f) {
-             edit(f, 1, [](AddComm &d) { d.Text1->setText("nouveau"); });
-         },
-         1, 1},
-        {"delete a part kept as read",
-         [](PlugFrm &f) {
-             clickRow(f, 3);
-             answerNextMessage(nullptr, nullptr, "Oui");
-             click(f.Command4);
-         },
-         3, 3},
+        {"edit", [](PlugFrm &f) { edit(f, 1, [](AddComm &d) { d.Text1->setText("nouveau"); }); }, 1, 1},
+        {"delete a part kept as read", [](PlugFrm &f) { clickRow(f, 3); messageAfter(f.Command4, "Oui"); }, 3, 3},
         {"composed rule",
          [](PlugFrm &f) {
              AddFactMain &c = openComposer(f);
@@ -85,12 +68,12 @@ TEST_F(Undo, EveryKindOfChangeComesBackExactlyAndGoesAgain)
          },
          8, 10},
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto &[name, change, shownAfterUndo, shownAfterRedo] : cases) {
+        SCOPED_TRACE(name);
         PlugFrm &f = open(Script);
         EXPECT_FALSE(f.UndoEdit->isEnabled());
         const QStringList before = state(f);
-        c.change(f);
+        change(f);
         const QStringList after = state(f);
         ASSERT_NE(after, before);
 
@@ -98,13 +81,13 @@ TEST_F(Undo, EveryKindOfChangeComesBackExactlyAndGoesAgain)
         EXPECT_EQ(state(f), before); // the bytes saving writes included
         EXPECT_FALSE(f.document().isModified());
         EXPECT_FALSE(f.UndoEdit->isEnabled()); // the whole change was one step
-        EXPECT_EQ(f.ListView1->selectedPosition(), c.shownAfterUndo);
+        EXPECT_EQ(f.ListView1->selectedPosition(), shownAfterUndo);
 
         f.RedoEdit->trigger();
         EXPECT_EQ(state(f), after);
         EXPECT_TRUE(f.document().isModified());
         EXPECT_FALSE(f.RedoEdit->isEnabled());
-        EXPECT_EQ(f.ListView1->selectedPosition(), c.shownAfterRedo);
+        EXPECT_EQ(f.ListView1->selectedPosition(), shownAfterRedo);
     }
 }
 

@@ -81,10 +81,7 @@ TEST_F(Keyboard, ListKeysDeleteEditAndInsert)
     command(f, Qt::Key_Insert);
     EXPECT_EQ(rows(f), (QStringList{"Const|Constante: a = 7", "BL|", "Const|Constante: c = 3"}));
 
-    answerDialog<AddConst>([](AddConst &d) {
-        d.Text2->setText("9");
-        QTest::mouseClick(d.Command1, Qt::LeftButton);
-    });
+    answerDialog<AddConst>([](AddConst &d) { d.Text2->setText("9"); });
     const QModelIndex third = f.ListView1->rows().index(2);
     QTest::mouseDClick(f.ListView1->viewport(), Qt::LeftButton, {}, f.ListView1->visualRect(third).center());
     EXPECT_EQ(rows(f).value(2), "Const|Constante: c = 9");
@@ -96,13 +93,12 @@ TEST_F(Keyboard, DialogsGiveTheFocusWhereTheTypingBelongs)
 
     // The comment box takes the typing at each opening, also after the
     // first was confirmed with the mouse.
-    choose(f.Combo1, "Commentaire");
     for (const char *comment : {"premier", "second"}) {
-        click(f.Ajouter, [comment](AddComm &d) {
+        add(f, "Commentaire", [comment](AddComm &d) {
             activate(&d);
             EXPECT_EQ(d.focusWidget(), d.Text1) << comment;
             type(&d, comment);
-            QTest::mouseClick(d.Command1, Qt::LeftButton);
+            click(d.Command1);
         });
     }
     EXPECT_EQ(rows(f), (QStringList{"Comm N|premier", "Comm N|second"}));
@@ -110,8 +106,7 @@ TEST_F(Keyboard, DialogsGiveTheFocusWhereTheTypingBelongs)
     // After "...", Entrée confirms the chosen file.
     const QString chosen = dir.filePath("strategie.per");
     writeFile(chosen, "");
-    choose(f.Combo1, "Chargement");
-    click(f.Ajouter, [&](AddLoad &d) {
+    add(f, "Chargement", [&](AddLoad &d) {
         activate(&d);
         EXPECT_EQ(d.focusWidget(), d.Text1);
         press(&d, Qt::Key_Tab);
@@ -126,8 +121,7 @@ TEST_F(Keyboard, DialogsGiveTheFocusWhereTheTypingBelongs)
 
     // The arrows step the possibility on view, within 1 and the number of
     // possibilities.
-    choose(f.Combo1, "Chargement aléatoire");
-    click(f.Ajouter, [](AddRandomLoad &d) {
+    add(f, "Chargement aléatoire", [](AddRandomLoad &d) {
         activate(&d);
         EXPECT_EQ(d.focusWidget(), d.Text1);
         type(&d, "3");

@@ -92,23 +92,20 @@ TEST_F(Unchanged, ChangingOneValueKeepsTheOthersAsWritten)
     PlugFrm &f = open("(defrule\r\n\t(saison hiver)\r\n\t(stock ble < seuil-ble)\r\n=>\r\n"
                       "\t(envoyer-serfs foret 4)\r\n)\r\n");
     // an action whose first value the list does not offer: only 4 changes
-    clickRow(f, 4);
-    click(f.Command3, [](AddAct &d) {
+    edit(f, 4, [](AddAct &d) {
         EXPECT_EQ(d.combo_param_1->currentText(), "foret");
         EXPECT_EQ(d.combo_param_2->currentText(), "4");
         d.combo_param_2->setEditText("5");
     });
     // a fact no catalogue names: under its own name, its value typed
-    clickRow(f, 2);
-    click(f.Command3, [](AddFact &d) {
+    edit(f, 2, [](AddFact &d) {
         EXPECT_EQ(d.Combo1->currentText(), "saison (absent du catalogue)");
         EXPECT_TRUE(d.Text2->toPlainText().contains("n'est dans aucune entrée du catalogue"));
         EXPECT_EQ(d.text_combo_1->text(), "hiver");
         d.text_combo_1->setText("printemps");
     });
     // a constant for a value, negated: the rest of the line stays
-    clickRow(f, 3);
-    click(f.Command3, [](AddFact &d) {
+    edit(f, 3, [](AddFact &d) {
         EXPECT_EQ(d.combo_param_3->currentText(), "seuil-ble");
         d.Check1->setChecked(true);
     });
@@ -119,8 +116,7 @@ TEST_F(Unchanged, ChangingOneValueKeepsTheOthersAsWritten)
 TEST_F(Unchanged, WhatWouldBreakTheLineIsRefusedAndAConstantNeedsAName)
 {
     PlugFrm &f = editor();
-    choose(f.Combo1, "Action");
-    click(f.Ajouter, [](AddAct &d) {
+    add(f, "Action", [](AddAct &d) {
         choose(d.Combo1, "dire <Texte-Chat>");
         d.text_combo_1->setText("Bonjour ; salut");
         EXPECT_EQ(messageAfter(d.Command1),
@@ -130,8 +126,7 @@ TEST_F(Unchanged, WhatWouldBreakTheLineIsRefusedAndAConstantNeedsAName)
     });
     EXPECT_EQ(rows(f), QStringList{"Act|dire \"Bonjour ; salut\""});
 
-    choose(f.Combo1, "Constante");
-    click(f.Ajouter, [](AddConst &d) {
+    add(f, "Constante", [](AddConst &d) {
         d.Text1->clear();
         EXPECT_EQ(messageAfter(d.Command1), "Veuillez entrer le nom de la constante!");
         d.Text1->setText("accueil");

@@ -24,8 +24,7 @@ protected:
 // Editer on a comment row; the comment editor gets text ("" cancels).
 void editComment(PlugFrm &f, int pos, const QString &text)
 {
-    clickRow(f, pos);
-    click(f.Command3, [text](AddComm &d) { text.isEmpty() ? d.reject() : d.Text1->setText(text); });
+    edit(f, pos, [text](AddComm &d) { text.isEmpty() ? d.reject() : d.Text1->setText(text); });
 }
 
 const QString Question = "\n\nLa modifier la fera réécrire dans la mise en forme de l'éditeur. Voulez-vous continuer ?";
@@ -108,8 +107,7 @@ TEST_F(KeptForms, RowsWithoutAnEditorAskNothingWhenEdited)
     });
     guard.start(20);
     for (int pos : {1, 4}) { // the rule's start and end have no editor
-        clickRow(f, pos);
-        click(f.Command3);
+        edit(f, pos);
     }
     QTest::qWait(60);
     EXPECT_FALSE(asked);

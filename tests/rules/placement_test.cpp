@@ -44,8 +44,7 @@ QStringList entries(const QComboBox *chooser)
 TEST_F(Placement, TypingInTheFilterNarrowsTheChooser)
 {
     PlugFrm &f = openEditor();
-    choose(f.Combo1, "Action");
-    click(f.Ajouter, [](AddAct &d) {
+    add(f, "Action", [](AddAct &d) {
         EXPECT_EQ(d.focusWidget(), d.FilterBox);
         type(&d, "TIR");
         EXPECT_EQ(entries(d.Combo1), (QStringList{"Bâtir-Grenier <nombre>", "bâtir-moulin"}));

@@ -145,8 +145,7 @@ TEST_F(Rules, NumericRangesOfferEachNumberOnceAndFillBackFromEditedLines)
         {4, "007@-1", "12@10"}, // "007" is not how the list writes 7: it stays as written
     };
     for (const auto &[row, first, second] : cases) {
-        clickRow(f, row);
-        click(f.Command3, [first, second](AddFact &d) {
+        edit(f, row, [first, second](AddFact &d) {
             EXPECT_EQ(d.combo_param_1->count(), 65536 + 3); // the numbers, "aucun", separator, "tous"
             auto at = [](QComboBox *c) { return c->currentText() + '@' + QString::number(c->currentIndex()); };
             EXPECT_EQ(at(d.combo_param_1), first);
@@ -207,8 +206,7 @@ TEST_F(Rules, EditingAFactLineFillsTheEditorBack)
     for (const char *row : {"Inverse de quatre pierre 5 \"deux mots\" bois", "stock bois 2"})
         f.insertRow(0, row, qRgb(128, 0, 128), LineKind::Fact);
 
-    clickRow(f, 1);
-    click(f.Command3, [](AddFact &d) {
+    edit(f, 1, [](AddFact &d) {
         EXPECT_TRUE(d.Check1->isChecked());
         EXPECT_EQ(d.Combo1->currentIndex(), 3);
         EXPECT_EQ(d.combo_param_1->currentText(), "pierre");
@@ -219,8 +217,7 @@ TEST_F(Rules, EditingAFactLineFillsTheEditorBack)
     EXPECT_EQ(f.ListView1->rows().text(1), "Inverse de quatre pierre 5 \"deux mots\" bois"); // unchanged when confirmed as is
     EXPECT_FALSE(EditMod::EditingLine);
 
-    clickRow(f, 2);
-    click(f.Command3, [](AddFact &d) {
+    edit(f, 2, [](AddFact &d) {
         EXPECT_FALSE(d.Check1->isChecked());
         EXPECT_EQ(d.combo_param_1->currentText(), "bois");
         EXPECT_EQ(d.combo_param_2->currentText(), "2");
@@ -233,8 +230,7 @@ TEST_F(Rules, EditingAFactLineFillsTheEditorBack)
 TEST_F(Rules, ActionsAreAddedAndEditedThroughTheActionEditor)
 {
     PlugFrm &f = openEditor();
-    choose(f.Combo1, "Action");
-    click(f.Ajouter, [](AddAct &d) {
+    add(f, "Action", [](AddAct &d) {
         EXPECT_EQ(d.Text1->toPlainText(), "Lève des troupes.");
         choose(d.combo_param_1, "archer (tireur)");
         // an empty typed value is refused as in the fact editor
