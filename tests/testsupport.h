@@ -75,13 +75,18 @@ inline void click(QAbstractButton *button)
 {
     QTest::mouseClick(button, Qt::LeftButton);
 }
-// Clicks button; the text of the message box it brings, answered with answer.
-inline QString messageAfter(QAbstractButton *button, const QString &answer = QString())
+// Runs command (or clicks button); the text of the message box it brings,
+// answered with answer.
+inline QString messageDuring(const std::function<void()> &command, const QString &answer = QString())
 {
     QString text;
     answerNextMessage(nullptr, &text, answer);
-    click(button);
+    command();
     return text;
+}
+inline QString messageAfter(QAbstractButton *button, const QString &answer = QString())
+{
+    return messageDuring([button] { click(button); }, answer);
 }
 // Typing into a field, accents included (QTest::keyClicks knows only ASCII).
 inline void typeText(QWidget *field, const QString &text)

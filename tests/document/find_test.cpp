@@ -15,15 +15,6 @@ namespace {
 const QStringList Texts = {"Mur de pierre", "tour", "lever-troupes piquier 3", "porte du MUR", "mur d'enceinte",
                            "tour de guet"};
 
-PlugFrm &editorWithRows()
-{
-    PlugFrm &f = openEditor();
-    for (const QString &t : Texts)
-        f.insertRow(0, t, qRgb(0, 0, 0), LineKind::Act);
-    activate(&f);
-    return f;
-}
-
 QList<int> highlightedRows(PlugFrm &f)
 {
     QList<int> out;
@@ -121,7 +112,10 @@ TEST(RowSearch, MatcherAgreesWithQtOnShortTexts)
 
 TEST(FindBar, TypingStepsWrapsHighlightsAndMindsTheCaseUntilEscapeInTheWindowsWidth)
 {
-    PlugFrm &f = editorWithRows();
+    PlugFrm &f = openEditor();
+    for (const QString &t : Texts)
+        f.insertRow(0, t, qRgb(0, 0, 0), LineKind::Act);
+    activate(&f);
     FindBar *bar = f.FindBar1;
     EXPECT_TRUE(bar->isHidden());
     clickRow(f, 2);
@@ -216,10 +210,8 @@ TEST_F(GoToLine, AsksForAFileLineAndSelectsItsRow)
         EXPECT_EQ(d.Text1->selectedText(), "2");
         for (const char *typed : {"9", "0", "-1", "deux", ""}) {
             d.Text1->setText(typed);
-            QString text;
-            answerNextMessage(nullptr, &text);
-            QTest::keyClick(d.Text1, Qt::Key_Return);
-            EXPECT_EQ(text, "Le numéro de ligne doit être un nombre entier de 1 à 8.") << typed;
+            EXPECT_EQ(messageDuring([&d] { QTest::keyClick(d.Text1, Qt::Key_Return); }),
+                      "Le numéro de ligne doit être un nombre entier de 1 à 8.") << typed;
         }
         d.Text1->selectAll();
         QTest::keyClicks(d.Text1, "7");

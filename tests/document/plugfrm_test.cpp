@@ -57,10 +57,7 @@ TEST(PlugFrm, OneWindowClosingAsksDestroysItAndTheNextOpeningStartsEmpty)
     fill(f, 3);
     EXPECT_EQ(&openEditor(), &f);
     EXPECT_EQ(f.ListView1->count(), 3);
-    QString question;
-    answerNextMessage(nullptr, &question, "Non");
-    f.close();
-    EXPECT_EQ(question, UnsavedQuestion);
+    EXPECT_EQ(messageDuring([&f] { f.close(); }, "Non"), UnsavedQuestion);
     EXPECT_EQ(PlugFrm::loaded(), nullptr);
     EXPECT_FALSE(PublicVars::EditorClosing);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

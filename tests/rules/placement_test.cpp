@@ -58,10 +58,7 @@ TEST_F(Placement, TypingInTheFilterNarrowsTheChooser)
         EXPECT_EQ(entries(d.Combo1), QStringList{"bâtir-moulin"});
         type(&d, "x");
         EXPECT_EQ(d.Combo1->count(), 0);
-        QString message;
-        answerNextMessage(nullptr, &message);
-        press(&d, Qt::Key_Return);
-        EXPECT_TRUE(message.contains("Aucune entrée")) << message.toStdString();
+        EXPECT_TRUE(messageDuring([&d] { press(&d, Qt::Key_Return); }).startsWith("Aucune entrée"));
         press(&d, Qt::Key_Backspace);
         EXPECT_EQ(d.Combo1->currentText(), "bâtir-moulin");
         press(&d, Qt::Key_Return);
@@ -79,9 +76,7 @@ TEST_F(Placement, TypingInTheFilterNarrowsTheChooser)
 TEST_F(Placement, FactFieldsKeepTheirPlaceWhateverTheParameters)
 {
     PlugFrm &f = openEditor();
-    choose(f.Combo1, "Règle");
-    QTest::mouseClick(f.Ajouter, Qt::LeftButton);
-    AddFactMain &composer = *AddFactMain::loaded();
+    AddFactMain &composer = openComposer(f);
     click(composer.Command1, [](AddFact &d) {
         const auto layout = [&d](const QString &entry) {
             choose(d.Combo1, entry);
