@@ -8,6 +8,7 @@
 #include "editors/addload.h"
 #include "editors/addprepross.h"
 #include "editors/addrandomload.h"
+#include "rules/addact.h"
 #include "testsupport.h"
 
 #include <QClipboard>
@@ -250,7 +251,7 @@ TEST(ConditionalEditor, TypesSymbolsAndSeparatorsAndTheDisplayMenuFiltersThem)
     });
 }
 
-TEST(LineEditors, LoadsAreWrittenAsTypedNamesThatWouldBreakTheScriptRefusedAndLongPastesKept)
+TEST(LineEditors, LoadsAreWrittenAsTypedWhatWouldBreakTheScriptRefusedAndLongPastesKept)
 {
     PlugFrm &f = openEditor();
     // a pasted name loses its blanks and line breaks
@@ -260,8 +261,17 @@ TEST(LineEditors, LoadsAreWrittenAsTypedNamesThatWouldBreakTheScriptRefusedAndLo
         EXPECT_EQ(d.Text1->text(), "a=bc");
         d.Text1->setText("n(x);\"q\"");
         EXPECT_EQ(messageAfter(d.Command1), "Le nom de la constante ne peut pas contenir le caractère «(»: " + Breaks);
-        EXPECT_TRUE(d.isVisible());
-        click(d.Command2);
+        d.Text1->clear();
+        EXPECT_EQ(messageAfter(d.Command1), "Veuillez entrer le nom de la constante!");
+        d.Text1->setText("accueil");
+        d.Text2->setText("\"Bonjour ; à tous\""); // a text constant
+    });
+    add(f, "Action", [](AddAct &d) {
+        choose(d.Combo1, "dire <Texte-Chat>");
+        d.text_combo_1->setText("Bonjour ; salut");
+        EXPECT_EQ(messageAfter(d.Command1), "La valeur «Bonjour ; salut» ne peut pas contenir le caractère «;» hors des "
+                                            "guillemets: " + Breaks + " Un texte s'écrit entre guillemets (\"...\").");
+        d.text_combo_1->setText("\"Bonjour ; salut\"");
     });
     add(f, "Chargement", [](AddLoad &d) {
         EXPECT_EQ(messageAfter(d.Command2), "Veuillez etrer une valeur ou cliquer sur annuler!");
@@ -271,10 +281,10 @@ TEST(LineEditors, LoadsAreWrittenAsTypedNamesThatWouldBreakTheScriptRefusedAndLo
         onNextModal([](QWidget *w) { static_cast<QDialog *>(w)->reject(); });
         click(d.Command1); // a cancelled chooser keeps the text
     });
-    EXPECT_EQ(rows(f), QStringList{"Load|/jeux/mon fichier.v2.per"});
+    EXPECT_EQ(rows(f).value(2), "Load|/jeux/mon fichier.v2.per");
     // a changed name is written as typed, blanks around it dropped (as is,
     // the corpus test keeps every load)
-    edit(f, 1, [](AddLoad &d) { d.Text1->setText(" commun\\\\outils.per "); });
+    edit(f, 3, [](AddLoad &d) { d.Text1->setText(" commun\\\\outils.per "); });
     add(f, "Chargement aléatoire", [](AddRandomLoad &d) {
         for (const auto &[name, what] : {std::pair{"a;b", "le caractère «;»"}, {"mon script.per", "d'espace"}}) {
             d.Text3->setText(name);
@@ -289,5 +299,6 @@ TEST(LineEditors, LoadsAreWrittenAsTypedNamesThatWouldBreakTheScriptRefusedAndLo
         d.Text1->clear();
         d.Text1->insert(longComment);
     });
-    EXPECT_EQ(rows(f), (QStringList{"Load|commun\\\\outils.per", "Comm N|" + longComment}));
+    EXPECT_EQ(rows(f), (QStringList{"Const|Constante: accueil = \"Bonjour ; à tous\"", "Act|dire \"Bonjour ; salut\"",
+                                    "Load|commun\\\\outils.per", "Comm N|" + longComment}));
 }

@@ -1,10 +1,9 @@
 // A dialog opened on a row and confirmed without a change gives the row
-// back as it was, whatever the catalogues say; what the user does change is
-// checked, and a value that would break the line is refused.
+// back as it was, whatever the catalogues say, and a change keeps the rest
+// as written (what would break the line is the line editors' tests).
 #include "document/plugfrm.h"
 #include "document/scriptdocument.h"
 #include "document/scriptlistview.h"
-#include "editors/addconst.h"
 #include "rules/addact.h"
 #include "rules/addfact.h"
 #include "testsupport.h"
@@ -111,26 +110,4 @@ TEST_F(Unchanged, ChangingOneValueKeepsTheOthersAsWritten)
     });
     EXPECT_EQ(rows(f).mid(1, 3), (QStringList{"Fact|saison printemps", "Fact|Inverse de stock ble < seuil-ble",
                                               "Act|envoyer-serfs foret 5"}));
-}
-
-TEST_F(Unchanged, WhatWouldBreakTheLineIsRefusedAndAConstantNeedsAName)
-{
-    PlugFrm &f = editor();
-    add(f, "Action", [](AddAct &d) {
-        choose(d.Combo1, "dire <Texte-Chat>");
-        d.text_combo_1->setText("Bonjour ; salut");
-        EXPECT_EQ(messageAfter(d.Command1),
-                  "La valeur «Bonjour ; salut» ne peut pas contenir le caractère «;» hors des guillemets: il couperait "
-                  "la ligne du script. Un texte s'écrit entre guillemets (\"...\").");
-        d.text_combo_1->setText("\"Bonjour ; salut\"");
-    });
-    EXPECT_EQ(rows(f), QStringList{"Act|dire \"Bonjour ; salut\""});
-
-    add(f, "Constante", [](AddConst &d) {
-        d.Text1->clear();
-        EXPECT_EQ(messageAfter(d.Command1), "Veuillez entrer le nom de la constante!");
-        d.Text1->setText("accueil");
-        d.Text2->setText("\"Bonjour ; à tous\""); // a text constant
-    });
-    EXPECT_EQ(rows(f).value(1), "Const|Constante: accueil = \"Bonjour ; à tous\"");
 }
