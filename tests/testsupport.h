@@ -47,10 +47,7 @@ inline std::function<void(QWidget *)> fileAnswer(const QString &path, QString *t
         QMetaObject::invokeMethod(d, "accept");
     };
 }
-inline void chooseFile(const QString &path, QString *title = nullptr)
-{
-    onNextModal(fileAnswer(path, title));
-}
+inline void chooseFile(const QString &path, QString *title = nullptr) { onNextModal(fileAnswer(path, title)); }
 
 // Opens the editor window as the user does: the control's button.
 PlugFrm &openEditor();
@@ -71,10 +68,7 @@ void edit(PlugFrm &frm, int pos);
 AddFactMain &openComposer(PlugFrm &frm);
 void compose(QRadioButton *option, QPushButton *command);
 
-inline void click(QAbstractButton *button)
-{
-    QTest::mouseClick(button, Qt::LeftButton);
-}
+inline void click(QAbstractButton *button) { QTest::mouseClick(button, Qt::LeftButton); }
 // Runs command (or clicks button); the text of the message box it brings,
 // answered with answer.
 inline QString messageDuring(const std::function<void()> &command, const QString &answer = QString())
