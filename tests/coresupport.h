@@ -29,10 +29,7 @@ inline void writeFile(const QString &path, const QByteArray &bytes)
 } // namespace TestSupport
 
 // Readable QStrings in test failure messages.
-inline void PrintTo(const QString &s, std::ostream *os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
+inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
 
 // Readable bytes in test failure messages: line ends and bytes outside ASCII
 // written as escapes.

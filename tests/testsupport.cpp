@@ -32,10 +32,7 @@ QStringList rows(const PlugFrm &frm)
     return out;
 }
 
-QRgb colourOf(const PlugFrm &frm, int pos)
-{
-    return frm.ListView1->rows().line(pos).colour;
-}
+QRgb colourOf(const PlugFrm &frm, int pos) { return frm.ListView1->rows().line(pos).colour; }
 
 void add(PlugFrm &frm, const QString &kind)
 {
@@ -84,10 +81,7 @@ CatalogueFolder::CatalogueFolder() : saved(PluginFolder::path())
     Catalogues::clearProblems();
 }
 
-CatalogueFolder::~CatalogueFolder()
-{
-    PluginFolder::setPath(saved);
-}
+CatalogueFolder::~CatalogueFolder() { PluginFolder::setPath(saved); }
 
 void CatalogueFolder::write(const QString &name, const QString &text)
 {

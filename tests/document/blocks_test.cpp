@@ -91,10 +91,12 @@ int inkStart(const QImage &row)
 }
 } // namespace
 
-// (The question before saving them is the file commands' tests'.)
-TEST(Blocks, BrokenBlocksAreMarkedUntilMended)
+// (The question before saving broken blocks is the file commands' tests'.)
+TEST(Blocks, BrokenBlocksAreMarkedUntilMendedAndTheViewOptionsIndentRowsMarkBlanksAndAreKept)
 {
     PlugFrm &f = openEditor();
+    ASSERT_EQ(f.ViewMnu->actions().mid(0, 3), (QList<QAction *>{f.IndentRows, f.MarkBlankRows, f.LineNumbers}));
+    EXPECT_EQ(f.ViewMnu->actions().last(), f.ShowProblems);
     for (const ScriptLine &l : parse({"FactB|Début de règle", "FactOB|Ou", "Fact|x 1", "Act|y", "FactE|Fin de règle"}))
         f.insertRow(0, l.text, l.colour, l.kind);
     const QImage marked = rowImage(f, 2);
@@ -102,16 +104,8 @@ TEST(Blocks, BrokenBlocksAreMarkedUntilMended)
     f.insertRow(4, RowText::OrEnd, Colours::Rule, LineKind::FactOE);
     EXPECT_NE(rowImage(f, 2), marked);
     EXPECT_EQ(FileTests::tooltip(f, 2), "");
-}
 
-TEST(Blocks, ViewOptionsIndentRowsAndMarkBlanksAndAreKept)
-{
-    PlugFrm &f = openEditor();
-    ASSERT_EQ(f.ViewMnu->actions().mid(0, 3), (QList<QAction *>{f.IndentRows, f.MarkBlankRows, f.LineNumbers}));
-    EXPECT_EQ(f.ViewMnu->actions().last(), f.ShowProblems);
-    for (const ScriptLine &l :
-         parse({"FactB|Début de règle", "FactOB|Ou", "Fact|x 1", "FactOE|Fin de ou", "Act|y", "FactE|Fin de règle"}))
-        f.insertRow(0, l.text, l.colour, l.kind);
+    // "Affichage": the rows indented by their depth, the blank ones marked
     f.insertRow(0, "", Colours::Blank, LineKind::BL);
 
     int flat[8];

@@ -20,10 +20,7 @@ QWidget *topLevel(const QString &title)
     return nullptr;
 }
 
-QWidget *editorWindow()
-{
-    return topLevel("Editeur de fichiers PER & AI pur Kelvarra");
-}
+QWidget *editorWindow() { return topLevel("Editeur de fichiers PER & AI pur Kelvarra"); }
 
 // The editor's menu command with that text, found as the user sees it.
 QAction *editorCommand(const QString &menu, const QString &command)
