@@ -174,7 +174,10 @@ template <class F> void add(PlugFrm &frm, const QString &kind, F fill) { answer(
 template <class F> void insert(PlugFrm &frm, const QString &kind, F fill) { answer(fill), insert(frm, kind); }
 template <class F> void edit(PlugFrm &frm, int pos, F fill) { answer(fill), edit(frm, pos); }
 template <class F> void click(QAbstractButton *button, F fill) { answer(fill), click(button); }
-template <class F> void compose(QRadioButton *option, QPushButton *command, F fill) { answer(fill), compose(option, command); }
+template <class F> void compose(QRadioButton *option, QPushButton *command, F fill)
+{
+    answer(fill), compose(option, command);
+}
 template <class F> void trigger(QAction *action, F fill) { answer(fill), action->trigger(); }
 
 } // namespace TestSupport

@@ -104,7 +104,8 @@ TEST(Cli, ErrorsAndBadArgumentsGoToStandardErrorInFrenchWithStatusTwo)
         EXPECT_EQ(o.status, 2) << message;
         EXPECT_TRUE(o.out.isEmpty());
         const QString err = QString::fromUtf8(o.err);
-        EXPECT_TRUE(err.startsWith(QString::fromUtf8(message)) && err.contains("Voir: vardelo --help")) << o.err.constData();
+        EXPECT_TRUE(err.startsWith(QString::fromUtf8(message)) && err.contains("Voir: vardelo --help"))
+            << o.err.constData();
     }
     const Outcome missing = vardelo({"rows", "absent.per"});
     EXPECT_EQ(missing.status, 2);
@@ -174,22 +175,7 @@ TEST(Cli, AFailedWriteToStandardOutputIsAnError)
     }
 }
 
-// Unbalanced blocks are warned about on standard error; the status stays
-// about the content.
-TEST(Cli, CheckWarnsAboutUnbalancedBlocksWithTheirRows)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("blocs.per");
-    // file lines, not rows: the comment and the blank line make more rows
-    TestSupport::writeFile(path, "#else ; seul\r\n\r\n(defconst a 1) ; un\r\n#load-if-defined CARTE\r\n(load \"x\")\r\n");
-    const Outcome o = vardelo({"check", path});
-    EXPECT_EQ(o.status, 0);
-    EXPECT_EQ(QString::fromUtf8(o.err), QString("%1:1: attention: « Sinon » sans son « Si »\n"
-                                                 "%1:4: attention: Bloc « Si » non fermé (il manque « Fin de si »)\n")
-                                             .arg(path));
-}
-
-TEST(Cli, LintPrintsEachProblemAsCompilersDoFilesInOrder)
+TEST(Cli, CheckWarnsOfBlocksAndLintPrintsEachProblemAsCompilersDoFilesInOrder)
 {
     QTemporaryDir dir;
     const auto script = [&dir](const char *name, const QByteArray &bytes) {
@@ -201,7 +187,17 @@ TEST(Cli, LintPrintsEachProblemAsCompilersDoFilesInOrder)
     const QString wrong = script("faux.per", "(defrule\r\n(stok ble < 200)\r\n=>\r\n(construire)\r\n)\r\n");
     const QString catalogues = "--catalogues=" VARDELO_DATA_DIR;
 
-    Outcome o = vardelo({"lint", catalogues, clean, warned});
+    // check warns of unbalanced blocks on standard error, by file line (the
+    // comment and the blank line make more rows); its status stays about the content
+    const QString blocks =
+        script("blocs.per", "#else ; seul\r\n\r\n(defconst a 1) ; un\r\n#load-if-defined CARTE\r\n(load \"x\")\r\n");
+    Outcome o = vardelo({"check", blocks});
+    EXPECT_EQ(o.status, 0);
+    EXPECT_EQ(QString::fromUtf8(o.err), QString("%1:1: attention: « Sinon » sans son « Si »\n"
+                                                 "%1:4: attention: Bloc « Si » non fermé (il manque « Fin de si »)\n")
+                                             .arg(blocks));
+
+    o = vardelo({"lint", catalogues, clean, warned});
     EXPECT_EQ(o.status, 0);
     EXPECT_EQ(QString::fromUtf8(o.out), warned + ":1: attention: symbole « INCONNU » absent du catalogue des symboles\n");
     EXPECT_EQ(QString::fromUtf8(o.err), "1 avertissement\n");

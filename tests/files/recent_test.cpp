@@ -114,7 +114,8 @@ TEST_F(WindowExtras, RecentFilesShowInTheMenuOpenAndForgetAMissingOne)
         ASSERT_TRUE(f.document().open(p, error));
     chooseFile(paths[3]);
     f.OpenFile->trigger();
-    EXPECT_EQ(recentEntries(f), (QStringList{entry(1, paths[3]), entry(2, paths[2]), entry(3, paths[1]), entry(4, paths[0])}));
+    EXPECT_EQ(recentEntries(f),
+              (QStringList{entry(1, paths[3]), entry(2, paths[2]), entry(3, paths[1]), entry(4, paths[0])}));
 
     // an entry opens its file, after the unsaved-work question
     f.insertRow(0, "Constante: b = 2", qRgb(0, 0, 255), LineKind::Const);

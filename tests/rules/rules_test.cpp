@@ -24,7 +24,8 @@ protected:
                                   "|||---|||quatre <ressource> <plage> <texte> <ressource>\r\n"
                                   "|||---|||trou <absent> <ressource>\r\n");
         folder.write("Acts.txt", "||--||lever <unite> <texte>\r\nLève des troupes.\r\n||--||attendre\r\n"
-                                 "||--||sonner-tocsin (tous aux remparts)\r\n||--||trois <plage> <unite> <texte> <unite>\r\n");
+                                 "||--||sonner-tocsin (tous aux remparts)\r\n"
+                                 "||--||trois <plage> <unite> <texte> <unite>\r\n");
         folder.write("Params.txt", "<ressource>\r\nble (blé)\r\nbois\r\n\r\npierre\r\n<quantite>\r\nNum 1 5\r\n<texte>\r\n"
                                    "textbox\r\n<unite>\r\npiquier\r\narcher (tireur)\r\n<plage>\r\nNum 0 9\r\n");
         folder.write("prepross.txt", "");
