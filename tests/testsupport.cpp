@@ -34,17 +34,8 @@ QStringList rows(const PlugFrm &frm)
 
 QRgb colourOf(const PlugFrm &frm, int pos) { return frm.ListView1->rows().line(pos).colour; }
 
-void add(PlugFrm &frm, const QString &kind)
-{
-    choose(frm.Combo1, kind);
-    click(frm.Ajouter);
-}
-
-void insert(PlugFrm &frm, const QString &kind)
-{
-    choose(frm.Combo1, kind);
-    click(frm.Command1);
-}
+void add(PlugFrm &frm, const QString &kind) { choose(frm.Combo1, kind); click(frm.Ajouter); }
+void insert(PlugFrm &frm, const QString &kind) { choose(frm.Combo1, kind); click(frm.Command1); }
 
 void clickRow(PlugFrm &frm, int pos)
 {
@@ -54,11 +45,7 @@ void clickRow(PlugFrm &frm, int pos)
     QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, v->visualRect(idx).center());
 }
 
-void edit(PlugFrm &frm, int pos)
-{
-    clickRow(frm, pos);
-    click(frm.Command3);
-}
+void edit(PlugFrm &frm, int pos) { clickRow(frm, pos); click(frm.Command3); }
 
 AddFactMain &openComposer(PlugFrm &frm)
 {

@@ -170,14 +170,15 @@ void answerDialog(std::function<void(T &)> fill)
 template <class F> struct DialogOf : DialogOf<decltype(&F::operator())> {};
 template <class C, class T> struct DialogOf<void (C::*)(T &) const> { using type = T; };
 template <class F> void answer(F fill) { answerDialog<typename DialogOf<F>::type>(fill); }
-template <class F> void add(PlugFrm &frm, const QString &kind, F fill) { answer(fill), add(frm, kind); }
-template <class F> void insert(PlugFrm &frm, const QString &kind, F fill) { answer(fill), insert(frm, kind); }
-template <class F> void edit(PlugFrm &frm, int pos, F fill) { answer(fill), edit(frm, pos); }
-template <class F> void click(QAbstractButton *button, F fill) { answer(fill), click(button); }
+template <class F> void add(PlugFrm &frm, const QString &kind, F fill) { answer(fill); add(frm, kind); }
+template <class F> void insert(PlugFrm &frm, const QString &kind, F fill) { answer(fill); insert(frm, kind); }
+template <class F> void edit(PlugFrm &frm, int pos, F fill) { answer(fill); edit(frm, pos); }
+template <class F> void click(QAbstractButton *button, F fill) { answer(fill); click(button); }
 template <class F> void compose(QRadioButton *option, QPushButton *command, F fill)
 {
-    answer(fill), compose(option, command);
+    answer(fill);
+    compose(option, command);
 }
-template <class F> void trigger(QAction *action, F fill) { answer(fill), action->trigger(); }
+template <class F> void trigger(QAction *action, F fill) { answer(fill); action->trigger(); }
 
 } // namespace TestSupport

@@ -128,12 +128,9 @@ TEST_F(Rules, NumericRangesOfferEachNumberOnceAndFillBackFromEditedLines)
 {
     // A type repeating the full 16-bit range, overlapping ranges, and listed
     // values after them.
-    QString params = QStringLiteral("<entier>\r\n");
-    for (int i = 0; i < 3; ++i)
-        params += QStringLiteral("Num -32768 32767\r\n");
-    params += QStringLiteral("Num 0 5\r\naucun (rien)\r\n\r\ntous\r\n"
-                             "<recouvre>\r\nNum 1 5\r\nNum 3 8\r\nNum 10 12\r\nNum 0 11\r\nfin\r\n");
-    folder.write("Params.txt", params);
+    folder.write("Params.txt", "<entier>\r\n" + QString("Num -32768 32767\r\n").repeated(3)
+                                   + "Num 0 5\r\naucun (rien)\r\n\r\ntous\r\n"
+                                     "<recouvre>\r\nNum 1 5\r\nNum 3 8\r\nNum 10 12\r\nNum 0 11\r\nfin\r\n");
     folder.write("Facts.txt", "|||---|||plein <entier> <recouvre>\r\n");
     PlugFrm &f = openEditor();
     for (const char *row : {"plein aucun 9", "plein 32767 fin", "plein -32768 11", "plein 007 12"})
