@@ -38,9 +38,9 @@ TEST(FactCatalogue, StartLinesHelpLinesAndSpaces)
     EXPECT_TRUE(Catalogues::problems().isEmpty());
     EXPECT_EQ(headers(Facts::FactTable, Facts::FactCount),
               (QStringList{"stock <ressource> <comparateur>", "vrai (toujours)", " espace gardé "}));
-    EXPECT_EQ(Facts::FactTable[1].help, QStringLiteral("A\r\n\r\nB"));
-    EXPECT_EQ(Facts::FactTable[2].help, QStringLiteral("  |||---|||pas un début\r\n\t|||---|||non plus"));
-    EXPECT_EQ(Facts::FactTable[3].help, QStringLiteral("C\r\n")); // empty lines vanish at the top, stay at the end
+    // empty lines vanish at the top of a help, stay at its end
+    EXPECT_EQ(QStringList({Facts::FactTable[1].help, Facts::FactTable[2].help, Facts::FactTable[3].help}),
+              (QStringList{"A\r\n\r\nB", "  |||---|||pas un début\r\n\t|||---|||non plus", "C\r\n"}));
 
     // a second, shorter load leaves nothing of the first
     folder.write("Facts.txt", "|||---|||seul\r\n");
@@ -54,9 +54,12 @@ TEST(Catalogues, MissingOrOversizedCataloguesAreReportedNotFatal)
     CatalogueFolder folder;
     Facts::LoadFacts();
     Params::LoadParams();
+    Prepross::LoadSymbols();
     EXPECT_EQ(Facts::FactCount + Params::ParamCount, 0);
-    ASSERT_EQ(Catalogues::problems().size(), 2);
+    EXPECT_EQ(Prepross::lastEntry(), -1);
+    ASSERT_EQ(Catalogues::problems().size(), 3);
     EXPECT_TRUE(Catalogues::problems()[0].startsWith(QStringLiteral("« Facts.txt »: ")));
+    EXPECT_TRUE(Catalogues::problems()[2].startsWith(QStringLiteral("« prepross.txt »")));
     EXPECT_TRUE(Catalogues::problemsMessage().contains(QStringLiteral("« Params.txt »")));
 
     // more records than the table holds: the excess is ignored and reported
@@ -186,9 +189,8 @@ TEST(HeaderGrammar, NamesTypesAndEditedLines)
         EXPECT_EQ((QStringList{s.name} + s.values).join('|'), QString::fromUtf8(parts));
     }
     std::vector<CatalogueRecord> table{{}, {"x <a>", ""}, {"y", ""}, {"x <b>", ""}};
-    EXPECT_EQ(findByName(table, 3, "x"), 1);
-    EXPECT_EQ(findByName(table, 3, "y"), 2);
-    EXPECT_EQ(findByName(table, 3, "z"), 0);
+    EXPECT_EQ(QList<int>({findByName(table, 3, "x"), findByName(table, 3, "y"), findByName(table, 3, "z")}),
+              QList<int>({1, 2, 0}));
 }
 
 TEST(ShippedCatalogues, AreCompleteAndConsistent)
@@ -225,11 +227,6 @@ TEST(ShippedCatalogues, AreCompleteAndConsistent)
 TEST(SymbolCatalogue, CategoriesSymbolsAndOddLines)
 {
     CatalogueFolder folder;
-    Prepross::LoadSymbols();
-    EXPECT_EQ(Prepross::lastEntry(), -1); // missing: empty and reported
-    ASSERT_EQ(Catalogues::problems().size(), 1);
-    EXPECT_TRUE(Catalogues::problems()[0].startsWith(QStringLiteral("« prepross.txt »")));
-
     folder.write("prepross.txt", "  AVANT (sans catégorie)\r\nTaille de la carte\r\n(global, type 1)\r\n"
                                  "  CARTE-PETITE (deux joueurs)\r\n\r\n  \r\n Titre à un blanc\r\n(local, type 2)\r\n"
                                  "\t  TAB (un titre aussi)\r\n(local, type 1)\r\nDernier titre\r\n");

@@ -37,8 +37,7 @@ TEST_F(ProblemsPaneTest, ThePaneTheKeysAndTheCountsFollowTheScript)
     EXPECT_TRUE(f.ShowProblems->isChecked());
 
     // F8 and Maj+F8 from the selected row, round the ends
-    f.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    activate(&f);
     const std::pair<Qt::KeyboardModifiers, int> steps[] = {
         {Qt::NoModifier, 2}, {Qt::NoModifier, 5}, {Qt::NoModifier, 2}, {Qt::ShiftModifier, 5}};
     for (const auto &[modifiers, row] : steps) {
