@@ -12,12 +12,8 @@ using FileMenu = EditorTest;
 
 TEST_F(FileMenu, OpeningShowsThePartsKeptAsReadWithoutAMessage)
 {
-    const QString per = dir.filePath("perte.per");
     const QByteArray bytes = "(defconst a 1)\n(load \"x\" extra)\n(defrule\n(x 1)\n=>\n(a)\n)\n#load-if-defined A B\n";
-    writeFile(per, bytes);
-    PlugFrm &f = editor();
-    chooseFile(per);
-    f.OpenFile->trigger();
+    PlugFrm &f = open(bytes);
     QTest::qWait(20);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr); // no message on opening
     EXPECT_EQ(rows(f), (QStringList{"Const|Constante: a = 1", "Load|x", "FactB|Début de fait", "Fact|x 1", "Act|a",
@@ -32,12 +28,10 @@ TEST_F(FileMenu, OpeningShowsThePartsKeptAsReadWithoutAMessage)
                              "l'éditeur ne peut pas la réécrire sans en changer le contenu.\n"
                              "Ce qui serait perdu ou changé:\nligne 2: (load \"x\" extra)");
     EXPECT_TRUE(tooltip(f, 7).startsWith("Cette partie du script (ligne 8 du fichier)")) << tooltip(f, 7).toStdString();
-    EXPECT_EQ(contents(per), bytes); // untouched
+    EXPECT_EQ(contents(path), bytes); // untouched
 
     // a file the editor rewrites whole: no note
-    writeFile(per, "(defconst a 1)\n");
-    chooseFile(per);
-    f.OpenFile->trigger();
+    open("(defconst a 1)\n");
     EXPECT_EQ(keptNote(f), "");
     EXPECT_FALSE(italic(f, 1));
 }

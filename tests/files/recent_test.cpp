@@ -163,9 +163,7 @@ TEST_F(WindowExtras, DroppingAPerFileOpensItAndLeavesNoBusyCursor)
 
 TEST_F(WindowExtras, PreviewShowsTheExactTextAndCopiesWhatIsSelected)
 {
-    PlugFrm &f = editor();
-    chooseFile(script("vue.per", "(defrule\r\n\t(stock bl\xe9 5)\r\n=>\r\n\t(dire \"\x80\")\r\n)\r\n"));
-    f.OpenFile->trigger();
+    PlugFrm &f = open("(defrule\r\n\t(stock bl\xe9 5)\r\n=>\r\n\t(dire \"\x80\")\r\n)\r\n");
     onNextModal([&](QWidget *w) {
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
         auto *text = w->findChild<PreviewText *>();
@@ -186,11 +184,9 @@ TEST_F(WindowExtras, PreviewShowsTheExactTextAndCopiesWhatIsSelected)
     click(f.Command2);
 
     // a changed part in the editor's layout, the file untouched
-    writeFile(dir.filePath("vue.per"), "(defrule  (x 1)\n=> (a))\n\t; fin");
-    chooseFile(dir.filePath("vue.per"));
-    f.OpenFile->trigger();
+    open("(defrule  (x 1)\n=> (a))\n\t; fin");
     clickRow(f, 2);
     click(f.Command4);
     EXPECT_EQ(preview(f), "(defrule\n=>\n(a)\n)\n\t; fin");
-    EXPECT_EQ(contents(dir.filePath("vue.per")), "(defrule  (x 1)\n=> (a))\n\t; fin");
+    EXPECT_EQ(contents(path), "(defrule  (x 1)\n=> (a))\n\t; fin");
 }
