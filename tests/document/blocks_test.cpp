@@ -24,12 +24,8 @@ std::vector<ScriptLine> parse(const QStringList &rows)
 
 TEST(Blocks, DepthsAndDiagnosticsOfSmallLists)
 {
-    const struct {
-        const char *what;
-        QStringList rows;
-        std::vector<int> depths;
-        QStringList found; // "row: text"
-    } cases[] = {
+    // what, the rows, their depths and the diagnostics found ("row: text")
+    const std::tuple<const char *, QStringList, std::vector<int>, QStringList> cases[] = {
         {"balanced blocks, conditional around a rule",
          {"Prép|Si A", "FactB|Début de fait", "FactOB|Ou", "Fact|x 1", "Comm N|note", "FactOE|Fin de ou", "Act|y",
           "FactE|Fin de règle", "Prép|Sinon", "Load|z", "Prép|Fin de si", "BL| "},
@@ -58,16 +54,16 @@ TEST(Blocks, DepthsAndDiagnosticsOfSmallLists)
          {0, 1, 2, 2, 2, 2, 2, 1},
          {"1: Bloc « Si » non fermé (il manque « Fin de si »)"}},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.what);
-        const Blocks::Structure s = Blocks::analyse(parse(c.rows));
-        EXPECT_EQ(std::vector<int>(s.depth.begin(), s.depth.end()), c.depths);
+    for (const auto &[what, rows, depths, expected] : cases) {
+        SCOPED_TRACE(what);
+        const Blocks::Structure s = Blocks::analyse(parse(rows));
+        EXPECT_EQ(std::vector<int>(s.depth.begin(), s.depth.end()), depths);
         QStringList found;
         for (const Blocks::Diagnostic &d : s.diagnostics) {
             found << QStringLiteral("%1: %2").arg(d.row).arg(Blocks::describe(d));
             EXPECT_EQ(s.diagnosticAt(d.row), &d);
         }
-        EXPECT_EQ(found, c.found);
+        EXPECT_EQ(found, expected);
     }
 }
 

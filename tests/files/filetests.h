@@ -1,29 +1,13 @@
 #pragma once
 
-// What the file command tests share: the text "Prévisualiser" shows, and how
-// a row is drawn.
+// What the file command tests share: how a row is drawn.
 #include "document/plugfrm.h"
 #include "document/scriptlistview.h"
-#include "help/previewtext.h"
 #include "testsupport.h"
 
 #include <QFont>
-#include <QPlainTextEdit>
 
 namespace FileTests {
-
-// The text "Prévisualiser" shows (its line ends read as "\n").
-inline QString preview(PlugFrm &f)
-{
-    QString shown;
-    TestSupport::onNextModal([&](QWidget *w) {
-        EXPECT_EQ(w->windowTitle(), "Prévisualisation");
-        shown = w->findChild<PreviewText *>()->toPlainText();
-        w->close();
-    });
-    TestSupport::click(f.Command2);
-    return shown;
-}
 
 inline QVariant shown(PlugFrm &f, int pos, int role)
 {

@@ -4,6 +4,7 @@
 #include "document/scriptdocument.h"
 #include "files/recentfilesmenu.h"
 #include "document/scriptstatusbar.h"
+#include "help/previewtext.h"
 
 #include <QClipboard>
 #include <QMenu>
@@ -187,6 +188,11 @@ TEST_F(WindowExtras, PreviewShowsTheExactTextAndCopiesWhatIsSelected)
     open("(defrule  (x 1)\n=> (a))\n\t; fin");
     clickRow(f, 2);
     click(f.Command4);
-    EXPECT_EQ(preview(f), "(defrule\n=>\n(a)\n)\n\t; fin");
+    onNextModal([](QWidget *w) {
+        EXPECT_EQ(w->windowTitle(), "Prévisualisation");
+        EXPECT_EQ(w->findChild<PreviewText *>()->toPlainText(), "(defrule\n=>\n(a)\n)\n\t; fin");
+        w->close();
+    });
+    click(f.Command2);
     EXPECT_EQ(contents(path), "(defrule  (x 1)\n=> (a))\n\t; fin");
 }
