@@ -102,7 +102,7 @@ TEST_F(WindowExtras, StatusBarShowsTheScriptAndTheWindowFitsTheScreen)
     EXPECT_EQ(status(f).first(), "Sans titre");
 }
 
-// (The list's order and length are RecentFiles' tests.)
+// (The list's order and length are the file commands' tests.)
 TEST_F(WindowExtras, RecentFilesShowInTheMenuOpenAndForgetAMissingOne)
 {
     PlugFrm &f = editor();

@@ -124,7 +124,7 @@ protected:
     QStringList seen; // the titles of the modal windows answered
 };
 
-TEST_F(Host, LoadsTheVardeloLibraryWithItsIdentityAndNothingElse)
+TEST_F(Host, LoadsTheVardeloLibraryAloneWithItsIdentityAndItsWindowsGoWithTheHost)
 {
     const QList<LoadedPlugin> plugins = PluginHost::loadFolder(VARDELO_PLUGIN_DIR);
     // the data files beside the library are not taken for plug-ins
@@ -141,11 +141,9 @@ TEST_F(Host, LoadsTheVardeloLibraryWithItsIdentityAndNothingElse)
     const QJsonObject itf = p.identity.value("Interfaces").toObject();
     EXPECT_TRUE(itf.contains("_Plg") && itf.contains("__Plg"));
     EXPECT_TRUE(PluginHost::loadFolder("/nonexistent-folder").isEmpty());
-}
 
-// Without unsaved work nothing is asked, and every window of the plug-in goes.
-TEST_F(Host, PlacesTheControlAndClosesEveryPluginWindowWhenItCloses)
-{
+    // its control placed; without unsaved work nothing is asked, and every
+    // window of the plug-in goes with the host
     ASSERT_NE(qobject_cast<QGroupBox *>(host.controls().first()->parentWidget()), nullptr);
     const QString path = dir.filePath("ia.per");
     openScript(path, Script);
