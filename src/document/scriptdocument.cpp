@@ -44,6 +44,7 @@ bool ScriptDocument::open(const QString &path, QString &error, bool check)
     m_consented.clear();
     m_rows.setScript(std::move(r.rows), std::move(r.source));
     m_currentFile = path;
+    m_fileBytes = source().bytes;
     setModified(false);
     emit fileChanged();
     return true;
@@ -65,6 +66,7 @@ bool ScriptDocument::saveAs(const QString &path, QString &error)
     // the rows now stand where the file has them
     m_rows.setSavedLines(text.lines, text.lineCount);
     m_currentFile = path;
+    m_fileBytes = std::move(text.bytes);
     setModified(false);
     emit fileChanged();
     return true;
@@ -75,6 +77,35 @@ void ScriptDocument::clear()
     m_rows.clear();
     m_consented.clear();
     m_currentFile.clear();
+    m_fileBytes.clear();
     setModified(false);
     emit fileChanged();
+}
+
+void ScriptDocument::loadUnsaved(QByteArray bytes, TextEncoding encoding, const QString &path)
+{
+    ScriptSource source = SaveOpen::decodeScript(std::move(bytes));
+    // Bytes with nothing beyond ASCII read the same either way; bytes of the
+    // game's code page may happen to be valid UTF-8: the script's own
+    // encoding decides.
+    if (source.encoding != encoding) {
+        source.encoding = encoding;
+        source.text = SaveOpen::decodeScriptBytes(source.bytes, source);
+    }
+    std::vector<ScriptLine> rows = SaveOpen::readForms(source);
+    SaveOpen::markKeptForms(rows, source);
+    m_consented.clear();
+    m_rows.setScript(std::move(rows), std::move(source));
+    if (path != m_currentFile) {
+        m_currentFile = path;
+        m_fileBytes.clear();
+    }
+    markUnsaved();
+    emit fileChanged();
+}
+
+void ScriptDocument::markUnsaved()
+{
+    m_history.forgetSaved();
+    setModified(true);
 }

@@ -63,6 +63,17 @@ public:
     // An empty script with no file.
     void clear();
 
+    // The bytes the current file held when it was last read or written
+    // here: what "Enregistrer" expects to find before writing over it.
+    const QByteArray &fileBytes() const { return m_fileBytes; }
+    // Work saved aside (the bytes a save would have written, in encoding)
+    // as unsaved changes of path, "" for a script in no file: every part
+    // untouched since is saved as those bytes hold it.
+    void loadUnsaved(QByteArray bytes, TextEncoding encoding, const QString &path);
+    // The rows stand in no file any more (it was removed): modified, and no
+    // undo makes them saved again.
+    void markUnsaved();
+
 signals:
     // The current file changed, or was read or written.
     void fileChanged();
@@ -73,6 +84,7 @@ private:
     ScriptModel m_rows;
     ScriptHistory m_history;
     QString m_currentFile;
+    QByteArray m_fileBytes;
     bool m_modified = false;
     QSet<int> m_consented;
     ScriptProblems *m_problems;

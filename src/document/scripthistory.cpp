@@ -139,6 +139,12 @@ void ScriptHistory::setSaved()
     emit changed();
 }
 
+void ScriptHistory::forgetSaved()
+{
+    m_saved = -1;
+    emit changed();
+}
+
 void ScriptHistory::clear()
 {
     m_changes.clear();

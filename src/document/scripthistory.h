@@ -35,6 +35,9 @@ public:
 
     // The rows as they are now are what the file holds.
     void setSaved();
+    // No state of the rows is what the file holds any more (work recovered
+    // from elsewhere, or the file gone): undoing never clears "modified".
+    void forgetSaved();
     // Whether the rows are back to what was last read or saved.
     bool isSaved() const { return m_saved == m_index; }
     void clear();
