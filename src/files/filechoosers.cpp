@@ -66,6 +66,11 @@ FileDialogs::Answer WindowFileDialogs::askYesNoCancel(const QString &question)
     return Answer::Cancel;
 }
 
+bool WindowFileDialogs::askOverwrite(const QString &question)
+{
+    return Messages::yesNo(m_window, question, Messages::Caution);
+}
+
 void WindowFileDialogs::tell(const QString &message)
 {
     Messages::error(m_window, message);

@@ -25,6 +25,7 @@ public:
     QString askSaveFileName() override;
     bool askYesNo(const QString &question) override;
     Answer askYesNoCancel(const QString &question) override;
+    bool askOverwrite(const QString &question) override;
     void tell(const QString &message) override;
     void askCompanion(const QString &path) override;
     void busy(bool on) override;

@@ -2,11 +2,15 @@
 
 #include "document/scriptdocument.h"
 #include "files/recentfiles.h"
+#include "files/recoverywriter.h"
 #include "files/saveopen.h"
+#include "shell/fileservices.h"
 #include "shell/options.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QScopedValueRollback>
 
 namespace {
@@ -23,11 +27,39 @@ public:
 private:
     FileDialogs &m_dialogs;
 };
+
+
+QString named(const QString &path)
+{
+    return QStringLiteral("« %1 »").arg(QFileInfo(path).fileName());
+}
 } // namespace
 
 FileCommands::FileCommands(ScriptDocument &document, FileDialogs &dialogs, QObject *parent)
-    : QObject(parent), m_document(document), m_dialogs(dialogs)
+    : QObject(parent), m_document(document), m_dialogs(dialogs), m_recovery(new RecoveryWriter(document, this)),
+      m_watch(new DiskWatch(document, this))
 {
+    connect(m_recovery, &RecoveryWriter::failed, this, &FileCommands::recoveryFailed);
+    connect(m_watch, &DiskWatch::changed, this, &FileCommands::changedOnDisk);
+    connect(&document, &ScriptDocument::fileChanged, this, [this] {
+        m_lock.follow(m_document.currentFile());
+        if (m_offered && m_document.currentFile() != m_offeredFor)
+            m_offered.reset(); // the offer was about another script
+    });
+    m_lock.follow(document.currentFile());
+}
+
+FileCommands::~FileCommands()
+{
+    finish();
+}
+
+void FileCommands::finish()
+{
+    if (std::exchange(m_finished, true))
+        return;
+    m_recovery->finish();
+    m_lock.follow(QString());
 }
 
 bool FileCommands::maybeSave()
@@ -38,6 +70,7 @@ bool FileCommands::maybeSave()
     case FileDialogs::Answer::Yes:
         return save();
     case FileDialogs::Answer::No:
+        m_recovery->discard();
         return true;
     case FileDialogs::Answer::Cancel:
         return false;
@@ -55,15 +88,23 @@ bool FileCommands::newFile()
 
 bool FileCommands::open(const QString &path)
 {
+    if (const auto holder = m_lock.holder(path);
+        holder && !m_dialogs.askYesNo(QStringLiteral("Le script %1 est déjà ouvert dans un autre éditeur (processus %2, %3). "
+                                                     "L'ouvrir quand même ?")
+                                          .arg(named(path), QString::number(holder->pid), holder->program)))
+        return false;
     QString error;
     bool opened = false;
     {
         const Busy busy(m_dialogs);
         opened = m_document.open(path, error);
     }
-    if (!opened)
+    if (!opened) {
         m_dialogs.tell(error);
-    return opened;
+        return false;
+    }
+    offerRecovery(path);
+    return true;
 }
 
 bool FileCommands::openChosen()
@@ -99,7 +140,20 @@ bool FileCommands::save()
 {
     if (m_document.currentFile().isEmpty())
         return saveAs();
-    return mayKeepOpenBlocks() && write(m_document.currentFile());
+    return mayKeepOpenBlocks() && mayOverwrite() && write(m_document.currentFile());
+}
+
+bool FileCommands::mayOverwrite()
+{
+    // A file removed is simply written again; one that cannot be read is
+    // left to the write to report.
+    QByteArray now;
+    QString error;
+    if (!QFileInfo::exists(m_document.currentFile())
+        || !FileServices::readFileBytes(m_document.currentFile(), now, error) || now == m_document.fileBytes())
+        return true;
+    return m_dialogs.askOverwrite(
+        QStringLiteral("Le fichier a été modifié par un autre programme depuis son ouverture. L'écraser ?"));
 }
 
 bool FileCommands::write(const QString &path)
@@ -172,4 +226,121 @@ bool FileCommands::openDropped(const QStringList &paths)
         return false;
     }
     return maybeSave() && open(path);
+}
+
+void FileCommands::lookForRecovery()
+{
+    if (m_document.currentFile().isEmpty() && !m_document.isModified())
+        offerRecovery(QString());
+}
+
+void FileCommands::offerRecovery(const QString &script)
+{
+    m_offered.reset();
+    m_offeredFor = script;
+    const QList<Recovery::Left> left = Recovery::leftBehind(script);
+    const QDateTime scriptTime = QFileInfo(script).lastModified();
+    QString message;
+    if (!left.isEmpty() && left.first().unreadable.isEmpty() && (script.isEmpty() || left.first().time > scriptTime)) {
+        m_offered = left.first();
+        const QString when = QLocale(QLocale::French).toString(m_offered->time.toLocalTime(), QStringLiteral("d MMMM yyyy 'à' HH:mm:ss"));
+        message = script.isEmpty()
+                      ? QStringLiteral("Un script sans titre jamais enregistré a été retrouvé (copie de secours du %1): "
+                                       "l'éditeur s'est arrêté sans l'enregistrer.")
+                            .arg(when)
+                      : QStringLiteral("Des modifications de %1 qui n'ont pas été enregistrées ont été retrouvées (copie de "
+                                       "secours du %2): l'éditeur s'est arrêté sans les enregistrer.")
+                            .arg(named(script), when);
+    }
+    // Unreadable ones are said and kept aside, never thrown away.
+    for (const Recovery::Left &l : left) {
+        if (l.unreadable.isEmpty())
+            continue;
+        QString aside, error;
+        message += (message.isEmpty() ? QString() : QStringLiteral("\n"))
+                   + (Recovery::setAside(l.file, aside, error)
+                          ? QStringLiteral("%1; il est mis de côté dans \"%2\".")
+                                .arg(l.unreadable, QDir::toNativeSeparators(aside))
+                          : QStringLiteral("%1; %2.").arg(l.unreadable, error));
+    }
+    if (!message.isEmpty())
+        emit notice(m_offered ? Notice::Recovery : Notice::RecoveryUnreadable, message);
+}
+
+bool FileCommands::recover()
+{
+    if (!m_offered || !maybeSave())
+        return false;
+    const Recovery::Left offered = *m_offered;
+    m_offered.reset();
+    Recovery::Saved saved;
+    QString error;
+    if (!Recovery::read(offered.file, saved, error)) {
+        m_dialogs.tell(error);
+        return false;
+    }
+    m_document.loadUnsaved(std::move(saved.bytes), saved.encoding, m_offeredFor);
+    // Written as this editor's own at once; the one left behind goes after.
+    m_recovery->writeNow(offered.file);
+    return true;
+}
+
+void FileCommands::ignoreRecovery()
+{
+    if (!m_offered)
+        return;
+    if (!m_offeredFor.isEmpty()) {
+        // every earlier state of the same script's work with it
+        for (const Recovery::Left &l : Recovery::leftBehind(m_offeredFor))
+            if (l.unreadable.isEmpty())
+                QFile::remove(l.file);
+        m_offered.reset();
+        return;
+    }
+    QFile::remove(m_offered->file);
+    offerRecovery(QString()); // another script in no file, maybe
+}
+
+bool FileCommands::reload()
+{
+    if (m_document.currentFile().isEmpty())
+        return false;
+    if (m_document.isModified()
+        && !m_dialogs.askYesNo(QStringLiteral("Relire le fichier abandonnera les modifications faites ici depuis le dernier "
+                                              "enregistrement. Le relire quand même ?")))
+        return false;
+    QString error;
+    bool opened = false;
+    {
+        const Busy busy(m_dialogs);
+        opened = m_document.open(m_document.currentFile(), error);
+    }
+    if (!opened)
+        m_dialogs.tell(error);
+    return opened;
+}
+
+void FileCommands::changedOnDisk(DiskWatch::Change change)
+{
+    const QString name = named(m_document.currentFile());
+    if (change == DiskWatch::Change::Removed) {
+        // What the editor shows is now nowhere else: closing asks about it.
+        m_document.markUnsaved();
+        emit notice(Notice::RemovedOutside,
+                    QStringLiteral("Le fichier %1 a été supprimé ou déplacé par un autre programme: « Enregistrer » "
+                                   "l'écrira de nouveau.")
+                        .arg(name));
+        return;
+    }
+    QString error;
+    if (!m_document.isModified() && m_document.open(m_document.currentFile(), error)) {
+        emit notice(Notice::Reloaded,
+                    QStringLiteral("Le fichier %1 a été modifié par un autre programme: il a été relu.").arg(name));
+        return;
+    }
+    emit notice(Notice::ChangedOutside,
+                QStringLiteral("Le fichier %1 a été modifié par un autre programme. « Recharger » le relit et abandonne "
+                               "les modifications faites ici; « Ignorer » les garde, et « Enregistrer » demandera avant "
+                               "d'écraser le fichier.")
+                    .arg(name));
 }

@@ -1,9 +1,15 @@
 #pragma once
 
+#include "diskwatch.h"
+#include "recovery.h"
+#include "scriptlock.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
+class RecoveryWriter;
 class ScriptDocument;
 
 // What the file commands ask of the user: the choosers, the questions and
@@ -19,6 +25,9 @@ public:
     virtual QString askSaveFileName() = 0;
     virtual bool askYesNo(const QString &question) = 0;
     virtual Answer askYesNoCancel(const QString &question) = 0;
+    // Whether to write over a file another program changed (Non unless the
+    // user chooses Oui).
+    virtual bool askOverwrite(const QString &question) = 0;
     virtual void tell(const QString &message) = 0;
     // Whether to create the companion file at path (the "ask" policy).
     virtual void askCompanion(const QString &path) = 0;
@@ -28,12 +37,26 @@ public:
 
 // The file commands of the editor on a document: Nouveau, Ouvrir,
 // Enregistrer, Enregistrer sous..., the recent and the dropped files, the
-// question about unsaved work and the companion ".ai" file.
+// question about unsaved work and the companion ".ai" file. Besides, what
+// keeps the user's work whole when something else gets in the way: its
+// recovery file, the script's file watched on disk and asked about before
+// it is written over, and the lock that tells another editor the script is
+// open here.
 class FileCommands : public QObject
 {
     Q_OBJECT
 public:
     FileCommands(ScriptDocument &document, FileDialogs &dialogs, QObject *parent = nullptr);
+    ~FileCommands() override;
+
+    // What the window's bars say, without stopping the user.
+    enum class Notice {
+        Recovery,           // work left behind, to get back or ignore
+        RecoveryUnreadable, // a recovery file that cannot be read, kept aside
+        Reloaded,           // the script changed on disk and was read again
+        ChangedOutside,     // it changed on disk under unsaved changes
+        RemovedOutside,     // it was removed or moved away
+    };
 
     // Asks whether to save unsaved changes; false when the user cancels, or
     // a save he asked for did not happen.
@@ -51,11 +74,38 @@ public:
     // Files dropped on the window: one ".per" file, else a word why not.
     bool openDropped(const QStringList &paths);
 
+    // Looks for the work on a script in no file that an editor left behind
+    // (the editor starts); offers the newest.
+    void lookForRecovery();
+    // "Récupérer": the work offered loaded as unsaved changes of its script.
+    bool recover();
+    // "Ignorer": the script stays as it is; the work offered is dropped.
+    void ignoreRecovery();
+    // "Recharger": the script read again from its file, asking first when
+    // unsaved changes would go.
+    bool reload();
+    // Before the editor goes: unsaved work the user did not drop stays in
+    // its recovery file; the script's lock is released. Once.
+    void finish();
+    RecoveryWriter &recovery() { return *m_recovery; }
+    DiskWatch &diskWatch() { return *m_watch; }
+
 signals:
     // The list of recent files changed.
     void recentFilesChanged();
+    void notice(FileCommands::Notice kind, const QString &message);
+    // A recovery file could not be written (said once until one is).
+    void recoveryFailed(const QString &message);
 
 private:
+    // Offers the newest work on script left behind when it is newer than
+    // the script's file, and says which recovery files cannot be read.
+    void offerRecovery(const QString &script);
+    void changedOnDisk(DiskWatch::Change change);
+    // Before "Enregistrer" writes over its file: whether the file still
+    // holds what was read or written here, or the user agrees to lose
+    // what another program put there.
+    bool mayOverwrite();
     // Before saving blocks that do not balance: whether the user wants to.
     bool mayKeepOpenBlocks();
     // Saves to path, then the companion file by its policy.
@@ -65,4 +115,11 @@ private:
     FileDialogs &m_dialogs;
     // Enregistrer sous... asks about open blocks once, before its chooser.
     bool m_openBlocksAccepted = false;
+    RecoveryWriter *m_recovery;
+    DiskWatch *m_watch;
+    ScriptLock m_lock;
+    // The work offered back, and the script it belongs to.
+    std::optional<Recovery::Left> m_offered;
+    QString m_offeredFor;
+    bool m_finished = false;
 };

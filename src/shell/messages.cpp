@@ -26,9 +26,9 @@ void error(QWidget *parent, const QString &text)
     show(parent, QMessageBox::Warning, text);
 }
 
-bool yesNo(QWidget *parent, const QString &text)
+bool yesNo(QWidget *parent, const QString &text, Tone tone)
 {
-    QMessageBox box(QMessageBox::NoIcon, Title, text, QMessageBox::NoButton, parent);
+    QMessageBox box(tone == Caution ? QMessageBox::Warning : QMessageBox::NoIcon, Title, text, QMessageBox::NoButton, parent);
     QPushButton *yes = box.addButton(QStringLiteral("Oui"), QMessageBox::YesRole);
     QPushButton *no = box.addButton(QStringLiteral("Non"), QMessageBox::NoRole);
     box.setDefaultButton(no);

@@ -31,6 +31,7 @@ public:
         const QString a = next(answers, q);
         return a == "Oui" ? Answer::Yes : a == "Non" ? Answer::No : Answer::Cancel;
     }
+    bool askOverwrite(const QString &q) override { return next(answers, q) == "Oui"; }
     void tell(const QString &message) override
     {
         asked << message;

@@ -58,9 +58,11 @@ protected:
         static int argc = 1;
         static char name[] = "host_tests";
         static char *argv[] = {name, nullptr};
-        // The plug-in's settings go to a private folder, never to the user's.
+        // The plug-in's settings and recovery files go to a private folder,
+        // never to the user's.
         static QTemporaryDir config;
         qputenv("XDG_CONFIG_HOME", QDir(config.path()).absolutePath().toUtf8());
+        qputenv("XDG_DATA_HOME", QDir(config.path()).filePath("data").toUtf8());
         qputenv("WINEPREFIX", QDir(config.path()).filePath("wine").toUtf8());
         if (!qApp)
             new QApplication(argc, argv);
