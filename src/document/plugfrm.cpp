@@ -16,6 +16,7 @@
 #include "editors/addload.h"
 #include "editors/addprepross.h"
 #include "editors/addrandomload.h"
+#include "files/filebars.h"
 #include "files/filechoosers.h"
 #include "files/filecommands.h"
 #include "files/saveopen.h"
@@ -180,14 +181,20 @@ PlugFrm::PlugFrm(QWidget *parent) : QMainWindow(parent)
 
     resize(760, 560);
     buildWindowExtras();
+    m_fileBars = new FileBars(*m_files, *m_document, listColumn, StatusBar1, this);
+    RecoveryBar1 = m_fileBars->RecoveryBar;
+    DiskBar1 = m_fileBars->DiskBar;
     buildProblems();
     // the panes where the user left them
     restoreState(Options::windowState());
     Form_Load();
+    // work on a script in no file that an editor left behind
+    m_files->lookForRecovery();
 }
 
 PlugFrm::~PlugFrm()
 {
+    m_files->finish();
     if (s_current == this)
         s_current = nullptr;
     if (s_instance == this)
@@ -606,6 +613,7 @@ void PlugFrm::closeEvent(QCloseEvent *event)
     if (!m_unloading) {
         m_unloading = true;
         Form_QueryUnload();
+        m_files->finish();
     }
     s_instance = nullptr;
     event->accept();

@@ -8,6 +8,8 @@
 #include <memory>
 
 class EditCommands;
+class FileBar;
+class FileBars;
 class FileCommands;
 class FileDialogs;
 class FindBar;
@@ -124,6 +126,9 @@ public:
     ScriptStatusBar *StatusBar1;
     // "Fichiers récents" in "Fichier": the last scripts opened or saved.
     RecentFilesMenu *RecentMnu;
+    // Above the list: the work an editor left behind, and the script
+    // changed or removed by another program.
+    FileBar *RecoveryBar1, *DiskBar1;
 
 public slots:
     void Ajouter_Click();
@@ -176,6 +181,7 @@ private:
     // The file commands on the document, asking through the window.
     std::unique_ptr<FileDialogs> m_dialogs;
     FileCommands *m_files;
+    FileBars *m_fileBars;
     // Undo, redo, find and go to a line.
     EditCommands *m_edit;
     // Insérer, Editer and Supprimer need a selected row.
