@@ -8,6 +8,7 @@
 #include "shell/pluginfolder.h"
 
 #include <QApplication>
+#include <QTemporaryDir>
 #include <QLineEdit>
 #include <benchmark/benchmark.h>
 
@@ -95,6 +96,9 @@ int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The editor's recovery files go to a private folder, never to the user's own.
+    QTemporaryDir data;
+    qputenv("XDG_DATA_HOME", data.path().toUtf8());
     QApplication app(argc, argv);
     PluginFolder::setPath(QStringLiteral(VARDELO_DATA_DIR)); // the shipped catalogues
     benchmark::RegisterBenchmark("SearchNoMatch", SearchNoMatch)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);

@@ -183,6 +183,7 @@ int main(int argc, char **argv)
     // folder, never to the user's own settings.
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", QDir(config.path()).absolutePath().toUtf8());
+    qputenv("XDG_DATA_HOME", QDir(config.path()).filePath(QStringLiteral("data")).toUtf8());
     QApplication app(argc, argv);
     PluginFolder::setPath(QStringLiteral(VARDELO_DATA_DIR)); // the shipped catalogues
     PlugFrm::instance().Combo1->setCurrentIndex(7);

@@ -101,6 +101,9 @@ int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The editor's recovery files go to a private folder, never to the user's own.
+    QTemporaryDir data;
+    qputenv("XDG_DATA_HOME", data.path().toUtf8());
     QApplication app(argc, argv);
     PluginFolder::setPath(QStringLiteral(VARDELO_DATA_DIR)); // the shipped catalogues
     benchmark::RegisterBenchmark("EditThenUndo", EditThenUndo)->Arg(0)->Unit(benchmark::kMillisecond);
