@@ -6,6 +6,8 @@
 #include <QGroupBox>
 #include <QMenuBar>
 #include <QPointer>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTableView>
 
 using TestSupport::contents;
@@ -47,26 +49,28 @@ std::function<void(QWidget *)> press(const QString &button, QString *text = null
     };
 }
 const QByteArray Script = "(defconst a 1)\r\n";
+
+void startApplication()
+{
+    static int argc = 1;
+    static char name[] = "host_tests";
+    static char *argv[] = {name, nullptr};
+    // The plug-in's settings and recovery files go to a private folder,
+    // never to the user's.
+    static QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", QDir(config.path()).absolutePath().toUtf8());
+    qputenv("XDG_DATA_HOME", QDir(config.path()).filePath("data").toUtf8());
+    qputenv("WINEPREFIX", QDir(config.path()).filePath("wine").toUtf8());
+    if (!qApp)
+        new QApplication(argc, argv);
+}
 } // namespace
 
 // The host with the plug-in's control placed and the editor opened by it.
 class Host : public ::testing::Test
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        static int argc = 1;
-        static char name[] = "host_tests";
-        static char *argv[] = {name, nullptr};
-        // The plug-in's settings and recovery files go to a private folder,
-        // never to the user's.
-        static QTemporaryDir config;
-        qputenv("XDG_CONFIG_HOME", QDir(config.path()).absolutePath().toUtf8());
-        qputenv("XDG_DATA_HOME", QDir(config.path()).filePath("data").toUtf8());
-        qputenv("WINEPREFIX", QDir(config.path()).filePath("wine").toUtf8());
-        if (!qApp)
-            new QApplication(argc, argv);
-    }
+    static void SetUpTestSuite() { startApplication(); }
     void SetUp() override
     {
         host.show();
@@ -225,4 +229,62 @@ TEST_F(Host, GivesAFileToThePluginThatOpensSuchFiles)
     EXPECT_EQ(seen, (QStringList{"Vardelo", "Vardelo", "Quorrin"}));
     EXPECT_EQ(rowCount(), 1);
     EXPECT_EQ(contents(path), Script);
+}
+
+// The real host as a child process, with the real plug-in and a driver
+// plug-in that plays the user (hostdriver.cpp), in a plug-ins folder of the
+// test's own; its settings and data in the test's folder.
+class HostProcess : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite() { startApplication(); }
+    HostProcess()
+    {
+        const QDir real(VARDELO_PLUGIN_DIR);
+        for (const QString &name : real.entryList(QDir::AllEntries | QDir::NoDotAndDotDot))
+            QFile::link(real.filePath(name), QDir(plugins.path()).filePath(name));
+        QFile::link(VARDELO_DRIVER, QDir(plugins.path()).filePath("pilote.so"));
+        TestSupport::writeFile(script, Script);
+    }
+    void start(QProcess &host, const QString &step)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_DATA_HOME", home.filePath("data"));
+        env.insert("XDG_CONFIG_HOME", home.filePath("config"));
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("VARDELO_PILOTE", step);
+        env.insert("VARDELO_PILOTE_SCRIPT", script);
+        host.setProcessEnvironment(env);
+        host.start(VARDELO_HOST, {"--plugins", plugins.path()});
+    }
+    QStringList recoveryFiles() const
+    {
+        return QDir(home.filePath("data/vardelo/recuperation")).entryList({"*.recup"}, QDir::Files);
+    }
+    QTemporaryDir plugins, home;
+    const QString script = home.filePath("ia.per");
+};
+
+TEST_F(HostProcess, AHostKilledWithUnsavedWorkLeavesItToTheNextWhichSavesWhatTheLostSaveWould)
+{
+    QProcess first;
+    start(first, "modifier");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return first.canReadLine(); }, 20000)) << first.readAllStandardError().toStdString();
+    EXPECT_EQ(first.readLine(), "modifie\n");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return recoveryFiles().size() == 1; }, 15000));
+    first.kill(); // as kill -9 does
+    first.waitForFinished();
+    EXPECT_EQ(contents(script), Script);
+
+    QProcess second;
+    start(second, "recuperer");
+    ASSERT_TRUE(second.waitForFinished(30000));
+    const QString out = QString::fromUtf8(second.readAllStandardOutput());
+    EXPECT_EQ(second.exitCode(), 0) << out.toStdString() << second.readAllStandardError().toStdString();
+    EXPECT_TRUE(out.contains("barre: Des modifications de « ia.per » qui n'ont pas été enregistrées ont été retrouvées"))
+        << out.toStdString();
+    EXPECT_TRUE(out.contains(QRegularExpression("etat: .*\\|Modifié\\|"))) << out.toStdString();
+    EXPECT_TRUE(out.endsWith("fin\n")) << out.toStdString();
+    EXPECT_EQ(contents(script), Script + "\r\n");
+    EXPECT_EQ(recoveryFiles(), QStringList{});
 }
