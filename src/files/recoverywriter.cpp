@@ -18,6 +18,25 @@ struct Snapshot {
     QDateTime time;
 };
 
+// The rows saving needs: those of a part written as read only name their
+// part, so one stands for all of them and no text is copied; the others
+// whole.
+std::vector<ScriptLine> rowsToWrite(const std::vector<ScriptLine> &rows, const ScriptSource &source)
+{
+    std::vector<ScriptLine> kept;
+    SaveOpen::forEachFormRun(std::span<const ScriptLine>(rows), [&](size_t i, size_t j, int form) {
+        const bool asRead = form >= 0 && form < source.formCount() && !source.forms[size_t(form)].edited;
+        if (asRead) {
+            ScriptLine stand;
+            stand.form = form;
+            kept.push_back(stand);
+        } else {
+            kept.insert(kept.end(), rows.begin() + qsizetype(i), rows.begin() + qsizetype(j));
+        }
+    });
+    return kept;
+}
+
 // Makes the bytes and writes them; the French reason when it cannot.
 QString writeSnapshot(const Snapshot &s)
 {
@@ -81,7 +100,7 @@ void RecoveryWriter::writeNow(const QString &replacing)
     m_longest.stop();
     if (!m_document.isModified())
         return;
-    Snapshot s{m_document.rows().lines(), m_document.source(), m_document.currentFile(), file(), replacing,
+    Snapshot s{rowsToWrite(m_document.rows().lines(), m_document.source()), m_document.source(), m_document.currentFile(), file(), replacing,
                QDateTime::currentDateTimeUtc()};
     // The file written before, under another name (the script was renamed
     // or saved under another), goes once the new one is written.
