@@ -28,7 +28,6 @@ private:
     FileDialogs &m_dialogs;
 };
 
-
 QString named(const QString &path)
 {
     return QStringLiteral("« %1 »").arg(QFileInfo(path).fileName());
@@ -93,18 +92,23 @@ bool FileCommands::open(const QString &path)
                                                      "L'ouvrir quand même ?")
                                           .arg(named(path), QString::number(holder->pid), holder->program)))
         return false;
+    if (!read(path))
+        return false;
+    offerRecovery(path);
+    return true;
+}
+
+bool FileCommands::read(const QString &path)
+{
     QString error;
     bool opened = false;
     {
         const Busy busy(m_dialogs);
         opened = m_document.open(path, error);
     }
-    if (!opened) {
+    if (!opened)
         m_dialogs.tell(error);
-        return false;
-    }
-    offerRecovery(path);
-    return true;
+    return opened;
 }
 
 bool FileCommands::openChosen()
@@ -243,7 +247,8 @@ void FileCommands::offerRecovery(const QString &script)
     QString message;
     if (!left.isEmpty() && left.first().unreadable.isEmpty() && (script.isEmpty() || left.first().time > scriptTime)) {
         m_offered = left.first();
-        const QString when = QLocale(QLocale::French).toString(m_offered->time.toLocalTime(), QStringLiteral("d MMMM yyyy 'à' HH:mm:ss"));
+        const QString when =
+            QLocale(QLocale::French).toString(m_offered->time.toLocalTime(), QStringLiteral("d MMMM yyyy 'à' HH:mm:ss"));
         message = script.isEmpty()
                       ? QStringLiteral("Un script sans titre jamais enregistré a été retrouvé (copie de secours du %1): "
                                        "l'éditeur s'est arrêté sans l'enregistrer.")
@@ -309,15 +314,7 @@ bool FileCommands::reload()
         && !m_dialogs.askYesNo(QStringLiteral("Relire le fichier abandonnera les modifications faites ici depuis le dernier "
                                               "enregistrement. Le relire quand même ?")))
         return false;
-    QString error;
-    bool opened = false;
-    {
-        const Busy busy(m_dialogs);
-        opened = m_document.open(m_document.currentFile(), error);
-    }
-    if (!opened)
-        m_dialogs.tell(error);
-    return opened;
+    return read(m_document.currentFile());
 }
 
 void FileCommands::changedOnDisk(DiskWatch::Change change)

@@ -108,6 +108,8 @@ private:
     bool mayOverwrite();
     // Before saving blocks that do not balance: whether the user wants to.
     bool mayKeepOpenBlocks();
+    // Reads path into the document under the busy cursor; says why not.
+    bool read(const QString &path);
     // Saves to path, then the companion file by its policy.
     bool write(const QString &path);
     void companionFile();

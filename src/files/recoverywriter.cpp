@@ -100,7 +100,11 @@ void RecoveryWriter::writeNow(const QString &replacing)
     m_longest.stop();
     if (!m_document.isModified())
         return;
-    Snapshot s{rowsToWrite(m_document.rows().lines(), m_document.source()), m_document.source(), m_document.currentFile(), file(), replacing,
+    Snapshot s{rowsToWrite(m_document.rows().lines(), m_document.source()),
+               m_document.source(),
+               m_document.currentFile(),
+               file(),
+               replacing,
                QDateTime::currentDateTimeUtc()};
     // The file written before, under another name (the script was renamed
     // or saved under another), goes once the new one is written.
