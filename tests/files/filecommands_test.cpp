@@ -4,15 +4,23 @@
 #include "document/scriptdocument.h"
 #include "files/filecommands.h"
 #include "files/recentfiles.h"
+#include "files/recoverywriter.h"
+#include "files/saveopen.h"
 #include "shell/options.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QSysInfo>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 #include <deque>
 #include <gtest/gtest.h>
 
 using namespace TestSupport;
+using Notice = FileCommands::Notice;
 
 namespace {
 // Answers the commands from a script of answers, and notes every question.
@@ -210,4 +218,244 @@ TEST_F(Commands, AFailedSaveIsSaidAndChangesNothing)
     EXPECT_TRUE(dialogs.asked.last().contains(bad)) << dialogs.asked.last().toStdString();
     EXPECT_TRUE(doc.currentFile().isEmpty());
     EXPECT_TRUE(doc.isModified());
+}
+
+namespace {
+// Process ids above any the system gives: processes that no longer run.
+qint64 s_gone = 999999000;
+
+const QByteArray Script = "(defconst a 1)\r\n;  espacé   à la main\r\n";
+
+// An editor: a document, its file commands, and what its bars were told.
+struct Editor {
+    explicit Editor(ScriptedDialogs &a) : commands(doc, a)
+    {
+        QObject::connect(&commands, &FileCommands::notice, [this](Notice k, const QString &m) { notices << std::pair(k, m); });
+        QObject::connect(&commands, &FileCommands::recoveryFailed, [this](const QString &m) { failures << m; });
+        commands.recovery().setDelays(30, 1000);
+    }
+    void change() { doc.rows().setKind(doc.rows().addRow(" "), LineKind::BL); }
+    bool noticed(Notice kind)
+    {
+        notices.clear();
+        return QTest::qWaitFor([&] { return !notices.isEmpty(); }, 3000) && notices[0].first == kind;
+    }
+    ScriptDocument doc;
+    FileCommands commands;
+    QList<std::pair<Notice, QString>> notices;
+    QStringList failures;
+};
+} // namespace
+
+// What keeps the user's work when something else gets in the way: recovery
+// files, the script's lock, the file changed on disk and the question before
+// writing over it.
+class Safeguards : public ::testing::Test
+{
+protected:
+    Safeguards()
+    {
+        Options::CompanionFilePolicy = 3;
+        qputenv("XDG_DATA_HOME", data.path().toUtf8());
+        writeFile(path, Script);
+    }
+    // Work left by an editor that stopped, as it wrote it.
+    QString leftBehind(const QByteArray &bytes, qint64 secondsFromNow = 60)
+    {
+        const QString file = Recovery::fileFor(path, ++s_gone);
+        QString error;
+        EXPECT_TRUE(Recovery::write(
+            file, {path, QDateTime::currentDateTime().addSecs(secondsFromNow), TextEncoding::Windows1252, bytes}, error));
+        return file;
+    }
+    QStringList recoveryFiles() const { return QDir(Recovery::folder()).entryList({"*.recup"}, QDir::Files); }
+
+    QTemporaryDir data, dir;
+    const QString path = dir.filePath("ia.per");
+    ScriptedDialogs dialogs;
+};
+
+TEST_F(Safeguards, TheRecoveryFileHoldsTheUnsavedWorkUntilItIsSavedOrDropped)
+{
+    Editor e(dialogs);
+    ASSERT_TRUE(e.commands.open(path));
+    e.change();
+    const QString file = e.commands.recovery().file();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(file); }, 3000));
+    Recovery::Saved saved;
+    QString error;
+    ASSERT_TRUE(Recovery::read(file, saved, error));
+    EXPECT_LE(qAbs(saved.time.secsTo(QDateTime::currentDateTime())), 5);
+    ASSERT_TRUE(e.commands.save());
+    EXPECT_EQ(std::tuple(saved.script, saved.bytes), std::tuple(path, contents(path)));
+    e.commands.recovery().waitForDone();
+    EXPECT_EQ(recoveryFiles(), QStringList{});
+
+    // changes that never pause are written at least every so often
+    e.commands.recovery().setDelays(400, 100);
+    QTimer typing;
+    QObject::connect(&typing, &QTimer::timeout, [&] { e.change(); });
+    typing.start(20);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(file); }, 2000));
+    typing.stop();
+    // "Non" to the unsaved-work question drops it with the work
+    dialogs.answers = {"Non"};
+    EXPECT_TRUE(e.commands.newFile());
+    e.commands.recovery().waitForDone();
+    EXPECT_EQ(recoveryFiles(), QStringList{});
+
+    // an editor that goes unasked keeps it and the next one offers it
+    e.change();
+    e.commands.finish();
+    Editor next(dialogs);
+    next.commands.lookForRecovery();
+    ASSERT_EQ(next.notices.size(), 1);
+    EXPECT_TRUE(next.notices[0].second.startsWith("Un script sans titre jamais enregistré a été retrouvé (copie de secours du "));
+    // one asked keeps nothing of its own
+    next.change();
+    dialogs.answers = {"Non"};
+    EXPECT_TRUE(next.commands.maybeSave());
+    next.commands.finish();
+    EXPECT_EQ(recoveryFiles().size(), 1) << "the one offered, not taken";
+}
+
+TEST_F(Safeguards, WorkLeftBehindIsOfferedOrKeptAsideAndSavesAsTheLostSaveWould)
+{
+    ScriptDocument lost;
+    QString error;
+    SaveOpen::SaveText text;
+    ASSERT_TRUE(lost.open(path, error));
+    lost.rows().setText(1, "Constante: a = 2");
+    lost.rows().setKind(lost.rows().addRow(" "), LineKind::BL);
+    ASSERT_TRUE(lost.bytes(text, error));
+    leftBehind(text.bytes);
+
+    Editor e(dialogs);
+    ASSERT_TRUE(e.commands.open(path));
+    ASSERT_EQ(e.notices.size(), 1);
+    EXPECT_EQ(e.notices[0].first, Notice::Recovery);
+    EXPECT_TRUE(e.notices[0].second.startsWith("Des modifications de « ia.per » qui n'ont pas été enregistrées ont été "
+                                               "retrouvées (copie de secours du "));
+    ASSERT_TRUE(e.commands.recover());
+    EXPECT_EQ(std::tuple(e.doc.isModified(), e.doc.currentFile(), e.doc.rows().text(1)),
+              std::tuple(true, path, QString("Constante: a = 2")));
+    e.commands.recovery().waitForDone();
+    EXPECT_EQ(recoveryFiles(), QStringList{QFileInfo(e.commands.recovery().file()).fileName()}) << "taken over";
+    // undoing never makes it "saved"; saving writes the lost save's bytes
+    e.change();
+    e.doc.history().undo();
+    EXPECT_TRUE(e.doc.isModified());
+    ASSERT_TRUE(e.commands.save());
+    EXPECT_EQ(contents(path), text.bytes);
+    e.commands.finish();
+    EXPECT_EQ(recoveryFiles(), QStringList{});
+
+    // older than the script: not offered; unreadable: said and kept aside
+    leftBehind("ancien", -3600);
+    QFile truncated(leftBehind("(defconst a 2)\r\n"));
+    ASSERT_TRUE(truncated.resize(truncated.size() - 3));
+    writeFile(leftBehind(""), "pas une copie de secours");
+    Editor f(dialogs);
+    f.commands.open(path);
+    ASSERT_EQ(f.notices.size(), 1);
+    EXPECT_EQ(f.notices[0].first, Notice::RecoveryUnreadable);
+    for (const char *why : {"il est tronqué (13 octets sur 16); il est mis de côté dans",
+                            "ce n'est pas un fichier de récupération de Vardelo; il est mis de côté dans"})
+        EXPECT_TRUE(f.notices[0].second.contains(why)) << f.notices[0].second.toStdString();
+    EXPECT_EQ(QDir(Recovery::asideFolder()).entryList(QDir::Files).size(), 2);
+    // "Ignorer" keeps the script and drops the work
+    leftBehind("(defconst b 3)\r\n");
+    f.commands.open(path);
+    ASSERT_EQ(f.notices.last().first, Notice::Recovery);
+    f.commands.ignoreRecovery();
+    EXPECT_EQ(recoveryFiles(), QStringList{});
+    EXPECT_EQ(std::tuple(f.doc.isModified(), contents(path), dialogs.asked), std::tuple(false, text.bytes, QStringList{}));
+}
+
+TEST_F(Safeguards, AFullDiskIsSaidOnceAndEditingGoesOn)
+{
+    // a small file system of its own, where this machine allows it
+    QTemporaryDir small;
+    if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=64k", "tmpfs", small.path()}) != 0)
+        GTEST_SKIP() << "no small file system can be mounted here";
+    qputenv("XDG_DATA_HOME", small.path().toUtf8());
+    writeFile(path, Script.repeated(3000)); // 126 kB
+    {
+        Editor e(dialogs);
+        e.commands.open(path);
+        for (int i = 0; i < 2; ++i) {
+            e.change();
+            e.commands.recovery().writeNow();
+            e.commands.recovery().waitForDone();
+        }
+        ASSERT_EQ(e.failures.size(), 1);
+        EXPECT_TRUE(e.failures[0].contains("plus de place sur le disque. L'édition continue")) << e.failures[0].toStdString();
+        e.change();
+        EXPECT_EQ(e.doc.rows().count(), 6003);
+        EXPECT_TRUE(e.commands.save());
+    }
+    QProcess::execute("umount", {small.path()});
+}
+
+TEST_F(Safeguards, AScriptOpenInARunningEditorIsAskedAboutAndAStaleLockTakenOver)
+{
+    // left by an editor that stopped: taken over unasked
+    QDir().mkpath(Recovery::folder());
+    writeFile(Recovery::lockFor(path), QString("%1\nquorrin-host\n%2\n").arg(++s_gone).arg(QSysInfo::machineHostName()).toUtf8());
+    Editor first(dialogs);
+    ASSERT_TRUE(first.commands.open(path));
+    EXPECT_EQ(dialogs.asked, QStringList{});
+    EXPECT_EQ(Recovery::heldBy(Recovery::lockFor(path)).value_or(Recovery::Holder{}).pid, QCoreApplication::applicationPid());
+
+    // held by a running editor: asked, and "Non" opens nothing
+    Editor second(dialogs);
+    dialogs.answers = {"Non", "Oui"};
+    EXPECT_FALSE(second.commands.open(path));
+    EXPECT_TRUE(second.doc.currentFile().isEmpty());
+    ASSERT_TRUE(second.commands.open(path));
+    EXPECT_EQ(dialogs.asked[0], QString("Le script « ia.per » est déjà ouvert dans un autre éditeur (processus %1, %2). "
+                                        "L'ouvrir quand même ?")
+                                    .arg(QCoreApplication::applicationPid())
+                                    .arg(QFileInfo(QCoreApplication::applicationFilePath()).fileName()));
+    // each then asks before writing over the other's save
+    dialogs.asked.clear();
+    second.change();
+    ASSERT_TRUE(second.commands.save());
+    const QByteArray theirs = contents(path);
+    first.change();
+    dialogs.answers = {"Non"};
+    EXPECT_FALSE(first.commands.save());
+    EXPECT_EQ(dialogs.asked,
+              QStringList{"Le fichier a été modifié par un autre programme depuis son ouverture. L'écraser ?"});
+    EXPECT_EQ(std::tuple(contents(path), first.doc.isModified()), std::tuple(theirs, true));
+}
+
+TEST_F(Safeguards, AFileChangedOnDiskIsReloadedOrAskedAbout)
+{
+    Editor e(dialogs);
+    ASSERT_TRUE(e.commands.open(path));
+    // without unsaved changes: read again by itself
+    writeFile(path, "(defconst b 2)\r\n");
+    ASSERT_TRUE(e.noticed(Notice::Reloaded));
+    EXPECT_EQ(e.notices[0].second, "Le fichier « ia.per » a été modifié par un autre programme: il a été relu.");
+    EXPECT_EQ(e.doc.rows().text(1), "Constante: b = 2");
+    // with some: kept; "Recharger" asks first, and so does "Enregistrer"
+    e.change();
+    writeFile(path, "(defconst c 3)\r\n");
+    ASSERT_TRUE(e.noticed(Notice::ChangedOutside));
+    EXPECT_EQ(e.doc.rows().count(), 2);
+    dialogs.answers = {"Non", "Non", "Oui"};
+    EXPECT_FALSE(e.commands.reload());
+    EXPECT_FALSE(e.commands.save());
+    EXPECT_EQ(contents(path), "(defconst c 3)\r\n");
+    EXPECT_TRUE(e.commands.save());
+    EXPECT_EQ(contents(path), "(defconst b 2)\r\n\r\n");
+    EXPECT_TRUE(dialogs.asked.value(0).startsWith("Relire le fichier abandonnera les modifications"));
+    // removed: the work is unsaved again, and saving writes it unasked
+    dialogs.asked.clear();
+    QFile::remove(path);
+    ASSERT_TRUE(e.noticed(Notice::RemovedOutside));
+    EXPECT_TRUE(e.doc.isModified());
+    EXPECT_TRUE(e.commands.save());
+    EXPECT_EQ(std::tuple(contents(path), dialogs.asked), std::tuple(QByteArray("(defconst b 2)\r\n\r\n"), QStringList{}));
 }
