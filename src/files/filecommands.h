@@ -88,7 +88,6 @@ public:
     // its recovery file; the script's lock is released. Once.
     void finish();
     RecoveryWriter &recovery() { return *m_recovery; }
-    DiskWatch &diskWatch() { return *m_watch; }
 
 signals:
     // The list of recent files changed.
