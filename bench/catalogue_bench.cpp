@@ -5,6 +5,7 @@
 // a parameter catalogue of 50 types each repeating the full 16-bit range
 // 1,000 times, with the fact editor on a fact using four of them; and one
 // keystroke in the action editor's filter box over 5,000 actions.
+#include "privatefolders.h"
 #include "catalogues/acts.h"
 #include "catalogues/facts.h"
 #include "catalogues/params.h"
@@ -236,9 +237,7 @@ int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The editor's recovery files go to a private folder, never to the user's own.
-    QTemporaryDir data;
-    qputenv("XDG_DATA_HOME", data.path().toUtf8());
+    PrivateFolders folders;
     QApplication app(argc, argv);
     PluginFolder::setPath(QStringLiteral(VARDELO_DATA_DIR));
     benchmark::RegisterBenchmark("LoadMaximumCatalogues", LoadMaximumCatalogues)->Unit(benchmark::kMillisecond);

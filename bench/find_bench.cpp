@@ -1,6 +1,7 @@
 // Finding in 200,000 rows: one step of the search alone, and F3 / Maj+F3
 // through the real window with the find bar open and its highlight drawn.
 // The worst case is a text no row holds: every row is looked at.
+#include "privatefolders.h"
 #include "document/findbar.h"
 #include "document/plugfrm.h"
 #include "document/rowsearch.h"
@@ -96,9 +97,7 @@ int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The editor's recovery files go to a private folder, never to the user's own.
-    QTemporaryDir data;
-    qputenv("XDG_DATA_HOME", data.path().toUtf8());
+    PrivateFolders folders;
     QApplication app(argc, argv);
     PluginFolder::setPath(QStringLiteral(VARDELO_DATA_DIR)); // the shipped catalogues
     benchmark::RegisterBenchmark("SearchNoMatch", SearchNoMatch)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);

@@ -2,6 +2,7 @@
 // commands a user runs on it (insert at the top, select, delete), through the
 // real window; and opening and previewing a generated 120,000-line script in
 // the window.
+#include "privatefolders.h"
 #include "generatedscript.h"
 #include "document/plugfrm.h"
 #include "document/scriptdocument.h"
@@ -179,11 +180,7 @@ int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Opening and saving add to the recent files: those go to a private
-    // folder, never to the user's own settings.
-    QTemporaryDir config;
-    qputenv("XDG_CONFIG_HOME", QDir(config.path()).absolutePath().toUtf8());
-    qputenv("XDG_DATA_HOME", QDir(config.path()).filePath(QStringLiteral("data")).toUtf8());
+    PrivateFolders folders;
     QApplication app(argc, argv);
     PluginFolder::setPath(QStringLiteral(VARDELO_DATA_DIR)); // the shipped catalogues
     PlugFrm::instance().Combo1->setCurrentIndex(7);

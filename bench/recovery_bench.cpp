@@ -4,6 +4,7 @@
 // writer's own thread does (the bytes made, then written whole), the two
 // through the writer until the file is on disk, the bytes made on the
 // window's thread instead, and `cp` of the recovery file in the same folder.
+#include "privatefolders.h"
 #include "generatedscript.h"
 #include "document/scriptdocument.h"
 #include "files/recovery.h"
@@ -110,9 +111,7 @@ BENCHMARK(CopyWithCp)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char **argv)
 {
-    // The recovery files go to a private folder, never to the user's own.
-    QTemporaryDir data;
-    qputenv("XDG_DATA_HOME", data.path().toUtf8());
+    PrivateFolders folders;
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

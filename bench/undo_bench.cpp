@@ -2,6 +2,7 @@
 // near the end (its rule is then laid out anew), then "Annuler", which puts
 // the rule back as read (EditThenUndo); or "Rétablir" and "Annuler" of that
 // edit (RedoThenUndo).
+#include "privatefolders.h"
 #include "generatedscript.h"
 #include "document/plugfrm.h"
 #include "document/scriptdocument.h"
@@ -101,9 +102,7 @@ int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The editor's recovery files go to a private folder, never to the user's own.
-    QTemporaryDir data;
-    qputenv("XDG_DATA_HOME", data.path().toUtf8());
+    PrivateFolders folders;
     QApplication app(argc, argv);
     PluginFolder::setPath(QStringLiteral(VARDELO_DATA_DIR)); // the shipped catalogues
     benchmark::RegisterBenchmark("EditThenUndo", EditThenUndo)->Arg(0)->Unit(benchmark::kMillisecond);
