@@ -97,7 +97,7 @@ int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    PrivateFolders folders;
+    usePrivateFolders();
     QApplication app(argc, argv);
     PluginFolder::setPath(QStringLiteral(VARDELO_DATA_DIR)); // the shipped catalogues
     benchmark::RegisterBenchmark("SearchNoMatch", SearchNoMatch)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);

@@ -111,7 +111,7 @@ BENCHMARK(CopyWithCp)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char **argv)
 {
-    PrivateFolders folders;
+    usePrivateFolders();
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
