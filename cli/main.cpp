@@ -1,8 +1,11 @@
 // vardelo: the script reader and writer of the editor, from a terminal.
 #include "catalogues/acts.h"
 #include "catalogues/facts.h"
+#include "catalogues/params.h"
+#include "catalogues/prepross.h"
 #include "catalogues/records.h"
 #include "catalogues/vocabulary.h"
+#include "document/ai.h"
 #include "document/blocks.h"
 #include "document/problems.h"
 #include "document/scriptdocument.h"
@@ -40,10 +43,14 @@ const char Usage[] =
     "                       chaque partie du script et nomme celles dont elle changerait le\n"
     "                       contenu; code de sortie 0 si oui, 1 sinon; signale aussi les blocs\n"
     "                       non fermés (avertissements sur la sortie d'erreur)\n"
-    "  lint FILE...         vérifie chaque script selon le vocabulaire des catalogues et affiche\n"
+    "  lint FILE...         vérifie chaque script, et chaque script qu'il charge, selon le\n"
+    "                       vocabulaire des catalogues, comme partie de son IA (le script qui\n"
+    "                       le charge est cherché dans son dossier et ceux au-dessus; les\n"
+    "                       constantes sont celles de tous les fichiers de l'IA) et affiche\n"
     "                       chaque problème sous la forme FILE:LIGNE: erreur: message (ou\n"
     "                       attention:), fichiers dans l'ordre donné; code de sortie 0 sans\n"
-    "                       erreur, 1 s'il y en a, 2 si un fichier n'a pas pu être lu\n"
+    "                       erreur, 1 s'il y en a, 2 si un fichier ou les catalogues n'ont pas\n"
+    "                       pu être lus\n"
     "\n"
     "  --catalogues DIR     (lint) le dossier des quatre catalogues; par défaut ceux du plugin\n"
     "  -h, --help           affiche cette aide\n"
@@ -219,59 +226,121 @@ bool checkCommand(const QString &path, bool &faithful, QString &error)
     return true;
 }
 
-// The problems of each script, checked on every core, printed in the order
-// the files were given; a last line on standard error counts them. unread
-// tells whether some file could not be read.
+// Why the catalogues of folder cannot be read, "" when they can: the folder
+// and its four files must be there.
+QString unreadableCatalogues(const QString &folder)
+{
+    const QFileInfo dir(folder);
+    if (!dir.isDir())
+        return QStringLiteral("Impossible de lire les catalogues: le dossier « %1 » %2.")
+            .arg(folder, dir.exists() ? QStringLiteral("n'est pas un dossier") : QStringLiteral("est introuvable"));
+    for (const QString &name : {Facts::FileName, Acts::FileName, Params::FileName, Prepross::FileName}) {
+        const QFileInfo file(QDir(folder).filePath(name));
+        const QString why = !file.exists() ? QStringLiteral("fichier introuvable")
+                            : file.isDir() ? QStringLiteral("c'est un dossier")
+                            : !file.isReadable() ? QStringLiteral("permission refusée")
+                                                 : QString();
+        if (!why.isEmpty())
+            return QStringLiteral("Impossible de lire le catalogue « %1 »: %2.").arg(file.filePath(), why);
+    }
+    return {};
+}
+
+// Why the script at path cannot be linted, "" when it can.
+QString unreadableScript(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.isDir())
+        return QStringLiteral("Impossible de lire le fichier \"%1\": c'est un dossier").arg(path);
+    // a pipe or a device would hold the reading up, or never end
+    if (info.exists() && !info.isFile())
+        return QStringLiteral("Impossible de lire le fichier \"%1\": ce n'est pas un fichier ordinaire").arg(path);
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return QStringLiteral("Impossible d'ouvrir le fichier \"%1\": %2").arg(path, FileServices::reasonInFrench(f.errorString(), errno));
+    return {};
+}
+
+// The problems of each script, judged as part of its AI (the scripts that
+// load it, and those it loads), each file once, the files given first in
+// their order, each followed by the files it loads; the files are checked on
+// every core. A last line on standard error counts them. unread tells
+// whether some file could not be read.
 bool lintCommand(const QStringList &paths, const QString &catalogues, bool &clean, bool &unread, QString &error)
 {
+    const QString missing = unreadableCatalogues(catalogues);
+    if (!missing.isEmpty())
+        return failed(error, missing);
     PluginFolder::setPath(catalogues);
     Catalogues::clearProblems();
     const Vocabulary vocabulary = Vocabulary::loadCatalogues();
-    const bool withVocabulary = Facts::FactCount > 0 && Acts::ActCount > 0;
-    if (!Catalogues::problems().isEmpty())
+    if (Facts::FactCount == 0 || Acts::ActCount == 0)
+        return failed(error, QStringLiteral("Impossible de lire les catalogues de « %1 »: %2").arg(catalogues, Catalogues::problemsMessage()));
+    Problems::Counts total;
+    QString catalogueLines;
+    for (const Catalogues::LineProblem &p : Catalogues::lineProblems()) {
+        catalogueLines += QStringLiteral("%1:%2: attention: %3\n")
+                              .arg(QDir(catalogues).filePath(p.fileName), QString::number(p.line), p.problem);
+        ++total.warnings;
+    }
+    if (Catalogues::problems().size() > qsizetype(Catalogues::lineProblems().size()))
         std::fputs((Catalogues::problemsMessage() + QLatin1Char('\n')).toUtf8().constData(), stderr);
-    if (!withVocabulary)
-        std::fputs("Sans catalogue des faits et des actions, le vocabulaire n'est pas vérifié.\n", stderr);
+    if (!writeOut(catalogueLines.toUtf8()))
+        return outputFailed(error);
+
+    QStringList readable;
+    QHash<QString, QString> shownAs; // a file given: named as given
+    for (const QString &p : paths) {
+        const QString why = unreadableScript(p);
+        if (!why.isEmpty()) {
+            std::fputs((why + QLatin1Char('\n')).toUtf8().constData(), stderr);
+            unread = true;
+            continue;
+        }
+        readable << p;
+        shownAs.insert(Ai::canonical(p), p);
+    }
+    const std::shared_ptr<const Ai> ai = Ai::of(readable);
+    const std::vector<int> files = ai->reached(readable);
 
     struct Result {
         QString text;   // the problems, one per line
         QString failed; // why the file could not be read
         Problems::Counts counts;
     };
-    std::vector<Result> results(size_t(paths.size()));
-    std::atomic<int> next = 0;
+    std::vector<Result> results(files.size());
+    std::atomic<size_t> next = 0;
     const auto work = [&] {
-        for (int i = next++; i < paths.size(); i = next++) {
-            Result &r = results[size_t(i)];
-            QByteArray bytes;
-            if (!FileServices::readFileBytes(paths[i], bytes, r.failed))
+        for (size_t i = next++; i < files.size(); i = next++) {
+            Result &r = results[i];
+            const Ai::File &file = ai->files()[size_t(files[i])];
+            if (!file.error.isEmpty()) {
+                r.failed = file.error;
                 continue;
-            // the rows alone: whether formatting keeps each part is check's
-            const SaveOpen::ReadResult script = SaveOpen::readScriptBytes(std::move(bytes), false);
-            const QString folder = QFileInfo(paths[i]).absolutePath();
+            }
+            const QString name = shownAs.value(file.path, QDir::current().relativeFilePath(file.path));
             const std::vector<Problems::Problem> found = Problems::analyse(
-                script.rows, Blocks::analyse(script.rows), {withVocabulary ? &vocabulary : nullptr, folder});
+                file.rows, Blocks::analyse(file.rows), ai->context(files[i], &vocabulary));
             for (const Problems::Problem &p : found)
                 r.text += QStringLiteral("%1:%2: %3: %4\n")
-                              .arg(paths[i])
-                              .arg(p.line)
-                              .arg(Problems::severityName(p.severity), p.message);
+                              .arg(name, QString::number(p.line), Problems::severityName(p.severity), p.message);
             r.counts = Problems::count(found);
         }
     };
-    std::vector<std::thread> threads(std::max(1u, std::min(std::thread::hardware_concurrency(), unsigned(paths.size()))) - 1);
+    std::vector<std::thread> threads(std::max(1u, std::min(std::thread::hardware_concurrency(), unsigned(files.size()))) - 1);
     for (std::thread &t : threads)
         t = std::thread(work);
     work();
     for (std::thread &t : threads)
         t.join();
 
-    Problems::Counts total;
+    int failures = 0;
     for (const Result &r : results) {
         if (!r.failed.isEmpty()) {
             flushOut();
             std::fputs((r.failed + QLatin1Char('\n')).toUtf8().constData(), stderr);
             unread = true;
+            ++failures;
             continue;
         }
         if (!writeOut(r.text.toUtf8()))
@@ -280,9 +349,14 @@ bool lintCommand(const QStringList &paths, const QString &catalogues, bool &clea
         total.warnings += r.counts.warnings;
     }
     flushOut();
-    const QString counted = Problems::describe(total);
-    std::fputs(((counted.isEmpty() ? QStringLiteral("aucun problème") : counted) + QLatin1Char('\n')).toUtf8().constData(),
-               stderr);
+    failures += int(paths.size() - readable.size());
+    QString counted = Problems::describe(total);
+    if (counted.isEmpty() && failures == 0)
+        counted = QStringLiteral("aucun problème");
+    if (failures > 0)
+        counted += (counted.isEmpty() ? QString() : QStringLiteral(", "))
+                   + (failures == 1 ? QStringLiteral("1 fichier illisible") : QStringLiteral("%1 fichiers illisibles").arg(failures));
+    std::fputs((counted + QLatin1Char('\n')).toUtf8().constData(), stderr);
     clean = total.errors == 0;
     return true;
 }

@@ -20,7 +20,9 @@ void LoadParams()
     }
     int ignoredTypes = 0;
     QStringList tooLong;
+    int number = 0;
     for (QStringView line : FileServices::splitLines(text)) {
+        ++number;
         if (line.startsWith(QLatin1Char('<'))) {
             if (int(ParamTable.size()) > MaxTypes) {
                 ++ignoredTypes;
@@ -44,6 +46,12 @@ void LoadParams()
         while (lead < line.size() && line[lead] == QLatin1Char(' '))
             ++lead;
         type.values.append(line.mid(lead).toString());
+        int low = 0, high = 0;
+        if (type.values.back().startsWith(QLatin1String("Num")) && !parseRange(type.values.back(), &low, &high))
+            Catalogues::reportLineProblem(FileName, number,
+                                          QStringLiteral("intervalle mal formé « %1 »: il faut « Num BAS HAUT », deux "
+                                                         "nombres entiers de -32768 à 32767; la ligne est ignorée")
+                                              .arg(type.values.back().left(40)));
     }
     ParamCount = qint16(ParamTable.size() - 1);
     if (ignoredTypes > 0)

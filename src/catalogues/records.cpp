@@ -14,6 +14,12 @@ QStringList &problemList()
     return list;
 }
 
+std::vector<LineProblem> &lineProblemList()
+{
+    static std::vector<LineProblem> list;
+    return list;
+}
+
 // Runs of spaces made single; nothing else changes.
 QString singleSpaced(QStringView s)
 {
@@ -36,6 +42,18 @@ QString pathOf(const QString &fileName)
 void clearProblems()
 {
     problemList().clear();
+    lineProblemList().clear();
+}
+
+void reportLineProblem(const QString &fileName, int line, const QString &problem)
+{
+    lineProblemList().push_back({fileName, line, problem});
+    reportProblem(fileName, QStringLiteral("ligne %1: %2").arg(QString::number(line), problem));
+}
+
+const std::vector<LineProblem> &lineProblems()
+{
+    return lineProblemList();
 }
 
 void reportProblem(const QString &fileName, const QString &problem)

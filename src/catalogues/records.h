@@ -25,6 +25,15 @@ QString pathOf(const QString &fileName);
 void clearProblems();
 void reportProblem(const QString &fileName, const QString &problem);
 const QStringList &problems();
+// A line of a catalogue that was read but could not be used, with its
+// number: the problems above hold it too.
+struct LineProblem {
+    QString fileName;
+    int line = 0;
+    QString problem;
+};
+void reportLineProblem(const QString &fileName, int line, const QString &problem);
+const std::vector<LineProblem> &lineProblems();
 // The message shown when the editor window opens; empty when every catalogue
 // was read whole.
 QString problemsMessage();

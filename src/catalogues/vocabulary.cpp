@@ -6,8 +6,11 @@
 #include "prepross.h"
 #include "records.h"
 
+#include <QMutex>
 #include <algorithm>
+#include <bit>
 #include <limits>
+#include <mutex>
 
 namespace {
 QString valuePart(const QString &entry)
@@ -16,27 +19,35 @@ QString valuePart(const QString &entry)
     return p < 0 ? entry : entry.left(p);
 }
 
-// The edit distance of a and b, folded, or more than limit when it is.
+// The edit distance of a and b (both folded), or more than limit when it is:
+// only the cells within limit of the diagonal can hold less.
 int distance(QStringView a, QStringView b, int limit)
 {
-    if (std::abs(int(a.size() - b.size())) > limit)
+    const int n = int(a.size()), m = int(b.size());
+    if (std::abs(n - m) > limit)
         return limit + 1;
-    std::vector<int> previous(size_t(b.size()) + 1), current(previous.size());
-    for (size_t j = 0; j < previous.size(); ++j)
-        previous[j] = int(j);
-    for (qsizetype i = 1; i <= a.size(); ++i) {
-        current[0] = int(i);
-        int best = current[0];
-        for (qsizetype j = 1; j <= b.size(); ++j) {
-            const int change = a[i - 1].toLower() == b[j - 1].toLower() ? 0 : 1;
-            current[size_t(j)] = std::min({previous[size_t(j)] + 1, current[size_t(j - 1)] + 1, previous[size_t(j - 1)] + change});
-            best = std::min(best, current[size_t(j)]);
+    const int far = limit + 1;
+    thread_local std::vector<int> previous, current;
+    previous.assign(size_t(m) + 2, far);
+    current.assign(size_t(m) + 2, far);
+    for (int j = 0; j <= std::min(m, limit); ++j)
+        previous[size_t(j)] = j;
+    for (int i = 1; i <= n; ++i) {
+        const int low = std::max(1, i - limit), high = std::min(m, i + limit);
+        current[size_t(low - 1)] = low == 1 ? std::min(i, far) : far;
+        int best = current[size_t(low - 1)];
+        for (int j = low; j <= high; ++j) {
+            const int change = a[i - 1] == b[j - 1] ? 0 : 1;
+            const int d = std::min({previous[size_t(j)] + 1, current[size_t(j - 1)] + 1, previous[size_t(j - 1)] + change, far});
+            current[size_t(j)] = d;
+            best = std::min(best, d);
         }
+        current[size_t(high + 1)] = far; // what the next row reads past the band
         if (best > limit)
-            return limit + 1;
+            return far;
         std::swap(previous, current);
     }
-    return previous.back();
+    return previous[size_t(m)];
 }
 
 void addEntries(QHash<QString, Vocabulary::Entry> &to, const std::vector<CatalogueRecord> &table, int count)
@@ -91,8 +102,17 @@ Vocabulary Vocabulary::fromCatalogues()
                             const QString value = valuePart(run.text);
                             t.words.insert(fold(value));
                             t.listed.append(value);
+                            int n = 0;
+                            if (readNumber(value, &n)) {
+                                const bool first = t.lowestStep > t.highestStep;
+                                t.lowestStep = first ? n : std::min(t.lowestStep, n);
+                                t.highestStep = first ? n : std::max(t.highestStep, n);
+                            }
                         }
                     }
+                    // a list with nothing usable in it constrains nothing
+                    if (t.ranges.empty() && t.words.isEmpty())
+                        t.anyValue = true;
                     describe(t);
                     v.m_types.insert(name, int(v.m_typeList.size()));
                     v.m_typeList.push_back(std::move(t));
@@ -124,7 +144,7 @@ const QString &Vocabulary::folded(QStringView s)
     QChar *out = buffer.data();
     for (qsizetype i = 0; i < s.size(); ++i) {
         const char16_t c = s[i].unicode();
-        out[i] = c < 0x80 ? QChar(c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c) : s[i].toLower();
+        out[i] = QChar(c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c);
     }
     return buffer;
 }
@@ -135,20 +155,147 @@ const Vocabulary::Entry *Vocabulary::find(const Entries &entries, QStringView na
     return it == entries.constEnd() ? nullptr : &*it;
 }
 
-QString Vocabulary::closest(const Entries &entries, QStringView name)
+// The names of a catalogue cut in four parts each, by their length: two edits
+// leave two of a name's parts whole, and a word within two edits of the name
+// holds them at most two letters from where the name does. Only the names
+// two of whose parts the word holds are measured. The answers are kept: a script repeats its
+// unknown names.
+class Vocabulary::NameIndex
 {
-    // a letter or two apart, but never most of a short name
-    const int limit = std::min(2, int(name.size()) / 3);
-    QString best;
-    int bestDistance = limit + 1;
-    for (const Entry &e : entries) {
-        const int d = distance(name, e.name, std::min(limit, bestDistance));
-        if (d < bestDistance || (d == bestDistance && e.name < best)) {
-            best = e.name;
-            bestDistance = d;
+public:
+    explicit NameIndex(const Entries &entries)
+    {
+        for (const Entry &e : entries) {
+            const int id = int(m_folded.size());
+            m_folded.push_back(fold(e.name));
+            m_names.push_back(e.name);
+            const QString &name = m_folded.back();
+            if (name.size() < Parts) {
+                m_short.push_back(id);
+                continue;
+            }
+            for (int part = 0; part < Parts; ++part) {
+                const auto [from, to] = bounds(int(name.size()), part);
+                m_parts[key(int(name.size()), part, QStringView(name).mid(from, to - from))].push_back(id);
+            }
         }
     }
-    return bestDistance <= limit ? best : QString();
+
+    QString closest(QStringView name) const
+    {
+        const QString query = fold(name);
+        {
+            const QMutexLocker lock(&m_mutex);
+            const auto known = m_answers.constFind(query);
+            if (known != m_answers.constEnd())
+                return *known;
+        }
+        const QString answer = search(query);
+        const QMutexLocker lock(&m_mutex);
+        m_answers.insert(query, answer);
+        return answer;
+    }
+
+private:
+    static constexpr int Parts = 4; // two more than the edits allowed
+
+    static std::pair<int, int> bounds(int length, int part)
+    {
+        return {part * length / Parts, (part + 1) * length / Parts};
+    }
+    static QString key(int length, int part, QStringView text)
+    {
+        QString k;
+        k.reserve(text.size() + 2);
+        k += QChar(char16_t(length));
+        k += QChar(char16_t(part));
+        k += text;
+        return k;
+    }
+
+    QString search(const QString &query) const
+    {
+        // a letter or two apart, but never most of a short name
+        const int limit = std::min(2, int(query.size()) / 3);
+        if (limit == 0)
+            return {};
+        thread_local std::vector<int> candidates;
+        // the search each name was last met in, so that none is measured twice
+        thread_local std::vector<quint32> met;
+        thread_local std::vector<quint8> partsMet; // a bit per part held
+        thread_local quint32 search = 0;
+        if (met.size() < m_folded.size() || ++search == 0) {
+            met.assign(std::max(met.size(), m_folded.size()), 0);
+            partsMet.assign(met.size(), 0);
+            search = 1;
+        }
+        candidates.assign(m_short.begin(), m_short.end());
+        const int size = int(query.size());
+        for (int length = std::max(Parts, size - limit); length <= size + limit; ++length) {
+            for (int part = 0; part < Parts; ++part) {
+                const auto [from, to] = bounds(length, part);
+                for (int shift = -limit; shift <= limit; ++shift) {
+                    if (from + shift < 0 || to + shift > size)
+                        continue;
+                    const auto it = m_parts.constFind(key(length, part, QStringView(query).mid(from + shift, to - from)));
+                    if (it == m_parts.constEnd())
+                        continue;
+                    for (int id : *it) {
+                        if (met[size_t(id)] != search) {
+                            met[size_t(id)] = search;
+                            partsMet[size_t(id)] = 0;
+                        }
+                        const quint8 before = partsMet[size_t(id)];
+                        partsMet[size_t(id)] |= quint8(1u << part);
+                        if (before != partsMet[size_t(id)] && std::popcount(partsMet[size_t(id)]) == 2)
+                            candidates.push_back(id);
+                    }
+                }
+            }
+        }
+        QString best;
+        int bestDistance = limit + 1;
+        for (int id : candidates) {
+            const int d = distance(query, m_folded[size_t(id)], std::min(limit, bestDistance));
+            if (d < bestDistance || (d == bestDistance && m_names[size_t(id)] < best)) {
+                best = m_names[size_t(id)];
+                bestDistance = d;
+            }
+        }
+        return bestDistance <= limit ? best : QString();
+    }
+
+    std::vector<QString> m_folded, m_names;
+    std::vector<int> m_short; // names too short to cut: always measured
+    QHash<QString, std::vector<int>> m_parts;
+    mutable QMutex m_mutex;
+    mutable QHash<QString, QString> m_answers;
+};
+
+Vocabulary::Vocabulary() = default;
+Vocabulary::~Vocabulary() = default;
+Vocabulary::Vocabulary(Vocabulary &&) = default;
+Vocabulary &Vocabulary::operator=(Vocabulary &&) = default;
+
+QString Vocabulary::closest(std::unique_ptr<NameIndex> &index, const Entries &entries, QStringView name)
+{
+    static QMutex making;
+    {
+        const QMutexLocker lock(&making);
+        if (!index)
+            index = std::make_unique<NameIndex>(entries);
+    }
+    return index->closest(name);
+}
+
+QString Vocabulary::closestFact(QStringView name) const
+{
+    return closest(m_factIndex, m_facts, name);
+}
+
+QString Vocabulary::closestAction(QStringView name) const
+{
+    return closest(m_actionIndex, m_actions, name);
 }
 
 const Vocabulary::Type &Vocabulary::type(const QString &name) const
@@ -158,13 +305,17 @@ const Vocabulary::Type &Vocabulary::type(const QString &name) const
     return it == m_types.constEnd() ? anyValue : m_typeList[size_t(*it)];
 }
 
-bool Vocabulary::Type::allows(QStringView value) const
+Vocabulary::Type::Verdict Vocabulary::Type::judge(QStringView value) const
 {
     if (anyValue || words.contains(folded(value)))
-        return true;
+        return Verdict::Allowed;
     int n = 0;
     if (!readNumber(value, &n))
-        return false;
-    return std::any_of(ranges.begin(), ranges.end(), [n](const auto &r) { return n >= r.first && n <= r.second; });
+        return Verdict::Refused;
+    if (std::any_of(ranges.begin(), ranges.end(), [n](const auto &r) { return n >= r.first && n <= r.second; }))
+        return Verdict::Allowed;
+    if (ranges.empty() || (n >= lowestStep && n <= highestStep))
+        return Verdict::Step;
+    return Verdict::Refused;
 }
 

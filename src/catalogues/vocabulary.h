@@ -5,13 +5,14 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+#include <memory>
 #include <utility>
 #include <vector>
 
 // What the catalogues say a script may hold, arranged for checking a script
 // against it: the facts and actions with the types of their parameters, the
 // values each type allows, and the preprocessor symbols. Names and values
-// compare without regard to case, as the game reads them.
+// compare without regard to ASCII case, as the game reads them.
 class Vocabulary
 {
 public:
@@ -29,16 +30,28 @@ public:
     const Entry *fact(QStringView name) const { return find(m_facts, name); }
     const Entry *action(QStringView name) const { return find(m_actions, name); }
     // The catalogue name closest to name, a letter or two away; "" when none is.
-    QString closestFact(QStringView name) const { return closest(m_facts, name); }
-    QString closestAction(QStringView name) const { return closest(m_actions, name); }
+    QString closestFact(QStringView name) const;
+    QString closestAction(QStringView name) const;
 
     // The values a parameter type allows.
     struct Type {
-        bool anyValue = true; // typed text, or a type the catalogue does not describe
+        // Typed text, a type the catalogue does not describe, or one it
+        // gives no usable value.
+        bool anyValue = true;
         QSet<QString> words;  // its listed values, folded
         QStringList listed;   // the same as listed, for messages
         std::vector<std::pair<int, int>> ranges;
-        bool allows(QStringView value) const;
+        // The lowest and highest number listed as a value (its steps); low
+        // above high when none is.
+        int lowestStep = 1, highestStep = 0;
+        // Allowed: a listed value or a number of a range. Step: a number
+        // the type does not list, where ranges do not bound it (between or
+        // beside its steps, or a type of words): the catalogue suggests, the
+        // game may take it. Refused: a word it does not list, or a number
+        // outside every range and beyond the steps.
+        enum class Verdict : quint8 { Allowed, Step, Refused };
+        Verdict judge(QStringView value) const;
+        bool allows(QStringView value) const { return judge(value) == Verdict::Allowed; }
         // "un nombre de 0 à 20", "ble, bois, pierre, …", for messages.
         QString description;
     };
@@ -47,17 +60,25 @@ public:
 
     bool knowsSymbol(QStringView symbol) const { return m_symbols.contains(folded(symbol)); }
 
-    // Lower case, for comparisons.
-    static QString fold(QStringView s) { return s.toString().toLower(); }
+    // ASCII letters in lower case, for comparisons: the game folds no other.
+    static QString fold(QStringView s) { return folded(s); }
     // The same in a buffer of the calling thread's, reused: a lookup per
     // value of a 100,000-row script allocates nothing.
     static const QString &folded(QStringView s);
 
+    Vocabulary();
+    ~Vocabulary();
+    Vocabulary(Vocabulary &&);
+    Vocabulary &operator=(Vocabulary &&);
+
 private:
     using Entries = QHash<QString, Entry>;
+    class NameIndex;
     static const Entry *find(const Entries &entries, QStringView name);
-    static QString closest(const Entries &entries, QStringView name);
+    static QString closest(std::unique_ptr<NameIndex> &index, const Entries &entries, QStringView name);
     Entries m_facts, m_actions;
+    // The names cut in parts, for the suggestions; made on first use.
+    mutable std::unique_ptr<NameIndex> m_factIndex, m_actionIndex;
     std::vector<Type> m_typeList; // the first one allows any value
     QHash<QString, int> m_types;
     QHash<QString, bool> m_symbols;

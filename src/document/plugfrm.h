@@ -120,7 +120,7 @@ public:
     // "Problèmes", under the list: what the game would refuse or find odd.
     ProblemsPane *ProblemsDock;
     // "Affichage" > "Problèmes"; "Edition" > the next and previous problem.
-    QAction *ShowProblems, *NextProblem, *PreviousProblem;
+    QAction *ShowProblems, *NextProblem, *PreviousProblem, *GoToDefinition;
 
     // File name, modified mark, rows, encoding and line ends, under the list.
     ScriptStatusBar *StatusBar1;
@@ -153,6 +153,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
+    // Back to the window: the other files of the AI may have changed.
+    void changeEvent(QEvent *event) override;
 
 private:
     explicit PlugFrm(QWidget *parent = nullptr);
@@ -174,6 +176,9 @@ private:
     // Selects the row of the next (step 1) or previous (-1) problem from the
     // selected row, going round the ends.
     void goToProblem(int step);
+    // F12: the row defining a constant the selected row uses, in this script
+    // or, once the user agrees, in the file of the AI that defines it.
+    void goToDefinition();
     std::unique_ptr<Vocabulary> m_vocabulary;
 
     // Made first: the list and the commands work on it.

@@ -6,12 +6,17 @@
 #include "scriptdocument.h"
 #include "scriptlistview.h"
 #include "scriptproblems.h"
+#include "ai.h"
+#include "files/filecommands.h"
+#include "shell/messages.h"
 #include "catalogues/acts.h"
 #include "catalogues/facts.h"
 #include "catalogues/vocabulary.h"
 #include "shell/options.h"
 
 #include <QAction>
+#include <QDir>
+#include <QEvent>
 #include <QMenu>
 #include <QTimer>
 
@@ -38,6 +43,52 @@ void PlugFrm::buildProblems()
         a->setShortcutContext(Qt::WindowShortcut);
     connect(NextProblem, &QAction::triggered, this, [this] { goToProblem(1); });
     connect(PreviousProblem, &QAction::triggered, this, [this] { goToProblem(-1); });
+    GoToDefinition = EditMnu->addAction(QStringLiteral("Aller à la définition"));
+    GoToDefinition->setShortcut(QKeySequence(Qt::Key_F12));
+    GoToDefinition->setShortcutContext(Qt::WindowShortcut);
+    connect(GoToDefinition, &QAction::triggered, this, &PlugFrm::goToDefinition);
+}
+
+void PlugFrm::goToDefinition()
+{
+    const int pos = ListView1->selectedPosition();
+    if (pos == 0) {
+        Messages::info(this, QStringLiteral("Sélectionnez la ligne qui utilise la constante."));
+        return;
+    }
+    const ScriptModel &rows = m_document->rows();
+    const QStringList names = Problems::constantsUsed(rows.line(pos));
+    // Defined in this script: its row.
+    for (const QString &name : names) {
+        const QString key = Vocabulary::fold(name);
+        for (int r = 1; r <= rows.count(); ++r) {
+            QString defined, value;
+            if (Problems::constantOf(rows.line(r), &defined, &value) && Vocabulary::fold(defined) == key) {
+                ListView1->selectRow(r);
+                return;
+            }
+        }
+    }
+    // In another file of the AI: opened once the user agrees.
+    const std::shared_ptr<const Ai> ai = m_document->problems().ai();
+    for (const QString &name : names) {
+        if (!ai)
+            break;
+        for (const Problems::Definition &d : ai->definitions(name)) {
+            if (d.file == Ai::canonical(m_document->currentFile()))
+                continue;
+            if (!Messages::yesNo(this, QStringLiteral("La constante « %1 » est définie ligne %2 de « %3 ». Ouvrir ce fichier ?")
+                                           .arg(name, QString::number(d.line), QDir::toNativeSeparators(d.file))))
+                return;
+            if (m_files->maybeSave() && m_files->open(d.file))
+                ListView1->selectRow(qMax(1, m_document->rows().rowOfLine(d.line)));
+            return;
+        }
+    }
+    Messages::info(this, m_document->problems().findingAi()
+                             ? QStringLiteral("Les fichiers de l'IA sont encore en lecture: réessayez dans un instant.")
+                         : names.isEmpty() ? QStringLiteral("Cette ligne n'utilise aucune constante.")
+                                           : QStringLiteral("Aucun fichier de l'IA ne définit « %1 ».").arg(names.join(QStringLiteral(" », « "))));
 }
 
 void PlugFrm::applyVocabulary()
@@ -80,4 +131,11 @@ void PlugFrm::goToProblem(int step)
             }
     }
     ListView1->selectRow(target);
+}
+
+void PlugFrm::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !m_document->currentFile().isEmpty())
+        m_document->problems().findAi();
 }

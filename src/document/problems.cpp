@@ -1,10 +1,13 @@
 #include "problems.h"
 
+#include "ai.h"
 #include "catalogues/vocabulary.h"
 #include "linebuilders.h"
 
 #include <QDir>
 #include <QHash>
+#include <QRegularExpression>
+#include <QSet>
 #include <algorithm>
 #include <span>
 
@@ -15,12 +18,137 @@ QString severityName(Severity severity)
     return severity == Severity::Error ? QStringLiteral("erreur") : QStringLiteral("attention");
 }
 
+QString quoted(QStringView text)
+{
+    constexpr qsizetype Longest = 40;
+    QString out;
+    for (qsizetype i = 0; i < text.size() && i < Longest; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < 0x20 || c == 0x7f)
+            out += QStringLiteral("\\x%1").arg(int(c), 2, 16, QLatin1Char('0'));
+        else
+            out += text[i];
+    }
+    if (text.size() > Longest)
+        out += QStringLiteral("…");
+    return out;
+}
+
+bool constantOf(const ScriptLine &row, QString *name, QString *value)
+{
+    const QString &text = row.text;
+    if (row.kind != LineKind::Const || !text.startsWith(RowText::ConstantPrefix))
+        return false;
+    const qsizetype from = RowText::ConstantPrefix.size();
+    const qsizetype eq = text.indexOf(RowText::ConstantSeparator, from);
+    if (eq < 0)
+        return false;
+    *name = text.mid(from, eq - from).trimmed();
+    *value = text.mid(eq + RowText::ConstantSeparator.size()).trimmed();
+    return !name->isEmpty();
+}
+
+QStringList constantsUsed(const ScriptLine &row)
+{
+    QStringList words;
+    QString name, value;
+    if (constantOf(row, &name, &value)) {
+        words << value;
+    } else if (row.kind == LineKind::Fact || row.kind == LineKind::Act) {
+        QString text = row.text;
+        if (text.startsWith(RowText::NegationPrefix))
+            text = text.mid(RowText::NegationPrefix.size());
+        text.replace(QLatin1Char('('), QLatin1Char(' ')).replace(QLatin1Char(')'), QLatin1Char(' '));
+        words = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (!words.isEmpty())
+            words.removeFirst(); // the fact's or the action's name
+    }
+    return words.filter(QRegularExpression(QStringLiteral("^[^\"0-9-]")));
+}
+
+void Condition::step(const ScriptLine &row)
+{
+    if (row.kind != LineKind::Prep)
+        return;
+    const QString &text = row.text;
+    if (text.startsWith(RowText::IfNotPrefix))
+        m_open.emplace_back(Vocabulary::fold(QStringView(text).mid(RowText::IfNotPrefix.size()).trimmed()), false);
+    else if (text.startsWith(RowText::IfPrefix))
+        m_open.emplace_back(Vocabulary::fold(QStringView(text).mid(RowText::IfPrefix.size()).trimmed()), true);
+    else if (text == RowText::Else && !m_open.empty())
+        m_open.back().second = !m_open.back().second;
+    else if (text == RowText::EndIf && !m_open.empty())
+        m_open.pop_back();
+}
+
+QString Condition::key(const QString &outer) const
+{
+    if (m_open.empty())
+        return outer;
+    QStringList parts = outer.isEmpty() ? QStringList() : outer.split(QLatin1Char(' '));
+    for (const auto &[symbol, defined] : m_open)
+        parts << (defined ? QLatin1Char('+') : QLatin1Char('-')) + symbol;
+    parts.sort();
+    parts.removeDuplicates();
+    return parts.join(QLatin1Char(' '));
+}
+
+bool Condition::possible(const QString &key)
+{
+    const QStringList parts = key.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    for (const QString &p : parts)
+        if (p.startsWith(QLatin1Char('+')) && parts.contains(QLatin1Char('-') + p.mid(1)))
+            return false;
+    return true;
+}
+
 namespace {
 struct Constant {
     QString value;
     int row = 0;
-    bool operator==(const Constant &other) const { return value == other.value; }
+    QString condition;
+    bool operator==(const Constant &other) const { return value == other.value && condition == other.condition; }
 };
+
+bool isNumber(QStringView value)
+{
+    bool number = false;
+    value.toInt(&number);
+    return number;
+}
+
+// The keywords a line of text the reader could not place may have meant.
+const QStringList &keywords()
+{
+    static const QStringList list = {QStringLiteral("(defrule"), QStringLiteral("(defconst"), QStringLiteral("(load"),
+                                     QStringLiteral("(load-random"), QStringLiteral("#load-if-defined"),
+                                     QStringLiteral("#load-if-not-defined"), QStringLiteral("#else"),
+                                     QStringLiteral("#end-if")};
+    return list;
+}
+
+int editDistance(QStringView a, QStringView b)
+{
+    std::vector<int> previous(size_t(b.size()) + 1), current(previous.size());
+    for (size_t j = 0; j < previous.size(); ++j)
+        previous[j] = int(j);
+    for (qsizetype i = 1; i <= a.size(); ++i) {
+        current[0] = int(i);
+        for (qsizetype j = 1; j <= b.size(); ++j)
+            current[size_t(j)] = std::min({previous[size_t(j)] + 1, current[size_t(j - 1)] + 1,
+                                           previous[size_t(j - 1)] + (a[i - 1] == b[j - 1] ? 0 : 1)});
+        std::swap(previous, current);
+    }
+    return previous.back();
+}
+
+bool isGroupKeyword(QStringView word)
+{
+    for (const char *k : {"not", "and", "or", "nand", "nor"})
+        if (word.compare(QLatin1StringView(k), Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
 } // namespace
 
 class Checker::Analysis
@@ -28,6 +156,8 @@ class Checker::Analysis
 public:
     Analysis(const std::vector<ScriptLine> &rows, const Context &context) : m_rows(rows), m_context(context)
     {
+        if (context.ai)
+            m_outer = context.ai->condition;
         defineConstants();
         m_constantProblems = std::move(m_found);
         m_found.clear();
@@ -42,31 +172,33 @@ public:
     }
 
     std::vector<Problem> m_constantProblems;
-    QHash<QString, Constant> m_constants;
+    QHash<QString, std::vector<Constant>> m_constants;
 
 private:
     void checkRow(int pos)
     {
-        {
-            const ScriptLine &row = m_rows[size_t(pos - 1)];
-            switch (row.kind) {
-            case LineKind::Fact:
-            case LineKind::Act:
-                entry(pos, row);
-                break;
-            case LineKind::Prep:
-                symbol(pos, row.text);
-                break;
-            case LineKind::Load:
-                load(pos, row.text);
-                break;
-            case LineKind::RLoad:
-                for (const LineText::Possibility &p : LineText::randomLoadPossibilities(row.text))
-                    load(pos, p.file);
-                break;
-            default:
-                break;
-            }
+        const ScriptLine &row = m_rows[size_t(pos - 1)];
+        switch (row.kind) {
+        case LineKind::Fact:
+            fact(pos, row.text);
+            break;
+        case LineKind::Act:
+            entry(pos, row.text, false);
+            break;
+        case LineKind::Prep:
+            symbol(pos, row.text);
+            break;
+        case LineKind::Load:
+            load(pos, row.text);
+            break;
+        case LineKind::RLoad:
+            randomLoad(pos, row.text);
+            break;
+        case LineKind::Text:
+            text(pos, row.text);
+            break;
+        default:
+            break;
         }
     }
 
@@ -75,51 +207,179 @@ private:
         m_found.push_back({severity, pos, m_rows[size_t(pos - 1)].line, message});
     }
     QString placeOf(int pos) const { return rowPlace(m_rows[size_t(pos - 1)], pos); }
-
-    // A constant's row: "Constante: name = value".
-    static bool splitConstant(const QString &text, QString *name, QString *value)
+    // "ligne 4 de « consts.per »": where another file of the AI defines a constant.
+    QString placeOf(const Definition &d) const
     {
-        if (!text.startsWith(RowText::ConstantPrefix))
-            return false;
-        const qsizetype from = RowText::ConstantPrefix.size();
-        const qsizetype eq = text.indexOf(RowText::ConstantSeparator, from);
-        if (eq < 0)
-            return false;
-        *name = text.mid(from, eq - from).trimmed();
-        *value = text.mid(eq + RowText::ConstantSeparator.size()).trimmed();
-        return !name->isEmpty();
+        const QString file = m_context.folder.isEmpty() ? d.file : QDir(m_context.folder).relativeFilePath(d.file);
+        return QStringLiteral("ligne %1 de « %2 »").arg(QString::number(d.line), quoted(file));
     }
+
+    const std::vector<Definition> *outside(const QString &key) const
+    {
+        if (!m_context.ai)
+            return nullptr;
+        const auto it = m_context.ai->constants.constFind(key);
+        return it == m_context.ai->constants.constEnd() ? nullptr : &*it;
+    }
+    bool known(const QString &key) const { return m_constants.contains(key) || outside(key); }
 
     void defineConstants()
     {
+        Condition condition;
         for (int pos = 1; pos <= int(m_rows.size()); ++pos) {
             const ScriptLine &row = m_rows[size_t(pos - 1)];
+            condition.step(row);
             QString name, value;
-            if (row.kind != LineKind::Const || !splitConstant(row.text, &name, &value))
+            if (!constantOf(row, &name, &value))
                 continue;
             const QString key = Vocabulary::fold(name);
-            const auto it = m_constants.constFind(key);
-            if (it == m_constants.constEnd()) {
-                m_constants.insert(key, {value, pos});
-            } else if (it->value == value) {
-                add(Severity::Warning, pos, QStringLiteral("constante « %1 » déjà définie %2, avec la même valeur")
-                                                .arg(name, placeOf(it->row)));
-            } else {
-                add(Severity::Error, pos, QStringLiteral("constante « %1 » déjà définie %2 avec la valeur %3: elle vaut ici %4")
-                                              .arg(name, placeOf(it->row), it->value, value));
+            const QString holds = condition.key(m_outer);
+            std::vector<Constant> &defined = m_constants[key];
+            // Defined twice only where both certainly hold together: under
+            // the same symbols. The game sets the symbols of the others.
+            if (Condition::possible(holds)) {
+                const auto same = std::find_if(defined.begin(), defined.end(),
+                                               [&](const Constant &c) { return c.condition == holds; });
+                if (same != defined.end())
+                    twice(pos, name, value, placeOf(same->row), same->value);
+                else if (const std::vector<Definition> *others = outside(key))
+                    for (const Definition &d : *others)
+                        if (d.before && d.condition == holds) {
+                            twice(pos, name, value, placeOf(d), d.value);
+                            break;
+                        }
             }
+            defined.push_back({value, pos, holds});
+        }
+        for (auto it = m_constants.cbegin(); it != m_constants.cend(); ++it)
+            for (const Constant &c : *it)
+                loop(it.key(), c);
+    }
+
+    void twice(int pos, const QString &name, const QString &value, const QString &first, const QString &firstValue)
+    {
+        if (firstValue == value)
+            add(Severity::Warning, pos, QStringLiteral("constante « %1 » déjà définie %2, avec la même valeur")
+                                            .arg(quoted(name), first));
+        else
+            add(Severity::Error, pos, QStringLiteral("constante « %1 » déjà définie %2 avec la valeur %3: elle vaut ici %4")
+                                          .arg(quoted(name), first, quoted(firstValue), quoted(value)));
+    }
+
+    // The values a constant's definitions give, each followed through the
+    // constants it names. A name met again on the way is not followed.
+    template<typename F>
+    void eachDefinition(const QString &key, F &&f) const
+    {
+        if (const auto own = m_constants.constFind(key); own != m_constants.constEnd())
+            for (const Constant &c : *own)
+                f(c.value);
+        if (const std::vector<Definition> *others = outside(key))
+            for (const Definition &d : *others)
+                f(d.value);
+    }
+    bool namesConstant(const QString &value) const
+    {
+        return !value.startsWith(QLatin1Char('"')) && !isNumber(value) && known(Vocabulary::fold(value));
+    }
+    QStringList finalValues(const QString &key) const
+    {
+        QStringList values;
+        QSet<QString> seen{key};
+        std::vector<QString> pending{key};
+        while (!pending.empty()) {
+            const QString next = std::move(pending.back());
+            pending.pop_back();
+            eachDefinition(next, [&](const QString &value) {
+                if (!namesConstant(value)) {
+                    if (!values.contains(value))
+                        values << value;
+                    return;
+                }
+                const QString k = Vocabulary::fold(value);
+                if (!seen.contains(k)) {
+                    seen.insert(k);
+                    pending.push_back(k);
+                }
+            });
+        }
+        return values;
+    }
+
+    // A constant defined, through others, as itself: reported at each of its
+    // own definitions that starts the loop.
+    void loop(const QString &key, const Constant &c)
+    {
+        if (!namesConstant(c.value))
+            return;
+        // each name met, with the name whose definition named it
+        QHash<QString, QString> namedBy;
+        const QString first = Vocabulary::fold(c.value);
+        namedBy.insert(first, key);
+        std::vector<QString> pending{first};
+        while (!pending.empty()) {
+            const QString next = std::move(pending.back());
+            pending.pop_back();
+            if (next == key) {
+                QStringList names{quoted(key)};
+                for (QString at = namedBy.value(key); at != key; at = namedBy.value(at))
+                    names.prepend(quoted(at));
+                names.prepend(quoted(key));
+                add(Severity::Error, c.row, QStringLiteral("constante « %1 » définie en boucle: %2")
+                                                .arg(quoted(key), names.join(QStringLiteral(" → "))));
+                return;
+            }
+            eachDefinition(next, [&](const QString &value) {
+                const QString k = Vocabulary::fold(value);
+                if (namesConstant(value) && !namedBy.contains(k)) {
+                    namedBy.insert(k, next);
+                    pending.push_back(k);
+                }
+            });
         }
     }
 
-    void entry(int pos, const ScriptLine &row)
+    // A fact's row: one fact, or a group of them written inside it
+    // ("(not (or (a) (b)))"): each fact of the group is checked.
+    void fact(int pos, const QString &rowText)
+    {
+        QStringView text = rowText;
+        if (text.startsWith(RowText::NegationPrefix))
+            text = text.mid(RowText::NegationPrefix.size());
+        tokens(text, m_tokens);
+        if (m_tokens.empty())
+            return;
+        if (!text.startsWith(QLatin1Char('(')) && !isGroupKeyword(m_tokens.front())) {
+            entry(pos, text, true);
+            return;
+        }
+        // each "(" opens a group or holds one fact, whatever the depth
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            if (text[i] != QLatin1Char('('))
+                continue;
+            qsizetype end = i + 1, depth = 1;
+            bool quotedText = false;
+            for (; end < text.size() && depth > 0; ++end) {
+                const QChar c = text[end];
+                if (c == QLatin1Char('"'))
+                    quotedText = !quotedText;
+                else if (!quotedText && c == QLatin1Char('('))
+                    ++depth;
+                else if (!quotedText && c == QLatin1Char(')'))
+                    --depth;
+            }
+            const QStringView inner = text.mid(i + 1, end - i - 1 - (depth == 0 ? 1 : 0)).trimmed();
+            tokens(inner, m_tokens);
+            if (!m_tokens.empty() && !isGroupKeyword(m_tokens.front()) && !inner.contains(QLatin1Char('(')))
+                entry(pos, inner, true);
+        }
+    }
+
+    void entry(int pos, QStringView text, bool fact)
     {
         const Vocabulary *vocabulary = m_context.vocabulary;
         if (!vocabulary)
             return;
-        const bool fact = row.kind == LineKind::Fact;
-        QStringView text = row.text;
-        if (fact && text.startsWith(RowText::NegationPrefix))
-            text = text.mid(RowText::NegationPrefix.size());
         tokens(text, m_tokens);
         if (m_tokens.empty())
             return;
@@ -129,28 +389,33 @@ private:
             const QString near = fact ? vocabulary->closestFact(name) : vocabulary->closestAction(name);
             const QString what = fact ? QStringLiteral("fait inconnu « %1 »") : QStringLiteral("action inconnue « %1 »");
             add(Severity::Error, pos,
-                what.arg(name)
+                what.arg(quoted(name))
                     + (near.isEmpty() ? (fact ? QStringLiteral(": aucun fait du catalogue ne porte ce nom")
                                               : QStringLiteral(": aucune action du catalogue ne porte ce nom"))
-                                      : QStringLiteral(": vouliez-vous dire « %1 » ?").arg(near)));
+                                      : QStringLiteral(": vouliez-vous dire « %1 » ?").arg(quoted(near))));
             return;
         }
         const std::span<const QStringView> values = std::span(m_tokens).subspan(1);
         if (qsizetype(values.size()) != e->types.size()) {
             const qsizetype n = e->types.size();
-            add(Severity::Error, pos,
-                (n == 0 ? QStringLiteral("« %1 » n'attend aucun paramètre").arg(e->name)
-                        : QStringLiteral("« %1 » attend %2 (%3)")
-                              .arg(e->name,
-                                   n == 1 ? QStringLiteral("1 paramètre") : QStringLiteral("%1 paramètres").arg(n),
-                                   e->types.join(QStringLiteral(", "))))
-                    + QStringLiteral("; la ligne en donne %1").arg(values.size()));
+            const QString given = QStringLiteral("; la ligne en donne %1").arg(values.size());
+            if (n == 0)
+                add(Severity::Error, pos, QStringLiteral("« %1 » n'attend aucun paramètre").arg(quoted(e->name)) + given);
+            else
+                add(Severity::Error, pos,
+                    QStringLiteral("« %1 » attend %2 (%3)")
+                            .arg(quoted(e->name),
+                                 n == 1 ? QStringLiteral("1 paramètre") : QStringLiteral("%1 paramètres").arg(n),
+                                 quoted(e->types.join(QStringLiteral(", "))))
+                        + given);
             return;
         }
-        for (size_t i = 0; i < values.size(); ++i) {
+        // the tokens are views of text, which outlives them here
+        const std::vector<QStringView> copy(values.begin(), values.end());
+        for (size_t i = 0; i < copy.size(); ++i) {
             const Vocabulary::Type &type = vocabulary->type(e->typeIndex[i]);
-            if (!type.allows(values[i]))
-                refused(pos, e->types[qsizetype(i)], type, values[i].toString());
+            if (type.judge(copy[i]) != Vocabulary::Type::Verdict::Allowed)
+                refused(pos, e->types[qsizetype(i)], type, copy[i].toString());
         }
     }
 
@@ -182,25 +447,90 @@ private:
 
     void refused(int pos, const QString &typeName, const Vocabulary::Type &type, const QString &value)
     {
-        const auto constant = m_constants.constFind(Vocabulary::fold(value));
-        if (constant != m_constants.constEnd()) {
-            if (!type.allows(constant->value))
-                add(Severity::Error, pos, QStringLiteral("la constante « %1 » vaut %2, que « %3 » ne permet pas (attendu: %4)")
-                                              .arg(value, constant->value, typeName, type.description));
+        using Verdict = Vocabulary::Type::Verdict;
+        const QString expected = type.description.isEmpty() ? QStringLiteral("aucune valeur") : type.description;
+        const QString key = Vocabulary::fold(value);
+        if (namesConstant(value)) {
+            // the worst of the values it may take
+            QString worst;
+            Verdict verdict = Verdict::Allowed;
+            for (const QString &v : finalValues(key)) {
+                const Verdict judged = type.judge(v);
+                if (judged > verdict) {
+                    verdict = judged;
+                    worst = v;
+                }
+            }
+            if (verdict == Verdict::Refused)
+                add(Severity::Error, pos, QStringLiteral("la constante « %1 » vaut %2, que « %3 » ne permet pas (attendu: %4)%5")
+                                              .arg(quoted(value), quoted(worst), quoted(typeName), expected, definedAt(key, QStringLiteral("; définie "), QString())));
+            else if (verdict == Verdict::Step)
+                add(Severity::Warning, pos, QStringLiteral("la constante « %1 » vaut %2, que « %3 » ne propose pas (proposé: %4)%5")
+                                                .arg(quoted(value), quoted(worst), quoted(typeName), expected, definedAt(key, QStringLiteral("; définie "), QString())));
             return;
         }
-        bool number = false;
-        value.toInt(&number);
+        const bool number = isNumber(value);
         const bool looksLikeName = !number && !value.startsWith(QLatin1Char('"'));
-        if (looksLikeName && type.listed.isEmpty())
+        // another file of the AI, not read yet, may define it
+        if (looksLikeName && m_context.ai && !m_context.ai->complete && type.judge(value) == Verdict::Refused)
+            return;
+        if (type.judge(value) == Verdict::Step)
+            add(Severity::Warning, pos, QStringLiteral("« %1 » n'est pas une valeur que propose « %2 » (proposé: %3)")
+                                            .arg(quoted(value), quoted(typeName), expected));
+        else if (looksLikeName && type.listed.isEmpty())
             add(Severity::Error, pos, QStringLiteral("constante non définie « %1 »: « %2 » attend %3")
-                                          .arg(value, typeName, type.description));
+                                              .arg(quoted(value), quoted(typeName), expected)
+                                          + nearConstant(key));
         else if (looksLikeName)
             add(Severity::Error, pos, QStringLiteral("« %1 » n'est ni une valeur de « %2 » ni une constante définie (attendu: %3)")
-                                          .arg(value, typeName, type.description));
+                                              .arg(quoted(value), quoted(typeName), expected)
+                                          + nearConstant(key));
         else
             add(Severity::Error, pos, QStringLiteral("« %1 » n'est pas une valeur de « %2 » (attendu: %3)")
-                                          .arg(value, typeName, type.description));
+                                          .arg(quoted(value), quoted(typeName), expected));
+    }
+
+    // "ligne 2 de « consts.per »": where another file of the AI defines the
+    // constant key, "" when this script does (its own lines change as it is
+    // edited), or none does.
+    QString definedAt(const QString &key) const
+    {
+        if (m_constants.contains(key))
+            return {};
+        if (const std::vector<Definition> *others = outside(key); others && !others->empty())
+            return placeOf(others->front());
+        return {};
+    }
+    QString definedAt(const QString &key, const QString &before, const QString &after) const
+    {
+        const QString place = definedAt(key);
+        return place.isEmpty() ? QString() : before + place + after;
+    }
+
+    // "; vouliez-vous dire « seuil-ble » (définie ligne 2) ?" for a name a
+    // letter or two from a constant of the AI, "" when none is.
+    QString nearConstant(const QString &key) const
+    {
+        const int limit = std::min(2, int(key.size()) / 3);
+        QString best;
+        int bestDistance = limit + 1;
+        const auto consider = [&](const QString &name) {
+            if (std::abs(int(name.size() - key.size())) > limit)
+                return;
+            const int d = editDistance(key, name);
+            if (d < bestDistance || (d == bestDistance && name < best)) {
+                best = name;
+                bestDistance = d;
+            }
+        };
+        for (auto it = m_constants.cbegin(); it != m_constants.cend(); ++it)
+            consider(it.key());
+        if (m_context.ai)
+            for (auto it = m_context.ai->constants.cbegin(); it != m_context.ai->constants.cend(); ++it)
+                consider(it.key());
+        if (best.isEmpty() || bestDistance > limit)
+            return {};
+        return QStringLiteral("; vouliez-vous dire « %1 »%2 ?").arg(quoted(best), definedAt(best, QStringLiteral(" (définie "), QStringLiteral(")")));
     }
 
     void symbol(int pos, const QString &text)
@@ -213,48 +543,65 @@ private:
         else if (text.startsWith(RowText::IfPrefix))
             s = text.mid(RowText::IfPrefix.size()).trimmed();
         if (!s.isEmpty() && !m_context.vocabulary->knowsSymbol(s))
-            add(Severity::Warning, pos, QStringLiteral("symbole « %1 » absent du catalogue des symboles").arg(s));
+            add(Severity::Warning, pos, QStringLiteral("symbole « %1 » absent du catalogue des symboles").arg(quoted(s)));
     }
 
     void load(int pos, const QString &file)
     {
         if (m_context.folder.isEmpty() || file.isEmpty())
             return;
-        if (!exists(file))
-            add(Severity::Warning, pos, QStringLiteral("fichier chargé introuvable à côté du script: « %1 »").arg(file));
+        if (Ai::resolve(m_context.folder, file).isEmpty())
+            add(Severity::Warning, pos, QStringLiteral("fichier chargé introuvable dans le dossier de l'IA: « %1 »").arg(quoted(file)));
     }
 
-    // The game's paths: "\\" (or "\") between folders, letters in any case,
-    // ".per" when there is no extension.
-    bool exists(const QString &file) const
+    void randomLoad(int pos, const QString &text)
     {
-        QString path = file;
-        path.replace(QLatin1String("\\\\"), QLatin1String("/")).replace(QLatin1Char('\\'), QLatin1Char('/'));
-        const QStringList parts = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
-        if (parts.isEmpty())
-            return false;
-        QDir dir(m_context.folder);
-        for (int i = 0; i < parts.size(); ++i) {
-            const bool last = i == parts.size() - 1;
-            QStringList names = {parts[i]};
-            if (last && !parts[i].contains(QLatin1Char('.')))
-                names << parts[i] + QStringLiteral(".per");
-            QString found;
-            const QStringList entries = dir.entryList(last ? QDir::Files : QDir::Dirs | QDir::NoDotAndDotDot);
-            for (const QString &name : names)
-                for (const QString &entry : entries)
-                    if (found.isEmpty() && entry.compare(name, Qt::CaseInsensitive) == 0)
-                        found = entry;
-            if (found.isEmpty())
-                return false;
-            if (!last && !dir.cd(found))
-                return false;
+        int total = 0;
+        QStringList files;
+        for (const LineText::Possibility &p : LineText::randomLoadPossibilities(text)) {
+            if (!files.contains(p.file))
+                load(pos, p.file);
+            files << p.file;
+            total += p.percentage.toInt();
         }
-        return true;
+        if (total > 100)
+            add(Severity::Warning, pos, QStringLiteral("les possibilités du chargement aléatoire font %1 % (plus de 100 %)")
+                                            .arg(total));
+    }
+
+    // Text the reader could not place in a form: the game refuses it.
+    void text(int pos, const QString &text)
+    {
+        const QStringView trimmed = QStringView(text).trimmed();
+        qsizetype end = 0;
+        while (end < trimmed.size() && !trimmed[end].isSpace() && (end == 0 || trimmed[end] != QLatin1Char('(')))
+            ++end;
+        const QStringView start = trimmed.left(end);
+        const QString word = Vocabulary::fold(start);
+        // a random load whose names the row cannot hold apart is the game's own form
+        if (word == QLatin1String("(load-random"))
+            return;
+        QString meant;
+        if (start.size() > 1) {
+            int best = std::min(2, std::max(1, int(start.size() - 1) / 3)) + 1;
+            for (const QString &k : keywords()) {
+                if (k[0] != start[0])
+                    continue;
+                const int d = editDistance(word, k);
+                if (d > 0 && d < best) {
+                    best = d;
+                    meant = k.startsWith(QLatin1Char('#')) ? k : k.mid(1);
+                }
+            }
+        }
+        const QString message = QStringLiteral("texte hors de toute forme: « %1 »").arg(quoted(start.isEmpty() ? trimmed : start));
+        add(Severity::Error, pos,
+            meant.isEmpty() ? message : message + QStringLiteral(": vouliez-vous dire « %1 » ?").arg(meant));
     }
 
     const std::vector<ScriptLine> &m_rows;
     const Context m_context;
+    QString m_outer; // the condition the AI loads the script under
     std::vector<Problem> m_found;
     std::vector<QStringView> m_tokens; // reused for each row
 };

@@ -3,6 +3,7 @@
 #include "blocks.h"
 #include "scriptline.h"
 
+#include <QHash>
 #include <QString>
 #include <memory>
 #include <vector>
@@ -26,12 +27,68 @@ struct Problem {
     QString message;
 };
 
+// A name or value as messages quote it: cut short past 40 characters, with
+// control characters (a NUL byte of a damaged file) written as \xNN.
+QString quoted(QStringView text);
+
+// The name and value of a constant's row ("Constante: name = value");
+// false for any other row.
+bool constantOf(const ScriptLine &row, QString *name, QString *value);
+
+// The words of a row that may name constants, in order: the values of its
+// fact or action, the value of its constant.
+QStringList constantsUsed(const ScriptLine &row);
+
+// The symbols a row holds under: "#load-if-defined X" and the like around
+// it, and those around the loads that brought its file in. Two rows whose
+// conditions are equal hold together whenever either holds.
+class Condition
+{
+public:
+    // Steps past a row of the script: a conditional row opens, flips or
+    // closes a block.
+    void step(const ScriptLine &row);
+    // The condition of the rows after the last step, with outer's (that of
+    // the load that brought the file in): a key, "" for none.
+    QString key(const QString &outer = {}) const;
+    // Whether the key can hold at all (not "X" and "not X" together).
+    static bool possible(const QString &key);
+
+private:
+    std::vector<std::pair<QString, bool>> m_open; // folded symbol, whether defined
+};
+
+// A constant defined in another file of the AI the script belongs to.
+struct Definition {
+    QString name;
+    QString value;
+    QString file; // absolute path
+    int line = 0;
+    QString condition; // Condition::key of the definition
+    bool before = true; // read before the checked file
+    bool operator==(const Definition &) const = default;
+};
+
+// What the other files of its AI tell the checks of a script.
+struct Surroundings {
+    // The constants defined in the other files, by folded name.
+    QHash<QString, std::vector<Definition>> constants;
+    // The condition under which the AI loads the script.
+    QString condition;
+    // False while the rest of the AI is still being read: a name no file
+    // read so far defines may be defined there, and is not reported.
+    bool complete = true;
+    bool operator==(const Surroundings &) const = default;
+};
+
 struct Context {
     // The catalogues' vocabulary; none: its checks are off.
     const Vocabulary *vocabulary = nullptr;
-    // The folder of the script's file, where its loads are looked for;
-    // empty for a script in no file.
+    // The AI folder, where the game looks for loaded files (the folder of
+    // the script that loads the others); empty for a script in no file.
     QString folder;
+    // The rest of the AI; none: the script is judged alone.
+    std::shared_ptr<const Surroundings> ai;
 };
 
 // The checks of a script's rows one by one: made for the constants the rows
@@ -42,7 +99,7 @@ class Checker
 public:
     Checker(const std::vector<ScriptLine> &rows, const Context &context);
     ~Checker();
-    // Constants defined twice.
+    // Constants defined twice, or through a loop.
     const std::vector<Problem> &constantProblems() const;
     // Whether other's rows define the same constants with the same values.
     bool sameConstants(const Checker &other) const;
@@ -60,9 +117,10 @@ std::vector<Problem> merge(std::vector<Problem> own, const Blocks::Structure &st
                            const std::vector<ScriptLine> &rows);
 
 // Every problem of rows, in row order: the unbalanced blocks of structure,
-// constants defined twice, and with a vocabulary, unknown facts and actions,
-// wrong numbers of parameters, values their types refuse, constants used but
-// not defined, unknown conditional symbols; loads whose file is missing.
+// constants defined twice or in a loop, text the reader could not place,
+// and with a vocabulary, unknown facts and actions, wrong numbers of
+// parameters, values their types refuse, constants used but not defined,
+// unknown conditional symbols; loads whose file is missing.
 std::vector<Problem> analyse(const std::vector<ScriptLine> &rows, const Blocks::Structure &structure,
                              const Context &context);
 

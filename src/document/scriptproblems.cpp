@@ -1,8 +1,10 @@
 #include "scriptproblems.h"
 
+#include "ai.h"
 #include "scriptdocument.h"
 
 #include <QFileInfo>
+#include <QThread>
 #include <QTimer>
 #include <algorithm>
 
@@ -47,17 +49,70 @@ ScriptProblems::ScriptProblems(ScriptDocument &document) : QObject(&document), m
         m_mergedValid = false;
         emit changed();
     });
-    // The loads are looked for beside the file: another folder, every row
-    // again (a save to the same folder changes nothing).
-    connect(&document, &ScriptDocument::fileChanged, this, [this] {
-        if (folder() == m_folder)
-            return;
-        m_all = true;
-        later();
-    });
+    // Read or written: the AI may have changed with it.
+    connect(&document, &ScriptDocument::fileChanged, this, &ScriptProblems::findAi);
 }
 
-ScriptProblems::~ScriptProblems() = default;
+ScriptProblems::~ScriptProblems()
+{
+    if (m_finding) {
+        m_finding->disconnect(this);
+        m_finding->wait();
+        delete m_finding;
+    }
+}
+
+void ScriptProblems::findAi()
+{
+    const QString file = m_document.currentFile();
+    if (m_finding) {
+        m_findAgain = true;
+        return;
+    }
+    if (file.isEmpty()) {
+        if (m_ai || !m_aiFile.isEmpty()) {
+            m_ai.reset();
+            m_aiFile.clear();
+            m_all = true;
+            later();
+        }
+        return;
+    }
+    auto found = std::make_shared<std::shared_ptr<const Ai>>();
+    m_finding = QThread::create([file, found] { *found = Ai::of({file}); });
+    connect(m_finding, &QThread::finished, this, [this, file, found] {
+        m_finding->wait(); // finished comes just before the thread ends
+        delete m_finding;
+        m_finding = nullptr;
+        if (file == m_document.currentFile()) {
+            const bool sameFile = m_aiFile == file;
+            m_ai = *found;
+            m_aiFile = file;
+            // what the other files tell, made once for every check until the next reading
+            const int index = m_ai->indexOf(file);
+            const Problems::Context around = index >= 0 ? m_ai->context(index, nullptr) : Problems::Context();
+            // the same constants elsewhere: nothing to check again
+            const bool same = sameFile && m_around && around.ai && *m_around == *around.ai && m_aiFolder == around.folder;
+            m_around = around.ai;
+            m_aiFolder = around.folder;
+            if (!same) {
+                m_all = true;
+                later();
+            }
+            emit aiFound();
+        }
+        if (m_findAgain) {
+            m_findAgain = false;
+            findAi();
+        }
+    });
+    m_finding->start();
+}
+
+std::shared_ptr<const Ai> ScriptProblems::ai() const
+{
+    return m_aiFile == m_document.currentFile() ? m_ai : nullptr;
+}
 
 void ScriptProblems::setVocabulary(const Vocabulary *vocabulary)
 {
@@ -74,7 +129,16 @@ void ScriptProblems::setVocabulary(std::function<const Vocabulary *()> source)
 Problems::Context ScriptProblems::context() const
 {
     const bool rows = !m_document.rows().lines().empty();
-    return {rows && m_vocabulary ? m_vocabulary() : nullptr, m_folder};
+    const Vocabulary *vocabulary = rows && m_vocabulary ? m_vocabulary() : nullptr;
+    if (m_document.currentFile().isEmpty())
+        return {vocabulary, QString(), nullptr};
+    if (ai() && m_around)
+        return {vocabulary, m_aiFolder, m_around};
+    // until the AI is read: the loads beside the file, and no name reported
+    // undefined that another file may define
+    auto waiting = std::make_shared<Problems::Surroundings>();
+    waiting->complete = !m_finding;
+    return {vocabulary, m_folder, std::move(waiting)};
 }
 
 QString ScriptProblems::folder() const

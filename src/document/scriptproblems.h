@@ -7,6 +7,8 @@
 #include <memory>
 #include <utility>
 
+class Ai;
+class QThread;
 class ScriptDocument;
 class Vocabulary;
 
@@ -14,6 +16,9 @@ class Vocabulary;
 // change of rows that defines no constant checks those rows only; a change
 // of the constants, a reading, or a new vocabulary checks them all. The
 // work waits for the event loop, so a run of changes is checked once.
+// The rows are judged as part of their AI: the scripts that load the
+// document's file and those it loads are found and read on a thread of
+// their own, and the rows checked again when they are there.
 class ScriptProblems : public QObject
 {
     Q_OBJECT
@@ -33,9 +38,19 @@ public:
     // The problems of row pos: the first and how many, in problems().
     std::pair<size_t, size_t> at(int pos);
 
+    // Reads the AI of the document's file again (the other files may have
+    // changed), on a thread of its own.
+    void findAi();
+    // The AI as last read; none before it is read, or for a script in no file.
+    std::shared_ptr<const Ai> ai() const;
+    // Whether the AI is being read.
+    bool findingAi() const { return m_finding != nullptr; }
+
 signals:
     // problems() changed.
     void changed();
+    // ai() was read again.
+    void aiFound();
 
 private:
     void later();
@@ -46,6 +61,12 @@ private:
     // The folder of the document's file, "" for none.
     QString folder() const;
     QString m_folder; // the one the rows were checked for
+    std::shared_ptr<const Ai> m_ai;
+    QString m_aiFile; // the file m_ai was read for
+    std::shared_ptr<const Problems::Surroundings> m_around; // of the file in m_ai
+    QString m_aiFolder;
+    QThread *m_finding = nullptr;
+    bool m_findAgain = false;
     ScriptDocument &m_document;
     std::function<const Vocabulary *()> m_vocabulary;
     std::unique_ptr<Problems::Checker> m_checker;

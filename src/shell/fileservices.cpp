@@ -28,6 +28,7 @@ QString reasonInFrench(const QString &systemText, int code)
         {ENAMETOOLONG, "le nom du fichier est trop long"},
         {EBUSY, "le fichier est occupé"},
         {EMFILE, "trop de fichiers ouverts"},
+        {ELOOP, "trop de liens symboliques (une boucle de liens ?)"},
     };
     // The system's own text first (it is the one that comes with the
     // failure), then the last error code.

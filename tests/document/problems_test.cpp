@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace TestSupport;
@@ -27,7 +28,7 @@ QStringList problemsOf(const QString &text, const QString &folder = {})
 {
     const std::vector<ScriptLine> rows = SaveOpen::readScriptBytes(text.toUtf8(), false).rows;
     QStringList out;
-    for (const Problems::Problem &p : Problems::analyse(rows, Blocks::analyse(rows), {&shipped(), folder}))
+    for (const Problems::Problem &p : Problems::analyse(rows, Blocks::analyse(rows), {&shipped(), folder, nullptr}))
         out << QStringLiteral("%1: %2: %3").arg(p.line).arg(Problems::severityName(p.severity), p.message);
     return out;
 }
@@ -102,7 +103,7 @@ TEST(Problems, EachKindIsFoundAtItsLine)
                      }));
 }
 
-TEST(Problems, LoadsAreLookedForBesideTheScriptInAnyCase)
+TEST(Problems, LoadsAreLookedForInTheAiFolderInAnyCase)
 {
     QTemporaryDir dir;
     QDir(dir.path()).mkpath("Commun");
@@ -111,8 +112,8 @@ TEST(Problems, LoadsAreLookedForBesideTheScriptInAnyCase)
     const QString script = "(load \"commun\\\\outils.per\")\n(load \"village\")\n(load \"absent\")\n"
                            "(load-random 50 \"village\" 50 \"ailleurs\\\\x\")\n";
     EXPECT_EQ(problemsOf(script, dir.path()),
-              (QStringList{"3: attention: fichier chargé introuvable à côté du script: « absent »",
-                           "4: attention: fichier chargé introuvable à côté du script: « ailleurs\\\\x »"}));
+              (QStringList{"3: attention: fichier chargé introuvable dans le dossier de l'IA: « absent »",
+                           "4: attention: fichier chargé introuvable dans le dossier de l'IA: « ailleurs\\\\x »"}));
     EXPECT_EQ(problemsOf(script), QStringList{}); // a script in no file
 }
 
@@ -126,11 +127,12 @@ TEST(Problems, TheDocumentsListStaysWhatACheckFromScratchFinds)
     QString error;
     ASSERT_TRUE(doc.open(path, error));
     doc.problems().setVocabulary(&shipped());
+    QTRY_VERIFY(!doc.problems().findingAi()); // a name is reported undefined once the AI is read
     ScriptModel &rows = doc.rows();
     const auto fromScratch = [&] {
         QStringList out;
         for (const Problems::Problem &p :
-             Problems::analyse(rows.lines(), Blocks::analyse(rows.lines()), {&shipped(), dir.path()}))
+             Problems::analyse(rows.lines(), Blocks::analyse(rows.lines()), {&shipped(), dir.path(), nullptr}))
             out << QStringLiteral("%1/%2 %3").arg(p.row).arg(p.line).arg(p.message);
         return out;
     };
@@ -155,5 +157,57 @@ TEST(Problems, TheDocumentsListStaysWhatACheckFromScratchFinds)
     for (size_t i = 0; i < std::size(changes); ++i) {
         changes[i]();
         EXPECT_EQ(kept(), fromScratch()) << "after change " << i;
+    }
+}
+
+// The suggestions' index finds what measuring every name finds: the closest
+// name a letter or two away, the first in order among equals.
+TEST(Problems, TheSuggestionIsTheClosestNameOfTheWholeCatalogue)
+{
+    const auto measured = [](QStringView a, QStringView b) {
+        std::vector<int> previous(size_t(b.size()) + 1), current(previous.size());
+        for (size_t j = 0; j < previous.size(); ++j)
+            previous[j] = int(j);
+        for (qsizetype i = 1; i <= a.size(); ++i) {
+            current[0] = int(i);
+            for (qsizetype j = 1; j <= b.size(); ++j)
+                current[size_t(j)] = std::min({previous[size_t(j)] + 1, current[size_t(j - 1)] + 1,
+                                               previous[size_t(j - 1)] + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            std::swap(previous, current);
+        }
+        return previous.back();
+    };
+    // names of few letters, so that many lie a letter or two apart
+    quint32 seed = 7;
+    const auto random = [&seed](int n) { return int((seed = seed * 1103515245u + 12345u) >> 16) % n; };
+    const auto word = [&](int length) {
+        QString w;
+        for (int i = 0; i < length; ++i)
+            w += QChar(u"abe-"[random(4)]);
+        return w;
+    };
+    Facts::FactTable.assign(1, CatalogueRecord{});
+    QStringList names;
+    for (int k = 0; k < 400; ++k) {
+        names << word(2 + random(12));
+        Facts::FactTable.push_back({names.back(), {}});
+    }
+    Facts::FactCount = qint16(names.size());
+    const Vocabulary vocabulary = Vocabulary::fromCatalogues();
+    for (int k = 0; k < 300; ++k) {
+        QString query = names[random(int(names.size()))];
+        for (int edits = random(4); edits > 0; --edits) // each a change, a letter more or one less
+            query.insert(random(int(query.size()) + 1), word(1)).remove(random(int(query.size())), random(2));
+        if (vocabulary.fact(query))
+            continue;
+        const int limit = std::min(2, int(query.size()) / 3);
+        QString best;
+        int bestDistance = limit + 1;
+        for (const QString &n : names) {
+            const int d = measured(query, n);
+            if (d < bestDistance || (d == bestDistance && n < best))
+                best = n, bestDistance = d;
+        }
+        EXPECT_EQ(vocabulary.closestFact(query), bestDistance <= limit ? best : QString()) << query.toStdString();
     }
 }
