@@ -1,5 +1,8 @@
 #include "testsupport.h"
 
+#include "document/scriptdocument.h"
+#include "document/scriptproblems.h"
+
 #include "document/plugfrm.h"
 #include "document/scriptdocument.h"
 #include "document/scriptlistview.h"
@@ -104,6 +107,9 @@ PlugFrm &EditorTest::reopen()
     f.document().setModified(false); // rows left unsaved by the test are dropped unasked
     chooseFile(path);
     f.OpenFile->trigger();
+    // its problems come once the rest of its AI is read
+    [&f] { QTRY_VERIFY(!f.document().problems().findingAi()); }();
+    QApplication::processEvents();
     return f;
 }
 

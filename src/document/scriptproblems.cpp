@@ -95,10 +95,10 @@ void ScriptProblems::findAi()
             const bool same = sameFile && m_around && around.ai && *m_around == *around.ai && m_aiFolder == around.folder;
             m_around = around.ai;
             m_aiFolder = around.folder;
-            if (!same) {
+            if (!same)
                 m_all = true;
+            if (!same || m_due)
                 later();
-            }
             emit aiFound();
         }
         if (m_findAgain) {
@@ -157,20 +157,27 @@ void ScriptProblems::shift(int from, int by)
             pos += by;
 }
 
+bool ScriptProblems::waitingForAi() const
+{
+    return m_finding && !ai();
+}
+
 void ScriptProblems::later()
 {
     m_mergedValid = false;
-    // asked for meanwhile, the problems are already current: they are still
-    // announced once the loop turns
-    const bool announced = m_due || m_toAnnounce;
     m_due = true;
-    m_toAnnounce = true;
-    if (announced)
+    // A script just read is checked once the rest of its AI is: the list
+    // shows first. Asked for meanwhile, the problems are made at once, and
+    // still announced once the loop turns.
+    if (m_scheduled || waitingForAi())
         return;
+    m_scheduled = true;
     QTimer::singleShot(0, this, [this] {
+        m_scheduled = false;
+        if (waitingForAi())
+            return;
         if (m_due)
             update();
-        m_toAnnounce = false;
         emit changed();
     });
 }

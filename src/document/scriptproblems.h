@@ -54,6 +54,8 @@ signals:
 
 private:
     void later();
+    // Whether the document's file was read and the rest of its AI not yet.
+    bool waitingForAi() const;
     void update();
     void shift(int from, int by);
     // What the rows are checked against now.
@@ -78,6 +80,6 @@ private:
     std::vector<int> m_dirty;
     bool m_all = true;
     bool m_due = false;
-    bool m_toAnnounce = false;
+    bool m_scheduled = false;
     bool m_mergedValid = false;
 };

@@ -216,3 +216,58 @@ TEST(Cli, CheckWarnsOfBlocksAndLintPrintsEachProblemAsCompilersDoFilesInOrder)
 
     EXPECT_EQ(vardelo({"lint"}).status, 2);
 }
+
+// lint refuses what it cannot read with status 2 and says why, whatever it
+// could check besides: catalogues missing or in the way, a folder or a pipe
+// given as a script; a malformed catalogue line is an attention at its line.
+TEST(Cli, LintSaysWhatItCouldNotReadAndNeverCallsItClean)
+{
+    QTemporaryDir dir;
+    const QString script = dir.filePath("ia%2b%1.per"); // no message takes a file name for a place holder
+    TestSupport::writeFile(script, "(defrule\r\n(stok ble < 200)\r\n=>\r\n(construire moulin)\r\n)\r\n");
+    QDir(dir.path()).mkpath("vide");
+    QDir(dir.path()).mkpath("sans-actes");
+    QDir(dir.path()).mkpath("dossier-en-travers/Params.txt");
+    for (const QString name : {"Facts.txt", "Params.txt", "prepross.txt"})
+        QFile::copy(QDir(VARDELO_DATA_DIR).filePath(name), dir.filePath("sans-actes/" + name));
+    for (const QString name : {"Facts.txt", "Acts.txt", "prepross.txt"})
+        QFile::copy(QDir(VARDELO_DATA_DIR).filePath(name), dir.filePath("dossier-en-travers/" + name));
+    const std::pair<QString, QString> unreadable[] = {
+        {dir.filePath("absent"), "est introuvable"},
+        {dir.filePath("vide"), "Facts.txt »: fichier introuvable"},
+        {dir.filePath("sans-actes"), "Acts.txt »: fichier introuvable"},
+        {dir.filePath("dossier-en-travers"), "Params.txt »: c'est un dossier"},
+    };
+    for (const auto &[catalogues, why] : unreadable) {
+        const Outcome o = vardelo({"lint", "--catalogues", catalogues, script});
+        EXPECT_EQ(o.status, 2) << catalogues.toStdString();
+        EXPECT_TRUE(QString::fromUtf8(o.err).contains(why)) << o.err.toStdString();
+        EXPECT_EQ(o.out, QByteArray());
+    }
+
+    QDir(dir.path()).mkpath("abime");
+    for (const QString name : {"Facts.txt", "Acts.txt", "prepross.txt"})
+        QFile::copy(QDir(VARDELO_DATA_DIR).filePath(name), dir.filePath("abime/" + name));
+    TestSupport::writeFile(dir.filePath("abime/Params.txt"), "<quantite>\r\nNum a b\r\nNum 5\r\nNum 0 99999\r\n<petit-nombre>\r\n"
+                                                            "Num 0 20\r\n");
+    Outcome o = vardelo({"lint", "--catalogues", dir.filePath("abime"), script, "--", dir.path()});
+    EXPECT_EQ(o.status, 2);
+    const QString params = dir.filePath("abime/Params.txt");
+    EXPECT_EQ(QString::fromUtf8(o.out),
+              QString(params + ":2: attention: intervalle mal formé « Num a b »: il faut « Num BAS HAUT », deux nombres "
+                                "entiers de -32768 à 32767; la ligne est ignorée\n"
+                       + params + ":3: attention: intervalle mal formé « Num 5 »: il faut « Num BAS HAUT », deux nombres "
+                                  "entiers de -32768 à 32767; la ligne est ignorée\n"
+                       + params + ":4: attention: intervalle mal formé « Num 0 99999 »: il faut « Num BAS HAUT », deux "
+                                  "nombres entiers de -32768 à 32767; la ligne est ignorée\n"
+                       + script + ":2: erreur: fait inconnu « stok »: vouliez-vous dire « stock » ?\n"));
+    EXPECT_TRUE(QString::fromUtf8(o.err).endsWith(QString("Impossible de lire le fichier \"%1\": c'est un dossier\n"
+                                                          "1 erreur, 3 avertissements, 1 fichier illisible\n")
+                                                      .arg(dir.path())))
+        << o.err.toStdString();
+    // a type left without a usable value accepts any: never an empty "(attendu: )"
+    TestSupport::writeFile(script, "(defrule\r\n(stock ble < 12345)\r\n=>\r\n(construire moulin)\r\n)\r\n");
+    o = vardelo({"lint", "--catalogues", dir.filePath("abime"), script});
+    EXPECT_EQ(o.status, 0);
+    EXPECT_FALSE(o.out.contains("attendu: )")) << o.out.toStdString();
+}

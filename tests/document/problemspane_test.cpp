@@ -8,6 +8,8 @@
 #include "shell/optfrm.h"
 #include "testsupport.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QTreeView>
 
 using namespace TestSupport;
@@ -63,4 +65,33 @@ TEST_F(ProblemsPaneTest, ThePaneTheKeysAndTheCountsFollowTheScript)
     EXPECT_EQ(listed(f), QStringList{});
     EXPECT_TRUE(f.ProblemsDock->Label1->text().contains("les options l'ont désactivé"));
     EXPECT_EQ(f.StatusBar1->Problems->text(), "");
+}
+
+// A part of an AI opened alone: judged with the constants of the files its
+// entry loads, its own faults only counted; F12 goes to a constant's row in
+// the file that defines it, once the user agrees to open it.
+TEST_F(ProblemsPaneTest, APartOpenedAloneIsJudgedInItsAiAndF12OpensTheDefinition)
+{
+    QDir(dir.path()).mkpath("MonIA");
+    writeFile(dir.filePath("entree.per"), "(load \"MonIA\\\\constantes\")\r\n(load \"MonIA\\\\regles\")\r\n");
+    writeFile(dir.filePath("MonIA/constantes.per"), "(defconst seuil-ble 200)\r\n(defconst enorme 9000)\r\n");
+    const QString part = dir.filePath("MonIA/regles.per");
+    writeFile(part, "(defrule\r\n(stock ble < seuil-ble)\r\n(stock ble < enorme)\r\n(stok ble < 3)\r\n=>\r\n"
+                    "(construire moulin)\r\n)\r\n");
+    PlugFrm &f = editor();
+    f.show();
+    chooseFile(part);
+    f.OpenFile->trigger();
+    QTRY_COMPARE(f.StatusBar1->Problems->text(), "2 erreurs");
+    EXPECT_EQ(listed(f), (QStringList{"3 la constante « enorme » vaut 9000, que « quantite » ne permet pas (attendu: un "
+                                      "nombre de 0 à 100 ou 150, 200, 250, 300, 400, 500, …); définie ligne 2 de "
+                                      "« MonIA/constantes.per »",
+                                      "4 fait inconnu « stok »: vouliez-vous dire « stock » ?"}));
+
+    activate(&f);
+    f.ListView1->selectRow(2);
+    const QString question = messageDuring([&] { QTest::keyClick(f.ListView1, Qt::Key_F12); }, "Oui");
+    EXPECT_TRUE(question.startsWith("La constante « seuil-ble » est définie ligne 1 de ")) << question.toStdString();
+    EXPECT_EQ(QFileInfo(f.document().currentFile()).fileName(), "constantes.per");
+    EXPECT_EQ(f.ListView1->selectedPosition(), 1);
 }
