@@ -108,7 +108,7 @@ PlugFrm &EditorTest::reopen()
     chooseFile(path);
     f.OpenFile->trigger();
     // its problems come once the rest of its AI is read
-    [&f] { QTRY_VERIFY(!f.document().problems().findingAi()); }();
+    EXPECT_TRUE(QTest::qWaitFor([&f] { return !f.document().problems().findingAi(); }));
     QApplication::processEvents();
     return f;
 }

@@ -82,13 +82,20 @@ TEST_F(ProblemsPaneTest, APartOpenedAloneIsJudgedInItsAiAndF12OpensTheDefinition
     f.show();
     chooseFile(part);
     f.OpenFile->trigger();
-    QTRY_COMPARE(f.StatusBar1->Problems->text(), "2 erreurs");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return f.StatusBar1->Problems->text() == "2 erreurs"; }));
     EXPECT_EQ(listed(f), (QStringList{"3 la constante « enorme » vaut 9000, que « quantite » ne permet pas (attendu: un "
                                       "nombre de 0 à 100 ou 150, 200, 250, 300, 400, 500, …); définie ligne 2 de "
                                       "« MonIA/constantes.per »",
                                       "4 fait inconnu « stok »: vouliez-vous dire « stock » ?"}));
 
+    // another file of the AI saved meanwhile counts once the window is back
+    QWidget elsewhere;
+    elsewhere.show();
+    activate(&elsewhere);
+    writeFile(dir.filePath("MonIA/constantes.per"), "(defconst seuil-ble 200)\r\n(defconst enorme 90)\r\n");
     activate(&f);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return f.StatusBar1->Problems->text() == "1 erreur"; }));
+
     f.ListView1->selectRow(2);
     const QString question = messageDuring([&] { QTest::keyClick(f.ListView1, Qt::Key_F12); }, "Oui");
     EXPECT_TRUE(question.startsWith("La constante « seuil-ble » est définie ligne 1 de ")) << question.toStdString();
