@@ -56,12 +56,10 @@ void LoadParams()
     ParamCount = qint16(ParamTable.size() - 1);
     if (ignoredTypes > 0)
         Catalogues::reportProblem(FileName, QStringLiteral("plus de %1 types; les %2 suivants sont ignorés.")
-                                                .arg(MaxTypes)
-                                                .arg(ignoredTypes));
+                                                .arg(QString::number(MaxTypes), QString::number(ignoredTypes)));
     for (const QString &name : tooLong)
         Catalogues::reportProblem(FileName, QStringLiteral("le type <%1> a plus de %2 valeurs; les suivantes sont ignorées.")
-                                                .arg(name)
-                                                .arg(MaxValues));
+                                                .arg(name.left(40), QString::number(MaxValues)));
 }
 
 int findType(const QString &name)

@@ -36,8 +36,7 @@ void LoadSymbols()
     }
     if (ignored > 0)
         Catalogues::reportProblem(FileName, QStringLiteral("plus de %1 entrées; les %2 suivantes sont ignorées.")
-                                                .arg(MaxEntries)
-                                                .arg(ignored));
+                                                .arg(QString::number(MaxEntries), QString::number(ignored)));
 }
 
 bool isSeparator(const QString &listText)

@@ -105,8 +105,7 @@ int loadRecords(const QString &fileName, QStringView marker, std::vector<Catalog
     }
     if (ignored > 0)
         reportProblem(fileName, QStringLiteral("plus de %1 entrées; les %2 suivantes sont ignorées.")
-                                    .arg(MaxRecords)
-                                    .arg(ignored));
+                                    .arg(QString::number(MaxRecords), QString::number(ignored)));
     return int(table.size()) - 1;
 }
 

@@ -65,8 +65,11 @@ void describe(Vocabulary::Type &t)
 {
     QStringList parts;
     for (const auto &[low, high] : t.ranges)
-        parts << QStringLiteral("un nombre de %1 à %2").arg(low).arg(high);
-    QStringList shown = t.listed.mid(0, 6);
+        parts << QStringLiteral("un nombre de %1 à %2").arg(QString::number(low), QString::number(high));
+    // a few values, each cut short: a catalogue may hold anything
+    QStringList shown;
+    for (const QString &value : t.listed.mid(0, 6))
+        shown << (value.size() > 40 ? value.left(40) + QStringLiteral("…") : value);
     if (t.listed.size() > 6)
         shown << QStringLiteral("…");
     if (!shown.isEmpty())

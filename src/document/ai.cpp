@@ -166,7 +166,8 @@ public:
         const auto known = m_ai.m_index.constFind(path);
         if (known != m_ai.m_index.constEnd())
             return *known;
-        File f{path, folder, {}, {}};
+        const QFileInfo info(path);
+        File f{path, folder, {}, {}, info.lastModified(), info.size()};
         QByteArray bytes;
         if (FileServices::readFileBytes(path, bytes, f.error))
             f.rows = SaveOpen::readScriptBytes(std::move(bytes), false).rows;
@@ -376,6 +377,14 @@ std::shared_ptr<const Ai> Ai::of(const QStringList &paths)
     for (size_t e = 0; e < entries.size(); ++e)
         reading.read(int(e), reading.file(entries[e].second, entries[e].first));
     return ai;
+}
+
+bool Ai::unchangedOnDisk() const
+{
+    return std::all_of(m_files.begin(), m_files.end(), [](const File &f) {
+        const QFileInfo info(f.path);
+        return info.lastModified() == f.modified && info.size() == f.size;
+    });
 }
 
 int Ai::indexOf(const QString &path) const

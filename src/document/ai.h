@@ -3,6 +3,7 @@
 #include "problems.h"
 #include "scriptline.h"
 
+#include <QDateTime>
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -24,6 +25,8 @@ public:
         QString folder; // the AI folder its loads are resolved from
         std::vector<ScriptLine> rows;
         QString error;  // why it could not be read; "" when it was
+        QDateTime modified; // as read
+        qint64 size = -1;
     };
 
     // The AIs the scripts at paths belong to. For each, the scripts that
@@ -40,6 +43,8 @@ public:
     std::vector<int> reached(const QStringList &paths) const;
     // What the rest of the AI tells the checks of file i.
     Problems::Context context(int i, const Vocabulary *vocabulary) const;
+    // Whether every file read still has the time and size it had.
+    bool unchangedOnDisk() const;
     // Every definition of the constant name in the AI's files, in reading order.
     std::vector<Problems::Definition> definitions(QStringView name) const;
 

@@ -136,6 +136,9 @@ void PlugFrm::goToProblem(int step)
 void PlugFrm::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !m_document->currentFile().isEmpty())
+    if (event->type() != QEvent::ActivationChange || !isActiveWindow() || m_document->currentFile().isEmpty())
+        return;
+    const std::shared_ptr<const Ai> ai = m_document->problems().ai();
+    if (!ai || !ai->unchangedOnDisk())
         m_document->problems().findAi();
 }

@@ -8,6 +8,7 @@
 #include "document/scriptdocument.h"
 #include "document/scriptproblems.h"
 #include "files/saveopen.h"
+#include "shell/pluginfolder.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -211,4 +212,44 @@ TEST(Problems, TheSuggestionIsTheClosestNameOfTheWholeCatalogue)
         }
         EXPECT_EQ(vocabulary.closestFact(query), bestDistance <= limit ? best : QString()) << query.toStdString();
     }
+}
+
+// A message quotes a name or a value cut short and with its control
+// characters written out, whatever a script or a catalogue holds; names
+// compare by their ASCII letters only, as the game's do.
+TEST(Problems, MessagesStayShortAndPrintableWhateverTheFilesHold)
+{
+    const std::vector<ScriptLine> rows =
+        SaveOpen::readScriptBytes(QByteArray("(defrule (st\0ck ble < 1) (stoc\xE2\x84\xAA ble < 1) => (semer))\n"
+                                             "(defconst ",
+                                             73)
+                                  + QByteArray(5000, 'x') + " 1)\n(defrule (stock ble < " + QByteArray(5000, 'y')
+                                  + ") => (semer))\n",
+                                  false)
+            .rows;
+    QStringList found;
+    for (const Problems::Problem &p : Problems::analyse(rows, Blocks::analyse(rows), {&shipped(), {}, nullptr}))
+        found << p.message;
+    EXPECT_EQ(found, (QStringList{"fait inconnu « st\\x00ck »: vouliez-vous dire « stock » ?",
+                                  QString::fromUtf8("fait inconnu « stoc\xE2\x84\xAA »: vouliez-vous dire « stock » ?"),
+                                  "« " + QString(40, 'y') + "… » n'est ni une valeur de « quantite » ni une constante "
+                                  "définie (attendu: un nombre de 0 à 100 ou 150, 200, 250, 300, 400, 500, …)"}));
+
+    // a value of 100,000 characters in the parameter catalogue
+    QTemporaryDir dir;
+    writeFile(dir.filePath("Facts.txt"), "|||---|||mot <long>\r\n");
+    writeFile(dir.filePath("Acts.txt"), "||--||semer\r\n");
+    writeFile(dir.filePath("Params.txt"), "<long>\r\n" + QByteArray(100000, 'z') + "\r\nautre\r\n");
+    writeFile(dir.filePath("prepross.txt"), "");
+    struct Restore { // the shipped catalogues again for the tests after
+        const QString folder = PluginFolder::path();
+        ~Restore() { PluginFolder::setPath(folder), Vocabulary::loadCatalogues(); }
+    } restore;
+    PluginFolder::setPath(dir.path());
+    const Vocabulary large = Vocabulary::loadCatalogues();
+    const std::vector<ScriptLine> short_ = SaveOpen::readScriptBytes("(defrule (mot y) => (semer))\n", false).rows;
+    const std::vector<Problems::Problem> p = Problems::analyse(short_, Blocks::analyse(short_), {&large, {}, nullptr});
+    ASSERT_EQ(p.size(), 1u) << p.back().message.toStdString();
+    EXPECT_EQ(p[0].message, "« y » n'est ni une valeur de « long » ni une constante définie (attendu: " + QString(40, 'z')
+                                + "…, autre)");
 }
