@@ -65,6 +65,9 @@ ScriptProblems::~ScriptProblems()
 void ScriptProblems::findAi()
 {
     const QString file = m_document.currentFile();
+    // a document nobody checks (the command line's) reads no other file
+    if (!m_vocabulary)
+        return;
     if (m_finding) {
         m_findAgain = true;
         return;
@@ -121,7 +124,10 @@ void ScriptProblems::setVocabulary(const Vocabulary *vocabulary)
 
 void ScriptProblems::setVocabulary(std::function<const Vocabulary *()> source)
 {
+    const bool first = !m_vocabulary;
     m_vocabulary = std::move(source);
+    if (first)
+        findAi();
     m_all = true;
     later();
 }
