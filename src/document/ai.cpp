@@ -9,7 +9,9 @@
 #include <QFileInfo>
 #include <QSet>
 #include <algorithm>
+#include <atomic>
 #include <optional>
+#include <thread>
 
 namespace {
 
@@ -160,17 +162,48 @@ public:
         return {parentOf(path), {path}};
     }
 
+    // Reads the scripts entry loads (as told by their bytes) into rows, on
+    // every core: reading rows is most of an AI's reading.
+    void readAhead(const QString &entry, const QString &folder)
+    {
+        std::vector<QString> paths;
+        for (const QString &p : closure(entry, folder))
+            if (!m_ai.m_index.contains(p) && !m_ahead.contains(p))
+                paths.push_back(p);
+        std::vector<File> read(paths.size());
+        for (size_t i = 0; i < paths.size(); ++i)
+            read[i].path = paths[i];
+        for (const File &f : read) // the bytes already read, taken on this thread
+            m_pending.insert(f.path, m_bytes.take(f.path));
+        std::atomic<size_t> next = 0;
+        const auto work = [&] {
+            for (size_t i = next++; i < read.size(); i = next++)
+                readRows(read[i], m_pending.value(read[i].path));
+        };
+        std::vector<std::thread> threads(std::min<size_t>(std::max(1u, std::thread::hardware_concurrency()), read.size()));
+        for (std::thread &t : threads)
+            t = std::thread(work);
+        for (std::thread &t : threads)
+            t.join();
+        m_pending.clear();
+        for (File &f : read)
+            m_ahead.insert(f.path, std::move(f));
+    }
+
     // The file at path in the AI, read into rows on first use.
     int file(const QString &path, const QString &folder)
     {
         const auto known = m_ai.m_index.constFind(path);
         if (known != m_ai.m_index.constEnd())
             return *known;
-        const QFileInfo info(path);
-        File f{path, folder, {}, {}, info.lastModified(), info.size()};
-        QByteArray bytes;
-        if (FileServices::readFileBytes(path, bytes, f.error))
-            f.rows = SaveOpen::readScriptBytes(std::move(bytes), false).rows;
+        File f;
+        if (m_ahead.contains(path)) {
+            f = m_ahead.take(path);
+        } else {
+            f.path = path;
+            readRows(f, m_bytes.take(path));
+        }
+        f.folder = folder;
         const int index = int(m_ai.m_files.size());
         m_ai.m_files.push_back(std::move(f));
         m_ai.m_reached.push_back({-1, {}, 0, 0});
@@ -291,6 +324,17 @@ public:
     }
 
 private:
+    // Reads f's rows, from bytes when they were read already.
+    static void readRows(File &f, QByteArray bytes)
+    {
+        const QFileInfo info(f.path);
+        f.modified = info.lastModified();
+        f.size = info.size();
+        if (bytes.isNull() && !FileServices::readFileBytes(f.path, bytes, f.error))
+            return;
+        f.rows = SaveOpen::readScriptBytes(std::move(bytes), false).rows;
+    }
+
     const Listing &listing(const QString &folder)
     {
         auto it = m_listings.find(folder);
@@ -337,8 +381,10 @@ private:
         QByteArray bytes;
         QString error;
         QStringList names;
-        if (FileServices::readFileBytes(path, bytes, error))
+        if (FileServices::readFileBytes(path, bytes, error)) {
             names = loadsIn(bytes);
+            m_bytes.insert(path, bytes); // for its rows, if it is in the AI
+        }
         return *m_loads.insert(path, names);
     }
 
@@ -348,6 +394,9 @@ private:
     QHash<QString, Listing> m_listings;
     QHash<QString, QSet<QString>> m_closures;
     QHash<QString, QStringList> m_loads;
+    QHash<QString, QByteArray> m_bytes; // read for their loads, not yet into rows
+    QHash<QString, QByteArray> m_pending; // given to the threads of readAhead
+    QHash<QString, File> m_ahead; // read into rows, not yet in the AI
 };
 
 QString Ai::canonical(const QString &path)
@@ -374,6 +423,8 @@ std::shared_ptr<const Ai> Ai::of(const QStringList &paths)
             if (std::find(entries.begin(), entries.end(), std::pair(folder, r)) == entries.end())
                 entries.emplace_back(folder, r);
     }
+    for (const auto &[folder, entry] : entries)
+        reading.readAhead(entry, folder);
     for (size_t e = 0; e < entries.size(); ++e)
         reading.read(int(e), reading.file(entries[e].second, entries[e].first));
     return ai;
