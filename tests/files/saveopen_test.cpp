@@ -287,8 +287,9 @@ TEST(Check, CommentsKeepTheirPlaceAndFormsCloseTogetherAreRead)
         const char *kept;   // its lines the check names, "" when formatting lays it out
         const char *format; // what formatting gives, when laid out
     } cases[] = {
-        // an end comment of the "=>" line would go to the line before
-        {"(defrule\n\t(x)\n=>\t; fin des faits\n\t(a))\n", "FactB|Fact|Comm E|Act|FactE", "3", ""},
+        // an end comment of the "=>" line stays on it
+        {"(defrule\n\t(x)\n=>\t; fin des faits\n\t(a))\n", "FactB|Fact|Comm E|Act|FactE", "",
+         "(defrule\n(x)\n=>     ; fin des faits\n(a)\n)\n"},
         // comments inside an element over several lines would be merged
         {"(defrule\n\t(stock ; a\n\t\tbois ; b\n\t\t> 9)\n=>\n\t(a))\n", "FactB|Fact|Comm E|Comm E|Act|FactE", "2 3", ""},
         // a line of comments keeps its line, and pieces of one comment stay together
