@@ -37,8 +37,14 @@ public:
 
     // A row read from several lines with comments among them: its text as
     // read, each line's leading blanks dropped, so that no comment moves.
-    void verbatim(QStringView text)
+    void verbatim(const ScriptLine &r, QStringView text)
     {
+        if ((r.flags & ScriptLine::AfterArrow) || r.kind == LineKind::Act)
+            separatorBeforeActions();
+        if (r.kind == LineKind::FactB) {
+            m_inRule = true;
+            m_separatorWritten = false;
+        }
         const std::vector<QStringView> lines = FileServices::splitLines(text);
         for (size_t k = 0; k < lines.size(); ++k) {
             indent();
@@ -316,9 +322,7 @@ void appendFormLayout(QString &out, std::span<const ScriptLine> rows, const std:
             qint32 end = spans[i].end;
             for (size_t k = i + 1; k < j; ++k)
                 end = qMax(end, spans[k].end);
-            if (rows[i].flags & ScriptLine::AfterArrow)
-                writer.write(&rows[i], &rows[i]); // nothing but the "=>" before it
-            writer.verbatim(formText.mid(spans[i].begin, end - spans[i].begin));
+            writer.verbatim(rows[i], formText.mid(spans[i].begin, end - spans[i].begin));
         }
     }
 }
@@ -383,6 +387,9 @@ bool buildScriptBytes(const std::vector<ScriptLine> &rows, const ScriptSource &s
     bool lastLineEmpty = false;
     QString text;
     std::vector<int> patchedLines;
+    std::vector<QStringView> formLines;
+    std::vector<ScriptLine> readRows;
+    std::vector<RowSpan> readSpans;
     bool refused = false;
     // New lines take the indentation the file uses (a new script has none).
     QString indent;
@@ -419,6 +426,17 @@ bool buildScriptBytes(const std::vector<ScriptLine> &rows, const ScriptSource &s
             patchForm(source, form, std::span<const ScriptLine>(data + i, j - i), fileIndent(), text, patchedLines);
             std::copy(patchedLines.begin(), patchedLines.end(), lines);
             lineEnds = countLineEnds(text);
+        } else if (canonical && form >= 0 && form < source.formCount() && !source.forms[size_t(form)].edited) {
+            // as the formatter lays it out: rows read with comments inside as read
+            const QStringView formText = source.formText(form);
+            FileServices::splitLines(formText, formLines);
+            readRows.clear();
+            readSpans.clear();
+            readFormRows(readRows, formLines, form, source.forms[size_t(form)].firstLine, &readSpans);
+            appendFormLayout(text, readRows, readSpans, formText, source.lineEnd);
+            // the lines of the rows as read, one after the other
+            lineEnds = countLineEnds(text);
+            lastLineEmpty = text == source.lineEnd || text.endsWith(source.lineEnd + source.lineEnd);
         } else {
             LayoutWriter writer(text, source.lineEnd, canonical ? QStringView() : fileIndent());
             writer.write(data + i, data + j, lines);

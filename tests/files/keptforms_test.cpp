@@ -35,7 +35,7 @@ TEST_F(KeptForms, APartKeptAsReadIsChangedOnlyAfterAYes)
 {
     const QByteArray load = "(load \"x\" extra)\n";
     const QByteArray directive = "#load-if-defined A B\n";
-    const QByteArray commented = "(load \"y\" ; pourquoi\n  extra)\n";
+    const QByteArray commented = "(load \"y\"\n  extra) ; pourquoi\n";
     const QByteArray rest = "(defconst a 1)\n";
     const QByteArray bytes = load + directive + commented + rest;
     PlugFrm &f = open(bytes);
@@ -77,7 +77,8 @@ TEST_F(KeptForms, APartKeptAsReadIsChangedOnlyAfterAYes)
     EXPECT_EQ(f.ListView1->rows().text(4), "|-- autre raison");
     EXPECT_FALSE(italic(f, 3) || italic(f, 4));
     EXPECT_TRUE(keptNote(f).startsWith("2 parties")) << keptNote(f).toStdString();
-    EXPECT_EQ(save(f), load + directive + "(load \"y\")     ;autre raison\n" + rest);
+    // the comment's own text alone is written anew
+    EXPECT_EQ(save(f), load + directive + "(load \"y\"\n  extra) ;autre raison\n" + rest);
 
     for (const char *note : {"Une partie du script est conservée telle qu'elle a été lue (en italique): "
                              "l'éditeur ne pourrait pas la réécrire sans en changer le contenu.",

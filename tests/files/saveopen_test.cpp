@@ -276,9 +276,9 @@ TEST(Check, FormsTheLayoutWouldChangeAreKeptAndNamed)
     EXPECT_EQ(rep.lines[0].text, "mot");
 }
 
-// Comments stay where their author put them, or the part is kept as read;
-// forms written close together are read into rows like any other. Every
-// case, untouched, is saved as read, and formats stably.
+// Comments stay where their author put them: no part is kept as read for a
+// comment's place; forms written close together are read into rows like any
+// other. Every case, untouched, is saved as read, and formats stably.
 TEST(Check, CommentsKeepTheirPlaceAndFormsCloseTogetherAreRead)
 {
     const struct {
@@ -290,8 +290,16 @@ TEST(Check, CommentsKeepTheirPlaceAndFormsCloseTogetherAreRead)
         // an end comment of the "=>" line stays on it
         {"(defrule\n\t(x)\n=>\t; fin des faits\n\t(a))\n", "FactB|Fact|Comm E|Act|FactE", "",
          "(defrule\n(x)\n=>     ; fin des faits\n(a)\n)\n"},
-        // comments inside an element over several lines would be merged
-        {"(defrule\n\t(stock ; a\n\t\tbois ; b\n\t\t> 9)\n=>\n\t(a))\n", "FactB|Fact|Comm E|Comm E|Act|FactE", "2 3", ""},
+        // comments inside an element over several lines stay on their lines
+        {"(defrule\n\t(stock ; a\n\t\tbois ; b\n\t\t> 9)\n=>\n\t(a))\n", "FactB|Fact|Comm E|Comm E|Act|FactE", "",
+         "(defrule\n(stock ; a\nbois ; b\n> 9)\n=>\n(a)\n)\n"},
+        {"(defrule\n\t(or (a) ; x\n\t    (b))\n=>\n\t(c))\n", "FactB|FactOB|Fact|Comm E|Fact|FactOE|Act|FactE", "",
+         "(defrule\n(or\n(a)     ; x\n(b)\n)\n=>\n(c)\n)\n"},
+        // a comment line between "=>" and the first action stays after "=>"
+        {"(defrule\n\t(x)\n=>\n;\t(former piquier)\n\n\t(a))\n", "FactB|Fact|Comm N|BL|Act|FactE", "",
+         "(defrule\n(x)\n=>\n;\t(former piquier)\n\n(a)\n)\n"},
+        // what the layout would lose is kept as read, comments or not
+        {"(defrule\n(not x) ; seul\n=>\n(a))\n", "FactB|Fact|Comm E|Act|FactE", "2", ""},
         // a line of comments keeps its line, and pieces of one comment stay together
         {"(defrule\n(x)\n;seul\n=>\n(a)\n)\n", "FactB|Fact|Comm N|Act|FactE", "", "(defrule\n(x)\n;seul\n=>\n(a)\n)\n"},
         {"(defrule (x) ; un ; deux\n=> (a))\n", "FactB|Fact|Comm E|Act|FactE", "",
