@@ -214,6 +214,41 @@ TEST_F(Document, AnEditChangesOnlyTheLinesOfItsRows)
     }
 }
 
+// A new part takes the indentation the file uses most, a level for each
+// group; a new script, and a file indented nowhere, the editor's layout.
+TEST_F(Document, NewPartsFollowTheFilesIndentation)
+{
+    const struct {
+        QByteArray file;
+        const char *level; // what a level adds
+    } cases[] = {
+        {"(defrule\n\t(a)\n\t(b)\n=>\n    (c)\n)\n", "\t"},
+        {"(defrule\r\n    (a)\r\n    (or (b)\r\n        (c))\r\n=>\r\n\t(d))\r\n", "    "},
+        {"(defconst a 1)\r(defrule (a) => (b))\r", ""},
+        {"", ""},
+    };
+    const std::pair<LineKind, const char *> rule[] = {
+        {LineKind::FactB, "Début de règle"}, {LineKind::Fact, "x"},   {LineKind::FactOB, "Ou"},
+        {LineKind::Fact, "y"},               {LineKind::Fact, "z"},   {LineKind::FactOE, "Fin de ou"},
+        {LineKind::Act, "w"},                {LineKind::FactE, "Fin de règle"}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.file.toStdString());
+        if (c.file.isEmpty())
+            doc.clear();
+        else
+            open(c.file);
+        for (const auto &[kind, text] : rule)
+            doc.rows().setKind(doc.rows().addRow(QString::fromUtf8(text)), kind);
+        const QByteArray end = doc.source().lineEnd.toLatin1();
+        const QByteArray l(c.level);
+        const QByteArray added = "(defrule" + end + l + "(x)" + end + l + "(or" + end + l + l + "(y)" + end + l + l
+                                 + "(z)" + end + l + ")" + end + "=>" + end + l + "(w)" + end + ")" + end;
+        QString error;
+        ASSERT_TRUE(doc.saveAs(path, error)) << error.toStdString();
+        EXPECT_EQ(contents(path), c.file + added);
+    }
+}
+
 TEST_F(Document, WhatCannotBeReadOrWrittenChangesNothing)
 {
     open(Script);

@@ -3,6 +3,7 @@
 #include "filetests.h"
 #include "document/scriptdocument.h"
 #include "editors/addcomm.h"
+#include "rules/addfact.h"
 #include "rules/addfactmain.h"
 
 using namespace TestSupport;
@@ -111,4 +112,24 @@ TEST_F(KeptForms, RowsWithoutAnEditorAskNothingWhenEdited)
     EXPECT_FALSE(asked);
     EXPECT_FALSE(f.document().isModified());
     EXPECT_TRUE(italic(f, 1));
+}
+
+// A hand-written, tab-indented rule with comments at every place: no part
+// is kept as read, and two edits through the fact editor change exactly
+// their two lines, with no question asked.
+TEST_F(KeptForms, EditsThroughTheDialogsChangeOnlyTheirLines)
+{
+    const QByteArray head = "; defense\r\n(defrule\r\n";
+    const QByteArray rest = "=> ; repli\r\n;\t(former piquier)\r\n\t(envoyer-serfs ble 3)\r\n)\r\n";
+    PlugFrm &f = open(head + "\t(stock ble > 50)\t; assez\r\n\t(or (serfs-oisifs) ; proche\r\n"
+                             "\t    (peut-changer-d-epoque))\r\n" + rest);
+    EXPECT_EQ(keptNote(f), "");
+    for (int pos = 1; pos <= f.ListView1->rows().count(); ++pos)
+        EXPECT_FALSE(italic(f, pos)) << pos;
+    ASSERT_EQ(f.ListView1->rows().text(3), "stock ble > 50");
+    edit(f, 3, [](AddFact &d) { choose(d.combo_param_3, "60"); });
+    ASSERT_EQ(f.ListView1->rows().text(6), "serfs-oisifs");
+    edit(f, 6, [](AddFact &d) { tick(d.Check1); });
+    EXPECT_EQ(save(f), head + "\t(stock ble > 60)\t; assez\r\n\t(or (not (serfs-oisifs)) ; proche\r\n"
+                              "\t    (peut-changer-d-epoque))\r\n" + rest);
 }
