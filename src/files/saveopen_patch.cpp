@@ -76,16 +76,22 @@ public:
             }
             long first = -1, last = -1;
             bool exact = true;
+            bool between = false; // a new row among the rows read inside
             for (size_t o = u; o < v; ++o) {
                 const long k = m_matchOf[o];
                 if (k < 0) {
                     exact = false;
                     continue;
                 }
-                exact = exact && m_exact[size_t(k)] && (last < 0 || k == last + 1);
+                between = between || (last >= 0 && k != last + 1);
+                exact = exact && m_exact[size_t(k)];
                 first = first < 0 ? k : first;
                 last = k;
             }
+            exact = exact && !between;
+            // Only comments inside it changed or went: the row keeps its
+            // lines, and they alone change.
+            const bool inside = !exact && !between && m_matchOf[u] >= 0 && m_exact[size_t(m_matchOf[u])];
             if (first < 0) {
                 drop(u, v);
             } else {
@@ -95,6 +101,29 @@ public:
                     for (size_t o = u; o < v; ++o)
                         starts[size_t(m_matchOf[o])] = out.size() + m_spans[o].begin - m_spans[u].begin;
                     emitTo(m_spans[v - 1].end > m_spans[u].end ? m_spans[v - 1].end : m_spans[u].end);
+                    if (m_spans[u].end == m_spans[u].begin)
+                        m_emptyLineAt = m_cursor; // an empty line's row: the line is taken
+                } else if (inside) {
+                    starts[size_t(first)] = out.size();
+                    for (size_t o = u + 1; o < v; ++o) {
+                        const long k = m_matchOf[o];
+                        if (k >= 0 && m_exact[size_t(k)]) {
+                            emitTo(m_spans[o].begin);
+                            starts[size_t(k)] = out.size();
+                            emitTo(m_spans[o].end);
+                        } else if (k >= 0) {
+                            emitTo(m_spans[o].begin);
+                            replace(size_t(k), size_t(k) + 1);
+                            m_cursor = m_spans[o].end;
+                        } else {
+                            qint32 from = m_spans[o].begin;
+                            while (from > m_cursor && isBlank(m_text[from - 1]))
+                                --from;
+                            emitTo(from);
+                            m_cursor = m_spans[o].end;
+                        }
+                    }
+                    emitTo(qMax(m_spans[u].end, m_spans[v - 1].end));
                 } else {
                     replace(size_t(first), size_t(last) + 1);
                     m_cursor = qMax(m_spans[u].end, m_spans[v - 1].end);
@@ -150,6 +179,12 @@ private:
     }
 
     bool atLineStart(qint32 pos) const { return pos == 0 || isLineEnd(m_text[pos - 1]); }
+    // Whether what is written so far ends a line that no row read still
+    // stands on: a new row may take a line of its own there.
+    bool freshLine() const
+    {
+        return (m_out->isEmpty() || isLineEnd(m_out->back())) && m_emptyLineAt != m_cursor;
+    }
     qint32 lineStart(qint32 pos) const
     {
         while (pos > 0 && !isLineEnd(m_text[pos - 1]))
@@ -279,7 +314,7 @@ private:
             if (r.kind == LineKind::Unknown)
                 continue; // not written
             const QString t = layout(&r, &r + 1);
-            if (r.kind == LineKind::CommE && !atLineStart(m_cursor)) {
+            if (r.kind == LineKind::CommE && !freshLine()) {
                 (*m_starts)[k] = m_out->size();
                 *m_out += QStringLiteral("     ") + t;
                 continue;
@@ -301,7 +336,7 @@ private:
                     continue;
                 }
             }
-            if (atLineStart(m_cursor)) {
+            if (freshLine()) {
                 put(k, ind, t, false);
                 continue;
             }
@@ -376,6 +411,7 @@ private:
     QString *m_out = nullptr;
     std::vector<qsizetype> *m_starts = nullptr;
     qint32 m_cursor = 0; // the text read is written up to there
+    qint32 m_emptyLineAt = -1;
 };
 
 } // namespace

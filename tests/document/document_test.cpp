@@ -179,7 +179,8 @@ TEST_F(Document, AnEditChangesOnlyTheLinesOfItsRows)
         {1, 'd', 4, LineKind::CommE, "", 4, 1, "=>"},
         {2, 't', 4, LineKind::Fact, "temps > 4", 4, 1, "  (temps > 4)"},
         {2, 't', 2, LineKind::Fact, "stock ble > 8", 2, 2, "  (stock ble > 8)     ; seuil"},
-        {2, 't', 3, LineKind::CommE, "|-- plancher", 2, 2, "  (stock ble > 9)     ;plancher"},
+        {2, 't', 3, LineKind::CommE, "|-- plancher", 2, 1, "  (stock ble ;plancher"},
+        {2, 'd', 3, LineKind::CommE, "", 2, 1, "  (stock ble"},
         {2, 'd', 5, LineKind::Act, "", 6, 2, "  ; qui"},
         {2, 'i', 8, LineKind::Act, "finir", 8, 1, "  (attendre 5)|  (finir))"},
     };
