@@ -336,7 +336,8 @@ void markKeptForms(const std::vector<ScriptLine> &rows, ScriptSource &source)
         text.clear();
         appendScriptText(text, std::span<const ScriptLine>(rows.data() + i, j - i), u"\n");
         const QStringView original = source.formText(f);
-        if (!sameContent(original, text)) {
+        bool same = sameContent(original, text);
+        if (!same) {
             // rows read with comments inside are laid out as read
             FileServices::splitLines(original, lines);
             read.clear();
@@ -344,8 +345,9 @@ void markKeptForms(const std::vector<ScriptLine> &rows, ScriptSource &source)
             readFormRows(read, lines, f, 1, &spans);
             text.clear();
             appendFormLayout(text, read, spans, original, u"\n");
+            same = sameContent(original, text);
         }
-        if (sameContent(original, text)
+        if (same
             && cutsAlike(source.formBytes(f), source.encoding == TextEncoding::Utf8 ? text.toUtf8() : FileServices::encode1252(text)))
             return;
         SourceForm &form = source.forms[size_t(f)];
