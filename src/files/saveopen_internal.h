@@ -6,6 +6,7 @@
 
 #include <QByteArrayView>
 #include <QStringView>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -77,9 +78,9 @@ QString indentUnit(QStringView text);
 // The text of an edited form: its text as read but for the rows that
 // changed, came or went (the form's rows now, in order); each row's line in
 // out (from 1, 0 for a row not written) goes to lines. New lines take the
-// indentation of their neighbours, or indent for each level.
-void patchForm(const ScriptSource &source, int form, std::span<const ScriptLine> rows, QStringView indent,
-               QString &out, std::vector<int> &lines);
+// indentation of their neighbours, or what indent gives for each level.
+void patchForm(const ScriptSource &source, int form, std::span<const ScriptLine> rows,
+               const std::function<QStringView()> &indent, QString &out, std::vector<int> &lines);
 
 // The file's encoding and line ends, from its bytes.
 void readConventions(QByteArrayView bytes, ScriptSource &source);

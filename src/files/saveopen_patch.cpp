@@ -7,6 +7,7 @@
 
 #include "shell/fileservices.h"
 
+#include <functional>
 #include <map>
 
 namespace SaveOpen {
@@ -46,8 +47,8 @@ std::vector<int> depths(const ScriptLine *rows, size_t n)
 class FormPatcher
 {
 public:
-    FormPatcher(QStringView text, QStringView lineEnd, QStringView indentUnit, std::vector<ScriptLine> &&read,
-                std::vector<RowSpan> &&spans)
+    FormPatcher(QStringView text, QStringView lineEnd, const std::function<QStringView()> &indentUnit,
+                std::vector<ScriptLine> &&read, std::vector<RowSpan> &&spans)
         : m_text(text), m_lineEnd(lineEnd), m_unit(indentUnit), m_read(std::move(read)), m_spans(std::move(spans))
     {
         m_readDepth = depths(m_read.data(), m_read.size());
@@ -393,12 +394,12 @@ private:
             if (m_read[size_t(o)].kind != LineKind::BL && m_read[size_t(o)].kind != LineKind::CommE && blank(ls, b))
                 return m_text.mid(ls, b - ls).toString();
         }
-        return m_unit.toString().repeated(depth);
+        return m_unit().toString().repeated(depth);
     }
 
     QStringView m_text;
     QStringView m_lineEnd;
-    QStringView m_unit;
+    const std::function<QStringView()> &m_unit; // the file's, worked out when first needed
     std::vector<ScriptLine> m_read;
     std::vector<RowSpan> m_spans;
     std::vector<int> m_readDepth;
@@ -446,7 +447,8 @@ QString indentUnit(QStringView text)
     return best.toString();
 }
 
-void patchForm(const ScriptSource &source, int form, std::span<const ScriptLine> rows, QStringView indent,
+void patchForm(const ScriptSource &source, int form, std::span<const ScriptLine> rows,
+               const std::function<QStringView()> &indent,
                QString &out, std::vector<int> &lines)
 {
     const QStringView text = source.formText(form);

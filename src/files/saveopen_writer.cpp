@@ -7,6 +7,8 @@
 #include "document/linebuilders.h"
 #include "shell/fileservices.h"
 
+#include <set>
+
 
 namespace SaveOpen {
 
@@ -387,6 +389,7 @@ bool buildScriptBytes(const std::vector<ScriptLine> &rows, const ScriptSource &s
     bool lastLineEmpty = false;
     QString text;
     std::vector<int> patchedLines;
+    std::set<int> patchedForms;
     std::vector<QStringView> formLines;
     std::vector<ScriptLine> readRows;
     std::vector<RowSpan> readSpans;
@@ -394,7 +397,7 @@ bool buildScriptBytes(const std::vector<ScriptLine> &rows, const ScriptSource &s
     // New lines take the indentation the file uses (a new script has none).
     QString indent;
     bool indentKnown = false;
-    auto fileIndent = [&]() -> QStringView {
+    const std::function<QStringView()> fileIndent = [&]() -> QStringView {
         if (!indentKnown)
             indent = indentUnit(source.text);
         indentKnown = true;
@@ -421,9 +424,10 @@ bool buildScriptBytes(const std::vector<ScriptLine> &rows, const ScriptSource &s
         text.clear();
         int *lines = result.lines.data() + i;
         int lineEnds = 0;
-        const bool patched = !canonical && form >= 0 && form < source.formCount();
+        // a part's text is written once: rows of it found apart again are laid out
+        const bool patched = !canonical && form >= 0 && form < source.formCount() && patchedForms.insert(form).second;
         if (patched) {
-            patchForm(source, form, std::span<const ScriptLine>(data + i, j - i), fileIndent(), text, patchedLines);
+            patchForm(source, form, std::span<const ScriptLine>(data + i, j - i), fileIndent, text, patchedLines);
             std::copy(patchedLines.begin(), patchedLines.end(), lines);
             lineEnds = countLineEnds(text);
         } else if (canonical && form >= 0 && form < source.formCount() && !source.forms[size_t(form)].edited) {

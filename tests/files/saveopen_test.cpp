@@ -435,7 +435,8 @@ TEST(RoundTrip, EditedPartsReadBackAsTheirRows)
         const std::vector<ScriptLine> generated = RowGenerator(seed).script();
         QString text;
         const QString end = QStringList{"\r\n", "\n", "\r"}[pick(3)];
-        for (QStringView line : FileServices::splitLines(BuildScriptText(generated, u"\n"))) {
+        const QString layout = BuildScriptText(generated, u"\n");
+        for (QStringView line : FileServices::splitLines(layout)) {
             const QString indent = QStringList{"", "\t", "    ", "\t\t"}[pick(4)];
             text += (line.startsWith(u"=>") || line.startsWith(u")") ? QString() : indent) + line.toString();
             text += line == u"=>" && pick(2) ? QStringLiteral(" ") : end; // "=> (a)" on one line
