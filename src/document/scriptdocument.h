@@ -52,7 +52,7 @@ public:
     // false); false with a French message naming the file, and nothing
     // changed, when it cannot be read.
     bool open(const QString &path, QString &error, bool check = true);
-    // The bytes saving writes now: untouched parts as read, the others in
+    // The bytes saving writes now: untouched rows as read, the others in
     // the editor's layout; false with a French message naming the row that
     // holds a character the file's encoding cannot hold.
     bool bytes(SaveOpen::SaveText &saved, QString &error) const;

@@ -49,7 +49,12 @@ struct ScriptLine {
     // The line it was read from, 0 for a row made in the editor: saving a
     // form as read puts its rows where this says within it.
     qint32 readLine = 0;
+    // AfterArrow: the rule's "=>" stands just before this row in the file (a
+    // comment line or an end comment may come between "=>" and the first
+    // action), so the layout writes it there.
+    quint8 flags = 0;
     static constexpr int NoForm = -1;
+    static constexpr quint8 AfterArrow = 1;
 };
 
 // How messages name the row at pos (1-based): by its file line, or by its

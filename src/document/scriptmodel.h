@@ -102,7 +102,7 @@ private:
     bool m_structureDue = false;
     void rowChanged(int pos, int role);
     bool valid(int pos) const { return pos >= 1 && pos <= count(); }
-    // A row of the form changed: saving writes it in the editor's layout.
+    // A row of the form changed: saving writes that row anew.
     void formEdited(int form);
     void setFormEdited(int form, bool edited);
     void insertLine(int pos, const ScriptLine &line);

@@ -17,8 +17,8 @@ struct SourceForm {
     qint32 charBegin = 0; // in the decoded text
     qint32 byteBegin = 0; // in the file's bytes
     qint32 firstLine = 1; // 1-based line number in the file
-    // A row of the form was edited, inserted or deleted: saving writes the
-    // form in the editor's layout instead of its bytes as read.
+    // A row of the form was edited, inserted or deleted: saving writes those
+    // rows anew, the rest of the form as read.
     bool edited = false;
     // Writing the form in the editor's layout would change its content.
     bool keptAsRead = false;

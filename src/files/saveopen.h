@@ -40,9 +40,11 @@ void forEachFormRun(std::span<const ScriptLine> rows, Run run)
 }
 
 // The bytes saving writes: every form of the source whose rows are untouched
-// as it was read, byte for byte; edited forms and new rows in the editor's
-// layout, with the file's line end and encoding. With canonical, every form
-// but those kept as read is written in the editor's layout (the formatter).
+// as it was read, byte for byte; in an edited form, only the rows changed,
+// inserted or deleted written anew, the rest as read; new forms in the
+// editor's layout with the file's indentation; all with the file's line end
+// and encoding. With canonical, every form but those kept as read is written
+// in the editor's layout (the formatter).
 struct SaveText {
     QByteArray bytes;
     // Where each row stands in bytes: its 1-based line, 0 for a row not
@@ -62,8 +64,9 @@ struct SaveText {
 bool buildScriptBytes(const std::vector<ScriptLine> &rows, const ScriptSource &source, SaveText &saved, QString &error,
                       bool canonical = false);
 // The formatter: a file's bytes with every form in the editor's layout, in
-// the file's encoding and line ends, but for the forms the layout would
-// change, kept as read (what the check reports). It reads and writes form
+// the file's encoding and line ends, each comment on its line and in its
+// place (a row read with comments inside keeps its lines), but for the forms
+// the layout would change, kept as read (what the check reports). It reads and writes form
 // by form, handing the output to write in chunks; a write that fails stops
 // it, with the reason in error.
 bool formatScriptBytes(QByteArrayView bytes, const std::function<bool(QByteArrayView)> &write, QString &error);
@@ -107,9 +110,9 @@ struct FidelityReport {
 FidelityReport compareContent(QStringView original, QStringView written, int firstLine = 1);
 // Whether both texts have the same content (no report; fast).
 bool sameContent(QStringView original, QStringView written);
-// Marks the forms whose rows, written in the editor's layout, would not keep
-// their content or would not be cut as they were, and records what they
-// would lose.
+// Marks the forms whose rows, written in the editor's layout as the
+// formatter writes them, would not keep their content or would not be cut
+// as they were, and records what they would lose.
 void markKeptForms(const std::vector<ScriptLine> &rows, ScriptSource &source);
 // The French report of `vardelo check`: each form concerned (its first
 // line's number and text) and how many in all; empty when there is none.

@@ -2,6 +2,7 @@
 // comments, its non-empty comment texts and where each comment stands among
 // the tokens; the rest of the layout does not count.
 #include "saveopen.h"
+#include "saveopen_internal.h"
 #include "saveopen_text.h"
 
 #include "shell/fileservices.h"
@@ -326,13 +327,27 @@ QString firstLineOf(QStringView text)
 void markKeptForms(const std::vector<ScriptLine> &rows, ScriptSource &source)
 {
     QString text;
+    std::vector<QStringView> lines;
+    std::vector<ScriptLine> read;
+    std::vector<RowSpan> spans;
     forEachFormRun(rows, [&](size_t i, size_t j, int f) {
         if (f < 0 || f >= source.formCount())
             return;
         text.clear();
         appendScriptText(text, std::span<const ScriptLine>(rows.data() + i, j - i), u"\n");
         const QStringView original = source.formText(f);
-        if (sameContent(original, text)
+        bool same = sameContent(original, text);
+        if (!same) {
+            // rows read with comments inside are laid out as read
+            FileServices::splitLines(original, lines);
+            read.clear();
+            spans.clear();
+            readFormRows(read, lines, f, 1, &spans);
+            text.clear();
+            appendFormLayout(text, read, spans, original, u"\n");
+            same = sameContent(original, text);
+        }
+        if (same
             && cutsAlike(source.formBytes(f), source.encoding == TextEncoding::Utf8 ? text.toUtf8() : FileServices::encode1252(text)))
             return;
         SourceForm &form = source.forms[size_t(f)];

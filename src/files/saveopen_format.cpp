@@ -65,6 +65,7 @@ bool formatScriptBytes(QByteArrayView bytes, const std::function<bool(QByteArray
     QString source, text;
     std::vector<QStringView> lines;
     std::vector<ScriptLine> rows;
+    std::vector<RowSpan> spans;
     QStringDecoder utf8Decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     bool lastLineEmpty = false;
     while (cutter.next(f)) {
@@ -82,9 +83,10 @@ bool formatScriptBytes(QByteArrayView bytes, const std::function<bool(QByteArray
             FileServices::decode1252(formBytes, source);
         FileServices::splitLines(source, lines);
         rows.clear();
-        readFormRows(rows, lines, 0);
+        spans.clear();
+        readFormRows(rows, lines, 0, 1, &spans);
         text.clear();
-        appendScriptText(text, rows, lineEnd);
+        appendFormLayout(text, rows, spans, source, lineEnd);
         // A form the layout would change (its content, or how it is cut
         // from the forms around it) stays as it was read.
         const qsizetype mark = out.size();

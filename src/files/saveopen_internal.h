@@ -6,6 +6,8 @@
 
 #include <QByteArrayView>
 #include <QStringView>
+#include <functional>
+#include <span>
 #include <vector>
 
 namespace SaveOpen {
@@ -43,9 +45,42 @@ private:
     int m_line = 1;
 };
 
+// Where a row was read from in its form's text: from its first character
+// (the "(" of an element, the ";" of a comment) to just after its last.
+// The comments read inside an element written over several lines lie within
+// the element's span.
+struct RowSpan {
+    qint32 begin = 0;
+    qint32 end = 0;
+    bool contains(const RowSpan &o) const { return o.begin >= begin && o.end <= end && o.begin < end; }
+};
+
 // Appends the rows of one form, given as its lines, standing on the file's
-// lines from firstLine on.
-void readFormRows(std::vector<ScriptLine> &rows, const std::vector<QStringView> &lines, int form, int firstLine = 1);
+// lines from firstLine on; with spans, the span of each row appended, in the
+// text the lines were cut from.
+void readFormRows(std::vector<ScriptLine> &rows, const std::vector<QStringView> &lines, int form, int firstLine = 1,
+                  std::vector<RowSpan> *spans = nullptr);
+
+// Appends rows in the editor's layout, with lineEnd, each level of a rule's
+// groups indented by indent; with lines, each row's line (from 1, 0 for a
+// row not written). Returns the line ends written.
+int appendLayout(QString &out, std::span<const ScriptLine> rows, QStringView lineEnd, QStringView indent = {},
+                 int *lines = nullptr);
+// Appends the rows read from a form in the editor's layout but for a row
+// read with comments inside it, written with the lines it was read from
+// (their leading blanks dropped) so that no comment moves.
+void appendFormLayout(QString &out, std::span<const ScriptLine> rows, const std::vector<RowSpan> &spans,
+                      QStringView formText, QStringView lineEnd);
+
+// What a level of indentation is in a script's text: the leading blanks its
+// indented lines use most (a tab, or spaces); empty when none is.
+QString indentUnit(QStringView text);
+// The text of an edited form: its text as read but for the rows that
+// changed, came or went (the form's rows now, in order); each row's line in
+// out (from 1, 0 for a row not written) goes to lines. New lines take the
+// indentation of their neighbours, or what indent gives for each level.
+void patchForm(const ScriptSource &source, int form, std::span<const ScriptLine> rows,
+               const std::function<QStringView()> &indent, QString &out, std::vector<int> &lines);
 
 // The file's encoding and line ends, from its bytes.
 void readConventions(QByteArrayView bytes, ScriptSource &source);

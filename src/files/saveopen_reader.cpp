@@ -78,8 +78,8 @@ class FormReader
 {
 public:
     // firstLine: the file line of the form's first line.
-    FormReader(std::vector<ScriptLine> &rows, int form, int firstLine = 1)
-        : m_rows(rows), m_form(form), m_firstLine(firstLine)
+    FormReader(std::vector<ScriptLine> &rows, int form, int firstLine = 1, std::vector<RowSpan> *spans = nullptr)
+        : m_rows(rows), m_form(form), m_firstLine(firstLine), m_spans(spans)
     {
     }
 
@@ -87,6 +87,7 @@ public:
     {
         const size_t rowsBefore = m_rows.size();
         m_lines = &lines;
+        m_base = lines.empty() ? nullptr : lines.front().data();
         for (m_line = 0; m_line < lines.size(); ++m_line) {
             m_pos = 0;
             m_lineHadToken = false;
@@ -94,7 +95,7 @@ public:
         }
         // Every form shows in the list, whatever it holds.
         if (m_rows.size() == rowsBefore)
-            add(trimBlanks(lines.empty() ? QStringView() : lines.front()).toString(), Colours::Text, LineKind::Text, 0);
+            add(trimBlanks(lines.empty() ? QStringView() : lines.front()).toString(), Colours::Text, LineKind::Text, 0, 0, 0);
     }
 
 private:
@@ -102,17 +103,34 @@ private:
 
     QStringView line() const { return (*m_lines)[m_line]; }
 
-    // A row standing on line at of the form (the current one by default).
-    void add(QString text, QRgb colour, LineKind kind, size_t at = SIZE_MAX)
+    // Where character pos of line at stands in the form's text.
+    qint32 offset(size_t at, qsizetype pos) const { return qint32((*m_lines)[at].data() - m_base + pos); }
+    qint32 offset(qsizetype pos) const { return offset(m_line, pos); }
+
+    // A row standing on line at of the form, read from the characters
+    // begin to end of the form's text.
+    void add(QString text, QRgb colour, LineKind kind, size_t at, qint32 begin, qint32 end)
     {
-        const qint32 line = m_firstLine + qint32(at == SIZE_MAX ? m_line : at);
+        const qint32 line = m_firstLine + qint32(at);
         m_rows.push_back(ScriptLine{std::move(text), colour, kind, m_form, line, line});
+        if (m_afterArrow) {
+            m_rows.back().flags |= ScriptLine::AfterArrow;
+            m_afterArrow = false;
+        }
+        if (m_spans)
+            m_spans->push_back({begin, end});
+    }
+    // A row of the current line, read from its characters begin to end.
+    void add(QString text, QRgb colour, LineKind kind, qsizetype begin, qsizetype end)
+    {
+        add(std::move(text), colour, kind, m_line, offset(begin), offset(end));
     }
 
     void flushStray()
     {
         if (m_strayEnd > m_strayBegin)
-            add(line().mid(m_strayBegin, m_strayEnd - m_strayBegin).toString(), Colours::Text, LineKind::Text);
+            add(line().mid(m_strayBegin, m_strayEnd - m_strayBegin).toString(), Colours::Text, LineKind::Text,
+                m_strayBegin, m_strayEnd);
         m_strayBegin = m_strayEnd = 0;
     }
 
@@ -126,7 +144,7 @@ private:
     void readLine()
     {
         if (trimBlanks(line()).isEmpty()) {
-            add(QStringLiteral(" "), Colours::Blank, LineKind::BL);
+            add(QStringLiteral(" "), Colours::Blank, LineKind::BL, 0, line().size());
             return;
         }
         // An element read whole may end on a later line: the line is taken
@@ -140,9 +158,9 @@ private:
                 flushStray();
                 const QString comment = l.mid(m_pos + 1).toString();
                 if (m_lineHadToken && m_rows.size() > m_formFirstRow)
-                    add(RowText::EndCommentPrefix + comment, Colours::CommentRead, LineKind::CommE);
+                    add(RowText::EndCommentPrefix + comment, Colours::CommentRead, LineKind::CommE, m_pos, l.size());
                 else
-                    add(comment, Colours::CommentRead, LineKind::CommN);
+                    add(comment, Colours::CommentRead, LineKind::CommN, m_pos, l.size());
                 m_pos = l.size();
             } else if (c == QLatin1Char('(')) {
                 flushStray();
@@ -161,6 +179,7 @@ private:
                        && m_openRules > 0) {
                 flushStray();
                 m_inActions = true;
+                m_afterArrow = true;
                 m_pos += 2;
                 m_lineHadToken = true;
             } else if (c == QLatin1Char('#') && !m_lineHadToken) {
@@ -191,7 +210,11 @@ private:
         const qsizetype semi = commentStart(l.mid(m_pos));
         const qsizetype end = semi < 0 ? l.size() : m_pos + semi;
         const QStringView d = trimBlanks(l.mid(m_pos, end - m_pos));
+        const qsizetype begin = m_pos;
         m_pos = end;
+        auto add = [&](QString text, QRgb colour, LineKind kind) {
+            this->add(std::move(text), colour, kind, begin, begin + d.size());
+        };
         static constexpr QLatin1StringView Defined("#load-if-defined");
         static constexpr QLatin1StringView NotDefined("#load-if-not-defined");
         auto keywordAlone = [&](QLatin1StringView k) {
@@ -209,14 +232,16 @@ private:
             add(d.toString(), Colours::Text, LineKind::Text);
     }
 
-    void open(Frame f, const QString &text, LineKind kind, qsizetype after, size_t at)
+    // The group's "(" stands at begin of line at, its keyword ends at after.
+    void open(Frame f, const QString &text, LineKind kind, qsizetype after, size_t at, qint32 begin)
     {
         m_frames.push_back(f);
         if (f == Frame::Rule) {
             m_inActions = false;
+            m_afterArrow = false;
             ++m_openRules;
         }
-        add(text, Colours::Rule, kind, at);
+        add(text, Colours::Rule, kind, at, begin, offset(after));
         m_pos = after;
     }
 
@@ -228,19 +253,19 @@ private:
         case Frame::Rule:
             m_inActions = false;
             --m_openRules;
-            add(RowText::RuleEnd, Colours::Rule, LineKind::FactE);
+            add(RowText::RuleEnd, Colours::Rule, LineKind::FactE, m_pos, m_pos + 1);
             break;
         case Frame::Or:
-            add(RowText::OrEnd, Colours::Rule, LineKind::FactOE);
+            add(RowText::OrEnd, Colours::Rule, LineKind::FactOE, m_pos, m_pos + 1);
             break;
         case Frame::AndNot:
-            add(RowText::AndNotEnd, Colours::Rule, LineKind::FactAE);
+            add(RowText::AndNotEnd, Colours::Rule, LineKind::FactAE, m_pos, m_pos + 1);
             break;
         case Frame::And:
-            add(RowText::AndEnd, Colours::Rule, LineKind::FactTE);
+            add(RowText::AndEnd, Colours::Rule, LineKind::FactTE, m_pos, m_pos + 1);
             break;
         case Frame::Nor:
-            add(RowText::NorEnd, Colours::Rule, LineKind::FactNE);
+            add(RowText::NorEnd, Colours::Rule, LineKind::FactNE, m_pos, m_pos + 1);
             break;
         }
     }
@@ -255,7 +280,8 @@ private:
         qsizetype kwEnd = 0;
         QStringView kw = wordAt(line(), m_pos + 1, &kwEnd);
         const size_t startLine = m_line;
-        std::vector<std::pair<QString, size_t>> between; // comments and their lines
+        const qint32 begin = offset(m_pos);
+        std::vector<Aside> between; // comments and their lines
         qsizetype from = m_pos + 1;
         while (kw.isEmpty()) {
             const QStringView l = (*m_lines)[kwLine];
@@ -265,7 +291,7 @@ private:
             if (b < l.size() && l[b] != QLatin1Char(';'))
                 break; // a "(" or a quote: no keyword
             if (b < l.size())
-                between.emplace_back(l.mid(b + 1).toString(), kwLine);
+                between.push_back({l.mid(b + 1).toString(), kwLine, offset(kwLine, b), offset(kwLine, l.size())});
             if (kwLine + 1 >= m_lines->size())
                 break;
             ++kwLine;
@@ -290,42 +316,44 @@ private:
         if (const auto group = opens()) {
             const auto &[frame, text, kind] = *group;
             m_line = kwLine;
-            open(frame, text, kind, kwEnd, startLine);
-            for (const auto &[comment, at] : between)
-                add(RowText::EndCommentPrefix + comment, Colours::CommentRead, LineKind::CommE, at);
+            open(frame, text, kind, kwEnd, startLine, begin);
+            addAside(between);
             return;
         }
         const QString element = readElement();
+        const qint32 end = offset(m_pos);
+        auto add = [&](QString text, QRgb colour, LineKind kind) {
+            this->add(std::move(text), colour, kind, startLine, begin, end);
+        };
         const QStringView inner = innerText(element);
         qsizetype afterKw = 0;
         const QStringView word = wordAt(inner, 0, &afterKw);
         if (!m_frames.empty()) {
             if (m_inActions)
-                add(inner.toString(), Colours::Act, LineKind::Act, startLine);
+                add(inner.toString(), Colours::Act, LineKind::Act);
             else if (is(word, QLatin1StringView("not")))
-                add(RowText::NegationPrefix + negatedFact(inner.mid(afterKw)).toString(), Colours::Rule, LineKind::Fact, startLine);
+                add(RowText::NegationPrefix + negatedFact(inner.mid(afterKw)).toString(), Colours::Rule, LineKind::Fact);
             else
-                add(inner.toString(), Colours::Rule, LineKind::Fact, startLine);
+                add(inner.toString(), Colours::Rule, LineKind::Fact);
         } else if (is(word, QLatin1StringView("defconst"))) {
             qsizetype nameEnd = 0;
             const QStringView name = wordAt(inner, afterKw, &nameEnd);
             add(RowText::ConstantPrefix + name.toString() + RowText::ConstantSeparator
                     + trimBlanks(inner.mid(nameEnd)).toString(),
-                Colours::Const, LineKind::Const, startLine);
+                Colours::Const, LineKind::Const);
         } else if (is(word, QLatin1StringView("load"))) {
-            add(loadName(inner.mid(afterKw)).toString(), Colours::LoadRead, LineKind::Load, startLine);
+            add(loadName(inner.mid(afterKw)).toString(), Colours::LoadRead, LineKind::Load);
         } else if (is(word, QLatin1StringView("load-random"))) {
             bool plain = true;
             const QString possibilities = randomLoad(inner.mid(afterKw), plain);
             if (plain)
-                add(possibilities, Colours::LoadRead, LineKind::RLoad, startLine);
+                add(possibilities, Colours::LoadRead, LineKind::RLoad);
             else // its row could not tell its names from its percentages
-                add(element, Colours::Text, LineKind::Text, startLine);
+                add(element, Colours::Text, LineKind::Text);
         } else {
-            add(element, Colours::Text, LineKind::Text, startLine);
+            add(element, Colours::Text, LineKind::Text);
         }
-        for (const auto &[comment, at] : m_elementComments)
-            add(RowText::EndCommentPrefix + comment, Colours::CommentRead, LineKind::CommE, at);
+        addAside(m_elementComments);
         m_elementComments.clear();
     }
 
@@ -374,7 +402,7 @@ private:
                 return text;
             }
             if (semi >= 0)
-                m_elementComments.emplace_back(l.mid(semi + 1).toString(), m_line);
+                m_elementComments.push_back({l.mid(semi + 1).toString(), m_line, offset(semi), offset(l.size())});
             if (m_line + 1 >= m_lines->size()) {
                 m_pos = l.size(); // the form ends inside the element
                 return text;
@@ -456,26 +484,42 @@ private:
         return display;
     }
 
+    // A comment read inside an element or a group's opening, to follow its row.
+    struct Aside {
+        QString comment;
+        size_t line;
+        qint32 begin, end;
+    };
+    void addAside(const std::vector<Aside> &comments)
+    {
+        for (const Aside &a : comments)
+            add(RowText::EndCommentPrefix + a.comment, Colours::CommentRead, LineKind::CommE, a.line, a.begin, a.end);
+    }
+
     std::vector<ScriptLine> &m_rows;
     const size_t m_formFirstRow = m_rows.size();
     const int m_form;
     const int m_firstLine;
+    std::vector<RowSpan> *const m_spans;
     const std::vector<QStringView> *m_lines = nullptr;
+    const QChar *m_base = nullptr; // the form's first character
+    bool m_afterArrow = false; // a "=>" was read and no row since
     size_t m_line = 0;
     qsizetype m_pos = 0;
     bool m_lineHadToken = false;
     bool m_inActions = false;
     std::vector<Frame> m_frames;
     int m_openRules = 0; // "=>" separates only inside a rule
-    std::vector<std::pair<QString, size_t>> m_elementComments; // with their lines
+    std::vector<Aside> m_elementComments;
     qsizetype m_strayBegin = 0, m_strayEnd = 0;
 };
 
 } // namespace
 
-void readFormRows(std::vector<ScriptLine> &rows, const std::vector<QStringView> &lines, int form, int firstLine)
+void readFormRows(std::vector<ScriptLine> &rows, const std::vector<QStringView> &lines, int form, int firstLine,
+                  std::vector<RowSpan> *spans)
 {
-    FormReader(rows, form, firstLine).read(lines);
+    FormReader(rows, form, firstLine, spans).read(lines);
 }
 
 std::vector<ScriptLine> readForms(ScriptSource &source)

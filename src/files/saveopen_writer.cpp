@@ -1,10 +1,13 @@
 // The script writer: the editor's layout of every kind of row, and the save
 // that keeps untouched forms as they were read.
 #include "saveopen.h"
+#include "saveopen_internal.h"
 #include "saveopen_text.h"
 
 #include "document/linebuilders.h"
 #include "shell/fileservices.h"
+
+#include <set>
 
 
 namespace SaveOpen {
@@ -15,7 +18,12 @@ namespace {
 class LayoutWriter
 {
 public:
-    LayoutWriter(QString &out, QStringView lineEnd) : m_out(out), m_lineEnd(lineEnd) {}
+    // indent: what each level of a rule's groups adds before its lines
+    // (none in the editor's own layout).
+    LayoutWriter(QString &out, QStringView lineEnd, QStringView indent = {})
+        : m_out(out), m_lineEnd(lineEnd), m_indent(indent)
+    {
+    }
 
     // With lines, each row's line (1 for the first written, 0 for a row
     // not written) goes to lines[k] for the k-th row.
@@ -26,6 +34,24 @@ public:
             row(*r);
             if (lines)
                 *lines++ = m_rowLine;
+        }
+    }
+
+    // A row read from several lines with comments among them: its text as
+    // read, each line's leading blanks dropped, so that no comment moves.
+    void verbatim(const ScriptLine &r, QStringView text)
+    {
+        if ((r.flags & ScriptLine::AfterArrow) || r.kind == LineKind::Act)
+            separatorBeforeActions();
+        if (r.kind == LineKind::FactB) {
+            m_inRule = true;
+            m_separatorWritten = false;
+        }
+        const std::vector<QStringView> lines = FileServices::splitLines(text);
+        for (size_t k = 0; k < lines.size(); ++k) {
+            indent();
+            m_out += k ? Text::trimBlanks(lines[k]) : lines[k];
+            end();
         }
     }
 
@@ -42,8 +68,15 @@ private:
         ++m_lineEnds;
         m_canAppend = true;
     }
+    void indent()
+    {
+        if (!m_indent.isEmpty())
+            for (int d = 0; d < m_depth; ++d)
+                m_out += m_indent;
+    }
     void line(QStringView a, QStringView b = {}, QStringView c = {})
     {
+        indent();
         m_out += a;
         m_out += b;
         m_out += c;
@@ -52,7 +85,9 @@ private:
     void separatorBeforeActions()
     {
         if (m_inRule && !m_separatorWritten) {
+            --m_depth;
             line(u"=>");
+            ++m_depth;
             m_separatorWritten = true;
             m_rowLine = m_lineEnds + 1;
         }
@@ -61,6 +96,8 @@ private:
     void row(const ScriptLine &r)
     {
         const QStringView t(r.text);
+        if (r.flags & ScriptLine::AfterArrow)
+            separatorBeforeActions();
         switch (r.kind) {
         case LineKind::Prep:
             if (t.startsWith(RowText::IfNotPrefix))
@@ -92,32 +129,40 @@ private:
             break;
         }
         case LineKind::FactB:
+            m_depth = 0;
             line(u"(defrule");
+            m_depth = 1;
             m_inRule = true;
             m_separatorWritten = false;
             break;
         case LineKind::FactE:
             separatorBeforeActions();
+            m_depth = 0;
             line(u")");
             m_inRule = false;
             m_separatorWritten = false;
             break;
         case LineKind::FactOB:
             line(u"(or");
+            ++m_depth;
             break;
         case LineKind::FactAB:
             line(u"(nand");
+            ++m_depth;
             break;
         case LineKind::FactTB:
             line(u"(and");
+            ++m_depth;
             break;
         case LineKind::FactNB:
             line(u"(nor");
+            ++m_depth;
             break;
         case LineKind::FactOE:
         case LineKind::FactAE:
         case LineKind::FactTE:
         case LineKind::FactNE:
+            m_depth = qMax(m_inRule ? 1 : 0, m_depth - 1);
             line(u")");
             break;
         case LineKind::Fact:
@@ -142,7 +187,10 @@ private:
             m_canAppend = false;
             break;
         case LineKind::Text:
-            line(t);
+            if (t.isEmpty())
+                end();
+            else
+                line(t);
             m_canAppend = !t.isEmpty();
             break;
         case LineKind::Unknown:
@@ -153,6 +201,7 @@ private:
 
     void constant(QStringView t)
     {
+        indent();
         m_out += u"(defconst ";
         const qsizetype eq = t.startsWith(RowText::ConstantPrefix)
                                  ? t.indexOf(RowText::ConstantSeparator, RowText::ConstantPrefix.size())
@@ -174,6 +223,7 @@ private:
     // the quoted name alone.
     void randomLoad(QStringView t)
     {
+        indent();
         m_out += u"(load-random ";
         bool first = true;
         for (const LineText::Possibility &p : LineText::randomLoadPossibilities(t)) {
@@ -195,6 +245,8 @@ private:
 
     QString &m_out;
     const QStringView m_lineEnd;
+    const QStringView m_indent;
+    int m_depth = 0; // of the rule's groups, the rule itself counting one
     int m_lineEnds = 0;
     int m_rowLine = 0;        // the line the row being written starts on
     bool m_canAppend = false; // a "Comm E" row may end the last line
@@ -229,6 +281,15 @@ QString unencodableMessage(QStringView text, qsizetype at, int linesBefore)
         .arg(text.mid(at, text[at].isHighSurrogate() ? 2 : 1).toString(), text.mid(start, end - start).toString());
 }
 
+int countLineEnds(QStringView t)
+{
+    int n = 0;
+    for (qsizetype i = 0; i < t.size(); ++i)
+        if (t[i] == QLatin1Char('\n') || (t[i] == QLatin1Char('\r') && (i + 1 >= t.size() || t[i + 1] != QLatin1Char('\n'))))
+            ++n;
+    return n;
+}
+
 bool endsWithLineEnd(const QByteArray &b)
 {
     return !b.isEmpty() && Text::isLineEnd(b.back());
@@ -239,6 +300,33 @@ bool endsWithLineEnd(const QByteArray &b)
 void appendScriptText(QString &out, std::span<const ScriptLine> rows, QStringView lineEnd)
 {
     LayoutWriter(out, lineEnd).write(rows.data(), rows.data() + rows.size());
+}
+
+int appendLayout(QString &out, std::span<const ScriptLine> rows, QStringView lineEnd, QStringView indent, int *lines)
+{
+    LayoutWriter writer(out, lineEnd, indent);
+    writer.write(rows.data(), rows.data() + rows.size(), lines);
+    return writer.lineEnds();
+}
+
+void appendFormLayout(QString &out, std::span<const ScriptLine> rows, const std::vector<RowSpan> &spans,
+                      QStringView formText, QStringView lineEnd)
+{
+    LayoutWriter writer(out, lineEnd);
+    const size_t n = rows.size();
+    for (size_t i = 0, j; i < n; i = j) {
+        j = i + 1;
+        while (j < n && spans[i].contains(spans[j]))
+            ++j;
+        if (j == i + 1) {
+            writer.write(&rows[i], &rows[i] + 1);
+        } else {
+            qint32 end = spans[i].end;
+            for (size_t k = i + 1; k < j; ++k)
+                end = qMax(end, spans[k].end);
+            writer.verbatim(rows[i], formText.mid(spans[i].begin, end - spans[i].begin));
+        }
+    }
 }
 
 void rowLayoutText(const ScriptLine &row, QString &out)
@@ -300,7 +388,21 @@ bool buildScriptBytes(const std::vector<ScriptLine> &rows, const ScriptSource &s
     bool lastLaidOut = false;
     bool lastLineEmpty = false;
     QString text;
+    std::vector<int> patchedLines;
+    std::set<int> patchedForms;
+    std::vector<QStringView> formLines;
+    std::vector<ScriptLine> readRows;
+    std::vector<RowSpan> readSpans;
     bool refused = false;
+    // New lines take the indentation the file uses (a new script has none).
+    QString indent;
+    bool indentKnown = false;
+    const std::function<QStringView()> fileIndent = [&]() -> QStringView {
+        if (!indentKnown)
+            indent = indentUnit(source.text);
+        indentKnown = true;
+        return indent;
+    };
 
     const ScriptLine *data = rows.data();
     forEachFormRun(rows, [&](size_t i, size_t j, int form) {
@@ -320,12 +422,33 @@ bool buildScriptBytes(const std::vector<ScriptLine> &rows, const ScriptSource &s
             return;
         }
         text.clear();
-        LayoutWriter writer(text, source.lineEnd);
         int *lines = result.lines.data() + i;
-        writer.write(data + i, data + j, lines);
+        int lineEnds = 0;
+        // a part's text is written once: rows of it found apart again are laid out
+        const bool patched = !canonical && form >= 0 && form < source.formCount() && patchedForms.insert(form).second;
+        if (patched) {
+            patchForm(source, form, std::span<const ScriptLine>(data + i, j - i), fileIndent, text, patchedLines);
+            std::copy(patchedLines.begin(), patchedLines.end(), lines);
+            lineEnds = countLineEnds(text);
+        } else if (canonical && form >= 0 && form < source.formCount() && !source.forms[size_t(form)].edited) {
+            // as the formatter lays it out: rows read with comments inside as read
+            const QStringView formText = source.formText(form);
+            FileServices::splitLines(formText, formLines);
+            readRows.clear();
+            readSpans.clear();
+            readFormRows(readRows, formLines, form, source.forms[size_t(form)].firstLine, &readSpans);
+            appendFormLayout(text, readRows, readSpans, formText, source.lineEnd);
+            // the lines of the rows as read, one after the other
+            lineEnds = countLineEnds(text);
+            lastLineEmpty = text == source.lineEnd || text.endsWith(source.lineEnd + source.lineEnd);
+        } else {
+            LayoutWriter writer(text, source.lineEnd, canonical ? QStringView() : fileIndent());
+            writer.write(data + i, data + j, lines);
+            lastLineEmpty = writer.lastLineEmpty();
+            lineEnds = writer.lineEnds();
+        }
         for (size_t k = i; k < j; ++k, ++lines)
             *lines += *lines > 0 ? linesBefore : 0;
-        lastLineEmpty = writer.lastLineEmpty();
         if (utf8) {
             out += text.toUtf8();
         } else {
@@ -341,8 +464,9 @@ bool buildScriptBytes(const std::vector<ScriptLine> &rows, const ScriptSource &s
             }
             out += FileServices::encode1252(text);
         }
-        linesBefore += writer.lineEnds();
-        lastLaidOut = true;
+        // a patched form ends as its text read did
+        linesBefore += lineEnds + (patched && !text.isEmpty() && !Text::isLineEnd(text.back()) ? 1 : 0);
+        lastLaidOut = !patched;
     });
     if (refused) {
         result.bytes.clear();

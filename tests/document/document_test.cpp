@@ -100,7 +100,7 @@ TEST_F(Document, UntouchedPartsKeepTheirBytesAndNewOnesTheFilesConventions)
     EXPECT_EQ(added(LineKind::CommN, "crème"), "; \xE9t\xE9\n;cr\xE8me\n");
 }
 
-TEST_F(Document, AChangeRewritesOnlyItsOwnPart)
+TEST_F(Document, AChangeRewritesOnlyItsOwnRows)
 {
     const QByteArray head = ";  en-tete\r\n(defconst  seuil   5)\r\n";
     const QByteArray rule = "(defrule\r\n    (x 1)   ; pourquoi\r\n    (y 2)\r\n  =>\r\n    (a)\r\n)\r\n";
@@ -109,17 +109,145 @@ TEST_F(Document, AChangeRewritesOnlyItsOwnPart)
     ScriptModel &m = doc.rows();
     ASSERT_EQ(m.text(6), "y 2");
     m.removeRow(6);
-    const QByteArray laidOut = "(defrule\r\n(x 1)     ; pourquoi\r\n=>\r\n(a)\r\n)\r\n";
-    EXPECT_EQ(save(), head + laidOut + tail);
+    const QByteArray shorter = QByteArray(rule).replace("    (y 2)\r\n", "");
+    EXPECT_EQ(save(), head + shorter + tail);
     m.setText(1, QString::fromUtf8("nouvel en-tête"));
     const QByteArray newHead = ";nouvel en-t\xEAte\r\n(defconst  seuil   5)\r\n";
-    EXPECT_EQ(save(), newHead + laidOut + tail);
+    EXPECT_EQ(save(), newHead + shorter + tail);
     // at the first row of a part: a part of its own, between the others
     m.setKind(m.addRow("", 8), LineKind::BL);
-    EXPECT_EQ(save(), newHead + laidOut + "\r\n" + tail);
-    // strictly inside a part: joins it, which is laid out again
+    EXPECT_EQ(save(), newHead + shorter + "\r\n" + tail);
+    // strictly inside a part: joins it, on a line of its own with the
+    // file's indentation, the rest of the line after it
     m.setKind(m.addRow("ajout", 11), LineKind::CommN);
-    EXPECT_EQ(save(), newHead + laidOut + "\r\n" + "(defrule\r\n(z 3)\r\n;ajout\r\n=>\r\n(b)\r\n)\r\n");
+    EXPECT_EQ(save(), newHead + shorter + "\r\n" + "(defrule (z 3)\r\n    ;ajout\r\n=> (b))\r\n");
+}
+
+namespace {
+// Scripts as their authors write them: a comment between "=>" and the first
+// action, an end comment on the "=>" line, comments inside an element over
+// several lines, tabs or spaces. "|" stands for the line end.
+const char *const Layouts[] = {
+    "; ouverture||(defrule|\t(stock ble > 50)\t; assez|\t(or (ennemi-proche) ; proche|\t    (village-attaque))|=>|"
+    ";\t(former piquier)|\t(envoyer-serfs ble 3)|\t(dire \"ok ; oui\"))|(defconst  seuil\t7)|",
+    "(defrule|    (stock bois > 10)|    (not (paix))|=> ; repli|    (construire mur)|    (disable-self)|)|",
+    "(defrule|  (stock ble ; seuil|     > 9)|  (temps > 3)|=>|  (envoyer ; qui|     serfs)|  (attendre 5))|",
+};
+
+// Lines k to k + n - 1 of a layout (from 1) replaced by the lines of with
+// ("" drops them).
+QByteArray withLines(const char *layout, int k, int n, const char *with)
+{
+    QList<QByteArray> lines = QByteArray(layout).split('|');
+    lines.remove(k - 1, n);
+    if (*with)
+        lines.insert(k - 1, with);
+    return lines.join('|');
+}
+} // namespace
+
+// Each edit changes exactly the lines of the rows it touches, whatever the
+// line ends; undoing it gives the file back as read.
+TEST_F(Document, AnEditChangesOnlyTheLinesOfItsRows)
+{
+    struct Edit {
+        int layout;
+        char op; // 't' text, 'k' kind and text, 'i' inserted, 'd' deleted
+        int row;
+        LineKind kind;
+        const char *text;
+        int line, lines;  // the lines that change
+        const char *with; // their lines now
+    };
+    const Edit edits[] = {
+        {0, 't', 4, LineKind::Fact, "stock ble > 60", 4, 1, "\t(stock ble > 60)\t; assez"},
+        {0, 'k', 7, LineKind::Fact, "Inverse de ennemi-proche", 5, 1, "\t(or (not (ennemi-proche)) ; proche"},
+        {0, 't', 8, LineKind::CommE, "|-- loin", 5, 1, "\t(or (ennemi-proche) ;loin"},
+        {0, 't', 11, LineKind::CommN, "\t(former archer)", 8, 1, ";\t(former archer)"},
+        {0, 't', 12, LineKind::Act, "envoyer-serfs bois 2", 9, 1, "\t(envoyer-serfs bois 2)"},
+        {0, 'i', 12, LineKind::Act, "jouer", 9, 1, "\t(jouer)|\t(envoyer-serfs ble 3)"},
+        {0, 'i', 6, LineKind::Fact, "temps > 3", 4, 1, "\t(stock ble > 50)\t; assez|\t(temps > 3)"},
+        {0, 'i', 3, LineKind::BL, " ", 3, 1, "|(defrule"},
+        {0, 'd', 4, LineKind::Fact, "", 4, 1, "\t; assez"},
+        {0, 'd', 11, LineKind::CommN, "", 8, 1, ""},
+        {0, 'd', 13, LineKind::Act, "", 10, 1, "\t)"},
+        {0, 't', 15, LineKind::Const, "Constante: seuil = 8", 11, 1, "(defconst seuil 8)"},
+        {1, 't', 4, LineKind::CommE, "|-- retraite", 4, 1, "=> ;retraite"},
+        {1, 'i', 5, LineKind::Act, "sonner", 4, 1, "=> ; repli|    (sonner)"},
+        {1, 'i', 4, LineKind::Fact, "temps > 3", 3, 1, "    (not (paix))|    (temps > 3)"},
+        {1, 'd', 6, LineKind::Act, "", 6, 1, ""},
+        {1, 'd', 4, LineKind::CommE, "", 4, 1, "=>"},
+        {2, 't', 4, LineKind::Fact, "temps > 4", 4, 1, "  (temps > 4)"},
+        {2, 't', 2, LineKind::Fact, "stock ble > 8", 2, 2, "  (stock ble > 8)     ; seuil"},
+        {2, 't', 3, LineKind::CommE, "|-- plancher", 2, 1, "  (stock ble ;plancher"},
+        {2, 'd', 3, LineKind::CommE, "", 2, 1, "  (stock ble"},
+        {2, 'd', 5, LineKind::Act, "", 6, 2, "  ; qui"},
+        {2, 'i', 8, LineKind::Act, "finir", 8, 1, "  (attendre 5)|  (finir))"},
+    };
+    for (const char *end : {"\r\n", "\n", "\r"}) {
+        for (const Edit &e : edits) {
+            const auto bytes = [end](QByteArray b) { return b.replace('|', end); };
+            const QByteArray before = bytes(Layouts[e.layout]);
+            SCOPED_TRACE(QByteArray(end).toHex().toStdString() + " " + Layouts[e.layout] + " " + e.op + " "
+                         + std::to_string(e.row));
+            open(before);
+            ScriptModel &m = doc.rows();
+            doc.history().openStep();
+            switch (e.op) {
+            case 'd':
+                ASSERT_EQ(m.kind(e.row), e.kind);
+                m.removeRow(e.row);
+                break;
+            case 'i':
+                m.setKind(m.addRow(QString::fromUtf8(e.text), e.row), e.kind);
+                break;
+            default:
+                ASSERT_EQ(m.kind(e.row), e.kind) << m.text(e.row).toStdString();
+                m.setText(e.row, QString::fromUtf8(e.text));
+                if (e.op == 'k')
+                    m.setKind(e.row, e.kind);
+            }
+            doc.history().closeStep();
+            EXPECT_EQ(save(), bytes(withLines(Layouts[e.layout], e.line, e.lines, e.with)));
+            doc.history().undo();
+            EXPECT_EQ(save(), before);
+        }
+    }
+}
+
+// A new part takes the indentation the file uses most, a level for each
+// group; a new script, and a file indented nowhere, the editor's layout.
+TEST_F(Document, NewPartsFollowTheFilesIndentation)
+{
+    const struct {
+        QByteArray file;
+        const char *level; // what a level adds
+    } cases[] = {
+        {"(defrule\n\t(a)\n\t(b)\n=>\n    (c)\n)\n", "\t"},
+        {"(defrule\r\n    (a)\r\n    (or (b)\r\n        (c))\r\n=>\r\n\t(d))\r\n", "    "},
+        {"(defconst a 1)\r(defrule (a) => (b))\r", ""},
+        {"", ""},
+    };
+    const std::pair<LineKind, const char *> rule[] = {
+        {LineKind::FactB, "Début de règle"}, {LineKind::Fact, "x"},   {LineKind::FactOB, "Ou"},
+        {LineKind::Fact, "y"},               {LineKind::Fact, "z"},   {LineKind::FactOE, "Fin de ou"},
+        {LineKind::Act, "w"},                {LineKind::FactE, "Fin de règle"}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.file.toStdString());
+        if (c.file.isEmpty())
+            doc.clear();
+        else
+            open(c.file);
+        for (const auto &[kind, text] : rule)
+            doc.rows().setKind(doc.rows().addRow(QString::fromUtf8(text)), kind);
+        const QByteArray end = doc.source().lineEnd.toLatin1();
+        const QByteArray l(c.level);
+        const QByteArray added = "(defrule" + end + l + "(x)" + end + l + "(or" + end + l + l + "(y)" + end + l + l
+                                 + "(z)" + end + l + ")" + end + "=>" + end + l + "(w)" + end + ")" + end;
+        QString error;
+        ASSERT_TRUE(doc.saveAs(path, error)) << error.toStdString();
+        EXPECT_EQ(contents(path), c.file + added);
+    }
 }
 
 TEST_F(Document, WhatCannotBeReadOrWrittenChangesNothing)
@@ -221,11 +349,11 @@ TEST_F(Document, RowsShowTheirFileLinesAndEachLineHasItsRow)
     doc.history().closeStep();
     EXPECT_EQ(shown(), "1 2 2 3  4 6 8");
     save();
-    EXPECT_EQ(shown(), "1 2 2 3 4 5 7 8");
+    EXPECT_EQ(shown(), "1 2 2 3 4 5 7 9");
     EXPECT_EQ(m.rowOfLine(7), 7);
     doc.history().undo();
     EXPECT_EQ(m.text(5), "x 1");
-    EXPECT_EQ(shown(), "1 2 2 3 5 7 8");
+    EXPECT_EQ(shown(), "1 2 2 3 5 7 9");
 }
 
 TEST(CoreAlone, RunsWithoutTheWidgetsLibrary)

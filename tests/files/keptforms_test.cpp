@@ -3,6 +3,7 @@
 #include "filetests.h"
 #include "document/scriptdocument.h"
 #include "editors/addcomm.h"
+#include "rules/addfact.h"
 #include "rules/addfactmain.h"
 
 using namespace TestSupport;
@@ -35,7 +36,7 @@ TEST_F(KeptForms, APartKeptAsReadIsChangedOnlyAfterAYes)
 {
     const QByteArray load = "(load \"x\" extra)\n";
     const QByteArray directive = "#load-if-defined A B\n";
-    const QByteArray commented = "(load \"y\" ; pourquoi\n  extra)\n";
+    const QByteArray commented = "(load \"y\"\n  extra) ; pourquoi\n";
     const QByteArray rest = "(defconst a 1)\n";
     const QByteArray bytes = load + directive + commented + rest;
     PlugFrm &f = open(bytes);
@@ -77,7 +78,8 @@ TEST_F(KeptForms, APartKeptAsReadIsChangedOnlyAfterAYes)
     EXPECT_EQ(f.ListView1->rows().text(4), "|-- autre raison");
     EXPECT_FALSE(italic(f, 3) || italic(f, 4));
     EXPECT_TRUE(keptNote(f).startsWith("2 parties")) << keptNote(f).toStdString();
-    EXPECT_EQ(save(f), load + directive + "(load \"y\")     ;autre raison\n" + rest);
+    // the comment's own text alone is written anew
+    EXPECT_EQ(save(f), load + directive + "(load \"y\"\n  extra) ;autre raison\n" + rest);
 
     for (const char *note : {"Une partie du script est conservée telle qu'elle a été lue (en italique): "
                              "l'éditeur ne pourrait pas la réécrire sans en changer le contenu.",
@@ -110,4 +112,24 @@ TEST_F(KeptForms, RowsWithoutAnEditorAskNothingWhenEdited)
     EXPECT_FALSE(asked);
     EXPECT_FALSE(f.document().isModified());
     EXPECT_TRUE(italic(f, 1));
+}
+
+// A hand-written, tab-indented rule with comments at every place: no part
+// is kept as read, and two edits through the fact editor change exactly
+// their two lines, with no question asked.
+TEST_F(KeptForms, EditsThroughTheDialogsChangeOnlyTheirLines)
+{
+    const QByteArray head = "; defense\r\n(defrule\r\n";
+    const QByteArray rest = "=> ; repli\r\n;\t(former piquier)\r\n\t(envoyer-serfs ble 3)\r\n)\r\n";
+    PlugFrm &f = open(head + "\t(stock ble > 50)\t; assez\r\n\t(or (serfs-oisifs) ; proche\r\n"
+                             "\t    (peut-changer-d-epoque))\r\n" + rest);
+    EXPECT_EQ(keptNote(f), "");
+    for (int pos = 1; pos <= f.ListView1->rows().count(); ++pos)
+        EXPECT_FALSE(italic(f, pos)) << pos;
+    ASSERT_EQ(f.ListView1->rows().text(3), "stock ble > 50");
+    edit(f, 3, [](AddFact &d) { choose(d.combo_param_3, "60"); });
+    ASSERT_EQ(f.ListView1->rows().text(6), "serfs-oisifs");
+    edit(f, 6, [](AddFact &d) { tick(d.Check1); });
+    EXPECT_EQ(save(f), head + "\t(stock ble > 60)\t; assez\r\n\t(or (not (serfs-oisifs)) ; proche\r\n"
+                              "\t    (peut-changer-d-epoque))\r\n" + rest);
 }

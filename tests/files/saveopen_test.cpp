@@ -276,9 +276,9 @@ TEST(Check, FormsTheLayoutWouldChangeAreKeptAndNamed)
     EXPECT_EQ(rep.lines[0].text, "mot");
 }
 
-// Comments stay where their author put them, or the part is kept as read;
-// forms written close together are read into rows like any other. Every
-// case, untouched, is saved as read, and formats stably.
+// Comments stay where their author put them: no part is kept as read for a
+// comment's place; forms written close together are read into rows like any
+// other. Every case, untouched, is saved as read, and formats stably.
 TEST(Check, CommentsKeepTheirPlaceAndFormsCloseTogetherAreRead)
 {
     const struct {
@@ -287,10 +287,19 @@ TEST(Check, CommentsKeepTheirPlaceAndFormsCloseTogetherAreRead)
         const char *kept;   // its lines the check names, "" when formatting lays it out
         const char *format; // what formatting gives, when laid out
     } cases[] = {
-        // an end comment of the "=>" line would go to the line before
-        {"(defrule\n\t(x)\n=>\t; fin des faits\n\t(a))\n", "FactB|Fact|Comm E|Act|FactE", "3", ""},
-        // comments inside an element over several lines would be merged
-        {"(defrule\n\t(stock ; a\n\t\tbois ; b\n\t\t> 9)\n=>\n\t(a))\n", "FactB|Fact|Comm E|Comm E|Act|FactE", "2 3", ""},
+        // an end comment of the "=>" line stays on it
+        {"(defrule\n\t(x)\n=>\t; fin des faits\n\t(a))\n", "FactB|Fact|Comm E|Act|FactE", "",
+         "(defrule\n(x)\n=>     ; fin des faits\n(a)\n)\n"},
+        // comments inside an element over several lines stay on their lines
+        {"(defrule\n\t(stock ; a\n\t\tbois ; b\n\t\t> 9)\n=>\n\t(a))\n", "FactB|Fact|Comm E|Comm E|Act|FactE", "",
+         "(defrule\n(stock ; a\nbois ; b\n> 9)\n=>\n(a)\n)\n"},
+        {"(defrule\n\t(or (a) ; x\n\t    (b))\n=>\n\t(c))\n", "FactB|FactOB|Fact|Comm E|Fact|FactOE|Act|FactE", "",
+         "(defrule\n(or\n(a)     ; x\n(b)\n)\n=>\n(c)\n)\n"},
+        // a comment line between "=>" and the first action stays after "=>"
+        {"(defrule\n\t(x)\n=>\n;\t(former piquier)\n\n\t(a))\n", "FactB|Fact|Comm N|BL|Act|FactE", "",
+         "(defrule\n(x)\n=>\n;\t(former piquier)\n\n(a)\n)\n"},
+        // what the layout would lose is kept as read, comments or not
+        {"(defrule\n(not x) ; seul\n=>\n(a))\n", "FactB|Fact|Comm E|Act|FactE", "2", ""},
         // a line of comments keeps its line, and pieces of one comment stay together
         {"(defrule\n(x)\n;seul\n=>\n(a)\n)\n", "FactB|Fact|Comm N|Act|FactE", "", "(defrule\n(x)\n;seul\n=>\n(a)\n)\n"},
         {"(defrule (x) ; un ; deux\n=> (a))\n", "FactB|Fact|Comm E|Act|FactE", "",
@@ -416,6 +425,69 @@ TEST(RoundTrip, WritingReadingAndWritingAgainGivesTheSameBytes)
     }
 }
 
+// Scripts indented by hand, edited at random a row at a time: each edited
+// part reads back into the rows as edited.
+TEST(RoundTrip, EditedPartsReadBackAsTheirRows)
+{
+    for (unsigned seed = 1; seed <= 400; ++seed) {
+        std::mt19937 rng(seed);
+        const auto pick = [&rng](int n) { return int(rng() % unsigned(n)); };
+        const std::vector<ScriptLine> generated = RowGenerator(seed).script();
+        QString text;
+        const QString end = QStringList{"\r\n", "\n", "\r"}[pick(3)];
+        const QString layout = BuildScriptText(generated, u"\n");
+        for (QStringView line : FileServices::splitLines(layout)) {
+            const QString indent = QStringList{"", "\t", "    ", "\t\t"}[pick(4)];
+            text += (line.startsWith(u"=>") || line.startsWith(u")") ? QString() : indent) + line.toString();
+            text += line == u"=>" && pick(2) ? QStringLiteral(" ") : end; // "=> (a)" on one line
+        }
+        ReadResult r = readScriptBytes(FileServices::encode1252(text));
+        std::vector<ScriptLine> &rows = r.rows;
+        for (int edits = 1 + pick(3); edits > 0 && rows.size() > 2; --edits) {
+            const size_t k = 1 + size_t(pick(int(rows.size()) - 1));
+            const K kind = rows[k].kind;
+            const bool beforeEnd = rows[k].kind != K::CommE;
+            switch (pick(3)) {
+            case 0: // a new text
+                if (kind == K::Fact || kind == K::Act)
+                    rows[k].text = "nouveau " + QString::number(pick(99));
+                else if (kind == K::CommN)
+                    rows[k].text = " note";
+                else if (kind == K::Const)
+                    rows[k].text = "Constante: k = 3";
+                else
+                    continue;
+                break;
+            case 1: // deleted
+                if (!QList{K::Fact, K::Act, K::CommN, K::CommE, K::BL, K::Const, K::Load}.contains(kind)
+                    || (k + 1 < rows.size() && rows[k + 1].kind == K::CommE))
+                    continue;
+                r.source.forms[size_t(rows[k].form)].edited = true;
+                rows.erase(rows.begin() + qsizetype(k));
+                continue;
+            default: { // inserted before row k, inside its part
+                if (!beforeEnd || rows[k - 1].form != rows[k].form)
+                    continue;
+                const K next = rows[k].kind;
+                ScriptLine row{"insere", 0, K::CommN, rows[k].form};
+                if (next == K::Fact && pick(2))
+                    row = {"ajout 1", 0, K::Fact, rows[k].form};
+                else if (next == K::Act && pick(2))
+                    row = {"ajout 2", 0, K::Act, rows[k].form};
+                else if (pick(3) == 0)
+                    row = {" ", 0, K::BL, rows[k].form};
+                rows.insert(rows.begin() + qsizetype(k), row);
+                break;
+            }
+            }
+            r.source.forms[size_t(rows[k].form)].edited = true;
+        }
+        const QByteArray saved = resave(r);
+        EXPECT_EQ(show(readScriptBytes(saved).rows), show(rows)) << "seed " << seed << "\n"
+                                                                 << text.toStdString() << "\n--\n" << saved.toStdString();
+    }
+}
+
 TEST(RoundTrip, AnyTextReadsAndSavesAsItWas)
 {
     static const char *const pieces[] = {"(", ")", "(defrule", "(or", "(AND", "(nor", "(not", "=>", "; c",
@@ -435,6 +507,33 @@ TEST(RoundTrip, AnyTextReadsAndSavesAsItWas)
         for (const ScriptLine &l : r.rows)
             shown[size_t(l.form)] = true;
         EXPECT_EQ(std::count(shown.begin(), shown.end(), false), 0) << bytes.toStdString();
+        // a row changed, one deleted and one inserted anywhere: what stands
+        // before the first edited part is saved as it was
+        ReadResult edited = readScriptBytes(bytes);
+        std::vector<ScriptLine> &rows = edited.rows;
+        if (rows.empty())
+            continue;
+        int first = edited.source.formCount();
+        const auto touch = [&](int form) {
+            if (form >= 0) {
+                edited.source.forms[size_t(form)].edited = true;
+                first = qMin(first, form);
+            }
+        };
+        const size_t k = rng() % rows.size();
+        rows[k].text += " x";
+        touch(rows[k].form);
+        const size_t gone = rng() % rows.size();
+        touch(rows[gone].form);
+        rows.erase(rows.begin() + qsizetype(gone));
+        const size_t at = rng() % (rows.size() + 1);
+        rows.insert(rows.begin() + qsizetype(at), {"n", 0, K::CommN, at > 0 ? rows[at - 1].form : -1});
+        touch(rows[at].form);
+        if (at == 0)
+            first = 0; // a part of its own at the start
+        const QByteArray saved = resave(edited);
+        if (first > 0 && first < edited.source.formCount())
+            EXPECT_TRUE(saved.startsWith(bytes.left(edited.source.forms[size_t(first)].byteBegin))) << bytes.toStdString();
     }
 }
 
