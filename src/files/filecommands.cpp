@@ -322,18 +322,10 @@ bool FileCommands::recover()
 
 bool FileCommands::recoverFile(const QString &file)
 {
-    if (!maybeSave())
-        return false;
-    Recovery::Saved saved;
-    QString error;
-    if (!Recovery::read(file, saved, error)) {
-        m_dialogs.tell(error);
-        return false;
-    }
-    return take(file, saved.script);
+    return maybeSave() && take(file, std::nullopt);
 }
 
-bool FileCommands::take(const QString &file, const QString &script)
+bool FileCommands::take(const QString &file, const std::optional<QString> &script)
 {
     Recovery::Saved saved;
     QString error;
@@ -341,7 +333,7 @@ bool FileCommands::take(const QString &file, const QString &script)
         m_dialogs.tell(error);
         return false;
     }
-    m_document.loadUnsaved(std::move(saved.bytes), saved.encoding, script, saved.scriptEncoding);
+    m_document.loadUnsaved(std::move(saved.bytes), saved.encoding, script.value_or(saved.script), saved.scriptEncoding);
     // Written as this editor's own at once; the one left behind goes after.
     m_recovery->writeNow(file);
     return true;

@@ -126,8 +126,9 @@ private:
     // Saves to path, then the companion file by its policy.
     bool write(const QString &path);
     void companionFile();
-    // Loads the work in file as unsaved changes of script.
-    bool take(const QString &file, const QString &script);
+    // Loads the work in file as unsaved changes of script (by default the
+    // one the file names).
+    bool take(const QString &file, const std::optional<QString> &script);
     ScriptDocument &m_document;
     FileDialogs &m_dialogs;
     // Enregistrer sous... asks about open blocks once, before its chooser.
