@@ -219,13 +219,29 @@ bool openForReading(QFile &f, const QString &path, QString &error)
 int readAtMost(QIODevice &device, QByteArray &bytes)
 {
     static thread_local char piece[1 << 16];
-    qint64 got = 0;
-    while ((got = device.read(piece, sizeof piece)) > 0) {
+    for (;;) {
+        // What the device says is left goes straight into the buffer; then
+        // a piece aside tells whether it really ends there.
+        const qint64 left = device.isSequential() ? 0 : device.size() - device.pos();
+        if (left > 0) {
+            const qsizetype at = bytes.size();
+            bytes.resize(at + qMin(left, LargestFile + 1 - at));
+            const qint64 got = device.read(bytes.data() + at, bytes.size() - at);
+            bytes.resize(at + qMax<qint64>(got, 0));
+            if (got < 0)
+                return -1;
+            if (bytes.size() > LargestFile)
+                return 1;
+            if (got > 0)
+                continue;
+        }
+        const qint64 got = device.read(piece, sizeof piece);
+        if (got <= 0)
+            return got < 0 ? -1 : 0;
         if (bytes.size() + got > LargestFile)
             return 1;
         bytes.append(piece, got);
     }
-    return got < 0 ? -1 : 0;
 }
 
 bool readFileBytes(const QString &path, QByteArray &bytes, QString &error)
