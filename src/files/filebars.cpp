@@ -78,7 +78,7 @@ void FileBars::show(FileCommands::Notice kind, const QString &message)
     switch (kind) {
     case Notice::Recovery:
     case Notice::RecoveryUnreadable:
-    case Notice::RecoveryOlder:
+    case Notice::RecoveryListed:
         m_recoveryFor = m_document.currentFile();
         RecoveryBar->say(message, kind == Notice::Recovery ? QStringLiteral("Récupérer") : QString(),
                          kind == Notice::Recovery ? QStringLiteral("Ignorer") : QStringLiteral("Fermer"));

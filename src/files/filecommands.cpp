@@ -266,8 +266,26 @@ bool FileCommands::openDropped(const QStringList &paths)
 
 void FileCommands::lookForRecovery()
 {
-    if (m_document.currentFile().isEmpty() && !m_document.isModified())
-        offerRecovery(QString());
+    if (!m_document.currentFile().isEmpty() || m_document.isModified())
+        return;
+    offerRecovery(QString());
+    if (m_offered)
+        return;
+    // Work on scripts no longer where they were: opening them cannot offer
+    // it, so the bar says where it is.
+    QStringList gone;
+    for (const Recovery::Left &l : Recovery::allLeftBehind())
+        if (l.unreadable.isEmpty() && !l.script.isEmpty() && !QFileInfo(l.script).isFile() && !gone.contains(l.script))
+            gone << l.script;
+    if (gone.isEmpty())
+        return;
+    const QString which = gone.size() == 1
+                              ? QStringLiteral("de %1, qui n'est plus à sa place,").arg(named(gone.first()))
+                              : QStringLiteral("de %1 scripts qui ne sont plus à leur place").arg(gone.size());
+    emit notice(Notice::RecoveryListed,
+                QStringLiteral("Des modifications non enregistrées %1 ont été retrouvées: « Fichier » > « Travail non "
+                               "enregistré... » permet de les récupérer ou de les supprimer.")
+                    .arg(which));
 }
 
 void FileCommands::offerRecovery(const QString &script)
@@ -308,7 +326,7 @@ void FileCommands::offerRecovery(const QString &script)
                           : QStringLiteral("%1; %2.").arg(l.unreadable, error));
     }
     if (!message.isEmpty())
-        emit notice(m_offered ? Notice::Recovery : older ? Notice::RecoveryOlder : Notice::RecoveryUnreadable, message);
+        emit notice(m_offered ? Notice::Recovery : older ? Notice::RecoveryListed : Notice::RecoveryUnreadable, message);
 }
 
 bool FileCommands::recover()

@@ -57,7 +57,7 @@ public:
     enum class Notice {
         Recovery,           // work left behind, to get back or ignore
         RecoveryUnreadable, // a recovery file that cannot be read, kept aside
-        RecoveryOlder,      // work left behind older than the script's file
+        RecoveryListed,     // work left behind only listed: older than its script, or of a script gone
         Reloaded,           // the script changed on disk and was read again
         ChangedOutside,     // it changed on disk under unsaved changes
         RemovedOutside,     // it was removed or moved away
@@ -80,7 +80,8 @@ public:
     bool openDropped(const QStringList &paths);
 
     // Looks for the work on a script in no file that an editor left behind
-    // (the editor starts); offers the newest.
+    // (the editor starts); offers the newest. Else says whether there is
+    // work on scripts no longer where they were.
     void lookForRecovery();
     // "Récupérer": the work offered loaded as unsaved changes of its script.
     bool recover();

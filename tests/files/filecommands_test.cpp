@@ -360,7 +360,7 @@ TEST_F(Safeguards, WorkLeftBehindIsOfferedOrKeptAsideAndSavesAsTheLostSaveWould)
     Editor f(dialogs);
     f.commands.open(path);
     ASSERT_EQ(f.notices.size(), 1);
-    EXPECT_EQ(f.notices[0].first, Notice::RecoveryOlder);
+    EXPECT_EQ(f.notices[0].first, Notice::RecoveryListed);
     for (const char *why : {"Des modifications de « ia.per » plus anciennes que le fichier ont été retrouvées (copie de "
                             "secours du ",
                             "« Fichier » > « Travail non enregistré... » permet de les récupérer ou de les supprimer.\n",
@@ -676,4 +676,19 @@ TEST(RecoveryFile, AHeaderIsCheckedBeforeItsNumbersAreUsed)
     ASSERT_TRUE(Recovery::decode(head + R"("octets":3,"version":1})" + "\nabc", saved, said));
     EXPECT_EQ(std::tuple(saved.bytes, saved.encoding, saved.scriptEncoding),
               std::tuple(QByteArray("abc"), TextEncoding::Utf8, TextEncoding::Utf8));
+}
+
+// Work on a script removed since cannot be offered by opening it: the
+// editor that starts says where it is.
+TEST_F(Safeguards, WorkOnAScriptGoneIsSaidAtStart)
+{
+    leftBehind("(defconst z 9)\r\n");
+    QFile::remove(path);
+    Editor e(dialogs);
+    e.commands.lookForRecovery();
+    ASSERT_EQ(e.notices.size(), 1);
+    EXPECT_EQ(e.notices[0], std::pair(Notice::RecoveryListed,
+                                      QString("Des modifications non enregistrées de « ia.per », qui n'est plus à sa "
+                                              "place, ont été retrouvées: « Fichier » > « Travail non enregistré... » "
+                                              "permet de les récupérer ou de les supprimer.")));
 }
