@@ -104,6 +104,45 @@ static void FormatEveryForm(benchmark::State &state)
 }
 BENCHMARK(FormatEveryForm)->Unit(benchmark::kMillisecond);
 
+// Reading a script file's bytes as the editor and the command line do
+// (only a regular file, by pieces up to the 1 GB limit), and QFile::readAll
+// as the reference, on the same file of the page cache.
+static const QString &scriptFile()
+{
+    static QTemporaryDir dir;
+    static const QString path = [] {
+        const QString p = dir.filePath(QStringLiteral("ia.per"));
+        QFile f(p);
+        f.open(QIODevice::WriteOnly);
+        f.write(scriptBytes());
+        return p;
+    }();
+    return path;
+}
+
+static void ReadFileBytes(benchmark::State &state)
+{
+    for (auto _ : state) {
+        QByteArray bytes;
+        QString error;
+        FileServices::readFileBytes(scriptFile(), bytes, error);
+        benchmark::DoNotOptimize(bytes);
+    }
+    state.SetBytesProcessed(state.iterations() * scriptBytes().size());
+}
+BENCHMARK(ReadFileBytes)->Unit(benchmark::kMillisecond);
+
+static void ReadAllReference(benchmark::State &state)
+{
+    for (auto _ : state) {
+        QFile f(scriptFile());
+        f.open(QIODevice::ReadOnly);
+        benchmark::DoNotOptimize(f.readAll());
+    }
+    state.SetBytesProcessed(state.iterations() * scriptBytes().size());
+}
+BENCHMARK(ReadAllReference)->Unit(benchmark::kMillisecond);
+
 int main(int argc, char **argv)
 {
     // "script_bench --write FILE" writes the generated script, for timing

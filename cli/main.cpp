@@ -134,12 +134,18 @@ bool rowsCommand(const QString &path, QString &error)
 
 bool writeCommand(const QString &path, QString &error)
 {
-    QFile f;
-    const bool ok = path == QLatin1String("-") ? f.open(stdin, QIODevice::ReadOnly)
-                                               : (f.setFileName(path), f.open(QIODevice::ReadOnly));
-    if (!ok)
-        return failed(error, QStringLiteral("Impossible d'ouvrir le fichier \"%1\": %2").arg(path, FileServices::reasonInFrench(f.errorString(), errno)));
-    const QString text = QString::fromUtf8(f.readAll());
+    QByteArray bytes;
+    if (path == QLatin1String("-")) {
+        QFile in;
+        in.open(stdin, QIODevice::ReadOnly);
+        if (const int r = FileServices::readAtMost(in, bytes); r != 0)
+            return failed(error, r > 0 ? QStringLiteral("Impossible de lire l'entrée standard: elle dépasse 1 Go.")
+                                       : QStringLiteral("Impossible de lire l'entrée standard: %1")
+                                             .arg(FileServices::reasonInFrench(in.errorString(), errno)));
+    } else if (!FileServices::readFileBytes(path, bytes, error)) {
+        return false;
+    }
+    const QString text = QString::fromUtf8(bytes);
     std::vector<ScriptLine> rows;
     int number = 0;
     for (QStringView line : FileServices::splitLines(text)) {
@@ -147,14 +153,11 @@ bool writeCommand(const QString &path, QString &error)
         const qsizetype tab = line.indexOf(QLatin1Char('\t'));
         if (tab < 0)
             return failed(error, QStringLiteral("%1, ligne %2: il manque la tabulation entre le type de ligne et le texte.")
-                            .arg(path)
-                            .arg(number));
+                                     .arg(path, QString::number(number)));
         const LineKind kind = kindFromTag(line.left(tab));
         if (kind == LineKind::Unknown)
             return failed(error, QStringLiteral("%1, ligne %2: type de ligne inconnu \"%3\".")
-                            .arg(path)
-                            .arg(number)
-                            .arg(line.left(tab).toString()));
+                                     .arg(path, QString::number(number), line.left(tab).toString()));
         rows.push_back(ScriptLine{line.mid(tab + 1).toString(), 0, kind});
     }
     SaveOpen::SaveText saved;
@@ -168,16 +171,16 @@ bool formatCommand(const QString &path, const QString &out, QString &error)
 {
     // The file is mapped rather than read: a formatter's time goes mostly to
     // touching memory.
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return failed(error, QStringLiteral("Impossible d'ouvrir le fichier \"%1\": %2").arg(path, FileServices::reasonInFrench(file.errorString(), errno)));
+    QFile file;
+    if (!FileServices::openForReading(file, path, error))
+        return false;
     QByteArray copy;
     QByteArrayView input;
     if (file.size() > 0) {
         if (const uchar *m = file.map(0, file.size()))
             input = QByteArrayView(m, file.size());
         else
-            input = copy = file.readAll();
+            input = copy = file.read(file.size());
     }
 
     QSaveFile target(out);
@@ -213,9 +216,7 @@ bool checkCommand(const QString &path, bool &faithful, QString &error)
     QString warnings;
     for (const Blocks::Diagnostic &d : document.rows().structure().diagnostics)
         warnings += QStringLiteral("%1:%2: attention: %3\n")
-                        .arg(path)
-                        .arg(rows[size_t(d.row - 1)].line)
-                        .arg(Blocks::describe(d));
+                        .arg(path, QString::number(rows[size_t(d.row - 1)].line), Blocks::describe(d));
     std::fputs(warnings.toUtf8().constData(), stderr);
     const QString report = SaveOpen::keptFormsReport(document.source());
     faithful = report.isEmpty();
@@ -249,16 +250,9 @@ QString unreadableCatalogues(const QString &folder)
 // Why the script at path cannot be linted, "" when it can.
 QString unreadableScript(const QString &path)
 {
-    const QFileInfo info(path);
-    if (info.isDir())
-        return QStringLiteral("Impossible de lire le fichier \"%1\": c'est un dossier").arg(path);
-    // a pipe or a device would hold the reading up, or never end
-    if (info.exists() && !info.isFile())
-        return QStringLiteral("Impossible de lire le fichier \"%1\": ce n'est pas un fichier ordinaire").arg(path);
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return QStringLiteral("Impossible d'ouvrir le fichier \"%1\": %2").arg(path, FileServices::reasonInFrench(f.errorString(), errno));
-    return {};
+    QFile f;
+    QString error;
+    return FileServices::openForReading(f, path, error) ? QString() : error;
 }
 
 // The problems of each script, judged as part of its AI (the scripts that

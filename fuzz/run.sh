@@ -2,13 +2,16 @@
 # Builds the libFuzzer targets with clang in build-fuzz/ and runs each for
 # SECONDS (default 60) on a copy of its seed corpus, one after the other.
 #   fuzz/run.sh [SECONDS] [TARGET...]     e.g. fuzz/run.sh 300 roundtrip
-# A crash or a broken property leaves its input in build-fuzz/crashes/TARGET/.
+# A crash, a broken property or undefined behaviour leaves its input in
+# build-fuzz/crashes/TARGET/ and fails the run.
 set -euo pipefail
+# Undefined behaviour stops the target as a crash does, with where it was.
+export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}"
 cd "$(dirname "$0")/.."
 SECONDS_EACH="${1:-60}"
 shift || true
 TARGETS=("$@")
-[ ${#TARGETS[@]} -gt 0 ] || TARGETS=(roundtrip writer catalogues symbols registry)
+[ ${#TARGETS[@]} -gt 0 ] || TARGETS=(roundtrip writer catalogues symbols registry recovery checks)
 BUILD="${FUZZ_BUILD_DIR:-$PWD/build-fuzz}"
 
 if ! command -v clang++ >/dev/null 2>&1; then
@@ -29,7 +32,7 @@ for t in "${TARGETS[@]}"; do
   work="$BUILD/corpus/$t"
   crashes="$BUILD/crashes/$t"
   mkdir -p "$work" "$crashes"
-  cp -n fuzz/corpus/"$t"/* "$work"/
+  cp -n fuzz/corpus/"$t"/* "$work"/ 2>/dev/null || true
   echo "== $t: ${SECONDS_EACH} s"
   log="$BUILD/$t.log"
   if "$BUILD/bin/${t}_fuzzer" -max_total_time="$SECONDS_EACH" -print_final_stats=1 -timeout=10 -rss_limit_mb=4096 \

@@ -13,7 +13,7 @@ GoToLineFrm::GoToLineFrm(int count, int current, QWidget *parent, bool rows)
     setWindowTitle(QStringLiteral("Aller à la ligne"));
     setModal(true);
     auto *layout = new QGridLayout(this);
-    Label1 = new QLabel(QStringLiteral("Numéro de %1 (de 1 à %2) :").arg(m_noun).arg(count), this);
+    Label1 = new QLabel(QStringLiteral("Numéro de %1 (de 1 à %2) :").arg(m_noun, QString::number(count)), this);
     Text1 = new QLineEdit(QString::number(qBound(1, current, count)), this);
     Label1->setBuddy(Text1);
     Command1 = new QPushButton(QStringLiteral("OK"), this);
@@ -35,7 +35,7 @@ void GoToLineFrm::Command1_Click()
     bool ok = false;
     const int line = Text1->text().trimmed().toInt(&ok);
     if (!ok || line < 1 || line > m_count) {
-        Messages::info(this, QStringLiteral("Le numéro de %1 doit être un nombre entier de 1 à %2.").arg(m_noun).arg(m_count));
+        Messages::info(this, QStringLiteral("Le numéro de %1 doit être un nombre entier de 1 à %2.").arg(m_noun, QString::number(m_count)));
         Text1->setFocus();
         Text1->selectAll();
         return;

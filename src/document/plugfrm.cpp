@@ -181,9 +181,10 @@ PlugFrm::PlugFrm(QWidget *parent) : QMainWindow(parent)
 
     resize(760, 560);
     buildWindowExtras();
-    m_fileBars = new FileBars(*m_files, *m_document, listColumn, StatusBar1, this);
+    m_fileBars = new FileBars(*m_files, *m_document, listColumn, this);
     RecoveryBar1 = m_fileBars->RecoveryBar;
     DiskBar1 = m_fileBars->DiskBar;
+    WarningBar1 = m_fileBars->WarningBar;
     buildProblems();
     // the panes where the user left them
     restoreState(Options::windowState());

@@ -126,9 +126,9 @@ public:
     ScriptStatusBar *StatusBar1;
     // "Fichiers récents" in "Fichier": the last scripts opened or saved.
     RecentFilesMenu *RecentMnu;
-    // Above the list: the work an editor left behind, and the script
-    // changed or removed by another program.
-    FileBar *RecoveryBar1, *DiskBar1;
+    // Above the list: the work an editor left behind, the script changed
+    // or removed by another program, and work no longer kept safe.
+    FileBar *RecoveryBar1, *DiskBar1, *WarningBar1;
 
 public slots:
     void Ajouter_Click();

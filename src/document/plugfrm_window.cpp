@@ -6,6 +6,7 @@
 #include "scriptdocument.h"
 #include "scriptstatusbar.h"
 #include "files/filecommands.h"
+#include "files/leftbehindfrm.h"
 #include "files/recentfilesmenu.h"
 
 #include <QApplication>
@@ -41,6 +42,12 @@ void PlugFrm::buildWindowExtras()
     File->insertMenu(sep, RecentMnu);
     connect(RecentMnu, &RecentFilesMenu::chosen, m_files, &FileCommands::openRecent);
     connect(m_files, &FileCommands::recentFilesChanged, RecentMnu, &RecentFilesMenu::refill);
+    QAction *leftBehind = new QAction(QStringLiteral("Travail non enregistré..."), File);
+    File->insertAction(sep2, leftBehind);
+    connect(leftBehind, &QAction::triggered, this, [this] {
+        LeftBehindFrm dialog(*m_files, this);
+        dialog.exec();
+    });
     setAcceptDrops(true);
 
     if (QScreen *screen = workingScreen()) {

@@ -82,7 +82,7 @@ void ScriptDocument::clear()
     emit fileChanged();
 }
 
-void ScriptDocument::loadUnsaved(QByteArray bytes, TextEncoding encoding, const QString &path)
+void ScriptDocument::loadUnsaved(QByteArray bytes, TextEncoding encoding, const QString &path, TextEncoding scriptEncoding)
 {
     ScriptSource source = SaveOpen::decodeScript(std::move(bytes));
     // Bytes with nothing beyond ASCII read the same either way; bytes of the
@@ -94,6 +94,8 @@ void ScriptDocument::loadUnsaved(QByteArray bytes, TextEncoding encoding, const 
     }
     std::vector<ScriptLine> rows = SaveOpen::readForms(source);
     SaveOpen::markKeptForms(rows, source);
+    if (scriptEncoding != encoding)
+        source = source.reencoded(scriptEncoding);
     m_consented.clear();
     m_rows.setScript(std::move(rows), std::move(source));
     if (path != m_currentFile) {

@@ -68,8 +68,10 @@ public:
     const QByteArray &fileBytes() const { return m_fileBytes; }
     // Work saved aside (the bytes a save would have written, in encoding)
     // as unsaved changes of path, "" for a script in no file: every part
-    // untouched since is saved as those bytes hold it.
-    void loadUnsaved(QByteArray bytes, TextEncoding encoding, const QString &path);
+    // untouched since is saved as those bytes hold it. Bytes in another
+    // encoding than the script's (scriptEncoding) are taken into its own;
+    // the parts it cannot hold are saved as edited ones, which names them.
+    void loadUnsaved(QByteArray bytes, TextEncoding encoding, const QString &path, TextEncoding scriptEncoding);
     // The rows stand in no file any more (it was removed): modified, and no
     // undo makes them saved again.
     void markUnsaved();

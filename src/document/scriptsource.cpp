@@ -1,5 +1,7 @@
 #include "scriptsource.h"
 
+#include "shell/fileservices.h"
+
 QStringView ScriptSource::formText(int f) const
 {
     const qsizetype begin = forms[size_t(f)].charBegin;
@@ -37,8 +39,7 @@ QString ScriptSource::keptReason(int f, int shown) const
                           .arg(first)
                     : QStringLiteral("Cette partie du script (lignes %1 à %2 du fichier) est conservée telle qu'elle a été lue: "
                                      "l'éditeur ne peut pas la réécrire sans en changer le contenu.")
-                          .arg(first)
-                          .arg(last);
+                          .arg(QString::number(first), QString::number(last));
     const auto it = lost.find(f);
     if (it == lost.end() || it->second.isEmpty())
         return m;
@@ -48,7 +49,7 @@ QString ScriptSource::keptReason(int f, int shown) const
         QString t = lines[k].text;
         if (t.size() > 80)
             t = t.left(80) + QStringLiteral("…");
-        m += QStringLiteral("\nligne %1: %2").arg(lines[k].number).arg(t);
+        m += QStringLiteral("\nligne %1: %2").arg(QString::number(lines[k].number), t);
     }
     if (lines.size() > shown)
         m += QStringLiteral("\n… et %1 autres lignes.").arg(lines.size() - shown);
@@ -58,4 +59,26 @@ QString ScriptSource::keptReason(int f, int shown) const
 QString ScriptSource::encodingName() const
 {
     return encoding == TextEncoding::Utf8 ? QStringLiteral("UTF-8") : QStringLiteral("Windows-1252");
+}
+
+ScriptSource ScriptSource::reencoded(TextEncoding to) const
+{
+    ScriptSource out = *this;
+    out.encoding = to;
+    out.byteOrderMark = false;
+    out.bytes.clear();
+    out.bytes.reserve(text.size());
+    for (int f = 0; f < formCount(); ++f) {
+        SourceForm &form = out.forms[size_t(f)];
+        form.byteBegin = qint32(out.bytes.size());
+        const QStringView t = formText(f);
+        if (to == TextEncoding::Utf8) {
+            out.bytes += t.toUtf8();
+        } else {
+            if (FileServices::firstUnencodable(t) >= 0)
+                form.edited = true;
+            out.bytes += FileServices::encode1252(t);
+        }
+    }
+    return out;
 }

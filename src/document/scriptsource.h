@@ -60,4 +60,9 @@ struct ScriptSource {
     QString keptReason(int f, int shown = 6) const;
     // A name for "Texte" encodings ("Windows-1252", "UTF-8").
     QString encodingName() const;
+    // The same text and forms in another encoding (without byte-order mark):
+    // the bytes and the forms' places in them made anew. A form holding a
+    // character that encoding cannot hold is marked edited, so that saving
+    // names its row rather than writing it.
+    ScriptSource reencoded(TextEncoding to) const;
 };

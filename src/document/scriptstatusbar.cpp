@@ -19,11 +19,11 @@ QString lineEndName(const QString &lineEnd)
     return QStringLiteral("CR LF");
 }
 
-QLabel *section(QStatusBar *bar, int stretch = 0)
+QLabel *section(QStatusBar *bar)
 {
     auto *label = new QLabel(bar);
     label->setTextInteractionFlags(Qt::NoTextInteraction);
-    bar->addPermanentWidget(label, stretch);
+    bar->addPermanentWidget(label);
     return label;
 }
 } // namespace
@@ -31,7 +31,11 @@ QLabel *section(QStatusBar *bar, int stretch = 0)
 ScriptStatusBar::ScriptStatusBar(ScriptDocument &document, QWidget *parent)
     : QStatusBar(parent), m_document(document), m_pending(new QTimer(this))
 {
-    FileName = section(this, 1);
+    // The file name is no permanent section: a message shows in its place
+    // for as long as it lasts (permanent ones would leave it no room).
+    FileName = new QLabel(this);
+    FileName->setTextInteractionFlags(Qt::NoTextInteraction);
+    addWidget(FileName, 1);
     Problems = section(this);
     Modified = section(this);
     Rows = section(this);

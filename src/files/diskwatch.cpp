@@ -23,8 +23,10 @@ DiskWatch::DiskWatch(ScriptDocument &document, QObject *parent) : QObject(parent
 
 DiskWatch::Stamp DiskWatch::stamp() const
 {
+    // A path that no longer holds a regular file (a folder, a named pipe
+    // put there) holds no copy of the script: it is a removed file.
     const QFileInfo info(m_path);
-    if (!info.exists())
+    if (!info.isFile())
         return {};
     return {true, info.size(), info.lastModified()};
 }
@@ -49,7 +51,7 @@ void DiskWatch::watch()
     const QString folder = QFileInfo(m_path).absolutePath();
     if (!m_watcher.directories().contains(folder))
         m_watcher.addPath(folder);
-    if (QFileInfo::exists(m_path) && !m_watcher.files().contains(m_path))
+    if (QFileInfo(m_path).isFile() && !m_watcher.files().contains(m_path))
         m_watcher.addPath(m_path);
 }
 

@@ -5,7 +5,6 @@
 #include <QBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QStatusBar>
 
 FileBar::FileBar(QWidget *parent) : QFrame(parent)
 {
@@ -38,15 +37,18 @@ void FileBar::say(const QString &text, const QString &first, const QString &seco
     show();
 }
 
-FileBars::FileBars(FileCommands &commands, ScriptDocument &document, QBoxLayout *listColumn, QStatusBar *status,
-                   QWidget *window)
-    : QObject(window), RecoveryBar(new FileBar(window)), DiskBar(new FileBar(window)), m_commands(commands),
-      m_document(document)
+FileBars::FileBars(FileCommands &commands, ScriptDocument &document, QBoxLayout *listColumn, QWidget *window)
+    : QObject(window), RecoveryBar(new FileBar(window)), DiskBar(new FileBar(window)), WarningBar(new FileBar(window)),
+      m_commands(commands), m_document(document)
 {
     listColumn->insertWidget(0, DiskBar);
     listColumn->insertWidget(0, RecoveryBar);
+    listColumn->insertWidget(0, WarningBar);
     connect(&commands, &FileCommands::notice, this, &FileBars::show);
-    connect(&commands, &FileCommands::recoveryFailed, status, [status](const QString &m) { status->showMessage(m, 20000); });
+    // Work no longer kept safe stays said until the user closes it.
+    connect(&commands, &FileCommands::recoveryFailed, WarningBar,
+            [this](const QString &m) { WarningBar->say(m, QString(), QStringLiteral("Fermer")); });
+    connect(WarningBar->Command2, &QPushButton::clicked, WarningBar, &QWidget::hide);
 
     connect(RecoveryBar->Command1, &QPushButton::clicked, this, [this] {
         if (m_commands.recover())
@@ -76,6 +78,7 @@ void FileBars::show(FileCommands::Notice kind, const QString &message)
     switch (kind) {
     case Notice::Recovery:
     case Notice::RecoveryUnreadable:
+    case Notice::RecoveryListed:
         m_recoveryFor = m_document.currentFile();
         RecoveryBar->say(message, kind == Notice::Recovery ? QStringLiteral("Récupérer") : QString(),
                          kind == Notice::Recovery ? QStringLiteral("Ignorer") : QStringLiteral("Fermer"));

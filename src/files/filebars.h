@@ -7,7 +7,6 @@
 class QBoxLayout;
 class QLabel;
 class QPushButton;
-class QStatusBar;
 
 // A bar above the list that tells something about the script's file
 // without stopping the user: what it says and up to two buttons.
@@ -25,19 +24,19 @@ public:
     void say(const QString &text, const QString &first, const QString &second);
 };
 
-// The editor window's two bars over the file commands: the work an editor
-// left behind ("Récupérer", "Ignorer"), and the script changed or removed
-// by another program ("Recharger", "Ignorer"). A recovery file that cannot
-// be written is said in the status bar.
+// The editor window's bars over the file commands: the work an editor
+// left behind ("Récupérer", "Ignorer"), the script changed or removed by
+// another program ("Recharger", "Ignorer"), and the work no longer kept
+// safe (a recovery file or a lock that cannot be written: "Fermer").
 class FileBars : public QObject
 {
     Q_OBJECT
 public:
-    FileBars(FileCommands &commands, ScriptDocument &document, QBoxLayout *listColumn, QStatusBar *status,
-             QWidget *window);
+    FileBars(FileCommands &commands, ScriptDocument &document, QBoxLayout *listColumn, QWidget *window);
 
     FileBar *RecoveryBar;
     FileBar *DiskBar;
+    FileBar *WarningBar;
 
 private:
     void show(FileCommands::Notice kind, const QString &message);

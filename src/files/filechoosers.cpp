@@ -5,7 +5,7 @@
 #include "shell/options.h"
 
 #include <QFileDialog>
-#include <QGuiApplication>
+#include <QApplication>
 
 namespace PublicVars {
 
@@ -89,4 +89,9 @@ void WindowFileDialogs::busy(bool on)
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     else
         QGuiApplication::restoreOverrideCursor();
+}
+
+bool WindowFileDialogs::inDialog() const
+{
+    return QApplication::activeModalWidget() != nullptr;
 }

@@ -29,6 +29,7 @@ public:
     void tell(const QString &message) override;
     void askCompanion(const QString &path) override;
     void busy(bool on) override;
+    bool inDialog() const override;
 
 private:
     QWidget *m_window;

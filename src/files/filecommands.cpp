@@ -32,20 +32,53 @@ QString named(const QString &path)
 {
     return QStringLiteral("« %1 »").arg(QFileInfo(path).fileName());
 }
+
+// When a recovery file was written, as its bar says it.
+QString written(const QDateTime &time)
+{
+    return QLocale(QLocale::French).toString(time.toLocalTime(), QStringLiteral("d MMMM yyyy 'à' HH:mm:ss"));
+}
 } // namespace
 
 FileCommands::FileCommands(ScriptDocument &document, FileDialogs &dialogs, QObject *parent)
     : QObject(parent), m_document(document), m_dialogs(dialogs), m_recovery(new RecoveryWriter(document, this)),
-      m_watch(new DiskWatch(document, this))
+      m_watch(new DiskWatch(document, this)), m_afterDialog(new QTimer(this)), m_lockAgain(new QTimer(this))
 {
+    m_lockAgain->setInterval(2000);
+    connect(m_lockAgain, &QTimer::timeout, this, &FileCommands::followLock);
+    m_afterDialog->setInterval(250);
+    connect(m_afterDialog, &QTimer::timeout, this, [this] {
+        if (!m_dialogs.inDialog()) {
+            m_afterDialog->stop();
+            changedOnDisk(std::exchange(m_pendingChange, DiskWatch::Change::None));
+        }
+    });
     connect(m_recovery, &RecoveryWriter::failed, this, &FileCommands::recoveryFailed);
     connect(m_watch, &DiskWatch::changed, this, &FileCommands::changedOnDisk);
     connect(&document, &ScriptDocument::fileChanged, this, [this] {
-        m_lock.follow(m_document.currentFile());
+        followLock();
         if (m_offered && m_document.currentFile() != m_offeredFor)
             m_offered.reset(); // the offer was about another script
     });
-    m_lock.follow(document.currentFile());
+    followLock();
+}
+
+void FileCommands::followLock()
+{
+    m_lock.follow(m_finished ? QString() : m_document.currentFile());
+    const bool waiting = !m_lock.holds() && !m_finished && !m_document.currentFile().isEmpty();
+    if (waiting && m_lock.error().isEmpty())
+        m_lockAgain->start();
+    else
+        m_lockAgain->stop();
+    if (m_lock.error().isEmpty() || m_finished) {
+        m_lockFailing = false;
+        return;
+    }
+    if (!std::exchange(m_lockFailing, true))
+        emit recoveryFailed(QStringLiteral("Le verrou du script ne peut pas être pris: %1. Un autre éditeur qui "
+                                           "l'ouvrirait ne sera pas averti qu'il est ouvert ici.")
+                                .arg(m_lock.error()));
 }
 
 FileCommands::~FileCommands()
@@ -58,7 +91,7 @@ void FileCommands::finish()
     if (std::exchange(m_finished, true))
         return;
     m_recovery->finish();
-    m_lock.follow(QString());
+    followLock();
 }
 
 bool FileCommands::maybeSave()
@@ -134,8 +167,7 @@ bool FileCommands::mayKeepOpenBlocks()
     const QString where = found.size() == 1
                               ? QStringLiteral("1 problème, %1 « %2 »").arg(rows.placeOf(first), text)
                               : QStringLiteral("%1 problèmes, le premier %2 « %3 »")
-                                    .arg(found.size())
-                                    .arg(rows.placeOf(first), text);
+                                    .arg(QString::number(found.size()), rows.placeOf(first), text);
     return m_dialogs.askYesNo(QStringLiteral("Le script contient des blocs non fermés: %1. Enregistrer quand même ?")
                                   .arg(where));
 }
@@ -234,8 +266,26 @@ bool FileCommands::openDropped(const QStringList &paths)
 
 void FileCommands::lookForRecovery()
 {
-    if (m_document.currentFile().isEmpty() && !m_document.isModified())
-        offerRecovery(QString());
+    if (!m_document.currentFile().isEmpty() || m_document.isModified())
+        return;
+    offerRecovery(QString());
+    if (m_offered)
+        return;
+    // Work on scripts no longer where they were: opening them cannot offer
+    // it, so the bar says where it is.
+    QStringList gone;
+    for (const Recovery::Left &l : Recovery::allLeftBehind())
+        if (l.unreadable.isEmpty() && !l.script.isEmpty() && !QFileInfo(l.script).isFile() && !gone.contains(l.script))
+            gone << l.script;
+    if (gone.isEmpty())
+        return;
+    const QString which = gone.size() == 1
+                              ? QStringLiteral("de %1, qui n'est plus à sa place,").arg(named(gone.first()))
+                              : QStringLiteral("de %1 scripts qui ne sont plus à leur place").arg(gone.size());
+    emit notice(Notice::RecoveryListed,
+                QStringLiteral("Des modifications non enregistrées %1 ont été retrouvées: « Fichier » > « Travail non "
+                               "enregistré... » permet de les récupérer ou de les supprimer.")
+                    .arg(which));
 }
 
 void FileCommands::offerRecovery(const QString &script)
@@ -245,10 +295,17 @@ void FileCommands::offerRecovery(const QString &script)
     const QList<Recovery::Left> left = Recovery::leftBehind(script);
     const QDateTime scriptTime = QFileInfo(script).lastModified();
     QString message;
-    if (!left.isEmpty() && left.first().unreadable.isEmpty() && (script.isEmpty() || left.first().time > scriptTime)) {
+    const bool older = !left.isEmpty() && left.first().unreadable.isEmpty() && !script.isEmpty()
+                       && left.first().time <= scriptTime;
+    if (older)
+        // Not offered over the file, which changed since, but never hidden.
+        message = QStringLiteral("Des modifications de %1 plus anciennes que le fichier ont été retrouvées (copie de "
+                                 "secours du %2): le fichier a été modifié depuis. « Fichier » > « Travail non "
+                                 "enregistré... » permet de les récupérer ou de les supprimer.")
+                      .arg(named(script), written(left.first().time));
+    if (!left.isEmpty() && left.first().unreadable.isEmpty() && !older) {
         m_offered = left.first();
-        const QString when =
-            QLocale(QLocale::French).toString(m_offered->time.toLocalTime(), QStringLiteral("d MMMM yyyy 'à' HH:mm:ss"));
+        const QString when = written(m_offered->time);
         message = script.isEmpty()
                       ? QStringLiteral("Un script sans titre jamais enregistré a été retrouvé (copie de secours du %1): "
                                        "l'éditeur s'est arrêté sans l'enregistrer.")
@@ -269,7 +326,7 @@ void FileCommands::offerRecovery(const QString &script)
                           : QStringLiteral("%1; %2.").arg(l.unreadable, error));
     }
     if (!message.isEmpty())
-        emit notice(m_offered ? Notice::Recovery : Notice::RecoveryUnreadable, message);
+        emit notice(m_offered ? Notice::Recovery : older ? Notice::RecoveryListed : Notice::RecoveryUnreadable, message);
 }
 
 bool FileCommands::recover()
@@ -278,16 +335,36 @@ bool FileCommands::recover()
         return false;
     const Recovery::Left offered = *m_offered;
     m_offered.reset();
+    return take(offered.file, m_offeredFor);
+}
+
+bool FileCommands::recoverFile(const QString &file)
+{
+    return maybeSave() && take(file, std::nullopt);
+}
+
+bool FileCommands::take(const QString &file, const std::optional<QString> &script)
+{
     Recovery::Saved saved;
     QString error;
-    if (!Recovery::read(offered.file, saved, error)) {
+    if (!Recovery::read(file, saved, error)) {
         m_dialogs.tell(error);
         return false;
     }
-    m_document.loadUnsaved(std::move(saved.bytes), saved.encoding, m_offeredFor);
+    m_document.loadUnsaved(std::move(saved.bytes), saved.encoding, script.value_or(saved.script), saved.scriptEncoding);
     // Written as this editor's own at once; the one left behind goes after.
-    m_recovery->writeNow(offered.file);
+    m_recovery->writeNow(file);
     return true;
+}
+
+bool FileCommands::removeLeftBehind(const QString &file)
+{
+    QFile f(file);
+    if (f.remove() || !f.exists())
+        return true;
+    m_dialogs.tell(QStringLiteral("Impossible de supprimer le fichier \"%1\": %2")
+                       .arg(QDir::toNativeSeparators(file), FileServices::reasonInFrench(f.errorString(), errno)));
+    return false;
 }
 
 void FileCommands::ignoreRecovery()
@@ -321,11 +398,38 @@ void FileCommands::changedOnDisk(DiskWatch::Change change)
 {
     const QString name = named(m_document.currentFile());
     if (change == DiskWatch::Change::Removed) {
-        // What the editor shows is now nowhere else: closing asks about it.
+        // What the editor shows is now nowhere else: closing asks about it,
+        // and its recovery file is written at once.
+        m_pendingChange = DiskWatch::Change::None;
         m_document.markUnsaved();
+        m_recovery->writeNow();
         emit notice(Notice::RemovedOutside,
-                    QStringLiteral("Le fichier %1 a été supprimé ou déplacé par un autre programme: « Enregistrer » "
-                                   "l'écrira de nouveau.")
+                    QFileInfo::exists(m_document.currentFile())
+                        ? QStringLiteral("Le fichier %1 a été remplacé par un dossier ou un fichier spécial par un autre "
+                                         "programme: « Enregistrer sous... » écrit le script ailleurs.")
+                              .arg(name)
+                        : QStringLiteral("Le fichier %1 a été supprimé ou déplacé par un autre programme: « Enregistrer » "
+                                         "l'écrira de nouveau.")
+                              .arg(name));
+        return;
+    }
+    if (m_dialogs.inDialog()) {
+        // The rows a dialog was opened on stay where they are until it closes.
+        m_pendingChange = change;
+        m_afterDialog->start();
+        return;
+    }
+    if (change == DiskWatch::Change::None)
+        return;
+    if (!m_document.isModified() && m_document.rows().count() > 0 && QFileInfo(m_document.currentFile()).size() == 0) {
+        // An emptied file leaves the list the only copy of the script:
+        // kept, unsaved, and read again only if the user asks.
+        m_document.markUnsaved();
+        m_recovery->writeNow();
+        emit notice(Notice::ChangedOutside,
+                    QStringLiteral("Le fichier %1 a été vidé par un autre programme: la liste est gardée. « Recharger » "
+                                   "le relit (la liste deviendra vide); « Enregistrer » demandera avant d'écraser le "
+                                   "fichier.")
                         .arg(name));
         return;
     }

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <optional>
 
 class RecoveryWriter;
@@ -33,6 +34,9 @@ public:
     virtual void askCompanion(const QString &path) = 0;
     // Reading or writing a script may take a moment.
     virtual void busy(bool on) = 0;
+    // Whether the user is in a dialog: the script's file changed on disk
+    // is read again only once it is closed, never under a row's dialog.
+    virtual bool inDialog() const { return false; }
 };
 
 // The file commands of the editor on a document: Nouveau, Ouvrir,
@@ -53,6 +57,7 @@ public:
     enum class Notice {
         Recovery,           // work left behind, to get back or ignore
         RecoveryUnreadable, // a recovery file that cannot be read, kept aside
+        RecoveryListed,     // work left behind only listed: older than its script, or of a script gone
         Reloaded,           // the script changed on disk and was read again
         ChangedOutside,     // it changed on disk under unsaved changes
         RemovedOutside,     // it was removed or moved away
@@ -75,12 +80,21 @@ public:
     bool openDropped(const QStringList &paths);
 
     // Looks for the work on a script in no file that an editor left behind
-    // (the editor starts); offers the newest.
+    // (the editor starts); offers the newest. Else says whether there is
+    // work on scripts no longer where they were.
     void lookForRecovery();
     // "Récupérer": the work offered loaded as unsaved changes of its script.
     bool recover();
     // "Ignorer": the script stays as it is; the work offered is dropped.
     void ignoreRecovery();
+    // "Travail non enregistré...": the work of any script left behind,
+    // wherever its script is now. Each returns whether it did it.
+    QList<Recovery::Left> leftBehind() const { return Recovery::allLeftBehind(); }
+    // After the question about unsaved work: that work loaded as unsaved
+    // changes of its script, and taken as this editor's own.
+    bool recoverFile(const QString &file);
+    // The work in that file dropped for good; says why when it cannot be.
+    bool removeLeftBehind(const QString &file);
     // "Recharger": the script read again from its file, asking first when
     // unsaved changes would go.
     bool reload();
@@ -93,7 +107,8 @@ signals:
     // The list of recent files changed.
     void recentFilesChanged();
     void notice(FileCommands::Notice kind, const QString &message);
-    // A recovery file could not be written (said once until one is).
+    // A recovery file or the script's lock could not be written (said
+    // once until one is).
     void recoveryFailed(const QString &message);
 
 private:
@@ -112,13 +127,25 @@ private:
     // Saves to path, then the companion file by its policy.
     bool write(const QString &path);
     void companionFile();
+    // Loads the work in file as unsaved changes of script (by default the
+    // one the file names).
+    bool take(const QString &file, const std::optional<QString> &script);
     ScriptDocument &m_document;
     FileDialogs &m_dialogs;
     // Enregistrer sous... asks about open blocks once, before its chooser.
     bool m_openBlocksAccepted = false;
     RecoveryWriter *m_recovery;
     DiskWatch *m_watch;
+    // What changed on disk while the user was in a dialog, said once he
+    // leaves it.
+    DiskWatch::Change m_pendingChange = DiskWatch::Change::None;
+    QTimer *m_afterDialog;
     ScriptLock m_lock;
+    // Takes the script's lock, saying once why it cannot; one another
+    // editor holds is tried again until that editor lets it go.
+    void followLock();
+    QTimer *m_lockAgain;
+    bool m_lockFailing = false;
     // The work offered back, and the script it belongs to.
     std::optional<Recovery::Left> m_offered;
     QString m_offeredFor;

@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <optional>
 
+class QLockFile;
+
 // Recovery files: the unsaved work of an editor, written aside while it
 // edits, so that a crash, a kill or a power cut loses none of it. They live
 // in the user's data folder with the scripts' locks; each is named after its
@@ -26,8 +28,11 @@ QString asideFolder();
 struct Saved {
     QString script; // its script's path; "" for a script in no file
     QDateTime time; // when it was written
-    TextEncoding encoding = TextEncoding::Windows1252;
+    TextEncoding encoding = TextEncoding::Windows1252; // of bytes
     QByteArray bytes; // what "Enregistrer" would have written
+    // The script's own encoding: bytes are in UTF-8 when it could not hold
+    // what the user typed.
+    TextEncoding scriptEncoding = TextEncoding::Windows1252;
 };
 // A header line (JSON) and the bytes; decode checks both.
 QByteArray encode(const Saved &saved);
@@ -49,10 +54,17 @@ struct Left {
     QString file;
     QDateTime time; // as written in it; invalid when it cannot be read
     QString unreadable; // why it cannot be read; empty when it can
+    QString script;     // its script's path, "" for one in no file
+    qint64 size = 0;    // the bytes of the work
 };
 // Those of script ("" for scripts in no file), the newest first, the
 // unreadable ones last.
 QList<Left> leftBehind(const QString &script);
+// Those of every script, in the same order.
+QList<Left> allLeftBehind();
+// Removes the temporary files of writes that never ended (their editor
+// stopped in the middle), once older than any write takes.
+void clearStaleTemporaries();
 // Moves an unreadable recovery file into asideFolder(); its new path in
 // aside, or false with a French message.
 bool setAside(const QString &file, QString &aside, QString &error);
@@ -70,7 +82,13 @@ struct Holder {
     QString program;
 };
 // The running process that holds lockFile; none when it is free or stale
-// (its process is gone), which it then no longer is.
+// (its process is gone, or it says nothing readable and is a few seconds
+// old), which it then no longer is.
 std::optional<Holder> heldBy(const QString &lockFile);
+// Takes lockFile for this process when it is free or stale; false when
+// another running process holds it.
+bool takeLock(QLockFile &lock);
+// Makes folder() when it is missing; false with a French message.
+bool makeFolder(QString &error);
 
 } // namespace Recovery

@@ -42,9 +42,16 @@ QString writeSnapshot(const Snapshot &s)
 {
     SaveOpen::SaveText text;
     QString error;
-    if (!SaveOpen::buildScriptBytes(s.rows, s.source, text, error))
-        return error;
-    if (!Recovery::write(s.file, {s.script, s.time, s.source.encoding, std::move(text.bytes)}, error))
+    TextEncoding encoding = s.source.encoding;
+    if (!SaveOpen::buildScriptBytes(s.rows, s.source, text, error)) {
+        // What the user typed that the script's encoding cannot hold is
+        // kept all the same: the copy is then in UTF-8, which holds it all.
+        if (encoding == TextEncoding::Utf8
+            || !SaveOpen::buildScriptBytes(s.rows, s.source.reencoded(TextEncoding::Utf8), text, error))
+            return error;
+        encoding = TextEncoding::Utf8;
+    }
+    if (!Recovery::write(s.file, {s.script, s.time, encoding, std::move(text.bytes), s.source.encoding}, error))
         return error;
     if (!s.replacing.isEmpty() && s.replacing != s.file)
         QFile::remove(s.replacing);

@@ -485,10 +485,12 @@ QString SaveText::rowMessage(const std::vector<ScriptLine> &rows, const QString 
 {
     if (row < 1 || size_t(row) > rows.size())
         return error;
-    return QStringLiteral("Le script ne peut pas être enregistré: la ligne %1 de la liste contient le caractère «%2», "
-                          "que le codage du jeu (Windows-1252) ne peut pas représenter.\n\nligne %1: %3")
-        .arg(row)
-        .arg(character, rows[size_t(row - 1)].text);
+    // The row as the list names it: its file line, or its place for one
+    // not saved yet.
+    const QString place = rowPlace(rows[size_t(row - 1)], row);
+    return QStringLiteral("Le script ne peut pas être enregistré: la %1 contient le caractère «%2», "
+                          "que le codage du jeu (Windows-1252) ne peut pas représenter.\n\n%1: %3")
+        .arg(place, character, rows[size_t(row - 1)].text);
 }
 
 } // namespace SaveOpen

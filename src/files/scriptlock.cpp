@@ -18,14 +18,13 @@ void ScriptLock::follow(const QString &script)
     if (script == m_script && (holds() || script.isEmpty()))
         return;
     m_lock.reset();
+    m_error.clear();
     m_script = script;
-    if (script.isEmpty())
+    if (script.isEmpty() || !Recovery::makeFolder(m_error))
         return;
-    QDir().mkpath(Recovery::folder());
     m_lock = std::make_unique<QLockFile>(Recovery::lockFor(script));
     // stale only when its editor is gone, however long it has been held
-    m_lock->setStaleLockTime(0);
-    if (!m_lock->tryLock(0))
+    if (!Recovery::takeLock(*m_lock))
         m_lock.reset();
 }
 

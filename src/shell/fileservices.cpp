@@ -7,6 +7,12 @@
 #include <cerrno>
 #include <cstring>
 
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace FileServices {
 
 QString reasonInFrench(const QString &systemText, int code)
@@ -29,6 +35,7 @@ QString reasonInFrench(const QString &systemText, int code)
         {EBUSY, "le fichier est occupé"},
         {EMFILE, "trop de fichiers ouverts"},
         {ELOOP, "trop de liens symboliques (une boucle de liens ?)"},
+        {EEXIST, "un fichier de ce nom est déjà là"},
     };
     // The system's own text first (it is the one that comes with the
     // failure), then the last error code.
@@ -167,19 +174,90 @@ std::vector<QStringView> splitLines(QStringView text)
     return lines;
 }
 
+bool openForReading(QFile &f, const QString &path, QString &error)
+{
+    const QString cannot = QStringLiteral("Impossible de lire le fichier");
+    f.setFileName(path);
+#ifdef Q_OS_UNIX
+    // Opened without waiting (a named pipe blocks an open until a writer
+    // comes), then looked at through what was opened, not the path again.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return failed(error, QStringLiteral("Impossible d'ouvrir le fichier"), path, reasonInFrench(QString(), errno));
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const bool folder = S_ISDIR(st.st_mode);
+        ::close(fd);
+        return failed(error, cannot, path,
+                      folder ? QStringLiteral("c'est un dossier")
+                             : QStringLiteral("ce n'est pas un fichier ordinaire (périphérique, tube ou fichier spécial)"));
+    }
+    if (st.st_size > LargestFile) {
+        ::close(fd);
+        return failed(error, cannot, path, QStringLiteral("le fichier est trop gros (plus de 1 Go)"));
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (!f.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return failed(error, QStringLiteral("Impossible d'ouvrir le fichier"), path, reason(f));
+    }
+#else
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        return failed(error, cannot, path,
+                      info.isDir() ? QStringLiteral("c'est un dossier")
+                                   : QStringLiteral("ce n'est pas un fichier ordinaire (périphérique, tube ou fichier spécial)"));
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return failed(error, QStringLiteral("Impossible d'ouvrir le fichier"), path, reason(f));
+    if (f.size() > LargestFile) {
+        f.close();
+        return failed(error, cannot, path, QStringLiteral("le fichier est trop gros (plus de 1 Go)"));
+    }
+#endif
+    return true;
+}
+
+int readAtMost(QIODevice &device, QByteArray &bytes)
+{
+    static thread_local char piece[1 << 16];
+    for (;;) {
+        // What the device says is left goes straight into the buffer; then
+        // a piece aside tells whether it really ends there.
+        const qint64 left = device.isSequential() ? 0 : device.size() - device.pos();
+        if (left > 0) {
+            const qsizetype at = bytes.size();
+            bytes.resize(at + qMin(left, LargestFile + 1 - at));
+            const qint64 got = device.read(bytes.data() + at, bytes.size() - at);
+            bytes.resize(at + qMax<qint64>(got, 0));
+            if (got < 0)
+                return -1;
+            if (bytes.size() > LargestFile)
+                return 1;
+            if (got > 0)
+                continue;
+        }
+        const qint64 got = device.read(piece, sizeof piece);
+        if (got <= 0)
+            return got < 0 ? -1 : 0;
+        if (bytes.size() + got > LargestFile)
+            return 1;
+        bytes.append(piece, got);
+    }
+}
+
 bool readFileBytes(const QString &path, QByteArray &bytes, QString &error)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return failed(error, QStringLiteral("Impossible d'ouvrir le fichier"), path, reason(f));
-    // Positions in a script are 32-bit: far beyond any real script.
-    constexpr qint64 Largest = qint64(1) << 30;
-    if (f.size() > Largest)
+    QFile f;
+    if (!openForReading(f, path, error))
+        return false;
+    // Read by pieces up to the limit: the size seen at opening binds no
+    // program still writing it.
+    QByteArray read;
+    read.reserve(f.size());
+    if (const int r = readAtMost(f, read); r != 0)
         return failed(error, QStringLiteral("Impossible de lire le fichier"), path,
-                      QStringLiteral("le fichier est trop gros (plus de 1 Go)"));
-    bytes = f.readAll();
-    if (f.error() != QFileDevice::NoError)
-        return failed(error, QStringLiteral("Impossible de lire le fichier"), path, reason(f));
+                      r > 0 ? QStringLiteral("le fichier est trop gros (plus de 1 Go)") : reason(f));
+    bytes = std::move(read);
     return true;
 }
 

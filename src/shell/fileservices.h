@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFile>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -35,7 +36,19 @@ void splitLines(QStringView text, std::vector<QStringView> &lines);
 // A whole text file, decoded.
 bool readTextFile(const QString &path, QString &text, QString &error);
 
-// Reads a whole file's bytes (a file too large for the editor is refused).
+// The largest file read: positions in a script are 32-bit, far beyond any
+// real script.
+constexpr qint64 LargestFile = qint64(1) << 30;
+// Opens path for reading, never waiting on it: only a regular file of at
+// most LargestFile bytes is opened (a folder, a device, a named pipe or a
+// socket is refused).
+bool openForReading(QFile &file, const QString &path, QString &error);
+// Appends what device holds to bytes: 0 once all is read, 1 when it holds
+// more than LargestFile bytes (bytes then holds some of them), -1 when
+// reading fails.
+int readAtMost(QIODevice &device, QByteArray &bytes);
+// Reads a whole file's bytes, as openForReading opens it; one that grows
+// past LargestFile while it is read is refused too.
 bool readFileBytes(const QString &path, QByteArray &bytes, QString &error);
 // Writes bytes through a temporary file renamed over the target, so the old
 // file stays whole until the new one is complete.

@@ -12,6 +12,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using TestSupport::contents;
 
@@ -274,4 +275,35 @@ TEST(Cli, LintSaysWhatItCouldNotReadAndNeverCallsItClean)
     o = vardelo({"lint", "--catalogues", dir.filePath("abime"), script});
     EXPECT_EQ(o.status, 0);
     EXPECT_FALSE(o.out.contains("attendu: )")) << o.out.toStdString();
+}
+
+// What is not a regular file, or holds more than 1 GB, is refused by every
+// command at once, never read without end nor waited on; a file's name is
+// printed as it is, whatever "%" it holds.
+TEST(Cli, SpecialAndHugeFilesAreRefusedAndNamesPrintedAsTheyAre)
+{
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("tube.per"), huge = dir.filePath("enorme.per");
+    ASSERT_EQ(mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+    QFile big(huge);
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly) && big.resize((qint64(1) << 30) + 1)); // sparse
+    big.close();
+    const std::pair<QString, const char *> refused[] = {
+        {"/dev/zero", "ce n'est pas un fichier ordinaire"},
+        {fifo, "ce n'est pas un fichier ordinaire"},
+        {dir.path(), "c'est un dossier"},
+        {huge, "le fichier est trop gros (plus de 1 Go)"},
+    };
+    for (const auto &[path, why] : refused)
+        for (const char *command : {"rows", "format", "check", "write", "lint"}) {
+            const Outcome o = vardelo({command, path});
+            EXPECT_EQ(o.status, 2) << command << " " << path.toStdString();
+            EXPECT_TRUE(o.err.contains(why) && o.err.contains(path.toUtf8())) << command << ": " << o.err.constData();
+        }
+
+    const QString odd = dir.filePath("a%2b%1.per");
+    TestSupport::writeFile(odd, "(defrule\r\n");
+    EXPECT_TRUE(vardelo({"check", odd}).err.startsWith((odd + ":1: attention: ").toUtf8()));
+    TestSupport::writeFile(odd, "Inconnu\tx\n");
+    EXPECT_EQ(vardelo({"write", odd}).err, (odd + ", ligne 1: type de ligne inconnu \"Inconnu\".\n").toUtf8());
 }

@@ -275,9 +275,9 @@ TEST_F(Document, WhatCannotBeReadOrWrittenChangesNothing)
         doc.rows().setKind(doc.rows().addRow(QString::fromUtf8(text)), kind);
     error.clear();
     EXPECT_FALSE(doc.saveAs(path, error));
-    EXPECT_EQ(error, QString::fromUtf8("Le script ne peut pas être enregistré: la ligne 3 de la liste contient le "
-                                       "caractère «\u4e2d», que le codage du jeu (Windows-1252) ne peut pas "
-                                       "représenter.\n\nligne 3: dire \"\u4e2d\""));
+    EXPECT_EQ(error, QString::fromUtf8("Le script ne peut pas être enregistré: la rangée 3 (pas encore enregistrée) "
+                                       "contient le caractère «\u4e2d», que le codage du jeu (Windows-1252) ne peut "
+                                       "pas représenter.\n\nrangée 3 (pas encore enregistrée): dire \"\u4e2d\""));
     EXPECT_EQ(contents(path), Script);
 }
 

@@ -17,6 +17,7 @@
 #include <QTest>
 #include <QTimer>
 #include <deque>
+#include <sys/stat.h>
 #include <gtest/gtest.h>
 
 using namespace TestSupport;
@@ -350,7 +351,8 @@ TEST_F(Safeguards, WorkLeftBehindIsOfferedOrKeptAsideAndSavesAsTheLostSaveWould)
     e.commands.finish();
     EXPECT_EQ(recoveryFiles(), QStringList{});
 
-    // older than the script: not offered; unreadable: said and kept aside
+    // older than the script: not offered but said; unreadable: said and
+    // kept aside
     leftBehind("ancien", -3600);
     QFile truncated(leftBehind("(defconst a 2)\r\n"));
     ASSERT_TRUE(truncated.resize(truncated.size() - 3));
@@ -358,8 +360,11 @@ TEST_F(Safeguards, WorkLeftBehindIsOfferedOrKeptAsideAndSavesAsTheLostSaveWould)
     Editor f(dialogs);
     f.commands.open(path);
     ASSERT_EQ(f.notices.size(), 1);
-    EXPECT_EQ(f.notices[0].first, Notice::RecoveryUnreadable);
-    for (const char *why : {"il est tronqué (13 octets sur 16); il est mis de côté dans",
+    EXPECT_EQ(f.notices[0].first, Notice::RecoveryListed);
+    for (const char *why : {"Des modifications de « ia.per » plus anciennes que le fichier ont été retrouvées (copie de "
+                            "secours du ",
+                            "« Fichier » > « Travail non enregistré... » permet de les récupérer ou de les supprimer.\n",
+                            "il est tronqué (13 octets sur 16); il est mis de côté dans",
                             "ce n'est pas un fichier de récupération de Vardelo; il est mis de côté dans"})
         EXPECT_TRUE(f.notices[0].second.contains(why)) << f.notices[0].second.toStdString();
     EXPECT_EQ(QDir(Recovery::asideFolder()).entryList(QDir::Files).size(), 2);
@@ -458,4 +463,232 @@ TEST_F(Safeguards, AFileChangedOnDiskIsReloadedOrAskedAbout)
     EXPECT_TRUE(e.doc.isModified());
     EXPECT_TRUE(e.commands.save());
     EXPECT_EQ(std::tuple(contents(path), dialogs.asked), std::tuple(QByteArray("(defconst b 2)\r\n\r\n"), QStringList{}));
+}
+
+// The editor holding the only copy left of a script, whatever another
+// program puts in its place: the rows stay, unsaved, and their recovery
+// file is written at once (the delays here are longer than the test).
+TEST_F(Safeguards, AFileEmptiedOrReplacedOutsideLeavesTheRowsUnsavedAndCopiedAtOnce)
+{
+    const std::pair<const char *, std::function<void()>> faults[] = {
+        {"emptied", [&] { writeFile(path, ""); }},
+        {"removed", [&] { QFile::remove(path); }},
+        {"folder", [&] { QFile::remove(path); QDir().mkdir(path); }},
+        {"pipe", [&] { QFile::remove(path); ASSERT_EQ(mkfifo(path.toLocal8Bit().constData(), 0600), 0); }},
+    };
+    for (const auto &[fault, make] : faults) {
+        SCOPED_TRACE(fault);
+        QFile::remove(path);
+        QDir().rmdir(path);
+        writeFile(path, Script);
+        Editor e(dialogs);
+        e.commands.recovery().setDelays(60000, 60000);
+        ASSERT_TRUE(e.commands.open(path));
+        make();
+        ASSERT_TRUE(e.noticed(std::string(fault) == "emptied" ? Notice::ChangedOutside : Notice::RemovedOutside));
+        EXPECT_EQ(std::tuple(e.doc.rows().count(), e.doc.isModified()), std::tuple(2, true));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(e.commands.recovery().file()); }, 3000));
+        dialogs.answers = {"Non"};
+        EXPECT_TRUE(e.commands.maybeSave()) << "closing asks";
+        EXPECT_EQ(dialogs.asked.value(0), UnsavedQuestion);
+        dialogs.asked.clear();
+        e.commands.recovery().waitForDone();
+    }
+    EXPECT_EQ(dialogs.asked, QStringList{});
+}
+
+// A character the script's encoding cannot hold stops saving, naming its
+// row, but never the recovery copy: kept in UTF-8, it gives the work back.
+TEST_F(Safeguards, TheRecoveryCopyKeepsWhatTheScriptsEncodingCannotHold)
+{
+    writeFile(path, "(defconst a 1)\r\n; \xe9t\xe9\r\n");
+    {
+        Editor e(dialogs);
+        ASSERT_TRUE(e.commands.open(path));
+        e.doc.rows().setText(1, "Constante: a = 7");
+        e.doc.rows().setKind(e.doc.rows().addRow("fait \u2192 ok \u2713"), LineKind::CommN);
+        EXPECT_FALSE(e.commands.save());
+        EXPECT_TRUE(dialogs.asked.value(0).startsWith("Le script ne peut pas être enregistré: la rangée 3 (pas encore "
+                                                      "enregistrée) contient le caractère «\u2192»"))
+            << dialogs.asked.value(0).toStdString();
+        e.commands.recovery().writeNow();
+        e.commands.recovery().waitForDone();
+        EXPECT_EQ(e.failures, QStringList{});
+        Recovery::Saved saved;
+        QString error;
+        ASSERT_TRUE(Recovery::read(e.commands.recovery().file(), saved, error)) << error.toStdString();
+        EXPECT_EQ(std::tuple(saved.encoding, saved.scriptEncoding), std::tuple(TextEncoding::Utf8, TextEncoding::Windows1252));
+        e.commands.finish();
+    }
+    dialogs.asked.clear();
+    Editor next(dialogs);
+    ASSERT_TRUE(next.commands.open(path));
+    ASSERT_TRUE(next.commands.recover());
+    EXPECT_EQ(next.doc.rows().text(1), "Constante: a = 7");
+    EXPECT_EQ(next.doc.rows().text(3), "fait \u2192 ok \u2713");
+    // still the script's own encoding: the row is named again, and once
+    // mended, the script saves in it
+    EXPECT_FALSE(next.commands.save());
+    EXPECT_TRUE(dialogs.asked.value(0).contains("«\u2192»"));
+    next.doc.rows().setText(3, "fait -> ok");
+    ASSERT_TRUE(next.commands.save());
+    EXPECT_EQ(contents(path), "(defconst a 7)\r\n; \xe9t\xe9\r\n;fait -> ok\r\n");
+}
+
+// A link put at a recovery file's or a lock's path is replaced or left,
+// never written through.
+TEST_F(Safeguards, ALinkAtARecoveryFileOrALockIsNeverFollowed)
+{
+    const QString victim = dir.filePath("victime.txt");
+    writeFile(victim, "à garder");
+    QDir().mkpath(Recovery::folder());
+    ASSERT_TRUE(QFile::link(victim, Recovery::lockFor(path)));
+    Editor e(dialogs);
+    ASSERT_TRUE(e.commands.open(path));
+    ASSERT_TRUE(QFile::link(victim, e.commands.recovery().file()));
+    e.change();
+    e.commands.recovery().writeNow();
+    e.commands.recovery().waitForDone();
+    EXPECT_EQ(contents(victim), "à garder");
+    EXPECT_FALSE(QFileInfo(e.commands.recovery().file()).isSymLink());
+    ASSERT_TRUE(e.commands.save());
+    e.commands.finish();
+    EXPECT_EQ(contents(victim), "à garder");
+    EXPECT_EQ(dialogs.asked, QStringList{});
+}
+
+TEST_F(Safeguards, TheLockIsTakenOverWhenUnreadableTakenWhenLetGoAndItsFailureSaid)
+{
+    // left empty by a power cut a while ago: taken over
+    const QString lock = Recovery::lockFor(path);
+    QDir().mkpath(Recovery::folder());
+    writeFile(lock, "");
+    QFile old(lock);
+    ASSERT_TRUE(old.open(QIODevice::ReadWrite)
+                && old.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime));
+    old.close();
+    const auto held = [&] { return Recovery::heldBy(lock).value_or(Recovery::Holder{}).pid; };
+    {
+        Editor first(dialogs);
+        ASSERT_TRUE(first.commands.open(path));
+        EXPECT_EQ(held(), QCoreApplication::applicationPid());
+        // one opened anyway takes it once the first lets it go
+        Editor second(dialogs);
+        dialogs.answers = {"Oui"};
+        ASSERT_TRUE(second.commands.open(path));
+        first.commands.finish();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return held() != 0; }, 5000));
+    }
+    // no folder for the locks: said once
+    writeFile(dir.filePath("fichier"), "");
+    qputenv("XDG_DATA_HOME", dir.filePath("fichier").toUtf8());
+    Editor e(dialogs);
+    ASSERT_TRUE(e.commands.open(path));
+    ASSERT_TRUE(e.commands.open(path));
+    ASSERT_EQ(e.failures.size(), 1);
+    EXPECT_TRUE(e.failures[0].startsWith("Le verrou du script ne peut pas être pris: Impossible de créer le dossier \""
+                                         + dir.filePath("fichier"))) << e.failures[0].toStdString();
+    EXPECT_EQ(dialogs.asked.size(), 1);
+}
+
+// "Travail non enregistré...": the work of every script, found through the
+// links to its folder, wherever the script went since.
+TEST_F(Safeguards, WorkLeftBehindIsListedWhereverItsScriptIsAndFoundThroughLinks)
+{
+    QTemporaryDir other;
+    const QString link = other.filePath("lien");
+    ASSERT_TRUE(QFile::link(dir.path(), link));
+    const QString work = leftBehind("(defconst z 9)\r\n");
+    Editor e(dialogs);
+    ASSERT_TRUE(e.commands.open(link + "/ia.per"));
+    ASSERT_EQ(e.notices.value(0).first, Notice::Recovery);
+
+    ASSERT_TRUE(QFile::rename(path, dir.filePath("ailleurs.per")));
+    const QString gone = leftBehind("(defconst y 8)\r\n", 120);
+    const QList<Recovery::Left> listed = e.commands.leftBehind();
+    ASSERT_EQ(listed.size(), 2);
+    EXPECT_EQ(std::tuple(listed[0].file, listed[0].script, listed[0].size), std::tuple(gone, path, qint64(16)));
+    ASSERT_TRUE(e.commands.recoverFile(gone));
+    EXPECT_EQ(std::tuple(e.doc.currentFile(), e.doc.isModified(), e.doc.rows().text(1)),
+              std::tuple(path, true, QString("Constante: y = 8")));
+    EXPECT_TRUE(e.commands.removeLeftBehind(work));
+    e.commands.recovery().waitForDone();
+    EXPECT_EQ(recoveryFiles(), QStringList{QFileInfo(e.commands.recovery().file()).fileName()});
+    EXPECT_EQ(dialogs.asked, QStringList{});
+}
+
+// Where the recovery files go in odd environments: never under the working
+// folder nor at the root; a stale temporary goes.
+TEST_F(Safeguards, TheRecoveryFolderIsTheUsersOwnAndStaleTemporariesGo)
+{
+    const QByteArray home = qgetenv("HOME");
+    const QString own = QDir::homePath();
+    const std::tuple<const char *, QByteArray, QString> cases[] = {
+        {"relatif", home, QDir(QString::fromUtf8(home)).filePath(".local/share/vardelo/recuperation")},
+        {nullptr, home, QDir(QString::fromUtf8(home)).filePath(".local/share/vardelo/recuperation")},
+        {nullptr, {}, QString()}, // the account's home
+    };
+    for (const auto &[xdg, h, expected] : cases) {
+        xdg ? qputenv("XDG_DATA_HOME", xdg) : qunsetenv("XDG_DATA_HOME");
+        h.isNull() ? qunsetenv("HOME") : qputenv("HOME", h);
+        const QString folder = Recovery::folder();
+        if (!expected.isEmpty()) {
+            EXPECT_EQ(folder, expected);
+        }
+        EXPECT_TRUE(folder.isEmpty() || (QDir::isAbsolutePath(folder) && !folder.startsWith("/.local"))) << folder.toStdString();
+    }
+    qputenv("HOME", home);
+    qputenv("XDG_DATA_HOME", data.path().toUtf8());
+
+    QDir().mkpath(Recovery::folder());
+    const QString stale = Recovery::fileFor(path, 5) + ".Ab12Cd", fresh = Recovery::fileFor(path, 6) + ".Ef34Gh";
+    for (const QString &t : {stale, fresh})
+        writeFile(t, "{");
+    QFile f(stale);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite)
+                && f.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
+    f.close();
+    Recovery::clearStaleTemporaries();
+    EXPECT_EQ(std::pair(QFile::exists(stale), QFile::exists(fresh)), std::pair(false, true));
+}
+
+// A recovery file's header is checked before its numbers are used: a size
+// beyond any integer is said as written, never converted.
+TEST(RecoveryFile, AHeaderIsCheckedBeforeItsNumbersAreUsed)
+{
+    const QByteArray head = R"({"encodage":"UTF-8","format":"recuperation-vardelo","heure":"2026-12-08T10:15:30.000Z",)";
+    const std::pair<QByteArray, QString> cases[] = {
+        {head + R"("octets":1e300,"version":1})" + "\nabc", "il est tronqué (3 octets sur 1e+300)"},
+        {head + R"("octets":2.5,"version":1})" + "\nabc", "il est tronqué (3 octets sur 2.5)"},
+        {head + R"("octets":-3,"version":1})" + "\nabc", "son en-tête est incomplet ou d'une autre version"},
+        {head + R"("octets":3,"version":1,"encodageScript":"latin"})" + "\nabc",
+         "son en-tête est incomplet ou d'une autre version"},
+        {"\nabc", "ce n'est pas un fichier de récupération de Vardelo"},
+    };
+    for (const auto &[file, why] : cases) {
+        Recovery::Saved saved;
+        QString said;
+        EXPECT_FALSE(Recovery::decode(file, saved, said));
+        EXPECT_EQ(said, why);
+    }
+    Recovery::Saved saved;
+    QString said;
+    ASSERT_TRUE(Recovery::decode(head + R"("octets":3,"version":1})" + "\nabc", saved, said));
+    EXPECT_EQ(std::tuple(saved.bytes, saved.encoding, saved.scriptEncoding),
+              std::tuple(QByteArray("abc"), TextEncoding::Utf8, TextEncoding::Utf8));
+}
+
+// Work on a script removed since cannot be offered by opening it: the
+// editor that starts says where it is.
+TEST_F(Safeguards, WorkOnAScriptGoneIsSaidAtStart)
+{
+    leftBehind("(defconst z 9)\r\n");
+    QFile::remove(path);
+    Editor e(dialogs);
+    e.commands.lookForRecovery();
+    ASSERT_EQ(e.notices.size(), 1);
+    EXPECT_EQ(e.notices[0], std::pair(Notice::RecoveryListed,
+                                      QString("Des modifications non enregistrées de « ia.per », qui n'est plus à sa "
+                                              "place, ont été retrouvées: « Fichier » > « Travail non enregistré... » "
+                                              "permet de les récupérer ou de les supprimer.")));
 }

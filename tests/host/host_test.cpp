@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTableView>
+#include <sys/stat.h>
 
 using TestSupport::contents;
 using TestSupport::UnsavedQuestion;
@@ -236,27 +237,39 @@ TEST_F(Host, GivesAFileToThePluginThatOpensSuchFiles)
 // folder of the test's own, its settings and data in the test's folder:
 // killed with unsaved work, the next host offers the work back, and saving
 // gives the bytes the lost save would have written.
-TEST(HostProcess, AKilledHostLeavesItsUnsavedWorkToTheNext)
+namespace {
+// The real host as a child process, with the real plug-in and the driver.
+class HostProcess : public ::testing::Test
 {
-    startApplication();
-    QTemporaryDir plugins, home;
-    const QDir real(VARDELO_PLUGIN_DIR);
-    for (const QString &name : real.entryList(QDir::AllEntries | QDir::NoDotAndDotDot))
-        QFile::link(real.filePath(name), QDir(plugins.path()).filePath(name));
-    QFile::link(VARDELO_DRIVER, QDir(plugins.path()).filePath("pilote.so"));
-    const QString script = home.filePath("ia.per");
-    TestSupport::writeFile(script, Script);
-    const auto start = [&](QProcess &host, const QString &step) {
+protected:
+    HostProcess()
+    {
+        startApplication();
+        const QDir real(VARDELO_PLUGIN_DIR);
+        for (const QString &name : real.entryList(QDir::AllEntries | QDir::NoDotAndDotDot))
+            QFile::link(real.filePath(name), QDir(plugins.path()).filePath(name));
+        QFile::link(VARDELO_DRIVER, QDir(plugins.path()).filePath("pilote.so"));
+        TestSupport::writeFile(script, Script);
+    }
+    void start(QProcess &host, const QString &step)
+    {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const auto &[name, value] : {std::pair{"XDG_DATA_HOME", home.filePath("data")},
                                           {"XDG_CONFIG_HOME", home.filePath("config")}, {"VARDELO_PILOTE", step}})
             env.insert(name, value);
         host.setProcessEnvironment(env);
         host.start(VARDELO_HOST, {"--plugins", plugins.path(), script});
-    };
-    const QDir recovery(home.filePath("data/vardelo/recuperation"));
-    const auto recoveryFiles = [&] { return recovery.entryList({"*.recup"}, QDir::Files); };
+    }
+    QStringList recoveryFiles() const { return recovery.entryList({"*.recup"}, QDir::Files); }
 
+    QTemporaryDir plugins, home;
+    const QString script = home.filePath("ia.per");
+    const QDir recovery{home.filePath("data/vardelo/recuperation")};
+};
+} // namespace
+
+TEST_F(HostProcess, AKilledHostLeavesItsUnsavedWorkToTheNext)
+{
     QProcess first;
     start(first, "modifier");
     ASSERT_TRUE(QTest::qWaitFor([&] { return first.canReadLine(); }, 20000)) << first.readAllStandardError().toStdString();
@@ -276,4 +289,27 @@ TEST(HostProcess, AKilledHostLeavesItsUnsavedWorkToTheNext)
     EXPECT_TRUE(out.contains(QRegularExpression("etat: .*\\|Modifié\\|.*\nfin\n$"))) << out.toStdString();
     EXPECT_EQ(contents(script), Script + "\r\n");
     EXPECT_EQ(recoveryFiles(), QStringList{});
+}
+
+// The script replaced by a named pipe under a host with no unsaved work:
+// the window never waits on it, says the file is gone, and writes the
+// rows' recovery file at once; killed then, the rows are not lost.
+TEST_F(HostProcess, AScriptReplacedByAPipeNeitherBlocksTheHostNorLosesItsRows)
+{
+    QProcess host;
+    start(host, "attendre");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return host.canReadLine(); }, 20000)) << host.readAllStandardError().toStdString();
+    EXPECT_EQ(host.readLine(), "ouvert\n");
+    QFile::remove(script);
+    ASSERT_EQ(mkfifo(script.toLocal8Bit().constData(), 0600), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return host.canReadLine(); }, 15000)) << "the host hangs";
+    EXPECT_TRUE(host.readLine().startsWith("barre: Le fichier « ia.per » a été remplacé par un dossier ou un fichier "
+                                           "spécial par un autre programme"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return recoveryFiles().size() == 1; }, 5000));
+    host.kill();
+    host.waitForFinished();
+    QFile::remove(script);
+    const QByteArray copy = contents(recovery.filePath(recoveryFiles().value(0)));
+    EXPECT_EQ(copy.mid(copy.indexOf('\n') + 1), Script);
+    EXPECT_TRUE(copy.left(copy.indexOf('\n')).contains("\"script\":\"" + script.toUtf8() + "\"")) << copy.constData();
 }

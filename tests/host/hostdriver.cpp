@@ -5,7 +5,9 @@
 //   modifier   adds a blank line ("modifie"), then waits to be killed;
 //   recuperer  prints the recovery bar ("barre: ..."), presses "Récupérer",
 //              prints the status bar ("etat: ..."), saves without the
-//              companion file and closes the host ("fin").
+//              companion file and closes the host ("fin");
+//   attendre   says "ouvert", then prints the bar about the script's file
+//              once one shows ("barre: ..."), and waits to be killed.
 #include "quorrinplugin.h"
 
 #include <QAbstractButton>
@@ -83,7 +85,18 @@ class HostDriver : public QObject, public QuorrinPlugin
 public:
     QWidget *createControl(QWidget *parent) override
     {
-        if (qEnvironmentVariable("VARDELO_PILOTE") == QLatin1String("modifier"))
+        if (qEnvironmentVariable("VARDELO_PILOTE") == QLatin1String("attendre"))
+            when(editorWithRows, [](QWidget *editor) {
+                say(QStringLiteral("ouvert"));
+                const auto bar = [editor]() -> QWidget * {
+                    for (QLabel *l : editor->findChildren<QLabel *>())
+                        if (l->isVisible() && l->text().startsWith(QStringLiteral("Le fichier « ")))
+                            return l;
+                    return nullptr;
+                };
+                when(bar, [](QWidget *label) { say(QStringLiteral("barre: ") + static_cast<QLabel *>(label)->text()); });
+            });
+        else if (qEnvironmentVariable("VARDELO_PILOTE") == QLatin1String("modifier"))
             when(editorWithRows, [](QWidget *editor) {
                 auto *kinds = editor->findChild<QComboBox *>();
                 kinds->setCurrentIndex(kinds->findText(QStringLiteral("Ligne blanche")));
