@@ -46,8 +46,9 @@ QStringList loadsIn(const QByteArray &bytes)
             qsizetype e = w;
             while (e < n && !blank(b[e]) && b[e] != '(' && b[e] != ')' && b[e] != '"' && b[e] != ';')
                 ++e;
-            const QByteArray word = QByteArray(b + w, e - w).toLower();
-            if (word != "load" && word != "load-random")
+            const QByteArrayView word(b + w, e - w);
+            const bool load = word.compare("load", Qt::CaseInsensitive) == 0;
+            if (!load && word.compare("load-random", Qt::CaseInsensitive) != 0)
                 continue;
             // to the ")" of the form: its quoted names, or a bare one
             bool quotedName = false;
@@ -64,7 +65,7 @@ QStringList loadsIn(const QByteArray &bytes)
                     quotedName = true;
                 }
             }
-            if (!quotedName && word == "load") {
+            if (!quotedName && load) {
                 qsizetype s = e;
                 while (s < k && blank(b[s]))
                     ++s;
@@ -162,32 +163,56 @@ public:
         return {parentOf(path), {path}};
     }
 
-    // Reads the scripts entry loads (as told by their bytes) into rows, on
-    // every core: reading rows is most of an AI's reading.
+    // Reads entry and the scripts it loads into rows, on every core, a
+    // round of loads at a time: reading rows is most of an AI's reading.
     void readAhead(const QString &entry, const QString &folder)
     {
-        std::vector<QString> paths;
-        for (const QString &p : closure(entry, folder))
-            if (!m_ai.m_index.contains(p) && !m_ahead.contains(p))
-                paths.push_back(p);
-        std::vector<File> read(paths.size());
-        for (size_t i = 0; i < paths.size(); ++i)
-            read[i].path = paths[i];
-        for (const File &f : read) // the bytes already read, taken on this thread
-            m_pending.insert(f.path, m_bytes.take(f.path));
-        std::atomic<size_t> next = 0;
-        const auto work = [&] {
-            for (size_t i = next++; i < read.size(); i = next++)
-                readRows(read[i], m_pending.value(read[i].path));
-        };
-        std::vector<std::thread> threads(std::min<size_t>(std::max(1u, std::thread::hardware_concurrency()), read.size()));
-        for (std::thread &t : threads)
-            t = std::thread(work);
-        for (std::thread &t : threads)
-            t.join();
-        m_pending.clear();
-        for (File &f : read)
-            m_ahead.insert(f.path, std::move(f));
+        std::vector<QString> round{entry};
+        QSet<QString> met{entry};
+        while (!round.empty()) {
+            std::vector<File> read(round.size());
+            for (size_t i = 0; i < round.size(); ++i) {
+                read[i].path = round[i];
+                m_pending.insert(round[i], m_bytes.take(round[i])); // bytes already read, taken on this thread
+            }
+            std::atomic<size_t> next = 0;
+            const auto work = [&] {
+                for (size_t i = next++; i < read.size(); i = next++)
+                    readRows(read[i], m_pending.value(read[i].path));
+            };
+            std::vector<std::thread> threads(std::min<size_t>(std::max(1u, std::thread::hardware_concurrency()), read.size()) - 1);
+            for (std::thread &t : threads)
+                t = std::thread(work);
+            work();
+            for (std::thread &t : threads)
+                t.join();
+            m_pending.clear();
+            round.clear();
+            for (File &f : read) {
+                for (const ScriptLine &row : f.rows) {
+                    if (row.kind != LineKind::Load && row.kind != LineKind::RLoad)
+                        continue;
+                    const QStringList names = row.kind == LineKind::Load ? QStringList{row.text} : filesOf(row.text);
+                    for (const QString &n : names) {
+                        const QString target = resolve(folder, n);
+                        if (!target.isEmpty() && !met.contains(target) && !m_ai.m_index.contains(target)
+                            && !m_ahead.contains(target)) {
+                            met.insert(target);
+                            round.push_back(target);
+                        }
+                    }
+                }
+                m_ahead.insert(f.path, std::move(f));
+            }
+        }
+    }
+
+    static QStringList filesOf(const QString &randomLoad)
+    {
+        QStringList files;
+        for (const LineText::Possibility &p : LineText::randomLoadPossibilities(randomLoad))
+            files << p.file;
+        return files;
     }
 
     // The file at path in the AI, read into rows on first use.
@@ -241,12 +266,9 @@ public:
             for (size_t pos = 0; pos < count; ++pos) {
                 const ScriptLine row = m_ai.m_files[size_t(f)].rows[pos]; // the files grow as loads are read
                 within.step(row);
-                QStringList names;
-                if (row.kind == LineKind::Load)
-                    names << row.text;
-                else if (row.kind == LineKind::RLoad)
-                    for (const LineText::Possibility &p : LineText::randomLoadPossibilities(row.text))
-                        names << p.file;
+                const QStringList names = row.kind == LineKind::Load    ? QStringList{row.text}
+                                          : row.kind == LineKind::RLoad ? filesOf(row.text)
+                                                                        : QStringList();
                 for (const QString &n : names) {
                     const QString target = resolve(folder, n);
                     if (target.isEmpty())
@@ -315,7 +337,8 @@ public:
                 QString name, value;
                 if (Problems::constantOf(row, &name, &value)) {
                     m_ai.m_byName[Vocabulary::fold(name)].push_back(int(m_ai.m_defined.size()));
-                    m_ai.m_defined.push_back({f, {name, value, path, row.line, within.key(condition), true}, m_order++, entry});
+                    m_ai.m_defined.push_back({f, {name, value, path, row.line, within.key(condition), entry, m_order}, m_order, entry});
+                    ++m_order;
                 }
             }
             if (home)
@@ -427,6 +450,10 @@ std::shared_ptr<const Ai> Ai::of(const QStringList &paths)
         reading.readAhead(entry, folder);
     for (size_t e = 0; e < entries.size(); ++e)
         reading.read(int(e), reading.file(entries[e].second, entries[e].first));
+    auto table = std::make_shared<Problems::Definitions>();
+    for (const Defined &d : ai->m_defined)
+        (*table)[Vocabulary::fold(d.definition.name)].push_back(d.definition);
+    ai->m_table = std::move(table);
     return ai;
 }
 
@@ -470,20 +497,11 @@ std::vector<int> Ai::reached(const QStringList &paths) const
 Problems::Context Ai::context(int i, const Vocabulary *vocabulary) const
 {
     auto around = std::make_shared<Problems::Surroundings>();
-    const Reached &home = m_reached[size_t(i)];
-    around->condition = home.condition;
-    const std::vector<int> &entries = m_entries[size_t(i)];
-    QSet<QPair<int, int>> taken; // file and line: a file read by two entries counts once
-    for (const Defined &d : m_defined) {
-        if (d.file == i || std::find(entries.begin(), entries.end(), d.entry) == entries.end())
-            continue;
-        if (taken.contains({d.file, d.definition.line}) && d.definition.line > 0)
-            continue;
-        taken.insert({d.file, d.definition.line});
-        Problems::Definition definition = d.definition;
-        definition.before = d.entry == home.entry && d.order < home.from;
-        around->constants[Vocabulary::fold(definition.name)].push_back(std::move(definition));
-    }
+    around->constants = m_table;
+    around->file = m_files[size_t(i)].path;
+    around->condition = m_reached[size_t(i)].condition;
+    around->entries = m_entries[size_t(i)];
+    around->from = m_reached[size_t(i)].from;
     return {vocabulary, m_files[size_t(i)].folder, std::move(around)};
 }
 

@@ -27,6 +27,12 @@ public:
         QString error;  // why it could not be read; "" when it was
         QDateTime modified; // as read
         qint64 size = -1;
+        // moved, never copied, as the files grow
+        File() = default;
+        File(const File &) = default;
+        File &operator=(const File &) = default;
+        File(File &&) noexcept = default;
+        File &operator=(File &&) noexcept = default;
     };
 
     // The AIs the scripts at paths belong to. For each, the scripts that
@@ -77,4 +83,5 @@ private:
     std::vector<std::vector<int>> m_entries; // per file: the entries that read it
     std::vector<Defined> m_defined;
     QHash<QString, std::vector<int>> m_byName; // folded name: indexes into m_defined
+    std::shared_ptr<const Problems::Definitions> m_table; // every definition, for the checks
 };

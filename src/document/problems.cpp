@@ -10,6 +10,7 @@
 #include <QSet>
 #include <algorithm>
 #include <span>
+#include <unordered_map>
 
 namespace Problems {
 
@@ -214,12 +215,39 @@ private:
         return QStringLiteral("ligne %1 de « %2 »").arg(QString::number(d.line), quoted(file));
     }
 
+    // The definitions of key in the other files of the AI that read this
+    // script, each once: nullptr for none.
     const std::vector<Definition> *outside(const QString &key) const
     {
-        if (!m_context.ai)
+        const Surroundings *ai = m_context.ai.get();
+        if (!ai || !ai->constants || ai->entries.empty())
             return nullptr;
-        const auto it = m_context.ai->constants.constFind(key);
-        return it == m_context.ai->constants.constEnd() ? nullptr : &*it;
+        auto cached = m_outside.find(key);
+        if (cached == m_outside.end()) {
+            std::vector<Definition> kept;
+            if (const auto it = ai->constants->constFind(key); it != ai->constants->constEnd()) {
+                const auto reads = [ai](int entry) {
+                    return std::find(ai->entries.begin(), ai->entries.end(), entry) != ai->entries.end();
+                };
+                // the first entry's reading first: it tells what comes before
+                for (bool first : {true, false})
+                    for (const Definition &d : *it) {
+                        if (d.file == ai->file || !reads(d.entry) || first != (d.entry == ai->entries.front()))
+                            continue;
+                        if (std::none_of(kept.begin(), kept.end(),
+                                         [&](const Definition &k) { return k.file == d.file && k.line == d.line; }))
+                            kept.push_back(d);
+                    }
+            }
+            cached = m_outside.emplace(key, std::move(kept)).first;
+        }
+        return cached->second.empty() ? nullptr : &cached->second;
+    }
+    // Whether d is met before this script in the reading of its first entry.
+    bool before(const Definition &d) const
+    {
+        const Surroundings *ai = m_context.ai.get();
+        return ai && !ai->entries.empty() && d.entry == ai->entries.front() && d.order < ai->from;
     }
     bool known(const QString &key) const { return m_constants.contains(key) || outside(key); }
 
@@ -244,7 +272,7 @@ private:
                     twice(pos, name, value, placeOf(same->row), same->value);
                 else if (const std::vector<Definition> *others = outside(key))
                     for (const Definition &d : *others)
-                        if (d.before && d.condition == holds) {
+                        if (before(d) && d.condition == holds) {
                             twice(pos, name, value, placeOf(d), d.value);
                             break;
                         }
@@ -525,9 +553,10 @@ private:
         };
         for (auto it = m_constants.cbegin(); it != m_constants.cend(); ++it)
             consider(it.key());
-        if (m_context.ai)
-            for (auto it = m_context.ai->constants.cbegin(); it != m_context.ai->constants.cend(); ++it)
-                consider(it.key());
+        if (m_context.ai && m_context.ai->constants)
+            for (auto it = m_context.ai->constants->cbegin(); it != m_context.ai->constants->cend(); ++it)
+                if (outside(it.key()))
+                    consider(it.key());
         if (best.isEmpty() || bestDistance > limit)
             return {};
         return QStringLiteral("; vouliez-vous dire « %1 »%2 ?").arg(quoted(best), definedAt(best, QStringLiteral(" (définie "), QStringLiteral(")")));
@@ -602,6 +631,7 @@ private:
     const std::vector<ScriptLine> &m_rows;
     const Context m_context;
     QString m_outer; // the condition the AI loads the script under
+    mutable std::unordered_map<QString, std::vector<Definition>> m_outside; // by outside()
     std::vector<Problem> m_found;
     std::vector<QStringView> m_tokens; // reused for each row
 };

@@ -58,27 +58,42 @@ private:
     std::vector<std::pair<QString, bool>> m_open; // folded symbol, whether defined
 };
 
-// A constant defined in another file of the AI the script belongs to.
+// A constant defined in a file of the AI the script belongs to.
 struct Definition {
     QString name;
     QString value;
     QString file; // absolute path
     int line = 0;
     QString condition; // Condition::key of the definition
-    bool before = true; // read before the checked file
+    int entry = 0;     // the entry script whose reading met it
+    int order = 0;     // its place in that reading
     bool operator==(const Definition &) const = default;
 };
+// By folded name.
+using Definitions = QHash<QString, std::vector<Definition>>;
 
 // What the other files of its AI tell the checks of a script.
 struct Surroundings {
-    // The constants defined in the other files, by folded name.
-    QHash<QString, std::vector<Definition>> constants;
+    // The constants every file of the AI defines, the script's own among
+    // them (its rows are the truth for those): one table for every file.
+    std::shared_ptr<const Definitions> constants;
+    QString file; // the script's
     // The condition under which the AI loads the script.
     QString condition;
+    // The entries that read the script, the one that reads it first first,
+    // and where that reading meets it: a definition met before in that
+    // reading comes before the script's own.
+    std::vector<int> entries;
+    int from = 0;
     // False while the rest of the AI is still being read: a name no file
     // read so far defines may be defined there, and is not reported.
     bool complete = true;
-    bool operator==(const Surroundings &) const = default;
+    bool operator==(const Surroundings &other) const
+    {
+        const auto table = [](const Surroundings &s) { return s.constants ? *s.constants : Definitions(); };
+        return file == other.file && condition == other.condition && entries == other.entries && from == other.from
+               && complete == other.complete && table(*this) == table(other);
+    }
 };
 
 struct Context {
