@@ -106,8 +106,9 @@ const Vocabulary &shippedVocabulary()
 }
 } // namespace
 
-// The whole AI checked from its entry, as `vardelo lint ia.per` does on one
-// core: its files found, read and judged with the constants of all of them.
+// The whole AI checked from its entry, as `vardelo lint ia.per` does, the
+// files judged on one core: found, read, and each judged with the constants
+// of all of them.
 static void WholeAiFromItsEntry(benchmark::State &state)
 {
     const Vocabulary &vocabulary = shippedVocabulary();
@@ -117,9 +118,12 @@ static void WholeAiFromItsEntry(benchmark::State &state)
         const std::shared_ptr<const Ai> ai = Ai::of({generated.files.front()});
         found = lines = 0;
         for (int i : ai->reached({generated.files.front()})) {
-            const Ai::File &f = ai->files()[size_t(i)];
-            found += Problems::analyse(f.rows, Blocks::analyse(f.rows), ai->context(i, &vocabulary)).size();
-            lines += f.rows.empty() ? 0 : size_t(f.rows.back().line);
+            QByteArray bytes;
+            QString error;
+            FileServices::readFileBytes(ai->files()[size_t(i)].path, bytes, error);
+            const std::vector<ScriptLine> rows = SaveOpen::readScriptBytes(std::move(bytes), false).rows;
+            found += Problems::analyse(rows, Blocks::analyse(rows), ai->context(i, &vocabulary)).size();
+            lines += rows.empty() ? 0 : size_t(rows.back().line);
         }
     }
     state.counters["lines"] = double(lines);

@@ -308,13 +308,15 @@ bool lintCommand(const QStringList &paths, const QString &catalogues, bool &clea
         for (size_t i = next++; i < files.size(); i = next++) {
             Result &r = results[i];
             const Ai::File &file = ai->files()[size_t(files[i])];
-            if (!file.error.isEmpty()) {
-                r.failed = file.error;
+            QByteArray bytes;
+            if (!file.error.isEmpty() || !FileServices::readFileBytes(file.path, bytes, r.failed)) {
+                r.failed = file.error.isEmpty() ? r.failed : file.error;
                 continue;
             }
+            const std::vector<ScriptLine> rows = SaveOpen::readScriptBytes(std::move(bytes), false).rows;
             const QString name = shownAs.value(file.path, QDir::current().relativeFilePath(file.path));
-            const std::vector<Problems::Problem> found = Problems::analyse(
-                file.rows, Blocks::analyse(file.rows), ai->context(files[i], &vocabulary));
+            const std::vector<Problems::Problem> found =
+                Problems::analyse(rows, Blocks::analyse(rows), ai->context(files[i], &vocabulary));
             for (const Problems::Problem &p : found)
                 r.text += QStringLiteral("%1:%2: %3: %4\n")
                               .arg(name, QString::number(p.line), Problems::severityName(p.severity), p.message);

@@ -355,7 +355,14 @@ private:
         f.size = info.size();
         if (bytes.isNull() && !FileServices::readFileBytes(f.path, bytes, f.error))
             return;
-        f.rows = SaveOpen::readScriptBytes(std::move(bytes), false).rows;
+        std::vector<ScriptLine> rows = SaveOpen::readScriptBytes(std::move(bytes), false).rows;
+        for (ScriptLine &row : rows)
+            if (tellsTheAi(row.kind))
+                f.rows.push_back(std::move(row));
+    }
+    static bool tellsTheAi(LineKind kind)
+    {
+        return kind == LineKind::Const || kind == LineKind::Load || kind == LineKind::RLoad || kind == LineKind::Prep;
     }
 
     const Listing &listing(const QString &folder)

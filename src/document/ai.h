@@ -16,13 +16,16 @@ class Vocabulary;
 // ("load", and each file of "load-random"), in every branch of the
 // conditional blocks, recursively, resolved from the AI folder (the entry
 // script's). A file loaded twice, or in a loop, is read once. The checks of
-// one file take the constants of all of them.
+// one file take the constants of all of them. Of a file it keeps only what
+// makes the AI, so that an AI of any size stays small.
 class Ai
 {
 public:
     struct File {
         QString path;   // absolute, links resolved
         QString folder; // the AI folder its loads are resolved from
+        // Its rows that make the AI: constants, loads and conditional rows,
+        // each with its line; the checks of the file read it whole.
         std::vector<ScriptLine> rows;
         QString error;  // why it could not be read; "" when it was
         QDateTime modified; // as read

@@ -6,6 +6,7 @@
 #include "coresupport.h"
 #include "document/ai.h"
 #include "document/problems.h"
+#include "files/saveopen.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -46,8 +47,8 @@ struct Folder {
         for (int i : ai->reached(paths)) {
             const Ai::File &f = ai->files()[size_t(i)];
             const QString name = QDir(QDir(dir.path()).canonicalPath()).relativeFilePath(f.path);
-            for (const Problems::Problem &p :
-                 Problems::analyse(f.rows, Blocks::analyse(f.rows), ai->context(i, &shipped())))
+            const std::vector<ScriptLine> rows = SaveOpen::readScriptBytes(contents(f.path), false).rows;
+            for (const Problems::Problem &p : Problems::analyse(rows, Blocks::analyse(rows), ai->context(i, &shipped())))
                 out << QStringLiteral("%1:%2: %3: %4").arg(name, QString::number(p.line), Problems::severityName(p.severity), p.message);
         }
         return out;
