@@ -14,12 +14,13 @@ DIR="$(mktemp -d)"
 trap 'rm -rf "$DIR"' EXIT
 "$BUILD/bin/script_bench" --write "$DIR/gros.per"
 mkdir -p "$DIR/IA"
-head -n 1610 "$DIR/gros.per" > "$DIR/modele.per"
+head -n 1610 "$DIR/gros.per" > "$DIR/modele"
+rm "$DIR/gros.per" # the AI folder holds the AI alone
 printf '(defconst commun-bois 200)\r\n' > "$DIR/ia.per"
 for k in $(seq 1 149); do
   printf '(load "IA\\\\partie-%s")\r\n' "$k" >> "$DIR/ia.per"
   sed -e "s/seuil-ble-/p$k-seuil-/g" -e 's/(stock bois >= 200)/(stock bois >= commun-bois)/' \
-      "$DIR/modele.per" > "$DIR/IA/partie-$k.per"
+      "$DIR/modele" > "$DIR/IA/partie-$k.per"
 done
 echo "IA: $(ls "$DIR/IA" | wc -l) parties et l'entrée, $(cat "$DIR/ia.per" "$DIR"/IA/*.per | wc -l) lignes"
 
