@@ -19,9 +19,10 @@ QString valuePart(const QString &entry)
     return p < 0 ? entry : entry.left(p);
 }
 
-// The edit distance of a and b (both folded), or more than limit when it is:
-// only the cells within limit of the diagonal can hold less.
-int distance(QStringView a, QStringView b, int limit)
+} // namespace
+
+// Only the cells within limit of the diagonal can hold less.
+int Vocabulary::distance(QStringView a, QStringView b, int limit)
 {
     const int n = int(a.size()), m = int(b.size());
     if (std::abs(n - m) > limit)
@@ -50,6 +51,7 @@ int distance(QStringView a, QStringView b, int limit)
     return previous[size_t(m)];
 }
 
+namespace {
 void addEntries(QHash<QString, Vocabulary::Entry> &to, const std::vector<CatalogueRecord> &table, int count)
 {
     for (int k = 1; k <= count && k < int(table.size()); ++k) {

@@ -60,6 +60,10 @@ public:
 
     bool knowsSymbol(QStringView symbol) const { return m_symbols.contains(folded(symbol)); }
 
+    // The edit distance of a and b, letters compared as they are, or more
+    // than limit when it is.
+    static int distance(QStringView a, QStringView b, int limit);
+
     // ASCII letters in lower case, for comparisons: the game folds no other.
     static QString fold(QStringView s) { return folded(s); }
     // The same in a buffer of the calling thread's, reused: a lookup per

@@ -128,21 +128,6 @@ const QStringList &keywords()
     return list;
 }
 
-int editDistance(QStringView a, QStringView b)
-{
-    std::vector<int> previous(size_t(b.size()) + 1), current(previous.size());
-    for (size_t j = 0; j < previous.size(); ++j)
-        previous[j] = int(j);
-    for (qsizetype i = 1; i <= a.size(); ++i) {
-        current[0] = int(i);
-        for (qsizetype j = 1; j <= b.size(); ++j)
-            current[size_t(j)] = std::min({previous[size_t(j)] + 1, current[size_t(j - 1)] + 1,
-                                           previous[size_t(j - 1)] + (a[i - 1] == b[j - 1] ? 0 : 1)});
-        std::swap(previous, current);
-    }
-    return previous.back();
-}
-
 bool isGroupKeyword(QStringView word)
 {
     for (const char *k : {"not", "and", "or", "nand", "nor"})
@@ -545,7 +530,7 @@ private:
         const auto consider = [&](const QString &name) {
             if (std::abs(int(name.size() - key.size())) > limit)
                 return;
-            const int d = editDistance(key, name);
+            const int d = Vocabulary::distance(key, name, limit);
             if (d < bestDistance || (d == bestDistance && name < best)) {
                 best = name;
                 bestDistance = d;
@@ -616,7 +601,7 @@ private:
             for (const QString &k : keywords()) {
                 if (k[0] != start[0])
                     continue;
-                const int d = editDistance(word, k);
+                const int d = Vocabulary::distance(word, k, 2);
                 if (d > 0 && d < best) {
                     best = d;
                     meant = k.startsWith(QLatin1Char('#')) ? k : k.mid(1);
