@@ -114,7 +114,7 @@ struct Constant {
 bool isNumber(QStringView value)
 {
     bool number = false;
-    value.toInt(&number);
+    (void)value.toInt(&number);
     return number;
 }
 

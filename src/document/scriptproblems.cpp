@@ -230,7 +230,7 @@ void ScriptProblems::update()
 
 const std::vector<Problems::Problem> &ScriptProblems::problems()
 {
-    if (m_due)
+    if (m_due || !m_checker)
         update();
     if (!m_mergedValid) {
         const std::vector<ScriptLine> &lines = m_document.rows().lines();

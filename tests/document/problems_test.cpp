@@ -220,10 +220,9 @@ TEST(Problems, TheSuggestionIsTheClosestNameOfTheWholeCatalogue)
 TEST(Problems, MessagesStayShortAndPrintableWhateverTheFilesHold)
 {
     const std::vector<ScriptLine> rows =
-        SaveOpen::readScriptBytes(QByteArray("(defrule (st\0ck ble < 1) (stoc\xE2\x84\xAA ble < 1) => (semer))\n"
-                                             "(defconst ",
-                                             73)
-                                  + QByteArray(5000, 'x') + " 1)\n(defrule (stock ble < " + QByteArray(5000, 'y')
+        SaveOpen::readScriptBytes(QByteArray("(defrule (st") + '\0'
+                                      + "ck ble < 1) (stoc\xE2\x84\xAA ble < 1) => (semer))\n(defconst "
+                                      + QByteArray(5000, 'x') + " 1)\n(defrule (stock ble < " + QByteArray(5000, 'y')
                                   + ") => (semer))\n",
                                   false)
             .rows;
