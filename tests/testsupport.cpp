@@ -1,5 +1,7 @@
 #include "testsupport.h"
 
+#include "document/rowdelegate.h"
+
 #include "document/scriptdocument.h"
 #include "document/scriptproblems.h"
 
@@ -36,6 +38,21 @@ QStringList rows(const PlugFrm &frm)
 }
 
 QRgb colourOf(const PlugFrm &frm, int pos) { return frm.ListView1->rows().line(pos).colour; }
+
+QStyleOptionViewItem drawnAs(const PlugFrm &frm, int pos)
+{
+    // the list's own delegate class, asked as it is when it draws
+    struct Probe : RowDelegate {
+        QStyleOptionViewItem of(const QModelIndex &index) const
+        {
+            QStyleOptionViewItem option;
+            initStyleOption(&option, index);
+            return option;
+        }
+    };
+    const ScriptModel &rows = frm.ListView1->rows();
+    return Probe().of(rows.index(pos - 1));
+}
 
 void add(PlugFrm &frm, const QString &kind) { choose(frm.Combo1, kind); click(frm.Ajouter); }
 void insert(PlugFrm &frm, const QString &kind) { choose(frm.Combo1, kind); click(frm.Command1); }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QStyleOptionViewItem>
+
 #include "coresupport.h"
 
 // The Qt classes most window tests drive, included once for them all.
@@ -55,6 +57,8 @@ PlugFrm &openEditor();
 // The rows of the editor as "kind|text" strings, for compact comparisons.
 QStringList rows(const PlugFrm &frm);
 QRgb colourOf(const PlugFrm &frm, int pos);
+// How the list draws row pos (1-based): its colour, font and background.
+QStyleOptionViewItem drawnAs(const PlugFrm &frm, int pos);
 
 // Chooses the kind of line in Combo1, then Ajouter or Insérer.
 void add(PlugFrm &frm, const QString &kind);

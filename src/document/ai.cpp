@@ -46,6 +46,8 @@ QStringList loadsIn(const QByteArray &bytes)
             qsizetype e = w;
             while (e < n && !blank(b[e]) && b[e] != '(' && b[e] != ')' && b[e] != '"' && b[e] != ';')
                 ++e;
+            if (e - w < 4 || (b[w] | 0x20) != 'l') // neither "load" nor "load-random"
+                continue;
             const QByteArrayView word(b + w, e - w);
             const bool load = word.compare("load", Qt::CaseInsensitive) == 0;
             if (!load && word.compare("load-random", Qt::CaseInsensitive) != 0)
@@ -100,7 +102,17 @@ class Ai::Reading
 public:
     explicit Reading(Ai &ai) : m_ai(ai) {}
 
+    // The same name from the same folder, met in many places, is resolved once.
     QString resolve(const QString &folder, QStringView name)
+    {
+        const QString key = folder + QLatin1Char('\n') + name.toString();
+        auto it = m_resolved.constFind(key);
+        if (it == m_resolved.constEnd())
+            it = m_resolved.insert(key, resolveNow(folder, name));
+        return *it;
+    }
+
+    QString resolveNow(const QString &folder, QStringView name)
     {
         QString path = name.toString();
         path.replace(QLatin1Char('\\'), QLatin1Char('/'));
@@ -424,6 +436,7 @@ private:
     QHash<QString, Listing> m_listings;
     QHash<QString, QSet<QString>> m_closures;
     QHash<QString, QStringList> m_loads;
+    QHash<QString, QString> m_resolved;
     QHash<QString, QByteArray> m_bytes; // read for their loads, not yet into rows
     QHash<QString, QByteArray> m_pending; // given to the threads of readAhead
     QHash<QString, File> m_ahead; // read into rows, not yet in the AI

@@ -113,6 +113,8 @@ PlugFrm::PlugFrm(QWidget *parent) : QMainWindow(parent)
     auto *layout = new QHBoxLayout(central);
     auto *listColumn = new QVBoxLayout;
     m_document = new ScriptDocument(this);
+    // the list shows first; the parts kept as read are marked once known
+    m_document->setJudgeAfterOpening(true);
     m_dialogs = std::make_unique<WindowFileDialogs>(this);
     m_files = new FileCommands(*m_document, *m_dialogs, this);
     ListView1 = new ScriptListView(m_document->rows(), central);
@@ -174,6 +176,7 @@ PlugFrm::PlugFrm(QWidget *parent) : QMainWindow(parent)
     connect(ShowHelp, &QAction::triggered, this, &PlugFrm::ShowHelp_Click);
     connect(ShowAbout, &QAction::triggered, this, &PlugFrm::ShowAbout_Click);
     connect(&ListView1->rows(), &ScriptModel::contentChanged, this, &PlugFrm::showKeptForms);
+    connect(m_document, &ScriptDocument::partsJudged, this, &PlugFrm::showKeptForms);
     connect(ListView1->selectionModel(), &QItemSelectionModel::selectionChanged, this, &PlugFrm::updateRowCommands);
     connect(&ListView1->rows(), &ScriptModel::rowsRemoved, this, &PlugFrm::updateRowCommands);
     connect(&ListView1->rows(), &ScriptModel::modelReset, this, &PlugFrm::updateRowCommands);

@@ -564,7 +564,10 @@ private:
     {
         if (m_context.folder.isEmpty() || file.isEmpty())
             return;
-        if (Ai::resolve(m_context.folder, file).isEmpty())
+        auto found = m_loadFound.constFind(file);
+        if (found == m_loadFound.constEnd())
+            found = m_loadFound.insert(file, !Ai::resolve(m_context.folder, file).isEmpty());
+        if (!*found)
             add(Severity::Warning, pos, QStringLiteral("fichier chargé introuvable dans le dossier de l'IA: « %1 »").arg(quoted(file)));
     }
 
@@ -619,6 +622,7 @@ private:
     mutable std::unordered_map<QString, std::vector<Definition>> m_outside; // by outside()
     std::vector<Problem> m_found;
     std::vector<QStringView> m_tokens; // reused for each row
+    QHash<QString, bool> m_loadFound; // each name looked for once in a check
 };
 
 Checker::Checker(const std::vector<ScriptLine> &rows, const Context &context)

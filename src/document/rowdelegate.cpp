@@ -19,6 +19,18 @@ constexpr int MaxDrawnDepth = 24;
 
 RowDelegate::RowDelegate(QObject *parent) : QStyledItemDelegate(parent) {}
 
+void RowDelegate::initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const
+{
+    QStyledItemDelegate::initStyleOption(option, index);
+    const QVariant colour = index.data(ScriptModel::ColourRole);
+    if (colour.isValid())
+        option->palette.setColor(QPalette::Text, QColor::fromRgb(colour.toUInt()));
+    if (index.data(ScriptModel::KeptRole).toBool())
+        option->font.setItalic(true);
+    if (index.data(ScriptModel::HighlightRole).toBool())
+        option->backgroundBrush = QColor(255, 244, 160);
+}
+
 int RowDelegate::severityAt(const QModelIndex &index) const
 {
     if (!m_problems)

@@ -30,6 +30,11 @@ public:
     bool helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
                    const QModelIndex &index) override;
 
+protected:
+    // The row's colour, italics for a part kept as read, and the find
+    // highlight, from the model's roles.
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override;
+
 private:
     // 0 none, 1 attention, 2 erreur: the worst problem of the row.
     int severityAt(const QModelIndex &index) const;

@@ -2,7 +2,10 @@
 
 #include "scriptproblems.h"
 #include "files/saveopen.h"
+#include "shell/background.h"
 #include "shell/fileservices.h"
+
+#include <QThread>
 
 ScriptDocument::ScriptDocument(QObject *parent)
     : QObject(parent), m_rows(this), m_history(m_rows, this), m_problems(new ScriptProblems(*this))
@@ -25,8 +28,14 @@ void ScriptDocument::setModified(bool modified)
     emit modifiedChanged(modified);
 }
 
-bool ScriptDocument::needsConsent(int form) const
+ScriptDocument::~ScriptDocument()
 {
+    stopJudging();
+}
+
+bool ScriptDocument::needsConsent(int form)
+{
+    SaveOpen::judgeForm(m_rows.sourceToJudge(), form);
     return source().isKept(form) && !m_consented.contains(form);
 }
 
@@ -40,14 +49,57 @@ bool ScriptDocument::open(const QString &path, QString &error, bool check)
     QByteArray bytes;
     if (!FileServices::readFileBytes(path, bytes, error))
         return false;
-    SaveOpen::ReadResult r = SaveOpen::readScriptBytes(std::move(bytes), check);
+    const bool later = check && m_judgeLater;
+    SaveOpen::ReadResult r = SaveOpen::readScriptBytes(std::move(bytes), check && !later);
+    if (later)
+        for (SourceForm &form : r.source.forms)
+            form.judged = false;
+    stopJudging();
     m_consented.clear();
     m_rows.setScript(std::move(r.rows), std::move(r.source));
     m_currentFile = path;
     m_fileBytes = source().bytes;
     setModified(false);
+    if (later)
+        judgeParts();
     emit fileChanged();
     return true;
+}
+
+void ScriptDocument::judgeParts()
+{
+    auto kept = std::make_shared<SaveOpen::KeptForms>();
+    auto stop = std::make_shared<std::atomic_bool>(false);
+    m_stopJudging = stop;
+    const quint64 generation = m_rows.scriptGeneration();
+    m_judging = QThread::create([source = m_rows.source(), kept, stop] {
+        giveWayToTheWindow();
+        *kept = SaveOpen::judgeForms(source, *stop); });
+    connect(m_judging, &QThread::finished, this, [this, kept, stop, generation] {
+        // a judgement stopped is gone already: its news may still come
+        if (*stop)
+            return;
+        m_judging->wait(); // finished comes just before the thread ends
+        delete m_judging;
+        m_judging = nullptr;
+        if (generation != m_rows.scriptGeneration())
+            return;
+        m_rows.setJudgement(std::move(*kept));
+        emit partsJudged();
+    });
+    m_judging->start();
+}
+
+// A judgement under way is dropped: its source is about to go.
+void ScriptDocument::stopJudging()
+{
+    if (!m_judging)
+        return;
+    *m_stopJudging = true;
+    m_judging->disconnect(this);
+    m_judging->wait();
+    delete m_judging;
+    m_judging = nullptr;
 }
 
 bool ScriptDocument::bytes(SaveOpen::SaveText &saved, QString &error) const
@@ -74,6 +126,7 @@ bool ScriptDocument::saveAs(const QString &path, QString &error)
 
 void ScriptDocument::clear()
 {
+    stopJudging();
     m_rows.clear();
     m_consented.clear();
     m_currentFile.clear();
@@ -94,6 +147,7 @@ void ScriptDocument::loadUnsaved(QByteArray bytes, TextEncoding encoding, const 
     }
     std::vector<ScriptLine> rows = SaveOpen::readForms(source);
     SaveOpen::markKeptForms(rows, source);
+    stopJudging();
     if (scriptEncoding != encoding)
         source = source.reencoded(scriptEncoding);
     m_consented.clear();

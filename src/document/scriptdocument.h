@@ -6,7 +6,10 @@
 #include <QObject>
 #include <QSet>
 #include <QString>
+#include <atomic>
+#include <memory>
 
+class QThread;
 class ScriptProblems;
 
 namespace SaveOpen {
@@ -23,6 +26,7 @@ class ScriptDocument : public QObject
     Q_OBJECT
 public:
     explicit ScriptDocument(QObject *parent = nullptr);
+    ~ScriptDocument() override;
 
     ScriptModel &rows() { return m_rows; }
     const ScriptModel &rows() const { return m_rows; }
@@ -45,13 +49,19 @@ public:
     // Before a change to part form: whether the user must first agree,
     // because saving keeps it as read (the editor's layout would change its
     // content) and he has not agreed yet.
-    bool needsConsent(int form) const;
+    // A part not judged yet is judged first.
+    bool needsConsent(int form);
     void consent(int form);
 
     // Reads path into the rows (the file's parts checked, unless check is
     // false); false with a French message naming the file, and nothing
     // changed, when it cannot be read.
     bool open(const QString &path, QString &error, bool check = true);
+    // Whether open checks the parts on a thread after the rows are in place
+    // (for a window: the list shows first), rather than before it returns.
+    void setJudgeAfterOpening(bool later) { m_judgeLater = later; }
+    // Whether the parts are still being checked on that thread.
+    bool judging() const { return m_judging != nullptr; }
     // The bytes saving writes now: untouched rows as read, the others in
     // the editor's layout; false with a French message naming the row that
     // holds a character the file's encoding cannot hold.
@@ -81,6 +91,8 @@ signals:
     void fileChanged();
     // The rows changed from, or came back to, what was last read or saved.
     void modifiedChanged(bool modified);
+    // The parts kept as read are known (after an open checked on a thread).
+    void partsJudged();
 
 private:
     ScriptModel m_rows;
@@ -90,4 +102,10 @@ private:
     bool m_modified = false;
     QSet<int> m_consented;
     ScriptProblems *m_problems;
+    bool m_judgeLater = false;
+    QThread *m_judging = nullptr;
+    std::shared_ptr<std::atomic_bool> m_stopJudging;
+
+    void judgeParts();
+    void stopJudging();
 };

@@ -1,8 +1,5 @@
 #include "scriptmodel.h"
 
-#include <QBrush>
-#include <QColor>
-#include <QFont>
 #include <QTimer>
 
 ScriptModel::ScriptModel(QObject *parent) : QAbstractListModel(parent)
@@ -46,15 +43,10 @@ QVariant ScriptModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole:
         return l.text;
-    case Qt::ForegroundRole:
-        return QColor(l.colour);
-    case Qt::FontRole:
-        if (m_source.isKept(l.form)) {
-            QFont f;
-            f.setItalic(true);
-            return f;
-        }
-        return {};
+    case ColourRole:
+        return l.colour;
+    case KeptRole:
+        return m_source.isKept(l.form);
     case Qt::ToolTipRole: {
         const QString kept = m_source.isKept(l.form) ? m_source.keptReason(l.form) : QString();
         const Blocks::Diagnostic *d = structure().diagnosticAt(index.row() + 1);
@@ -70,11 +62,9 @@ QVariant ScriptModel::data(const QModelIndex &index, int role) const
         return {};
     case KindRole:
         return int(l.kind);
-    case Qt::BackgroundRole:
+    case HighlightRole:
         // Asked only for the rows being drawn, so no pass over the list.
-        if (m_highlight.matchesRow(l, m_highlightBuffer))
-            return QBrush(QColor(255, 244, 160));
-        return {};
+        return m_highlight.matchesRow(l, m_highlightBuffer);
     default:
         return {};
     }
@@ -162,7 +152,7 @@ void ScriptModel::setFormEdited(int form, bool edited)
             }
         }
         if (first)
-            emit dataChanged(index(first - 1), index(last - 1), {Qt::FontRole, Qt::ToolTipRole});
+            emit dataChanged(index(first - 1), index(last - 1), {KeptRole, Qt::ToolTipRole});
     }
 }
 
@@ -239,7 +229,7 @@ void ScriptModel::setColour(int pos, QRgb colour)
     const ScriptLine before = l;
     l.colour = colour;
     emit changeMade({RowChange::Replaced, pos, before, l});
-    rowChanged(pos, Qt::ForegroundRole);
+    rowChanged(pos, ColourRole);
 }
 
 void ScriptModel::removeRow(int pos)
@@ -272,9 +262,35 @@ void ScriptModel::setScript(std::vector<ScriptLine> lines, ScriptSource source)
     beginResetModel();
     m_lines = std::move(lines);
     m_source = std::move(source);
+    ++m_generation;
     m_fileLines = m_source.lineCount;
     endResetModel();
     emit contentChanged();
+}
+
+void ScriptModel::setJudgement(std::unordered_map<int, QList<LostLine>> kept)
+{
+    for (SourceForm &form : m_source.forms)
+        form.judged = true;
+    if (kept.empty())
+        return;
+    for (auto &[f, lost] : kept) {
+        if (f >= 0 && f < m_source.formCount()) {
+            m_source.forms[size_t(f)].keptAsRead = true;
+            m_source.lost[f] = std::move(lost);
+        }
+    }
+    // one pass over the rows: each run of a kept form drawn again
+    int first = 0;
+    for (int i = 0; i <= count(); ++i) {
+        const bool kept = i < count() && m_source.isKept(m_lines[size_t(i)].form);
+        if (kept && !first)
+            first = i + 1;
+        if (first && (!kept || m_lines[size_t(i)].form != m_lines[size_t(first - 1)].form)) {
+            emit dataChanged(index(first - 1), index(i - 1), {KeptRole, Qt::ToolTipRole});
+            first = kept ? i + 1 : 0;
+        }
+    }
 }
 
 int ScriptModel::keptFormAt(int pos) const
@@ -292,7 +308,7 @@ void ScriptModel::setHighlight(const QString &text, Qt::CaseSensitivity cs)
     m_highlight = RowSearch::Matcher(text, cs);
     // One signal for all the rows: views repaint only what they show.
     if (count() > 0)
-        emit dataChanged(index(0), index(count() - 1), {Qt::BackgroundRole});
+        emit dataChanged(index(0), index(count() - 1), {HighlightRole});
 }
 
 void ScriptModel::applyChange(const RowChange &change, bool undo)

@@ -27,10 +27,14 @@ class ScriptModel : public QAbstractListModel
 public:
     explicit ScriptModel(QObject *parent = nullptr);
 
-    // Beside the display roles: the row's depth in the block structure
-    // (int), the text naming its broken block (QString, none when the block
-    // is whole) and its kind (int, a LineKind).
-    enum Role { DepthRole = Qt::UserRole + 1, BlockProblemRole, KindRole };
+    // Beside the display and tooltip roles: the row's depth in the block
+    // structure (int), the text naming its broken block (QString, none when
+    // the block is whole), its kind (int, a LineKind), its colour (a QRgb),
+    // whether its part is kept as read (bool: drawn in italics) and whether
+    // it holds the text being looked for (bool: drawn highlighted). The
+    // window turns the last three into colours and fonts: the model needs no
+    // drawing library.
+    enum Role { DepthRole = Qt::UserRole + 1, BlockProblemRole, KindRole, ColourRole, KeptRole, HighlightRole };
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role) const override;
@@ -61,6 +65,14 @@ public:
     // Replaces every row and the source they were read from (reading a file).
     void setScript(std::vector<ScriptLine> lines, ScriptSource source);
     const ScriptSource &source() const { return m_source; }
+    // Counts the scripts setScript was given: a judgement made on a thread
+    // applies only to the source it was made on.
+    quint64 scriptGeneration() const { return m_generation; }
+    // The judgement of the forms not judged yet: those in kept stay as read,
+    // with what the layout would lose, and their rows are drawn again.
+    void setJudgement(std::unordered_map<int, QList<LostLine>> kept);
+    // The source, for judging one of its forms now.
+    ScriptSource &sourceToJudge() { return m_source; }
     // The lines of the file as last read or saved; 0 when there is none.
     int fileLineCount() const { return m_fileLines; }
     // After a save: each row's line in the saved file (one per row, 0 for a
@@ -109,6 +121,7 @@ private:
     void eraseLine(int pos);
     std::vector<ScriptLine> m_lines;
     ScriptSource m_source;
+    quint64 m_generation = 0;
     RowSearch::Matcher m_highlight;
     mutable QString m_highlightBuffer; // reused for each row drawn
     int m_fileLines = 0;

@@ -2,6 +2,7 @@
 
 #include "ai.h"
 #include "scriptdocument.h"
+#include "shell/background.h"
 
 #include <QFileInfo>
 #include <QThread>
@@ -82,7 +83,10 @@ void ScriptProblems::findAi()
         return;
     }
     auto found = std::make_shared<std::shared_ptr<const Ai>>();
-    m_finding = QThread::create([file, found] { *found = Ai::of({file}); });
+    m_finding = QThread::create([file, found] {
+        giveWayToTheWindow();
+        *found = Ai::of({file});
+    });
     connect(m_finding, &QThread::finished, this, [this, file, found] {
         m_finding->wait(); // finished comes just before the thread ends
         delete m_finding;
@@ -173,8 +177,8 @@ void ScriptProblems::later()
     m_mergedValid = false;
     m_due = true;
     // A script just read is checked once the rest of its AI is: the list
-    // shows first. Asked for meanwhile, the problems are made at once, and
-    // still announced once the loop turns.
+    // shows first, without problems meanwhile. Otherwise, asked for before
+    // the loop turns, the problems are made at once, and still announced.
     if (m_scheduled || waitingForAi())
         return;
     m_scheduled = true;
@@ -230,6 +234,10 @@ void ScriptProblems::update()
 
 const std::vector<Problems::Problem> &ScriptProblems::problems()
 {
+    // A script just read shows first: its problems come with its AI.
+    static const std::vector<Problems::Problem> none;
+    if ((m_due || !m_checker) && waitingForAi())
+        return none;
     if (m_due || !m_checker)
         update();
     if (!m_mergedValid) {

@@ -32,7 +32,8 @@ public:
     // catalogues' vocabulary takes a moment to arrange when they are large.
     void setVocabulary(std::function<const Vocabulary *()> source);
 
-    // Every problem, blocks included, in row order, with their lines now.
+    // Every problem, blocks included, in row order, with their lines now;
+    // none while the rest of the AI of a script just read is being read.
     const std::vector<Problems::Problem> &problems();
     Problems::Counts counts();
     // The problems of row pos: the first and how many, in problems().

@@ -22,6 +22,9 @@ struct SourceForm {
     bool edited = false;
     // Writing the form in the editor's layout would change its content.
     bool keptAsRead = false;
+    // Whether keptAsRead is known: a script opened in the window is judged
+    // after its rows show.
+    bool judged = true;
 };
 
 // A line of the file whose content the editor's layout would lose or change.

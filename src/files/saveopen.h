@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+#include <atomic>
 #include <functional>
 #include <span>
 #include <vector>
@@ -114,6 +115,14 @@ bool sameContent(QStringView original, QStringView written);
 // formatter writes them, would not keep their content or would not be cut
 // as they were, and records what they would lose.
 void markKeptForms(const std::vector<ScriptLine> &rows, ScriptSource &source);
+// The same for form f alone, as it was read, when it is not judged yet.
+void judgeForm(ScriptSource &source, int f);
+// The forms of source not judged yet that stay as read, each with what the
+// layout would lose: the whole file's judgement, for a thread of its own (a
+// copy of the source is cheap: its text is shared). Stops early, with what it
+// found so far, once stop is set.
+using KeptForms = std::unordered_map<int, QList<LostLine>>;
+KeptForms judgeForms(ScriptSource source, const std::atomic_bool &stop);
 // The French report of `vardelo check`: each form concerned (its first
 // line's number and text) and how many in all; empty when there is none.
 QString keptFormsReport(const ScriptSource &source, int shown = 20);

@@ -324,17 +324,22 @@ QString firstLineOf(QStringView text)
 }
 } // namespace
 
-void markKeptForms(const std::vector<ScriptLine> &rows, ScriptSource &source)
-{
+namespace {
+// Decides whether form f, read into rows, stays as read, recording what the
+// editor's layout would lose; the buffers are the caller's, kept from one
+// form to the next.
+struct FormJudge {
     QString text;
     std::vector<QStringView> lines;
     std::vector<ScriptLine> read;
     std::vector<RowSpan> spans;
-    forEachFormRun(rows, [&](size_t i, size_t j, int f) {
-        if (f < 0 || f >= source.formCount())
-            return;
+
+    void judge(std::span<const ScriptLine> rows, ScriptSource &source, int f)
+    {
+        SourceForm &form = source.forms[size_t(f)];
+        form.judged = true;
         text.clear();
-        appendScriptText(text, std::span<const ScriptLine>(rows.data() + i, j - i), u"\n");
+        appendScriptText(text, rows, u"\n");
         const QStringView original = source.formText(f);
         bool same = sameContent(original, text);
         if (!same) {
@@ -350,13 +355,47 @@ void markKeptForms(const std::vector<ScriptLine> &rows, ScriptSource &source)
         if (same
             && cutsAlike(source.formBytes(f), source.encoding == TextEncoding::Utf8 ? text.toUtf8() : FileServices::encode1252(text)))
             return;
-        SourceForm &form = source.forms[size_t(f)];
         form.keptAsRead = true;
         QList<LostLine> lost = compareContent(original, text, form.firstLine).lines;
         if (lost.isEmpty()) // the difference lies in no line of its own
             lost.append({form.firstLine, firstLineOf(original)});
         source.lost[f] = std::move(lost);
+    }
+
+    // Form f as it was read: its rows read again from its text.
+    void judgeAsRead(ScriptSource &source, int f)
+    {
+        FileServices::splitLines(source.formText(f), lines);
+        std::vector<ScriptLine> rows;
+        readFormRows(rows, lines, f, source.forms[size_t(f)].firstLine);
+        judge(rows, source, f);
+    }
+};
+} // namespace
+
+void markKeptForms(const std::vector<ScriptLine> &rows, ScriptSource &source)
+{
+    FormJudge judge;
+    forEachFormRun(rows, [&](size_t i, size_t j, int f) {
+        if (f >= 0 && f < source.formCount())
+            judge.judge(std::span<const ScriptLine>(rows.data() + i, j - i), source, f);
     });
+}
+
+void judgeForm(ScriptSource &source, int f)
+{
+    if (f >= 0 && f < source.formCount() && !source.forms[size_t(f)].judged)
+        FormJudge().judgeAsRead(source, f);
+}
+
+KeptForms judgeForms(ScriptSource source, const std::atomic_bool &stop)
+{
+    FormJudge judge;
+    for (int f = 0; f < source.formCount() && !stop; ++f) {
+        if (!source.forms[size_t(f)].judged)
+            judge.judgeAsRead(source, f);
+    }
+    return std::move(source.lost);
 }
 
 QString keptFormsReport(const ScriptSource &source, int shown)

@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QSignalSpy>
+#include <QTest>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -324,6 +325,35 @@ TEST_F(Document, APartKeptAsReadNeedsConsentOnceUntilTheNextReading)
     EXPECT_FALSE(doc.needsConsent(kept));
     open(Script);
     EXPECT_TRUE(doc.needsConsent(kept));
+}
+
+// The window's opening shows the rows first and judges the parts on a
+// thread: a change asked for meanwhile judges its part at once, a judgement
+// made for rows read before is never applied to the rows read since.
+TEST_F(Document, TheWindowsOpeningJudgesThePartsOnceTheRowsAreIn)
+{
+    doc.setJudgeAfterOpening(true);
+    QSignalSpy judged(&doc, &ScriptDocument::partsJudged);
+    open(Script);
+    const int load = doc.rows().line(3).form;
+    EXPECT_TRUE(doc.needsConsent(load));
+    EXPECT_TRUE(doc.source().forms[size_t(load)].judged);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !doc.judging(); }));
+    EXPECT_EQ(judged.count(), 1);
+    EXPECT_EQ(doc.source().keptCount(), 1);
+    EXPECT_EQ(doc.rows().keptFormAt(3), load);
+
+    // read again at once, twice, and cleared: only the last rows are judged
+    for (int i = 0; i < 3; ++i)
+        open(i < 2 ? Script : QByteArray("(defconst a 1)\r\n"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !doc.judging(); }));
+    QTest::qWait(20); // a stopped judgement's news, if any, arrives
+    EXPECT_EQ(judged.count(), 2);
+    EXPECT_EQ(doc.source().keptCount(), 0);
+    open(Script);
+    doc.clear();
+    QTest::qWait(20);
+    EXPECT_EQ(judged.count(), 2);
 }
 
 // Each row stands on its file line, shown beside it: as read, none for a new

@@ -20,7 +20,7 @@ QList<int> highlightedRows(PlugFrm &f)
     QList<int> out;
     const ScriptModel &m = f.ListView1->rows();
     for (int pos = 1; pos <= m.count(); ++pos)
-        if (m.data(m.index(pos - 1), Qt::BackgroundRole).isValid())
+        if (drawnAs(f, pos).backgroundBrush.style() != Qt::NoBrush)
             out << pos;
     return out;
 }

@@ -72,7 +72,7 @@ TEST(ScriptModel, TagsReadBackAndPositionsThatAreNotRowsChangeNothing)
     m.addRow("b");
     EXPECT_EQ(m.addRow("a", 1), 1);
     m.setColour(1, qRgb(1, 2, 3)); // each row drawn in its own colour
-    EXPECT_EQ(m.data(m.index(0), Qt::ForegroundRole).value<QColor>(), QColor(1, 2, 3));
+    EXPECT_EQ(m.data(m.index(0), ScriptModel::ColourRole).toUInt(), qRgb(1, 2, 3));
     EXPECT_EQ(m.data(m.index(0), Qt::DisplayRole).toString(), "a");
     for (int pos : {0, -1, 3, 1 << 30}) {
         m.removeRow(pos);

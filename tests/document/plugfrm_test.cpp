@@ -23,6 +23,7 @@ TEST(PlugFrm, BlankLinesAppendAsSpaceInsertAsEmptyAndRowsWithoutAnEditorStay)
     add(f, "Ligne blanche");
     ASSERT_EQ(rows(f), QStringList{"BL| "});
     EXPECT_EQ(colourOf(f, 1), qRgb(255, 255, 255));
+    EXPECT_EQ(drawnAs(f, 1).palette.color(QPalette::Text).rgb(), qRgb(255, 255, 255));
     EXPECT_EQ(f.ListView1->selectedPosition(), 1); // the new last row
     fill(f, 2);
     clickRow(f, 1);

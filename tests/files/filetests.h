@@ -14,7 +14,7 @@ inline QVariant shown(PlugFrm &f, int pos, int role)
     const ScriptModel &m = f.ListView1->rows();
     return m.data(m.index(pos - 1), role);
 }
-inline bool italic(PlugFrm &f, int pos) { return shown(f, pos, Qt::FontRole).value<QFont>().italic(); }
+inline bool italic(PlugFrm &f, int pos) { return TestSupport::drawnAs(f, pos).font.italic(); }
 inline QString tooltip(PlugFrm &f, int pos) { return shown(f, pos, Qt::ToolTipRole).toString(); }
 // Label2 under the list, empty while it is hidden.
 inline QString keptNote(PlugFrm &f) { return f.Label2->isHidden() ? QString() : f.Label2->text(); }
