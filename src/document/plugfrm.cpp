@@ -372,7 +372,7 @@ void PlugFrm::AddCommentLine()
     const Placement::Row row =
         Placement::comment(choice, dialog.Text1->text(), ListView1->selectedPosition(), ListView1->count());
     if (row.pos > 0)
-        insertRow(row.pos, row.text, Colours::CommentEdited, row.kind);
+        insertRow(row.pos, row.text, Colours::Comment, row.kind);
 }
 
 void PlugFrm::AddActionLine()
