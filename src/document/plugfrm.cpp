@@ -186,6 +186,7 @@ PlugFrm::PlugFrm(QWidget *parent) : QMainWindow(parent)
     DiskBar1 = m_fileBars->DiskBar;
     WarningBar1 = m_fileBars->WarningBar;
     buildProblems();
+    buildNameCommands();
     // the panes where the user left them
     restoreState(Options::windowState());
     Form_Load();
