@@ -3,6 +3,7 @@
 #include "shell/fileservices.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 
 namespace LineText {
 
@@ -67,6 +68,38 @@ QString valueProblem(const QString &value)
                               "serait prise dans le texte.")
             .arg(value);
     return {};
+}
+
+namespace {
+bool hasBlank(const QString &value)
+{
+    return std::any_of(value.begin(), value.end(), [](QChar c) { return c.isSpace(); });
+}
+} // namespace
+
+QString typedValueProblem(const QString &value, bool text)
+{
+    const QString problem = valueProblem(value);
+    if (!problem.isEmpty())
+        return problem;
+    const qsizetype quotes = value.count(QLatin1Char('"'));
+    const bool wholeText = quotes == 2 && value.startsWith(QLatin1Char('"')) && value.endsWith(QLatin1Char('"'));
+    if (quotes > 0 && !wholeText)
+        return QStringLiteral("La valeur «%1» ne peut pas contenir de guillemets («\"») dans un texte: le jeu ne sait "
+                              "pas les écrire.")
+            .arg(value);
+    if (!wholeText && !text && hasBlank(value))
+        return QStringLiteral("La valeur «%1» ne peut pas contenir d'espace: elle compterait pour plusieurs "
+                              "paramètres.")
+            .arg(value);
+    return {};
+}
+
+QString writtenValue(const QString &value, bool text)
+{
+    if (!text || value.startsWith(QLatin1Char('"')) || !hasBlank(value))
+        return value;
+    return QLatin1Char('"') + value + QLatin1Char('"');
 }
 
 QString endComment(const QString &comment)

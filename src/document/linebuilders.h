@@ -36,6 +36,13 @@ QString entryLine(bool negated, const QString &name, const QStringList &values);
 // parenthesis would end or open an element; an unclosed double quote would
 // take the rest of the line. The French message names the character.
 QString valueProblem(const QString &value);
+// Why a value typed in a parameter field cannot be written ("" when it can):
+// what valueProblem refuses, a double quote inside a text (the game has no
+// escape for it), and blanks in a parameter that is not a text (the value
+// would count as several). text: the parameter takes typed text.
+QString typedValueProblem(const QString &value, bool text);
+// A value as its line writes it: a text with blanks between double quotes.
+QString writtenValue(const QString &value, bool text);
 // The text of a "Comm E" row.
 QString endComment(const QString &comment);
 // " " when appending, "" when inserting.

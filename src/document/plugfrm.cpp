@@ -189,6 +189,7 @@ PlugFrm::PlugFrm(QWidget *parent) : QMainWindow(parent)
     DiskBar1 = m_fileBars->DiskBar;
     WarningBar1 = m_fileBars->WarningBar;
     buildProblems();
+    buildNameCommands();
     // the panes where the user left them
     restoreState(Options::windowState());
     Form_Load();
@@ -375,7 +376,7 @@ void PlugFrm::AddCommentLine()
     const Placement::Row row =
         Placement::comment(choice, dialog.Text1->text(), ListView1->selectedPosition(), ListView1->count());
     if (row.pos > 0)
-        insertRow(row.pos, row.text, Colours::CommentEdited, row.kind);
+        insertRow(row.pos, row.text, Colours::Comment, row.kind);
 }
 
 void PlugFrm::AddActionLine()

@@ -25,6 +25,9 @@ class ScriptDocument;
 class Vocabulary;
 class ScriptListView;
 class ScriptStatusBar;
+namespace Problems {
+struct Problem;
+}
 
 // The script editor window: the list of script lines and the commands that
 // add, insert, edit and delete them. One instance, modeless.
@@ -87,6 +90,7 @@ public:
     void selectNewRow(bool appended) override;
     void openStep() override;
     void closeStep() override;
+    QStringList constantsFor(const QString &typeName) override;
     // Adds a row at pos (count + 1 appends) with its colour and kind; false
     // when the user declines to change a part of the script kept as read.
     bool insertRow(int pos, const QString &text, QRgb colour, LineKind kind);
@@ -121,6 +125,9 @@ public:
     ProblemsPane *ProblemsDock;
     // "Affichage" > "Problèmes"; "Edition" > the next and previous problem.
     QAction *ShowProblems, *NextProblem, *PreviousProblem, *GoToDefinition;
+    // "Edition": the name a problem of the selected row proposes put in
+    // its place (Ctrl+.), and a constant renamed in every file of the AI.
+    QAction *FixProblem, *RenameConstant;
 
     // File name, modified mark, rows, encoding and line ends, under the list.
     ScriptStatusBar *StatusBar1;
@@ -179,6 +186,12 @@ private:
     // F12: the row defining a constant the selected row uses, in this script
     // or, once the user agrees, in the file of the AI that defines it.
     void goToDefinition();
+    // The commands on names of plugfrm_constants.cpp.
+    void buildNameCommands();
+    // The name problem proposes put in its row, in one undoable step.
+    void applyFix(const Problems::Problem &problem);
+    void fixSelectedRow();
+    void renameConstant();
     std::unique_ptr<Vocabulary> m_vocabulary;
 
     // Made first: the list and the commands work on it.

@@ -35,6 +35,14 @@ QString quoted(QStringView text)
     return out;
 }
 
+QString fixed(const Problem &problem, const QString &rowText)
+{
+    const Problem::Fix &f = problem.fix;
+    if (!problem.hasFix() || f.at < 0 || QStringView(rowText).mid(f.at, f.was.size()) != f.was)
+        return {};
+    return QString(rowText).replace(f.at, f.was.size(), f.text);
+}
+
 bool constantOf(const ScriptLine &row, QString *name, QString *value)
 {
     const QString &text = row.text;
@@ -406,6 +414,7 @@ private:
                     + (near.isEmpty() ? (fact ? QStringLiteral(": aucun fait du catalogue ne porte ce nom")
                                               : QStringLiteral(": aucune action du catalogue ne porte ce nom"))
                                       : QStringLiteral(": vouliez-vous dire « %1 » ?").arg(quoted(near))));
+            proposeFix(pos, name, near);
             return;
         }
         const std::span<const QStringView> values = std::span(m_tokens).subspan(1);
@@ -428,7 +437,7 @@ private:
         for (size_t i = 0; i < copy.size(); ++i) {
             const Vocabulary::Type &type = vocabulary->type(e->typeIndex[i]);
             if (type.judge(copy[i]) != Vocabulary::Type::Verdict::Allowed)
-                refused(pos, e->types[qsizetype(i)], type, copy[i].toString());
+                refused(pos, e->types[qsizetype(i)], type, copy[i]);
         }
     }
 
@@ -458,8 +467,9 @@ private:
         }
     }
 
-    void refused(int pos, const QString &typeName, const Vocabulary::Type &type, const QString &value)
+    void refused(int pos, const QString &typeName, const Vocabulary::Type &type, QStringView written)
     {
+        const QString value = written.toString();
         using Verdict = Vocabulary::Type::Verdict;
         const QString expected = type.description.isEmpty() ? QStringLiteral("aucune valeur") : type.description;
         const QString key = Vocabulary::fold(value);
@@ -490,14 +500,16 @@ private:
         if (type.judge(value) == Verdict::Step)
             add(Severity::Warning, pos, QStringLiteral("« %1 » n'est pas une valeur que propose « %2 » (proposé: %3)")
                                             .arg(quoted(value), quoted(typeName), expected));
-        else if (looksLikeName && type.listed.isEmpty())
-            add(Severity::Error, pos, QStringLiteral("constante non définie « %1 »: « %2 » attend %3")
+        else if (looksLikeName) {
+            QString near;
+            const QString message = type.listed.isEmpty()
+                                        ? QStringLiteral("constante non définie « %1 »: « %2 » attend %3")
                                               .arg(quoted(value), quoted(typeName), expected)
-                                          + nearConstant(key));
-        else if (looksLikeName)
-            add(Severity::Error, pos, QStringLiteral("« %1 » n'est ni une valeur de « %2 » ni une constante définie (attendu: %3)")
-                                              .arg(quoted(value), quoted(typeName), expected)
-                                          + nearConstant(key));
+                                        : QStringLiteral("« %1 » n'est ni une valeur de « %2 » ni une constante définie (attendu: %3)")
+                                              .arg(quoted(value), quoted(typeName), expected);
+            add(Severity::Error, pos, message + nearConstant(key, &near));
+            proposeFix(pos, written, near);
+        }
         else
             add(Severity::Error, pos, QStringLiteral("« %1 » n'est pas une valeur de « %2 » (attendu: %3)")
                                           .arg(quoted(value), quoted(typeName), expected));
@@ -522,7 +534,7 @@ private:
 
     // "; vouliez-vous dire « seuil-ble » (définie ligne 2) ?" for a name a
     // letter or two from a constant of the AI, "" when none is.
-    QString nearConstant(const QString &key) const
+    QString nearConstant(const QString &key, QString *writtenName) const
     {
         const int limit = std::min(2, int(key.size()) / 3);
         QString best;
@@ -544,7 +556,31 @@ private:
                     consider(it.key());
         if (best.isEmpty() || bestDistance > limit)
             return {};
+        *writtenName = nameOf(best);
         return QStringLiteral("; vouliez-vous dire « %1 »%2 ?").arg(quoted(best), definedAt(best, QStringLiteral(" (définie "), QStringLiteral(")")));
+    }
+
+    // The constant key as its first definition writes it.
+    QString nameOf(const QString &key) const
+    {
+        if (const auto own = m_constants.constFind(key); own != m_constants.constEnd() && !own->empty()) {
+            QString name, value;
+            if (constantOf(m_rows[size_t(own->front().row - 1)], &name, &value))
+                return name;
+        }
+        if (const std::vector<Definition> *others = outside(key))
+            return others->front().name;
+        return key;
+    }
+
+    // The last problem added proposes near for name, a view of row pos's text.
+    void proposeFix(int pos, QStringView name, const QString &near)
+    {
+        const QString &text = m_rows[size_t(pos - 1)].text;
+        const qsizetype at = name.data() - text.constData();
+        if (near.isEmpty() || m_found.empty() || at < 0 || at + name.size() > text.size())
+            return;
+        m_found.back().fix = {at, name.toString(), near};
     }
 
     void symbol(int pos, const QString &text)

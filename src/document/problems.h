@@ -25,7 +25,20 @@ struct Problem {
     int row = 0;  // 1-based
     int line = 0; // in the file; 0 for a row not saved yet
     QString message;
+    // The name the message proposes ("vouliez-vous dire « batiments » ?")
+    // for the misspelt one, was, at that place of the row's text; none
+    // when text is empty.
+    struct Fix {
+        qsizetype at = 0;
+        QString was;
+        QString text;
+    } fix;
+    bool hasFix() const { return !fix.text.isEmpty(); }
 };
+// The row's text with the problem's proposed name in place of the misspelt
+// one: the name only changes. "" when the problem proposes none, or the row
+// no longer holds the misspelt name there.
+QString fixed(const Problem &problem, const QString &rowText);
 
 // A name or value as messages quote it: cut short past 40 characters, with
 // control characters (a NUL byte of a damaged file) written as \xNN.

@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QStyle>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -59,7 +60,8 @@ private:
 };
 
 ProblemsPane::ProblemsPane(ScriptProblems &problems, QWidget *parent)
-    : QDockWidget(QStringLiteral("Problèmes"), parent), m_model(new ProblemListModel(problems, this))
+    : QDockWidget(QStringLiteral("Problèmes"), parent), m_problems(problems),
+      m_model(new ProblemListModel(problems, this))
 {
     setObjectName(QStringLiteral("ProblemsPane"));
     auto *inside = new QWidget(this);
@@ -78,6 +80,27 @@ ProblemsPane::ProblemsPane(ScriptProblems &problems, QWidget *parent)
     layout->addWidget(List1);
     setWidget(inside);
     connect(List1, &QTreeView::activated, this, &ProblemsPane::choose);
+    List1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(List1, &QTreeView::customContextMenuRequested, this, &ProblemsPane::showMenu);
+}
+
+void ProblemsPane::showMenu(const QPoint &at)
+{
+    const QModelIndex index = List1->indexAt(at);
+    const std::vector<Problems::Problem> &all = m_problems.problems();
+    if (!index.isValid() || size_t(index.row()) >= all.size())
+        return;
+    const int problem = index.row();
+    QMenu menu(List1);
+    QAction *go = menu.addAction(QStringLiteral("Aller à la ligne"));
+    connect(go, &QAction::triggered, this, [this, row = all[size_t(problem)].row] { emit rowChosen(row); });
+    if (all[size_t(problem)].hasFix()) {
+        QAction *fix = menu.addAction(QStringLiteral("Remplacer par « %1 »").arg(all[size_t(problem)].fix.text));
+        fix->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Period));
+        menu.setDefaultAction(fix);
+        connect(fix, &QAction::triggered, this, [this, problem] { emit fixChosen(problem); });
+    }
+    menu.exec(List1->viewport()->mapToGlobal(at));
 }
 
 void ProblemsPane::setNote(const QString &note)

@@ -25,8 +25,13 @@ public:
 signals:
     // The user chose the problem of row pos.
     void rowChosen(int pos);
+    // The user chose the name a problem proposes (its index in the list).
+    void fixChosen(int problem);
 
 private:
     void choose(const QModelIndex &index);
+    // The list's context menu: the name the problem proposes, in one step.
+    void showMenu(const QPoint &at);
+    ScriptProblems &m_problems;
     ProblemListModel *m_model;
 };

@@ -2,6 +2,8 @@
 
 #include "scriptline.h"
 
+#include <QStringList>
+
 class QWidget;
 
 // The one way the line editors and the rule composer reach the script: the
@@ -32,6 +34,13 @@ public:
     // pairs nest. Until closed, each change stays undoable on its own.
     virtual void openStep() = 0;
     virtual void closeStep() = 0;
+    // The constants of the script's AI a value of the parameter type
+    // typeName may be, as list entries: "name (constante: value)".
+    virtual QStringList constantsFor(const QString &typeName)
+    {
+        Q_UNUSED(typeName);
+        return {};
+    }
 
 protected:
     RowSink() = default;

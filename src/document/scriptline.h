@@ -88,17 +88,15 @@ inline const QString Nor = QStringLiteral("Ni");
 inline const QString NorEnd = QStringLiteral("Fin de ni");
 } // namespace RowText
 
-// Colours given to rows, by who makes them.
+// Colours of the rows, one per kind whoever makes them.
 namespace Colours {
 inline constexpr QRgb Prep = qRgb(255, 0, 0);
 inline constexpr QRgb Const = qRgb(0, 0, 255);
-inline constexpr QRgb CommentEdited = qRgb(0, 96, 0);
-inline constexpr QRgb CommentRead = qRgb(0, 128, 0);
+// A new row is drawn as the rows of its kind read from a file.
+inline constexpr QRgb Comment = qRgb(0, 128, 0);
 inline constexpr QRgb Rule = qRgb(128, 0, 128);
 inline constexpr QRgb Act = qRgb(0, 0, 0);
-inline constexpr QRgb LoadEdited = qRgb(255, 0, 0);
-inline constexpr QRgb LoadRead = qRgb(0, 0, 255);
-inline constexpr QRgb RLoadEdited = qRgb(128, 0, 128);
+inline constexpr QRgb Load = qRgb(0, 0, 255); // and random loads
 inline constexpr QRgb Blank = qRgb(255, 255, 255);
 inline constexpr QRgb Text = qRgb(128, 128, 128);
 } // namespace Colours

@@ -27,7 +27,9 @@ AddConst::AddConst() : ActivatedDialog(EditorSupport::dialogParent())
     layout->addWidget(Text2, 1, 1, 1, 2);
     layout->addWidget(Command1, 2, 1);
     layout->addWidget(Command2, 2, 2);
-    EditorSupport::keepWithoutBlanks(Text1);
+    // Blanks in the name are refused at OK with the reason, never dropped
+    // unseen; a pasted line break still becomes a blank.
+    EditorSupport::keepOnOneLine(Text1);
     EditorSupport::keepOnOneLine(Text2);
     connect(Command1, &QPushButton::clicked, this, &AddConst::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &QDialog::reject);
@@ -63,6 +65,14 @@ void AddConst::Command1_Click()
         const QString problem = Text1->text().isEmpty()
                                     ? QStringLiteral("Veuillez entrer le nom de la constante!")
                                     : EditorSupport::nameProblem(Text1->text(), QStringLiteral("Le nom de la constante"), false);
+        if (!problem.isEmpty()) {
+            Messages::info(this, problem);
+            return;
+        }
+    }
+    if (valueChanged) {
+        // a character that would break the line is named, as the other editors do
+        const QString problem = LineText::typedValueProblem(Text2->text().trimmed(), true);
         if (!problem.isEmpty()) {
             Messages::info(this, problem);
             return;

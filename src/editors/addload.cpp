@@ -66,6 +66,6 @@ void AddLoad::Command2_Click()
     }
     if (!EditorSupport::readsBack(this, LineKind::Load, name))
         return;
-    EditorSupport::rewriteOrPlace(add, name, Colours::LoadEdited, LineKind::Load);
+    EditorSupport::rewriteOrPlace(add, name, Colours::Load, LineKind::Load);
     accept();
 }

@@ -24,6 +24,7 @@ AddRandomLoad::AddRandomLoad(QWidget *parent) : QDialog(parent), m_table(MaxPoss
     Text1 = new QLineEdit(QStringLiteral("2"), this);
     Text2 = new QLineEdit(QStringLiteral("1"), this);
     Text2->setReadOnly(true);
+    Text2->setFocusPolicy(Qt::ClickFocus); // shown, never typed in: Tab passes it
     UpDown1Up = new QToolButton(this);
     UpDown1Up->setArrowType(Qt::UpArrow);
     UpDown1Up->setToolTip(QStringLiteral("Possibilité suivante"));
@@ -196,6 +197,6 @@ void AddRandomLoad::Command2_Click()
     const QString text = LineText::randomLoad(std::span(m_table).subspan(1, n));
     if (!EditorSupport::readsBack(this, LineKind::RLoad, text))
         return;
-    EditorSupport::rewriteOrPlace(add, text, Colours::RLoadEdited, LineKind::RLoad);
+    EditorSupport::rewriteOrPlace(add, text, Colours::Load, LineKind::RLoad);
     accept();
 }

@@ -36,12 +36,6 @@ void keepOnOneLine(QLineEdit *box)
     replaceAsTyped(box, lineBreak, QStringLiteral(" "));
 }
 
-void keepWithoutBlanks(QLineEdit *box)
-{
-    static const QRegularExpression blanks(QStringLiteral("\\s"));
-    replaceAsTyped(box, blanks, QString());
-}
-
 QString nameProblem(const QString &name, const QString &what, bool blanksAllowed)
 {
     for (const QChar c : name) {

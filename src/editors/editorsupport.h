@@ -59,9 +59,6 @@ namespace EditorSupport {
 // A one-line box stays one line: a pasted line break becomes a blank, so no
 // text can break the script file.
 void keepOnOneLine(QLineEdit *box);
-// A name's box holds no blank, typed or pasted: blanks and line breaks are
-// dropped as they come.
-void keepWithoutBlanks(QLineEdit *box);
 // Why a name typed for a script line cannot be written ("" when it can): a
 // double quote, ";", "(" or ")" — or a blank where none is allowed — would
 // break the line. what names the field, with its article ("Le nom").

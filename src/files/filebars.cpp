@@ -63,6 +63,9 @@ FileBars::FileBars(FileCommands &commands, ScriptDocument &document, QBoxLayout 
             DiskBar->hide();
     });
     connect(DiskBar->Command2, &QPushButton::clicked, DiskBar, &QWidget::hide);
+    // Written again, the file holds the list: a change or removal by
+    // another program is no longer news.
+    connect(&commands, &FileCommands::fileWritten, DiskBar, &QWidget::hide);
     // A bar about a script no longer shown goes.
     connect(&document, &ScriptDocument::fileChanged, this, [this] {
         if (m_document.currentFile() != m_recoveryFor)

@@ -204,6 +204,7 @@ bool FileCommands::write(const QString &path)
         m_dialogs.tell(error);
         return false;
     }
+    emit fileWritten();
     companionFile();
     return true;
 }

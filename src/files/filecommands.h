@@ -110,6 +110,9 @@ signals:
     // A recovery file or the script's lock could not be written (said
     // once until one is).
     void recoveryFailed(const QString &message);
+    // The script was written to its file: what the file held before no
+    // longer matters.
+    void fileWritten();
 
 private:
     // Offers the newest work on script left behind when it is newer than

@@ -158,9 +158,9 @@ private:
                 flushStray();
                 const QString comment = l.mid(m_pos + 1).toString();
                 if (m_lineHadToken && m_rows.size() > m_formFirstRow)
-                    add(RowText::EndCommentPrefix + comment, Colours::CommentRead, LineKind::CommE, m_pos, l.size());
+                    add(RowText::EndCommentPrefix + comment, Colours::Comment, LineKind::CommE, m_pos, l.size());
                 else
-                    add(comment, Colours::CommentRead, LineKind::CommN, m_pos, l.size());
+                    add(comment, Colours::Comment, LineKind::CommN, m_pos, l.size());
                 m_pos = l.size();
             } else if (c == QLatin1Char('(')) {
                 flushStray();
@@ -342,12 +342,12 @@ private:
                     + trimBlanks(inner.mid(nameEnd)).toString(),
                 Colours::Const, LineKind::Const);
         } else if (is(word, QLatin1StringView("load"))) {
-            add(loadName(inner.mid(afterKw)).toString(), Colours::LoadRead, LineKind::Load);
+            add(loadName(inner.mid(afterKw)).toString(), Colours::Load, LineKind::Load);
         } else if (is(word, QLatin1StringView("load-random"))) {
             bool plain = true;
             const QString possibilities = randomLoad(inner.mid(afterKw), plain);
             if (plain)
-                add(possibilities, Colours::LoadRead, LineKind::RLoad);
+                add(possibilities, Colours::Load, LineKind::RLoad);
             else // its row could not tell its names from its percentages
                 add(element, Colours::Text, LineKind::Text);
         } else {
@@ -493,7 +493,7 @@ private:
     void addAside(const std::vector<Aside> &comments)
     {
         for (const Aside &a : comments)
-            add(RowText::EndCommentPrefix + a.comment, Colours::CommentRead, LineKind::CommE, a.line, a.begin, a.end);
+            add(RowText::EndCommentPrefix + a.comment, Colours::Comment, LineKind::CommE, a.line, a.begin, a.end);
     }
 
     std::vector<ScriptLine> &m_rows;

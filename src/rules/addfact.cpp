@@ -56,6 +56,8 @@ AddFact::~AddFact()
 void AddFact::Form_Activate()
 {
     resetFields();
+    // a new fact starts plain, whatever the last opening left ticked
+    Check1->setChecked(false);
     if (!EditMod::EditingLine)
         return;
     const QString text = EditorSupport::selectedRowText();

@@ -1,6 +1,7 @@
 #include "paramdialog.h"
 
 #include "catalogues/params.h"
+#include "document/rowsink.h"
 #include "document/scriptlistview.h"
 #include "shell/messages.h"
 
@@ -21,30 +22,37 @@
 #include <limits>
 
 // The entries of a parameter list, made as the list asks for them: a
-// range of numbers stays two bounds.
+// range of numbers stays two bounds. After the type's values come the AI's
+// constants whose value it allows.
 class ParamListModel : public QAbstractListModel
 {
 public:
     using QAbstractListModel::QAbstractListModel;
 
-    void setField(Params::Field field)
+    void setField(Params::Field field, QStringList constants = {})
     {
         beginResetModel();
         m_field = std::move(field);
+        m_constants = std::move(constants);
         endResetModel();
     }
 
-    int rowCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : m_field.count(); }
+    int rowCount(const QModelIndex &parent = {}) const override
+    {
+        return parent.isValid() ? 0 : m_field.count() + int(m_constants.size());
+    }
     QVariant data(const QModelIndex &index, int role) const override
     {
         if (role != Qt::DisplayRole && role != Qt::EditRole)
             return {};
-        return m_field.entry(index.row());
+        const int constant = index.row() - m_field.count();
+        return constant >= 0 ? m_constants.value(constant) : m_field.entry(index.row());
     }
     // Separator entries cannot be chosen, from the keyboard either.
     Qt::ItemFlags flags(const QModelIndex &index) const override
     {
-        return m_field.isSeparator(index.row()) ? Qt::NoItemFlags : Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+        return index.row() < m_field.count() && m_field.isSeparator(index.row()) ? Qt::NoItemFlags
+                                                                                  : Qt::ItemIsEnabled | Qt::ItemIsSelectable;
     }
 
     // The first row whose value part is value, as an edited line names it;
@@ -60,11 +68,15 @@ public:
                                 : LineText::valuePart(run.text) == value)
                 return m_field.startOf(int(k)) + (run.isNumbers() ? n - run.first : 0);
         }
+        for (int k = 0; k < m_constants.size(); ++k)
+            if (LineText::valuePart(m_constants[k]) == value)
+                return m_field.count() + k;
         return -1;
     }
 
 private:
     Params::Field m_field;
+    QStringList m_constants;
 };
 
 // The catalogue entries of the chooser, narrowed by the filter box: the rows
@@ -198,6 +210,8 @@ ParamDialog::ParamDialog(int fields, const std::vector<CatalogueRecord> &table, 
 
     m_help = new QPlainTextEdit(this);
     m_help->setReadOnly(true);
+    // read, never typed in: Tab goes from the chooser to the fields
+    m_help->setFocusPolicy(Qt::ClickFocus);
     m_help->setMinimumHeight(90);
     m_layout->addWidget(m_help, 1, 0, 1, 2);
 
@@ -219,6 +233,8 @@ ParamDialog::ParamDialog(int fields, const std::vector<CatalogueRecord> &table, 
         list->completer()->setFilterMode(Qt::MatchContains);
         list->completer()->setCaseSensitivity(Qt::CaseInsensitive);
         EditorSupport::keepOnOneLine(list->lineEdit());
+        // after the completer's own, so that Entrée is seen first here
+        list->completer()->popup()->installEventFilter(this);
         auto *text = new QLineEdit(this);
         text->setObjectName(QStringLiteral("text_combo_%1").arg(n));
         // a typed value is written inside its fact's or action's line
@@ -235,11 +251,23 @@ ParamDialog::ParamDialog(int fields, const std::vector<CatalogueRecord> &table, 
         label->hide();
         m_labels.push_back(label);
         connect(list, &QComboBox::currentIndexChanged, this, [this, list](int i) { separatorChosen(list, i); });
+        // what the user gives is carried to the next entry he chooses
+        const size_t field = m_lists.size();
+        connect(list, &QComboBox::currentIndexChanged, this, [this, field] { m_given[field] = true; });
+        connect(list->lineEdit(), &QLineEdit::textEdited, this, [this, field] { m_given[field] = true; });
+        connect(text, &QLineEdit::textEdited, this, [this, field] { m_given[field] = true; });
+        m_given.push_back(false);
+        m_fieldTypes.append(QString());
         m_lists.push_back(list);
         m_unlisted.push_back(false);
         m_models.push_back(model);
         m_texts.push_back(text);
     }
+
+    LostValues = new QLabel(this);
+    LostValues->setWordWrap(true);
+    LostValues->hide();
+    m_layout->addWidget(LostValues, 7, 0, 1, 2);
 
     Command1 = new QPushButton(QStringLiteral("OK"), this);
     Command2 = new QPushButton(QStringLiteral("Annuler"), this);
@@ -296,6 +324,22 @@ bool ParamDialog::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
     }
+    // Entrée while a value list offers its completions, none of them
+    // chosen, confirms the dialog with what was typed: the completion would
+    // keep it for itself.
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            for (QComboBox *list : m_lists) {
+                QAbstractItemView *popup = list->completer()->popup();
+                if (watched == popup && !popup->selectionModel()->hasSelection()) {
+                    popup->hide();
+                    Command1->click();
+                    return true;
+                }
+            }
+        }
+    }
     return ActivatedDialog::eventFilter(watched, event);
 }
 
@@ -310,11 +354,13 @@ void ParamDialog::Combo1_Click()
     help.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     m_help->setPlainText(help);
 
+    std::vector<Carried> given = valuesGiven();
     for (size_t i = 0; i < m_lists.size(); ++i) {
         m_lists[i]->hide();
         m_texts[i]->hide();
         m_labels[i]->hide();
         m_unlisted[i] = false;
+        m_fieldTypes[int(i)].clear();
         QSignalBlocker block(m_lists[i]);
         m_models[i]->setField({});
     }
@@ -322,18 +368,95 @@ void ParamDialog::Combo1_Click()
     const QStringList types = record > 0 ? Catalogues::paramTypes(Combo1->currentText(), int(m_lists.size())) : QStringList();
     for (int i = 0; i < types.size(); ++i) {
         const Params::Field field = Params::fieldFor(types[i]);
-        if (field.kind != Params::Field::None)
+        if (field.kind != Params::Field::None) {
             showLabel(i, types[i] + QLatin1Char(':'), types[i]);
+            m_fieldTypes[i] = types[i];
+        }
         if (field.kind == Params::Field::Text) {
             m_texts[i]->show();
         } else if (field.kind == Params::Field::List) {
             QComboBox *list = m_lists[i];
             QSignalBlocker block(list);
-            const bool empty = field.count() == 0;
-            m_models[i]->setField(std::move(field));
+            RowSink *sink = RowSink::current();
+            QStringList constants = sink ? sink->constantsFor(types[i]) : QStringList();
+            const bool empty = field.count() == 0 && constants.isEmpty();
+            m_models[i]->setField(std::move(field), std::move(constants));
             list->setCurrentIndex(empty ? -1 : 0);
             list->show();
         }
+    }
+    carryOver(std::move(given));
+}
+
+std::vector<ParamDialog::Carried> ParamDialog::valuesGiven() const
+{
+    std::vector<Carried> given;
+    for (int i = 0; i < int(m_lists.size()); ++i) {
+        const QString v = typed(i + 1);
+        if (fieldKind(i + 1) != 0 && m_given[size_t(i)] && !v.isEmpty())
+            given.push_back({m_unlisted[size_t(i)] ? QString() : m_fieldTypes.value(i), v, i});
+    }
+    given.insert(given.end(), m_lost.begin(), m_lost.end());
+    return given;
+}
+
+void ParamDialog::carryOver(std::vector<Carried> given)
+{
+    std::fill(m_given.begin(), m_given.end(), false);
+    std::vector<bool> taken(given.size(), false);
+    const auto place = [&](int i, size_t k) {
+        setField(i, given[k].value);
+        taken[k] = true;
+        m_given[size_t(i)] = true;
+    };
+    const int fields = int(m_lists.size());
+    // the same type at the same place (a value no type was known for, as
+    // a name no entry has gives, fits any)
+    for (int i = 0; i < fields; ++i) {
+        if (fieldKind(i + 1) == 0)
+            continue;
+        for (size_t k = 0; k < given.size(); ++k)
+            if (!taken[k] && given[k].place == i && (given[k].type.isEmpty() || given[k].type == m_fieldTypes[i])) {
+                place(i, k);
+                break;
+            }
+    }
+    // else the next value of that type, in order
+    for (int i = 0; i < fields; ++i) {
+        if (fieldKind(i + 1) == 0 || m_given[size_t(i)])
+            continue;
+        for (size_t k = 0; k < given.size(); ++k)
+            if (!taken[k] && !given[k].type.isEmpty() && given[k].type == m_fieldTypes[i]) {
+                place(i, k);
+                break;
+            }
+    }
+    m_lost.clear();
+    QStringList lost;
+    for (size_t k = 0; k < given.size(); ++k) {
+        if (taken[k])
+            continue;
+        m_lost.push_back(given[k]);
+        lost << (given[k].type.isEmpty() ? QStringLiteral("« %1 »").arg(given[k].value)
+                                         : QStringLiteral("« %1 » (%2)").arg(given[k].value, given[k].type));
+    }
+    LostValues->setText(lost.isEmpty() ? QString()
+                                       : QStringLiteral("Valeurs que cette entrée ne peut pas reprendre: %1.")
+                                             .arg(lost.join(QStringLiteral(", "))));
+    LostValues->setVisible(!lost.isEmpty());
+}
+
+void ParamDialog::setField(int i, const QString &v)
+{
+    QComboBox *list = m_lists[size_t(i)];
+    if (!list->isHidden()) {
+        QSignalBlocker block(list);
+        const int row = m_models[size_t(i)]->rowOfValue(v);
+        list->setCurrentIndex(row);
+        if (row < 0)
+            list->setEditText(v);
+    } else {
+        m_texts[size_t(i)]->setText(v);
     }
 }
 
@@ -361,6 +484,16 @@ int ParamDialog::fieldKind(int n) const
 }
 
 QString ParamDialog::value(int n) const
+{
+    return LineText::writtenValue(typed(n), takesText(n));
+}
+
+bool ParamDialog::takesText(int n) const
+{
+    return fieldKind(n) == 2 && !m_unlisted[size_t(n - 1)];
+}
+
+QString ParamDialog::typed(int n) const
 {
     if (!m_texts[n - 1]->isHidden())
         return m_texts[n - 1]->text().trimmed();
@@ -419,6 +552,8 @@ void ParamDialog::resetFields()
         m_texts[i]->hide();
         m_labels[i]->hide();
     }
+    m_lost.clear();
+    LostValues->hide();
     if (Combo1->count() > 0) {
         if (Combo1->currentIndex() == 0)
             Combo1_Click();
@@ -452,16 +587,10 @@ void ParamDialog::fillFrom(const QString &rowText, QStringView text)
     for (int i = 0; i < fields; ++i) {
         // the last field takes whatever values the fields leave
         const QString v = i == fields - 1 ? line.values.mid(i).join(QLatin1Char(' ')) : line.values.value(i);
-        QComboBox *list = m_lists[size_t(i)];
         QLineEdit *box = m_texts[size_t(i)];
-        if (!list->isHidden()) {
-            QSignalBlocker block(list);
-            const int row = m_models[size_t(i)]->rowOfValue(v);
-            list->setCurrentIndex(row);
-            if (row < 0)
-                list->setEditText(v);
-        } else if (!box->isHidden()) {
-            box->setText(v);
+        m_given[size_t(i)] = !v.isEmpty();
+        if (fieldKind(i + 1) != 0) {
+            setField(i, v);
         } else if (!v.isEmpty()) {
             // a value the entry's header has no field for
             showLabel(i, QStringLiteral("valeur:"), QStringLiteral("Valeur que le catalogue ne prévoit pas"));
@@ -489,10 +618,11 @@ bool ParamDialog::acceptable()
     for (int n = 1; n <= int(m_lists.size()); ++n) {
         if (fieldKind(n) == 0 || !changed(n))
             continue;
-        const QString v = value(n);
+        const QString v = typed(n);
         if (v.isEmpty() && m_unlisted[size_t(n - 1)])
             continue;
-        const QString problem = v.isEmpty() ? QStringLiteral("Veuillez compléter tous les champs") : LineText::valueProblem(v);
+        const QString problem = v.isEmpty() ? QStringLiteral("Veuillez compléter tous les champs")
+                                            : LineText::typedValueProblem(v, takesText(n));
         if (!problem.isEmpty()) {
             Messages::info(this, problem);
             return false;

@@ -30,6 +30,9 @@ public:
     QComboBox *Combo1;
     QPushButton *Command1; // OK
     QPushButton *Command2; // Annuler
+    // Under the fields: the values another entry could not take over from
+    // the last one; hidden when there is none.
+    QLabel *LostValues;
 
     // True when the dialog was left with "Annuler" (or its close box).
     bool Cancel = false;
@@ -43,8 +46,9 @@ public:
     QLineEdit *textField(int n) const { return m_texts[n - 1]; }
     // 2 when text field n shows, 1 when list field n does, else 0.
     int fieldKind(int n) const;
-    // The value field n holds: a chosen list entry's value part, or the
-    // typed text without blanks around it; empty when the field is hidden.
+    // The value field n writes: a chosen list entry's value part, or the
+    // typed text without blanks around it, a text with blanks in double
+    // quotes; empty when the field is hidden.
     QString value(int n) const;
     // The line of what was accepted. Editing, a dialog left as it was
     // filled gives the row's text back unchanged, whatever it holds.
@@ -84,8 +88,28 @@ private:
     void separatorChosen(QComboBox *list, int index);
     void showLabel(int i, const QString &caption, const QString &tip);
     int currentRecord() const;
+    // The value field n holds, as typed or chosen.
+    QString typed(int n) const;
+    // Whether field n takes typed text (a text parameter's box).
+    bool takesText(int n) const;
     // Whether field n differs from what the dialog was filled with.
     bool changed(int n) const;
+    // Puts value in field i (from 0): a list entry that writes it, else
+    // typed in.
+    void setField(int i, const QString &value);
+    // A value the user gave, carried from one entry to the next: its type
+    // ("" when the entry gave it none) and its field (from 0).
+    struct Carried {
+        QString type;
+        QString value;
+        int place = 0;
+    };
+    // The values given in the fields of the entry left, then those no entry
+    // took since; the fields cleared.
+    std::vector<Carried> valuesGiven() const;
+    // Lays out the carried values in the new entry's fields of the same
+    // type: at the same place first, else in order. Says which are left.
+    void carryOver(std::vector<Carried> given);
     const std::vector<CatalogueRecord> &m_table;
     const LineKind m_kind;
     // Editing: the row's text and name, the record its name matched (0 for
@@ -104,6 +128,9 @@ private:
     std::vector<ParamListModel *> m_models; // behind m_lists
     std::vector<QLineEdit *> m_texts;
     std::vector<QLabel *> m_labels; // the type name beside each shown field
+    QStringList m_fieldTypes;           // the type of each shown field
+    std::vector<bool> m_given;          // fields the user (or the row) filled
+    std::vector<Carried> m_lost;        // values no entry took since they were given
     // Fields shown for values the entry's header has no parameter for: an
     // empty one drops its value.
     std::vector<bool> m_unlisted;

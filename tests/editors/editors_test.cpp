@@ -12,6 +12,7 @@
 #include "testsupport.h"
 
 #include <QClipboard>
+#include <gmock/gmock.h>
 #include <QMenu>
 #include <QToolButton>
 
@@ -36,19 +37,27 @@ TEST(ConstantEditor, ChecksTheValueThenAddsOrRewrites)
     // a cancelled add leaves the defaults for the next
     add(f, "Constante", [](AddConst &d) {
         EXPECT_EQ(d.Text1->text() + " = " + d.Text2->text(), "Ma_constante = 0");
-        setText(d.Text1, "seuil ble"); // blanks are not typed into a name
-        EXPECT_EQ(d.Text1->text(), "seuilble");
+        // no letter is dropped: a blank is refused with its reason, an accent kept
+        setText(d.Text1, "seuil ble");
+        EXPECT_EQ(d.Text1->text(), "seuil ble");
+        EXPECT_EQ(messageAfter(d.Command1), "Le nom de la constante ne peut pas contenir d'espace: " + Breaks);
+        setText(d.Text1, "ÉLAN");
+        EXPECT_EQ(d.Text1->text(), "ÉLAN");
+        // the refused character is named, as the other editors name it
         const std::pair<const char *, const char *> refused[] = {
             {"abc", "La valeur entrée doit être une valeur numérique!"},
-            {"32768", "La valeur entrée doit être comprise entre -32768 et 32767!"}};
+            {"32768", "La valeur entrée doit être comprise entre -32768 et 32767!"},
+            {"(3)", "ne peut pas contenir le caractère «(»"},
+            {"\"abc ; def", "ouvre des guillemets («\"») sans les fermer"},
+            {"\"a \"b\" c\"", "ne peut pas contenir de guillemets"}};
         for (const auto &[value, message] : refused) {
             setText(d.Text2, value);
-            EXPECT_EQ(messageAfter(d.Command1), QString::fromUtf8(message)) << value;
+            EXPECT_THAT(messageAfter(d.Command1).toStdString(), testing::HasSubstr(message)) << value;
             EXPECT_TRUE(d.isVisible());
         }
         setText(d.Text2, " 12.50 "); // kept exactly as typed
     });
-    EXPECT_EQ(rows(f), QStringList{"Const|Constante: seuilble =  12.50 "});
+    EXPECT_EQ(rows(f), QStringList{"Const|Constante: ÉLAN =  12.50 "});
 
     // editing: the fields come back, a value with " = " whole
     f.insertRow(0, "Constante: y = 1 = 2", qRgb(0, 0, 255), LineKind::Const);
@@ -56,7 +65,7 @@ TEST(ConstantEditor, ChecksTheValueThenAddsOrRewrites)
         EXPECT_EQ(d.Text1->text() + " = " + d.Text2->text(), "y = 1 = 2");
         setText(d.Text2, "-32768");
     });
-    EXPECT_EQ(rows(f), (QStringList{"Const|Constante: seuilble =  12.50 ", "Const|Constante: y = -32768"}));
+    EXPECT_EQ(rows(f), (QStringList{"Const|Constante: ÉLAN =  12.50 ", "Const|Constante: y = -32768"}));
 
     // the editors live hidden, and close with the editor window
     AddConst::unload();
@@ -254,11 +263,12 @@ TEST(ConditionalEditor, TypesSymbolsAndSeparatorsAndTheDisplayMenuFiltersThem)
 TEST(LineEditors, LoadsAreWrittenAsTypedWhatWouldBreakTheScriptRefusedAndLongPastesKept)
 {
     PlugFrm &f = openEditor();
-    // a pasted name loses its blanks and line breaks
+    // a pasted name keeps its blanks, refused with the reason; a line break becomes a blank
     add(f, "Constante", [](AddConst &d) {
         d.Text1->clear();
         d.Text1->insert("a = b\nc");
-        EXPECT_EQ(d.Text1->text(), "a=bc");
+        EXPECT_EQ(d.Text1->text(), "a = b c");
+        EXPECT_EQ(messageAfter(d.Command1), "Le nom de la constante ne peut pas contenir d'espace: " + Breaks);
         d.Text1->setText("n(x);\"q\"");
         EXPECT_EQ(messageAfter(d.Command1), "Le nom de la constante ne peut pas contenir le caractère «(»: " + Breaks);
         d.Text1->clear();
@@ -301,4 +311,35 @@ TEST(LineEditors, LoadsAreWrittenAsTypedWhatWouldBreakTheScriptRefusedAndLongPas
     });
     EXPECT_EQ(rows(f), (QStringList{"Const|Constante: accueil = \"Bonjour ; à tous\"", "Act|dire \"Bonjour ; salut\"",
                                     "Load|commun\\\\outils.per", "Comm N|" + longComment}));
+}
+
+using NewRows = EditorTest;
+
+// A row a dialog makes is drawn as the rows of its kind read from a file,
+// at once: a new load is not drawn in the conditional blocks' red.
+TEST_F(NewRows, AreDrawnInTheirKindsColourAtOnce)
+{
+    PlugFrm &f = open("");
+    add(f, "Chargement conditionnel", [](AddPrepross &) {}); // "Si" and the first symbol
+    add(f, "Chargement", [](AddLoad &d) { d.Text1->setText("commun.per"); });
+    add(f, "Chargement aléatoire", [](AddRandomLoad &d) {
+        d.Text1->setText("1");
+        d.Text3->setText("a.per");
+    });
+    add(f, "Commentaire", [](AddComm &d) { typeText(d.Text1, "note"); });
+    add(f, "Chargement conditionnel", [](AddPrepross &d) { choose(d.Combo1, "Fin de si"); });
+    const auto drawn = [&f] {
+        QStringList colours;
+        for (int row = 0; row < f.ListView1->model()->rowCount(); ++row)
+            colours << f.ListView1->model()->index(row, 0).data(Qt::ForegroundRole).value<QColor>().name();
+        return colours;
+    };
+    const QStringList made = drawn();
+    ASSERT_EQ(made.size(), 5);
+    EXPECT_NE(made[1], made[0]) << "a load drawn as a conditional row";
+    ASSERT_TRUE(f.SaveFile_Click());
+    EXPECT_EQ(drawn(), made);
+    reopen();
+    EXPECT_EQ(rows(f).size(), 5);
+    EXPECT_EQ(drawn(), made);
 }

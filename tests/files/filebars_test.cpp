@@ -10,6 +10,7 @@
 
 #include <QMenu>
 #include <QTreeWidget>
+#include <gmock/gmock.h>
 
 using namespace TestSupport;
 using Bars = EditorTest;
@@ -70,6 +71,32 @@ TEST_F(Bars, AScriptChangedOrRemovedOutsideIsSaidAndRecharger)
                                  "l'écrira de nouveau. [Ignorer]");
     EXPECT_EQ(f.StatusBar1->Modified->text(), "Modifié");
     click(f.DiskBar1->Command2);
+    EXPECT_EQ(shown(f.DiskBar1), "");
+}
+
+// Saving writes the list to the file again: a bar about what another
+// program did to that file goes, in the editor that saved.
+TEST_F(Bars, ABarGoesWhenSavingRemovesItsCause)
+{
+    PlugFrm &f = open("(defconst a 1)\r\n");
+    const auto barShows = [&] { return QTest::qWaitFor([&] { return !f.DiskBar1->isHidden(); }, 3000); };
+    const auto save = [&] {
+        activate(&f);
+        press(&f, Qt::Key_S, Qt::ControlModifier);
+    };
+    QFile::remove(path);
+    ASSERT_TRUE(barShows());
+    save(); // a removed file is written again
+    EXPECT_EQ(contents(path), "(defconst a 1)\r\n");
+    EXPECT_EQ(shown(f.DiskBar1), "");
+
+    f.document().rows().setText(1, "Constante: a = 2");
+    writeFile(path, "(defconst b 3)\r\n");
+    ASSERT_TRUE(barShows());
+    EXPECT_TRUE(shown(f.DiskBar1).endsWith("[Recharger] [Ignorer]")) << shown(f.DiskBar1).toStdString();
+    EXPECT_THAT(messageDuring(save, "Oui").toStdString(), testing::HasSubstr("L'écraser ?"));
+    EXPECT_EQ(contents(path), "(defconst a 2)\r\n");
+    QTest::qWait(300); // the watcher's word on our own writing, if any
     EXPECT_EQ(shown(f.DiskBar1), "");
 }
 

@@ -97,15 +97,19 @@ TEST_F(Placement, FactFieldsKeepTheirPlaceWhateverTheParameters)
 
 TEST_F(Placement, TheComposerOpensBesideTheEditorAndDialogsCentredOverIt)
 {
-    // Right when there is room, else left, else against the screen's right
-    // edge; always on the screen.
+    // Right when there is room, else left, else against the screen's left
+    // edge, over the list rather than the buttons; always on the screen.
     const QRect screen(0, 0, 1000, 700);
     const std::pair<QRect, QPoint> cases[] = { // the editor; where a 200 by 300 composer goes
         {{10, 20, 600, 500}, {610, 20}}, {{390, 20, 600, 500}, {190, 20}},
-        {{50, 0, 900, 500}, {800, 0}},   {{10, 550, 600, 500}, {610, 400}},
+        {{50, 0, 900, 500}, {0, 0}},     {{10, 550, 600, 500}, {610, 400}},
     };
     for (const auto &[window, expected] : cases)
         EXPECT_EQ(DialogPlacement::beside(window, QSize(200, 300), screen).topLeft(), expected) << window.x();
+    // a window with no room beside it is narrowed from the right, down to its narrowest
+    EXPECT_EQ(DialogPlacement::givingRoom({0, 0, 1000, 700}, {200, 300}, screen, 300), QRect(0, 0, 800, 700));
+    EXPECT_EQ(DialogPlacement::givingRoom({50, 0, 900, 500}, {200, 300}, screen, 850), QRect(0, 0, 850, 500));
+    EXPECT_EQ(DialogPlacement::givingRoom({10, 20, 600, 500}, {200, 300}, screen, 300), QRect(10, 20, 600, 500));
 
     PlugFrm &f = openEditor();
     const QRect free = f.screen()->availableGeometry();
@@ -114,6 +118,17 @@ TEST_F(Placement, TheComposerOpensBesideTheEditorAndDialogsCentredOverIt)
     EXPECT_FALSE(composer.frameGeometry().intersects(f.frameGeometry()));
     EXPECT_TRUE(free.contains(composer.frameGeometry()));
     composer.close();
+
+    // Maximised, the editor gives room: the composer hides none of its
+    // commands (the side panel the actions are added from).
+    f.showMaximized();
+    QTest::qWait(50);
+    AddFactMain &beside = openComposer(f);
+    const QRect panel(f.Ajouter->mapToGlobal(QPoint(0, 0)), f.Command2->mapToGlobal(QPoint(f.Command2->width(), f.Command2->height())));
+    EXPECT_FALSE(beside.frameGeometry().intersects(panel)) << "composer over the side panel";
+    EXPECT_FALSE(beside.frameGeometry().intersects(f.frameGeometry()));
+    EXPECT_TRUE(free.contains(beside.frameGeometry()));
+    beside.close();
 
     const auto expectCentred = [&f](QWidget *w) {
         EXPECT_LE((w->frameGeometry().center() - f.frameGeometry().center()).manhattanLength(), 4) << w->windowTitle().toStdString();

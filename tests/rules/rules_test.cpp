@@ -9,6 +9,8 @@
 #include "rules/addfactmain.h"
 #include "testsupport.h"
 
+#include <QAbstractItemView>
+#include <QCompleter>
 #include <QPlainTextEdit>
 
 using namespace TestSupport;
@@ -119,6 +121,7 @@ TEST_F(Rules, FactEditorLaysOutItsFieldsFromTheCatalogues)
         choose(d.Combo1, "trou <absent> <ressource>");
         EXPECT_EQ(fields(), "- 4 - -");
         EXPECT_EQ(d.combo_param_3->count() + d.combo_param_4->count(), 0);
+        EXPECT_EQ(d.combo_param_2->currentText(), "bois"); // the chosen ressource, kept
         choose(d.combo_param_2, "pierre");
     });
     EXPECT_EQ(rows(f), QStringList{"Fact|trou pierre"});
@@ -172,12 +175,14 @@ TEST_F(Rules, CancelledFactsAddNothingAndTheComposerReleasesTheEditor)
         tick(d.Check1);
         click(d.Command2); // Annuler
     });
-    compose(c.Option2, c.Command1, [](AddFact &d) { d.close(); }); // the close box counts as Annuler too
+    compose(c.Option2, c.Command1, [](AddFact &d) {
+        EXPECT_FALSE(d.Check1->isChecked()); // a new fact starts plain
+        d.close();                            // the close box counts as Annuler too
+    });
     EXPECT_EQ(f.ListView1->count(), 0);
     AddFact *editor = AddFact::loaded();
     ASSERT_TRUE(editor);
     EXPECT_TRUE(editor->Orderload);
-    EXPECT_TRUE(editor->Check1->isChecked()); // a cancelled editor keeps what the user left
     AddFact::unload(); // refused while held
     EXPECT_EQ(AddFact::loaded(), editor);
 
@@ -230,8 +235,10 @@ TEST_F(Rules, ActionsAreAddedAndEditedThroughTheActionEditor)
         choose(d.combo_param_1, "archer (tireur)");
         // an empty typed value is refused as in the fact editor
         EXPECT_EQ(messageAfter(d.Command1), "Veuillez compléter tous les champs");
-        typeText(d.text_combo_2, "deux mots");
+        typeText(d.text_combo_2, "deux mots"); // a text: written in double quotes
     });
+    EXPECT_EQ(rows(f), QStringList{"Act|lever archer \"deux mots\""});
+    f.setRowText(1, "lever archer deux mots"); // as a file may have it
 
     // inserted before the selected row; a header beyond three types keeps three
     clickRow(f, 1);
@@ -281,4 +288,101 @@ TEST_F(Rules, UnreadableCataloguesAreNamedInOneMessage)
         tick(d.Check1);
     });
     EXPECT_EQ(rows(f), QStringList{"Fact|Inverse de "});
+}
+
+TEST_F(Rules, TypedValuesNeverChangeTheLinesShape)
+{
+    PlugFrm &f = openEditor();
+    AddFactMain &c = openComposer(f);
+    compose(c.Option2, c.Command1, [](AddFact &d) {
+        // a value with blanks in a list's parameter would count as several
+        d.combo_param_2->setEditText("QUOTA INCONNUE");
+        EXPECT_EQ(messageAfter(d.Command1), "La valeur «QUOTA INCONNUE» ne peut pas contenir d'espace: elle compterait "
+                                            "pour plusieurs paramètres.");
+        choose(d.Combo1, "dit <texte>");
+        // the game has no way to write a double quote inside a text
+        typeText(d.text_combo_1, "\"Avec \"guillemets\" dedans\"");
+        EXPECT_EQ(messageAfter(d.Command1), "La valeur «\"Avec \"guillemets\" dedans\"» ne peut pas contenir de "
+                                            "guillemets («\"») dans un texte: le jeu ne sait pas les écrire.");
+        EXPECT_TRUE(d.isVisible());
+        d.text_combo_1->clear();
+        typeText(d.text_combo_1, "Bonjour a tous");
+    });
+    EXPECT_EQ(rows(f), QStringList{"Fact|dit \"Bonjour a tous\""});
+}
+
+// Choosing another entry keeps the values given whose parameter has the same
+// type: at the same place, else the next of that type; the dialog says which
+// it could not keep, and they come back with an entry that takes them.
+TEST_F(Rules, AnotherEntryKeepsTheValuesOfTheSameType)
+{
+    PlugFrm &f = openEditor();
+    AddFactMain &c = openComposer(f);
+    compose(c.Option2, c.Command1, [](AddFact &d) {
+        EXPECT_TRUE(d.LostValues->isHidden());
+        choose(d.combo_param_1, "pierre");
+        choose(d.combo_param_2, "3");
+        choose(d.Combo1, "quatre <ressource> <plage> <texte> <ressource>");
+        EXPECT_EQ(d.combo_param_1->currentText(), "pierre");
+        EXPECT_EQ(d.combo_param_2->currentText(), "0"); // a plage is no quantite
+        EXPECT_FALSE(d.LostValues->isHidden());
+        EXPECT_EQ(d.LostValues->text(), "Valeurs que cette entrée ne peut pas reprendre: « 3 » (quantite).");
+        typeText(d.text_combo_3, "x");
+        choose(d.Combo1, "stock <ressource> <quantite>");
+        EXPECT_EQ(d.combo_param_1->currentText() + ' ' + d.combo_param_2->currentText(), "pierre 3");
+        EXPECT_EQ(d.LostValues->text(), "Valeurs que cette entrée ne peut pas reprendre: « x » (texte).");
+        choose(d.Combo1, "trou <absent> <ressource>"); // the next ressource, in order
+        EXPECT_EQ(d.combo_param_2->currentText(), "pierre");
+    });
+    EXPECT_EQ(rows(f), QStringList{"Fact|trou pierre"});
+
+    // a misspelt name: the right entry found by the filter keeps every value
+    f.insertRow(0, "Inverse de stok bois 4", qRgb(128, 0, 128), LineKind::Fact);
+    edit(f, 2, [](AddFact &d) {
+        typeText(d.FilterBox, "stock");
+        EXPECT_EQ(d.Combo1->currentText(), "stock <ressource> <quantite>");
+        EXPECT_EQ(d.combo_param_1->currentText() + ' ' + d.combo_param_2->currentText(), "bois 4");
+        EXPECT_TRUE(d.LostValues->isHidden());
+    });
+    EXPECT_EQ(rows(f).value(1), "Fact|Inverse de stock bois 4");
+}
+
+// The fact editor from the keyboard: Tab passes the help it shows; Entrée
+// chooses in a list's completion, and else confirms the dialog.
+TEST_F(Rules, FactEditorKeysGoWhereTheUserExpects)
+{
+    PlugFrm &f = openEditor();
+    AddFactMain &c = openComposer(f);
+    compose(c.Option2, c.Command1, [](AddFact &d) {
+        activate(&d);
+        EXPECT_EQ(d.focusWidget(), d.FilterBox);
+        press(&d, Qt::Key_Tab);
+        EXPECT_EQ(d.focusWidget(), d.Combo1);
+        press(&d, Qt::Key_Tab);
+        EXPECT_NE(d.focusWidget(), d.Text2) << "Tab stops on the read-only help";
+        EXPECT_TRUE(d.focusWidget() == d.combo_param_1 || d.focusWidget() == d.combo_param_1->lineEdit());
+        // typing narrows the list; Entrée takes the completion, the next one confirms
+        type(&d, "pie");
+        QWidget *popup = d.combo_param_1->completer()->popup();
+        ASSERT_TRUE(QTest::qWaitFor([popup] { return popup->isVisible(); }, 2000));
+        press(&d, Qt::Key_Down);
+        press(&d, Qt::Key_Return);
+        EXPECT_FALSE(popup->isVisible());
+        EXPECT_EQ(d.combo_param_1->currentText(), "pierre");
+        EXPECT_TRUE(d.isVisible());
+        press(&d, Qt::Key_Return);
+        EXPECT_FALSE(d.isVisible()) << "the first Entrée after the choice did not confirm";
+    });
+    // a value typed whole, its completion still offered: Entrée confirms it
+    compose(c.Option2, c.Command1, [](AddFact &d) {
+        activate(&d);
+        press(&d, Qt::Key_Tab);
+        press(&d, Qt::Key_Tab);
+        type(&d, "bois");
+        QWidget *popup = d.combo_param_1->completer()->popup();
+        ASSERT_TRUE(QTest::qWaitFor([popup] { return popup->isVisible(); }, 2000));
+        press(&d, Qt::Key_Return);
+        EXPECT_FALSE(d.isVisible()) << "the completion took the Entrée";
+    });
+    EXPECT_EQ(rows(f), (QStringList{"Fact|stock pierre 1", "Fact|stock bois 1"}));
 }
