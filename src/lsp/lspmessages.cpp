@@ -1,0 +1,70 @@
+#include "lspmessages.h"
+
+#include <QJsonDocument>
+#include <QList>
+
+namespace LspMessages {
+
+void Reader::compact()
+{
+    // what was read is dropped once it is the larger part of the buffer
+    if (m_pos > 0 && m_pos * 2 >= m_buffer.size()) {
+        m_buffer.remove(0, m_pos);
+        m_pos = 0;
+    }
+}
+
+Reader::Result Reader::next(QByteArray &body, QString &error)
+{
+    const QByteArrayView rest = QByteArrayView(m_buffer).sliced(m_pos);
+    const qsizetype end = rest.indexOf("\r\n\r\n");
+    if (end < 0) {
+        if (rest.size() <= MaxHeader)
+            return Result::NeedMore;
+        // no header ends: whatever came is dropped but for a start of one
+        m_pos = m_buffer.size() - 3;
+        compact();
+        error = QStringLiteral("en-tête de message trop long ou sans ligne vide finale");
+        return Result::BadHeader;
+    }
+    qsizetype length = -1;
+    bool bad = end > MaxHeader;
+    for (QByteArrayView line : QByteArrayView(rest.first(end)).toByteArray().split('\n')) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        const qsizetype colon = line.indexOf(':');
+        if (colon < 0) {
+            bad = true;
+            continue;
+        }
+        if (line.first(colon).trimmed().compare("Content-Length", Qt::CaseInsensitive) == 0) {
+            bool ok = false;
+            const qlonglong n = line.sliced(colon + 1).trimmed().toLongLong(&ok);
+            if (ok && n >= 0)
+                length = n;
+            else
+                bad = true;
+        }
+    }
+    if (bad || length < 0 || length > MaxBody) {
+        m_pos += end + 4;
+        compact();
+        error = length > MaxBody ? QStringLiteral("message trop long (%1 octets, %2 au plus)").arg(length).arg(MaxBody)
+                                 : QStringLiteral("en-tête de message illisible (Content-Length attendu)");
+        return Result::BadHeader;
+    }
+    if (rest.size() - end - 4 < length)
+        return Result::NeedMore;
+    body = rest.sliced(end + 4, length).toByteArray();
+    m_pos += end + 4 + length;
+    compact();
+    return Result::Message;
+}
+
+QByteArray frame(const QJsonObject &message)
+{
+    const QByteArray body = QJsonDocument(message).toJson(QJsonDocument::Compact);
+    return "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body;
+}
+
+} // namespace LspMessages
