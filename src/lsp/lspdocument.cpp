@@ -13,6 +13,7 @@ LspDocument::LspDocument(const QString &uri, const QString &text, int version)
     if (url.isLocalFile())
         m_path = QFileInfo(url.toLocalFile()).absoluteFilePath();
     indexLines();
+    readAll();
 }
 
 void LspDocument::indexLines()
@@ -63,64 +64,142 @@ bool LspDocument::apply(const QJsonObject &change, int version, QString &error)
         error = QStringLiteral("changement sans texte");
         return false;
     }
+    const QString inserted = text.toString();
     if (!change.contains(QLatin1String("range"))) {
-        m_text = text.toString();
-    } else {
-        const QJsonObject range = change.value(QLatin1String("range")).toObject();
-        const auto at = [&](const char *name) {
-            const QJsonObject p = range.value(QLatin1String(name)).toObject();
-            const QJsonValue l = p.value(QLatin1String("line")), c = p.value(QLatin1String("character"));
-            // the line after the last one is the end of the text
-            if (l.isDouble() && c.isDouble() && l.toInteger(-1) == lineCount())
-                return m_text.size();
-            return l.isDouble() && c.isDouble() ? offset(int(l.toInteger(-1)), int(c.toInteger(-1))) : qsizetype(-1);
-        };
-        const qsizetype start = at("start"), end = at("end");
-        if (start < 0 || end < 0 || end < start) {
-            error = QStringLiteral("plage hors du texte");
-            return false;
-        }
-        m_text.replace(start, end - start, text.toString());
+        m_version = version;
+        diagnosticsDue = true;
+        m_text = inserted;
+        indexLines();
+        readAll();
+        return true;
+    }
+    const QJsonObject range = change.value(QLatin1String("range")).toObject();
+    int lines[2] = {-1, -1};
+    qsizetype offsets[2] = {-1, -1};
+    for (int i = 0; i < 2; ++i) {
+        const QJsonObject p = range.value(QLatin1String(i == 0 ? "start" : "end")).toObject();
+        const QJsonValue l = p.value(QLatin1String("line")), c = p.value(QLatin1String("character"));
+        if (!l.isDouble() || !c.isDouble())
+            break;
+        const qint64 line = l.toInteger(-1);
+        lines[i] = line > lineCount() ? -1 : int(line);
+        // the line after the last one is the end of the text
+        offsets[i] = lines[i] == lineCount() ? m_text.size() : offset(lines[i], int(c.toInteger(-1)));
+        lines[i] = std::min(lines[i], lineCount() - 1);
+    }
+    if (offsets[0] < 0 || offsets[1] < 0 || offsets[1] < offsets[0]) {
+        error = QStringLiteral("plage hors du texte");
+        return false;
     }
     m_version = version;
-    indexLines();
-    m_rowsValid = false;
     diagnosticsDue = true;
+    m_text.replace(offsets[0], offsets[1] - offsets[0], inserted);
+    const int before = lineCount();
+    indexLines();
+    // a CR typed before an LF, or an LF after a CR, joins two line ends:
+    // the lines around are read again with the rest
+    readAgain(std::max(0, lines[0] - 1), std::min(before - 1, lines[1] + 1), lineCount() - before);
     return true;
 }
 
-void LspDocument::readRows() const
+void LspDocument::readAll()
 {
-    if (m_rowsValid)
-        return;
-    m_rows = SaveOpen::readScriptText(m_text);
-    m_structure = Blocks::analyse(m_rows);
-    m_rowOfLine.assign(size_t(lineCount()) + 1, 0);
-    for (size_t i = m_rows.size(); i-- > 0;)
-        if (m_rows[i].line >= 1 && m_rows[i].line <= lineCount())
-            m_rowOfLine[size_t(m_rows[i].line - 1)] = int(i) + 1;
-    m_rowsValid = true;
+    SaveOpen::ReadResult read = SaveOpen::readScriptBytes(m_text.toUtf8(), false);
+    m_rows = std::move(read.rows);
+    m_formLines.clear();
+    m_formRows.clear();
+    size_t row = 0;
+    for (int f = 0; f < read.source.formCount(); ++f) {
+        while (row < m_rows.size() && m_rows[row].form < f)
+            ++row;
+        m_formLines.push_back(read.source.forms[size_t(f)].firstLine - 1);
+        m_formRows.push_back(int(row));
+    }
+    m_checkAll = true;
+    m_dirty.clear();
 }
 
-const std::vector<ScriptLine> &LspDocument::rows() const
+void LspDocument::readAgain(int first, int last, int delta)
 {
-    readRows();
-    return m_rows;
-}
+    if (m_formLines.empty())
+        return readAll();
+    // from the form before the one holding the first line: a change may
+    // make that line no longer start a form
+    const int holding = int(std::upper_bound(m_formLines.begin(), m_formLines.end(), first) - m_formLines.begin()) - 1;
+    const int k0 = std::max(0, holding - 1);
+    const int k1 = int(std::upper_bound(m_formLines.begin(), m_formLines.end(), last) - m_formLines.begin());
+    const int from = m_formLines[size_t(k0)];
+    // The text is cut again from there until a form starts where one started
+    // before the change: the cut goes on from there as it went.
+    int to = std::min(lineCount(), last + delta + 1 + 256);
+    SaveOpen::ReadResult read;
+    int j = -1, k = int(m_formLines.size());
+    for (;;) {
+        const qsizetype a = m_lineStarts[size_t(from)];
+        const qsizetype b = to >= lineCount() ? m_text.size() : m_lineStarts[size_t(to)];
+        read = SaveOpen::readScriptBytes(QStringView(m_text).sliced(a, b - a).toUtf8(), false);
+        for (int f = 1; f < read.source.formCount() && j < 0; ++f) {
+            const int line = from + read.source.forms[size_t(f)].firstLine - 1;
+            if (line >= to)
+                break;
+            const auto old = std::lower_bound(m_formLines.begin() + k1, m_formLines.end(), line - delta);
+            if (old != m_formLines.end() && *old == line - delta)
+                j = f, k = int(old - m_formLines.begin());
+        }
+        if (j >= 0 || to >= lineCount())
+            break;
+        to = std::min(lineCount(), from + 2 * (to - from));
+    }
+    if (j < 0)
+        j = read.source.formCount();
 
-const Blocks::Structure &LspDocument::structure() const
-{
-    readRows();
-    return m_structure;
-}
+    // the rows of forms k0 to k (excluded) give way to those of the new forms
+    const int r0 = m_formRows[size_t(k0)];
+    const int r1 = k < int(m_formRows.size()) ? m_formRows[size_t(k)] : int(m_rows.size());
+    std::vector<int> lines, firstRows;
+    size_t n = 0;
+    for (int f = 0; f < j; ++f) {
+        while (n < read.rows.size() && read.rows[n].form < f)
+            ++n;
+        lines.push_back(from + read.source.forms[size_t(f)].firstLine - 1);
+        firstRows.push_back(r0 + int(n));
+    }
+    while (n < read.rows.size() && read.rows[n].form < j)
+        ++n;
+    for (size_t i = 0; i < n; ++i) {
+        read.rows[i].line += from;
+        read.rows[i].readLine += from;
+    }
+    const int added = int(n), rowDelta = added - (r1 - r0);
+    m_rows.erase(m_rows.begin() + r0, m_rows.begin() + r1);
+    m_rows.insert(m_rows.begin() + r0, std::make_move_iterator(read.rows.begin()),
+                  std::make_move_iterator(read.rows.begin() + qsizetype(n)));
+    for (size_t i = size_t(r0 + added); i < m_rows.size(); ++i) {
+        m_rows[i].line += delta;
+        m_rows[i].readLine += delta;
+    }
+    m_formLines.erase(m_formLines.begin() + k0, m_formLines.begin() + k);
+    m_formRows.erase(m_formRows.begin() + k0, m_formRows.begin() + k);
+    m_formLines.insert(m_formLines.begin() + k0, lines.begin(), lines.end());
+    m_formRows.insert(m_formRows.begin() + k0, firstRows.begin(), firstRows.end());
+    for (size_t f = size_t(k0) + lines.size(); f < m_formLines.size(); ++f) {
+        m_formLines[f] += delta;
+        m_formRows[f] += rowDelta;
+    }
 
-int LspDocument::rowAtLine(int line) const
-{
-    readRows();
-    for (int l = std::min(line, lineCount() - 1); l >= 0; --l)
-        if (m_rowOfLine[size_t(l)] != 0)
-            return m_rowOfLine[size_t(l)];
-    return 0;
+    // what the checks knew of the rows moves with them
+    const auto moved = [&](int &row) {
+        if (row > r1)
+            row += rowDelta;
+    };
+    std::erase_if(m_own, [&](const Problems::Problem &p) { return p.row > r0 && p.row <= r1; });
+    for (Problems::Problem &p : m_own)
+        moved(p.row);
+    std::erase_if(m_dirty, [&](int row) { return row > r0 && row <= r1; });
+    for (int &row : m_dirty)
+        moved(row);
+    for (int row = r0 + 1; row <= r0 + added; ++row)
+        m_dirty.push_back(row);
 }
 
 void LspDocument::findAi()
@@ -132,6 +211,7 @@ void LspDocument::findAi()
     m_ai = Ai::of({m_path});
     m_aiIndex = m_ai->indexOf(Ai::canonical(m_path));
     diagnosticsDue = true;
+    m_checkAll = true;
 }
 
 QString LspDocument::folder() const
@@ -148,7 +228,29 @@ Problems::Context LspDocument::context(const Vocabulary *vocabulary) const
     return {vocabulary, folder(), nullptr};
 }
 
-std::vector<Problems::Problem> LspDocument::problems(const Vocabulary *vocabulary) const
+std::vector<Problems::Problem> LspDocument::problems(const Vocabulary *vocabulary)
 {
-    return Problems::analyse(rows(), structure(), context(vocabulary));
+    auto checker = std::make_unique<Problems::Checker>(m_rows, context(vocabulary));
+    // changed constants change the meaning of any value: everything again
+    if (m_checkAll || !m_checker || !checker->sameConstants(*m_checker)) {
+        m_own.clear();
+        for (int pos = 1; pos <= int(m_rows.size()); ++pos)
+            checker->check(pos, m_own);
+    } else if (!m_dirty.empty()) {
+        std::vector<Problems::Problem> found = checker->checkRows(m_dirty, int(m_rows.size()));
+        // the rows checked again lost their problems when they were read again
+        const size_t middle = m_own.size();
+        m_own.insert(m_own.end(), std::make_move_iterator(found.begin()), std::make_move_iterator(found.end()));
+        std::inplace_merge(m_own.begin(), m_own.begin() + qsizetype(middle), m_own.end(),
+                           [](const Problems::Problem &a, const Problems::Problem &b) { return a.row < b.row; });
+    }
+    m_checker = std::move(checker);
+    m_checkAll = false;
+    m_dirty.clear();
+    std::vector<Problems::Problem> own = m_checker->constantProblems();
+    own.insert(own.end(), m_own.begin(), m_own.end());
+    std::stable_sort(own.begin(), own.end(), [](const Problems::Problem &a, const Problems::Problem &b) { return a.row < b.row; });
+    for (Problems::Problem &p : own)
+        p.line = m_rows[size_t(p.row - 1)].line;
+    return Problems::merge(std::move(own), Blocks::analyse(m_rows), m_rows);
 }

@@ -41,12 +41,9 @@ public:
     // (the text is then as it was).
     bool apply(const QJsonObject &change, int version, QString &error);
 
-    // The rows read from the text and their blocks, as the editor reads them.
-    const std::vector<ScriptLine> &rows() const;
-    const Blocks::Structure &structure() const;
-    // The last line of each row (a rule's end row may stand several lines
-    // below its start), and the row standing at a line (0 for none).
-    int rowAtLine(int line) const;
+    // The rows read from the text, as the editor reads them. A change reads
+    // again only the top-level forms it touches.
+    const std::vector<ScriptLine> &rows() const { return m_rows; }
 
     // The AI as last read from disk (on opening and saving).
     void findAi();
@@ -55,21 +52,31 @@ public:
     Problems::Context context(const Vocabulary *vocabulary) const;
     // The AI folder its loads are resolved from; "" for a buffer in no file.
     QString folder() const;
-    // Every problem of the text, judged as part of its AI.
-    std::vector<Problems::Problem> problems(const Vocabulary *vocabulary) const;
+    // Every problem of the text, judged as part of its AI: the rows changed
+    // since the last call are checked again, all of them when the constants
+    // changed.
+    std::vector<Problems::Problem> problems(const Vocabulary *vocabulary);
 
     bool diagnosticsDue = true;
 
 private:
     void indexLines();
-    void readRows() const;
+    void readAll();
+    // Reads again the forms of the lines first to last (as they were before
+    // the change), which now end delta lines further.
+    void readAgain(int first, int last, int delta);
     QString m_uri, m_path, m_text;
     int m_version = 0;
     std::vector<qsizetype> m_lineStarts;
-    mutable std::vector<ScriptLine> m_rows;
-    mutable Blocks::Structure m_structure;
-    mutable std::vector<int> m_rowOfLine; // 1-based row starting at each line, 0 for none
-    mutable bool m_rowsValid = false;
+    std::vector<ScriptLine> m_rows;
+    // Each top-level form's first line (0-based) and first row (0-based).
+    std::vector<int> m_formLines, m_formRows;
     std::shared_ptr<const Ai> m_ai;
     int m_aiIndex = -1;
+    // The checks as last made: the problems of the rows themselves, the
+    // checker that found them, and the rows changed since (1-based).
+    std::unique_ptr<Problems::Checker> m_checker;
+    std::vector<Problems::Problem> m_own;
+    std::vector<int> m_dirty;
+    bool m_checkAll = true;
 };

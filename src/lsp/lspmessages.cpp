@@ -63,8 +63,36 @@ Reader::Result Reader::next(QByteArray &body, QString &error)
 
 QByteArray frame(const QJsonObject &message)
 {
-    const QByteArray body = QJsonDocument(message).toJson(QJsonDocument::Compact);
+    return frame(QJsonDocument(message).toJson(QJsonDocument::Compact));
+}
+
+QByteArray frame(const QByteArray &body)
+{
     return "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body;
+}
+
+void appendJsonString(QByteArray &out, QStringView text)
+{
+    out += '"';
+    const QByteArray utf8 = text.toUtf8();
+    for (const char c : utf8) {
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (uchar(c) < 0x20) {
+                out += "\\u00";
+                out += "0123456789abcdef"[uchar(c) >> 4];
+                out += "0123456789abcdef"[uchar(c) & 15];
+            } else {
+                out += c;
+            }
+        }
+    }
+    out += '"';
 }
 
 } // namespace LspMessages

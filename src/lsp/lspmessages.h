@@ -35,5 +35,10 @@ private:
 
 // The message written with its header.
 QByteArray frame(const QJsonObject &message);
+// A JSON body written with its header.
+QByteArray frame(const QByteArray &body);
+// Appends text as a JSON string (quoted, escaped, UTF-8): large messages
+// are written without a QJsonObject per part.
+void appendJsonString(QByteArray &out, QStringView text);
 
 } // namespace LspMessages

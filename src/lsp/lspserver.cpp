@@ -23,16 +23,6 @@
 
 namespace {
 
-QJsonObject position(int line, int character)
-{
-    return {{QStringLiteral("line"), line}, {QStringLiteral("character"), character}};
-}
-
-QJsonObject range(int line, int from, int lastLine, int to)
-{
-    return {{QStringLiteral("start"), position(line, from)}, {QStringLiteral("end"), position(lastLine, to)}};
-}
-
 // The columns of what a problem's message names first (« … ») in its line,
 // found as a word of its own if it can be, else anywhere; the line's text
 // when the message names nothing the line holds.
@@ -311,20 +301,25 @@ void LspServer::idle()
 void LspServer::publish(LspDocument &document)
 {
     document.diagnosticsDue = false;
-    QJsonArray diagnostics;
+    // written by hand: a script of 100,000 lines may have thousands of problems
+    QByteArray body = R"({"jsonrpc":"2.0","method":"textDocument/publishDiagnostics","params":{"uri":)";
+    LspMessages::appendJsonString(body, document.uri());
+    body += R"(,"version":)" + QByteArray::number(document.version()) + R"(,"diagnostics":[)";
+    bool first = true;
     for (const Problems::Problem &p : document.problems(vocabulary())) {
         const int line = std::max(0, p.line - 1);
         const auto [from, to] = culprit(document.line(line), p.message);
-        diagnostics.append(QJsonObject{
-            {QStringLiteral("range"), range(line, from, line, to)},
-            {QStringLiteral("severity"), p.severity == Problems::Severity::Error ? 1 : 2},
-            {QStringLiteral("source"), QStringLiteral("vardelo")},
-            {QStringLiteral("message"), p.message},
-        });
+        const QByteArray l = QByteArray::number(line);
+        body += first ? "" : ",";
+        body += R"({"range":{"start":{"line":)" + l + R"(,"character":)" + QByteArray::number(from) + R"(},"end":{"line":)"
+                + l + R"(,"character":)" + QByteArray::number(to) + R"(}},"severity":)"
+                + (p.severity == Problems::Severity::Error ? "1" : "2") + R"(,"source":"vardelo","message":)";
+        LspMessages::appendJsonString(body, p.message);
+        body += '}';
+        first = false;
     }
-    notify(QStringLiteral("textDocument/publishDiagnostics"), {{QStringLiteral("uri"), document.uri()},
-                                                               {QStringLiteral("version"), document.version()},
-                                                               {QStringLiteral("diagnostics"), diagnostics}});
+    body += "]}}";
+    m_send(LspMessages::frame(body));
 }
 
 int runLspServer(const QString &defaultCatalogues)
