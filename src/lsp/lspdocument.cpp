@@ -129,6 +129,10 @@ void LspDocument::readAgain(int first, int last, int delta)
     const int k0 = std::max(0, holding - 1);
     const int k1 = int(std::upper_bound(m_formLines.begin(), m_formLines.end(), last) - m_formLines.begin());
     const int from = m_formLines[size_t(k0)];
+    // the reader takes a U+FEFF starting its text for a byte-order mark: one
+    // starting a line within the text is read with the whole text
+    if (from > 0 && m_text.size() > m_lineStarts[size_t(from)] && m_text[m_lineStarts[size_t(from)]] == QChar(0xFEFF))
+        return readAll();
     // The text is cut again from there until a form starts where one started
     // before the change: the cut goes on from there as it went.
     int to = std::min(lineCount(), last + delta + 1 + 256);

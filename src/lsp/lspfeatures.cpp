@@ -252,11 +252,13 @@ QJsonValue LspServer::completion(const LspDocument &d, qsizetype offset)
     const Place p = placeAt(d, offset);
     if (p.inComment || p.inString)
         return QJsonArray();
-    const QStringView line = d.line(d.position(offset).first);
-    const QStringView before = line.first(std::min<qsizetype>(d.position(offset).second, line.size())).trimmed();
-    if (before.startsWith(QLatin1String("#load-if-defined"), Qt::CaseInsensitive)
-        || before.startsWith(QLatin1String("#load-if-not-defined"), Qt::CaseInsensitive))
-        return before.contains(QLatin1Char(' ')) ? m_symbolItems : QJsonArray();
+    const auto [line, column] = d.position(offset);
+    QStringView before = d.line(line).first(column);
+    while (!before.isEmpty() && isBlank(before.front()))
+        before = before.sliced(1);
+    for (const QLatin1StringView directive : {QLatin1StringView("#load-if-defined"), QLatin1StringView("#load-if-not-defined")})
+        if (before.startsWith(directive, Qt::CaseInsensitive) && before.size() > directive.size() && isBlank(before[directive.size()]))
+            return m_symbolItems;
     const Place::Frame *list = p.list();
     if (!list)
         return QJsonArray();
@@ -296,7 +298,7 @@ QJsonValue LspServer::completion(const LspDocument &d, qsizetype offset)
     }
     QSet<QString> seen;
     const auto constant = [&](const QString &name, const QString &value, const QString &where) {
-        if (seen.contains(Vocabulary::fold(name)) || (!type.anyValue && type.judge(value) == Vocabulary::Type::Verdict::Refused))
+        if (seen.contains(Vocabulary::fold(name)) || (!type.anyValue && !type.allows(value)))
             return;
         seen.insert(Vocabulary::fold(name));
         items.append(item(name, ConstantItem, QStringLiteral("= %1").arg(value), where));

@@ -17,18 +17,20 @@ void Reader::compact()
 Reader::Result Reader::next(QByteArray &body, QString &error)
 {
     const QByteArrayView rest = QByteArrayView(m_buffer).sliced(m_pos);
-    const qsizetype end = rest.indexOf("\r\n\r\n");
+    // The header is looked for in its longest size only, so that what is
+    // read does not depend on the pieces the bytes come in.
+    const qsizetype end = rest.first(std::min(rest.size(), MaxHeader + 4)).indexOf("\r\n\r\n");
     if (end < 0) {
-        if (rest.size() <= MaxHeader)
+        if (rest.size() < MaxHeader + 4)
             return Result::NeedMore;
-        // no header ends: whatever came is dropped but for a start of one
-        m_pos = m_buffer.size() - 3;
+        // no header ends there: dropped, but for where one may start
+        m_pos += MaxHeader + 1;
         compact();
         error = QStringLiteral("en-tête de message trop long ou sans ligne vide finale");
         return Result::BadHeader;
     }
     qsizetype length = -1;
-    bool bad = end > MaxHeader;
+    bool bad = false;
     for (QByteArrayView line : QByteArrayView(rest.first(end)).toByteArray().split('\n')) {
         if (line.endsWith('\r'))
             line.chop(1);

@@ -47,7 +47,7 @@ TEST(LspDocument, RowsAndProblemsAfterEachChangeAreThoseOfTheWholeTextReadAgain)
     const Vocabulary vocabulary = Vocabulary::loadCatalogues();
     // what typing brings: brackets, quotes, comments, line ends of each kind
     const QStringList pieces = {"(", ")", "\"", ";", "\n", "\r", "\r\n", "x", " ", "(defrule\n", "=>", "#else\n",
-                                "(defconst c 3)\n", "#load-if-defined A\n", "#end-if\n", "é", "\t", "(load \"a\")"};
+                                "(defconst c 3)\n", "#load-if-defined A\n", "#end-if\n", "é", "\t", "(load \"a\")", "\n\uFEFF"};
     std::mt19937 random(27);
     QStringList texts;
     for (const QString &script : QDir(VARDELO_TEST_DATA).entryList({"*.per"}, QDir::Files, QDir::Name))
@@ -120,5 +120,5 @@ TEST(LspMessages, BodiesAreCutFromAnyPiecesAndBadHeadersAreSkipped)
     QByteArray body;
     QString error;
     EXPECT_EQ(reader.next(body, error), LspMessages::Reader::Result::BadHeader);
-    EXPECT_LE(reader.pending(), 3);
+    EXPECT_LT(reader.pending(), 10);
 }
