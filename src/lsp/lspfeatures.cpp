@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QUrl>
+#include <optional>
 
 namespace {
 
@@ -209,6 +210,19 @@ QString help(const CatalogueRecord &record)
     return text;
 }
 
+// The first definition of a constant in another file of the AI: the
+// client's text is the truth for its own file.
+std::optional<Problems::Definition> elsewhere(const LspDocument &d, const QString &name)
+{
+    if (!d.ai())
+        return std::nullopt;
+    const QString self = d.path().isEmpty() ? QString() : Ai::canonical(d.path());
+    for (const Problems::Definition &def : d.ai()->definitions(name))
+        if (def.file != self)
+            return def;
+    return std::nullopt;
+}
+
 bool isNumber(QStringView token)
 {
     return !token.isEmpty() && std::all_of(token.begin(), token.end(), [](QChar c) { return c.isDigit(); });
@@ -342,11 +356,12 @@ QJsonValue LspServer::hover(const LspDocument &d, qsizetype offset)
             if (Vocabulary::fold(c.name) == Vocabulary::fold(token))
                 shown = QStringLiteral("constante %1 = %2\ndéfinie ligne %3 de ce script").arg(c.name, c.value).arg(d.position(c.at).first + 1);
     }
-    if (shown.isEmpty() && d.ai()) {
-        for (const Problems::Definition &def : d.ai()->definitions(token)) {
-            shown = QStringLiteral("constante %1 = %2\ndéfinie ligne %3 de « %4 »").arg(def.name, def.value).arg(def.line).arg(QDir::toNativeSeparators(def.file));
-            break;
-        }
+    if (shown.isEmpty()) {
+        if (const std::optional<Problems::Definition> def = elsewhere(d, token))
+            shown = QStringLiteral("constante %1 = %2\ndéfinie ligne %3 de « %4 »")
+                        .arg(def->name, def->value)
+                        .arg(def->line)
+                        .arg(QDir::toNativeSeparators(def->file));
     }
     if (shown.isEmpty())
         return QJsonValue::Null;
@@ -371,12 +386,8 @@ QJsonValue LspServer::definition(const LspDocument &d, qsizetype offset)
     for (const OwnConstant &c : ownConstants(d))
         if (Vocabulary::fold(c.name) == Vocabulary::fold(token))
             return QJsonObject{{QStringLiteral("uri"), d.uri()}, {QStringLiteral("range"), range(d, c.at, c.at + c.name.size())}};
-    if (d.ai()) {
-        const QString self = d.path().isEmpty() ? QString() : Ai::canonical(d.path());
-        for (const Problems::Definition &def : d.ai()->definitions(token))
-            if (def.file != self) // the client's text is the truth for its own file
-                return location(def.file, def.line - 1);
-    }
+    if (const std::optional<Problems::Definition> def = elsewhere(d, token))
+        return location(def->file, def->line - 1);
     return QJsonValue::Null;
 }
 
