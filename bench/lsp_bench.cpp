@@ -56,6 +56,10 @@ struct Session {
              {{"textDocument", QJsonObject{{"uri", uri}, {"version", version}}},
               {"contentChanges", QJsonArray{QJsonObject{{"range", QJsonObject{{"start", start}, {"end", end}}}, {"text", type ? "x" : ""}}}}});
     }
+    void ask(const QString &method)
+    {
+        send(method, {{"textDocument", QJsonObject{{"uri", uri}}}}, true);
+    }
     void complete(int line, int column)
     {
         send("textDocument/completion", {{"textDocument", QJsonObject{{"uri", uri}}},
@@ -141,5 +145,22 @@ static void CompleteRightAfterChange(benchmark::State &state)
     s.server.idle();
 }
 BENCHMARK(CompleteRightAfterChange)->Unit(benchmark::kMillisecond);
+
+// The outline of the whole script, and its formatting as edits.
+static void Outline(benchmark::State &state)
+{
+    Session &s = session();
+    for (auto _ : state)
+        s.ask("textDocument/documentSymbol");
+}
+BENCHMARK(Outline)->Unit(benchmark::kMillisecond);
+
+static void Formatting(benchmark::State &state)
+{
+    Session &s = session();
+    for (auto _ : state)
+        s.ask("textDocument/formatting");
+}
+BENCHMARK(Formatting)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();
