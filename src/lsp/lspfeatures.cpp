@@ -8,10 +8,8 @@
 #include "catalogues/prepross.h"
 #include "catalogues/records.h"
 #include "files/saveopen.h"
-#include "shell/fileservices.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QUrl>
 #include <optional>
 

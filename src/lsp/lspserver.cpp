@@ -7,10 +7,7 @@
 #include "shell/pluginfolder.h"
 #include "vardeloversion.h"
 
-#include <QDir>
 #include <QJsonDocument>
-#include <QRegularExpression>
-#include <QUrl>
 #include <cerrno>
 
 #ifdef Q_OS_WIN
