@@ -10,6 +10,7 @@
 #include "document/problems.h"
 #include "document/scriptdocument.h"
 #include "files/saveopen.h"
+#include "lsp/lspserver.h"
 #include "shell/fileservices.h"
 #include "shell/pluginfolder.h"
 #include "vardeloversion.h"
@@ -51,8 +52,13 @@ const char Usage[] =
     "                       attention:), fichiers dans l'ordre donné; code de sortie 0 sans\n"
     "                       erreur, 1 s'il y en a, 2 si un fichier ou les catalogues n'ont pas\n"
     "                       pu être lus\n"
+    "  lsp                  serveur de langage (Language Server Protocol) sur l'entrée et la\n"
+    "                       sortie standard, pour les éditeurs de texte: problèmes, complétion,\n"
+    "                       survol, définitions, plan et mise en forme; le dossier des\n"
+    "                       catalogues vient de l'option d'initialisation \"catalogues\", sinon\n"
+    "                       de --catalogues, sinon ceux du plugin\n"
     "\n"
-    "  --catalogues DIR     (lint) le dossier des quatre catalogues; par défaut ceux du plugin\n"
+    "  --catalogues DIR     (lint, lsp) le dossier des quatre catalogues; par défaut ceux du plugin\n"
     "  -h, --help           affiche cette aide\n"
     "  -v, --version        affiche la version de vardelo\n"
     "\n"
@@ -227,26 +233,6 @@ bool checkCommand(const QString &path, bool &faithful, QString &error)
     return true;
 }
 
-// Why the catalogues of folder cannot be read, "" when they can: the folder
-// and its four files must be there.
-QString unreadableCatalogues(const QString &folder)
-{
-    const QFileInfo dir(folder);
-    if (!dir.isDir())
-        return QStringLiteral("Impossible de lire les catalogues: le dossier « %1 » %2.")
-            .arg(folder, dir.exists() ? QStringLiteral("n'est pas un dossier") : QStringLiteral("est introuvable"));
-    for (const QString &name : {Facts::FileName, Acts::FileName, Params::FileName, Prepross::FileName}) {
-        const QFileInfo file(QDir(folder).filePath(name));
-        const QString why = !file.exists() ? QStringLiteral("fichier introuvable")
-                            : file.isDir() ? QStringLiteral("c'est un dossier")
-                            : !file.isReadable() ? QStringLiteral("permission refusée")
-                                                 : QString();
-        if (!why.isEmpty())
-            return QStringLiteral("Impossible de lire le catalogue « %1 »: %2.").arg(file.filePath(), why);
-    }
-    return {};
-}
-
 // Why the script at path cannot be linted, "" when it can.
 QString unreadableScript(const QString &path)
 {
@@ -262,7 +248,7 @@ QString unreadableScript(const QString &path)
 // whether some file could not be read.
 bool lintCommand(const QStringList &paths, const QString &catalogues, bool &clean, bool &unread, QString &error)
 {
-    const QString missing = unreadableCatalogues(catalogues);
+    const QString missing = Vocabulary::unreadable(catalogues);
     if (!missing.isEmpty())
         return failed(error, missing);
     PluginFolder::setPath(catalogues);
@@ -407,13 +393,18 @@ int main(int argc, char **argv)
         const QString command = args.takeFirst();
         const bool known = command == QLatin1String("rows") || command == QLatin1String("write")
                            || command == QLatin1String("format") || command == QLatin1String("check")
-                           || command == QLatin1String("lint");
+                           || command == QLatin1String("lint") || command == QLatin1String("lsp");
         if (!known)
             return usageError(QStringLiteral("Commande inconnue: %1").arg(command));
         if (parser.isSet(output) && command != QLatin1String("format"))
             return usageError(QStringLiteral("L'option -o ne vaut que pour format."));
-        if (parser.isSet(catalogues) && command != QLatin1String("lint"))
-            return usageError(QStringLiteral("L'option --catalogues ne vaut que pour lint."));
+        if (parser.isSet(catalogues) && command != QLatin1String("lint") && command != QLatin1String("lsp"))
+            return usageError(QStringLiteral("L'option --catalogues ne vaut que pour lint et lsp."));
+        if (command == QLatin1String("lsp")) {
+            if (!args.isEmpty())
+                return usageError(QStringLiteral("lsp ne prend aucun fichier: le client les envoie."));
+            return runLspServer(parser.isSet(catalogues) ? parser.value(catalogues) : defaultCatalogues());
+        }
         if (command == QLatin1String("lint")) {
             if (args.isEmpty())
                 return usageError(QStringLiteral("lint demande au moins un fichier."));

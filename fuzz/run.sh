@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 SECONDS_EACH="${1:-60}"
 shift || true
 TARGETS=("$@")
-[ ${#TARGETS[@]} -gt 0 ] || TARGETS=(roundtrip writer catalogues symbols registry recovery checks)
+[ ${#TARGETS[@]} -gt 0 ] || TARGETS=(roundtrip writer catalogues symbols registry recovery checks lsp)
 BUILD="${FUZZ_BUILD_DIR:-$PWD/build-fuzz}"
 
 if ! command -v clang++ >/dev/null 2>&1; then

@@ -6,6 +6,8 @@
 #include "prepross.h"
 #include "records.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QMutex>
 #include <algorithm>
 #include <bit>
@@ -13,11 +15,6 @@
 #include <mutex>
 
 namespace {
-QString valuePart(const QString &entry)
-{
-    const qsizetype p = entry.indexOf(QLatin1String(" ("));
-    return p < 0 ? entry : entry.left(p);
-}
 
 } // namespace
 
@@ -131,6 +128,30 @@ Vocabulary Vocabulary::fromCatalogues()
             v.m_symbols.insert(fold(valuePart(e.listText.trimmed())), true);
     }
     return v;
+}
+
+QString Vocabulary::valuePart(const QString &entry)
+{
+    const qsizetype p = entry.indexOf(QLatin1String(" ("));
+    return p < 0 ? entry : entry.left(p);
+}
+
+QString Vocabulary::unreadable(const QString &folder)
+{
+    const QFileInfo dir(folder);
+    if (!dir.isDir())
+        return QStringLiteral("Impossible de lire les catalogues: le dossier « %1 » %2.")
+            .arg(folder, dir.exists() ? QStringLiteral("n'est pas un dossier") : QStringLiteral("est introuvable"));
+    for (const QString &name : {Facts::FileName, Acts::FileName, Params::FileName, Prepross::FileName}) {
+        const QFileInfo file(QDir(folder).filePath(name));
+        const QString why = !file.exists() ? QStringLiteral("fichier introuvable")
+                            : file.isDir() ? QStringLiteral("c'est un dossier")
+                            : !file.isReadable() ? QStringLiteral("permission refusée")
+                                                 : QString();
+        if (!why.isEmpty())
+            return QStringLiteral("Impossible de lire le catalogue « %1 »: %2.").arg(file.filePath(), why);
+    }
+    return {};
 }
 
 Vocabulary Vocabulary::loadCatalogues()

@@ -21,6 +21,11 @@ public:
     // Reads the four catalogues from the plug-in's folder first (their
     // problems reported as the loaders report them).
     static Vocabulary loadCatalogues();
+    // Why the catalogues of folder cannot be read, "" when they can: the
+    // folder and its four files must be there.
+    static QString unreadable(const QString &folder);
+    // The value a catalogue entry stands for: its text before the first " (".
+    static QString valuePart(const QString &entry);
 
     struct Entry {
         QString name;      // as the catalogue writes it

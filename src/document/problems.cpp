@@ -683,6 +683,17 @@ void Checker::check(int pos, std::vector<Problem> &out)
     m->check(pos, out);
 }
 
+std::vector<Problem> Checker::checkRows(std::vector<int> &positions, int rowCount)
+{
+    std::sort(positions.begin(), positions.end());
+    positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+    std::vector<Problem> found;
+    for (int pos : positions)
+        if (pos >= 1 && pos <= rowCount)
+            check(pos, found);
+    return found;
+}
+
 std::vector<Problem> merge(std::vector<Problem> own, const Blocks::Structure &structure, const std::vector<ScriptLine> &rows)
 {
     std::vector<Problem> blocks;

@@ -133,6 +133,9 @@ public:
     bool sameConstants(const Checker &other) const;
     // Appends the problems of row pos: its fact or action, symbol or loads.
     void check(int pos, std::vector<Problem> &out);
+    // Sorts positions (rows, 1-based) and drops the repeated ones, then gives
+    // the problems of those among the first rowCount rows, in row order.
+    std::vector<Problem> checkRows(std::vector<int> &positions, int rowCount);
 
 private:
     class Analysis;

@@ -206,12 +206,7 @@ void ScriptProblems::update()
         std::stable_sort(m_own.begin(), m_own.end(),
                          [](const Problems::Problem &a, const Problems::Problem &b) { return a.row < b.row; });
     } else if (!m_dirty.empty()) {
-        std::sort(m_dirty.begin(), m_dirty.end());
-        m_dirty.erase(std::unique(m_dirty.begin(), m_dirty.end()), m_dirty.end());
-        std::vector<Problems::Problem> found;
-        for (int pos : m_dirty)
-            if (pos >= 1 && pos <= int(lines.size()))
-                checker->check(pos, found);
+        std::vector<Problems::Problem> found = checker->checkRows(m_dirty, int(lines.size()));
         const auto dirty = [this](const Problems::Problem &p) {
             return std::binary_search(m_dirty.begin(), m_dirty.end(), p.row);
         };

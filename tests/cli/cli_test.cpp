@@ -103,6 +103,8 @@ TEST(Cli, ErrorsAndBadArgumentsGoToStandardErrorInFrenchWithStatusTwo)
         {{"rows", "economie.per", "-o", "x.per"}, "L'option -o ne vaut que pour format."},
         {{"--inconnue", "rows", "economie.per"}, "Option inconnue: --inconnue"},
         {{"rows", "-z", "economie.per"}, "Option inconnue: -z"},
+        {{"lsp", "economie.per"}, "lsp ne prend aucun fichier: le client les envoie."},
+        {{"rows", "economie.per", "--catalogues", "."}, "L'option --catalogues ne vaut que pour lint et lsp."},
     };
     for (const auto &[args, message] : cases) {
         const Outcome o = vardelo(args);
