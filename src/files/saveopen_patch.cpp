@@ -4,6 +4,7 @@
 #include "saveopen.h"
 #include "saveopen_internal.h"
 #include "saveopen_text.h"
+#include "rowstext.h"
 
 #include "shell/fileservices.h"
 
@@ -17,28 +18,16 @@ using Text::isLineEnd;
 
 namespace {
 
-bool opensLevel(LineKind k)
-{
-    return k == LineKind::FactB || k == LineKind::FactOB || k == LineKind::FactAB || k == LineKind::FactTB
-           || k == LineKind::FactNB;
-}
-
-bool closesLevel(LineKind k)
-{
-    return k == LineKind::FactE || k == LineKind::FactOE || k == LineKind::FactAE || k == LineKind::FactTE
-           || k == LineKind::FactNE;
-}
-
 // The depth of each row in the rule's groups, the rule's own rows at 0.
 std::vector<int> depths(const ScriptLine *rows, size_t n)
 {
     std::vector<int> d(n);
     int depth = 0;
     for (size_t i = 0; i < n; ++i) {
-        if (closesLevel(rows[i].kind))
+        if (closesBlock(rows[i].kind))
             depth = qMax(0, depth - 1);
         d[i] = depth;
-        if (opensLevel(rows[i].kind))
+        if (opensBlock(rows[i].kind))
             ++depth;
     }
     return d;
