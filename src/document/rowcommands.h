@@ -1,14 +1,15 @@
 #pragma once
 
 #include "files/rowstext.h"
+#include "rowtexteditor.h"
 
 #include <QObject>
+#include <QPointer>
 #include <vector>
 
 class PlugFrm;
 class QAction;
 class QMenu;
-class RowTextEditor;
 class ScriptListView;
 
 // The "Edition" menu's commands on the selected rows: the clipboard (copy,
@@ -57,6 +58,6 @@ private:
 
     PlugFrm &m_window;
     ScriptListView *m_list;
-    RowTextEditor *m_editor = nullptr;
+    QPointer<RowTextEditor> m_editor; // gone with the list, should the window close first
     int m_editedRow = 0;
 };

@@ -244,3 +244,21 @@ TEST_F(RowCommandsTest, F2TypesARowWithCompletionAndEntreeTakesOnlyTextThatFitsT
     key(f, Qt::Key_F2);
     EXPECT_EQ(f.rowCommands().textEditor(), nullptr);
 }
+
+TEST_F(RowCommandsTest, F2OffersTheConstantsOfTheAisOtherFiles)
+{
+    writeFile(dir.filePath("autre.per"), "(defconst plafond-ble 300)\r\n");
+    PlugFrm &f = open("(load \"autre\")\r\n(defrule\r\n  (stock ble < 3)\r\n=>\r\n  (acheter ble)\r\n)\r\n");
+    activate(&f);
+    clickRow(f, 3);
+    key(f, Qt::Key_F2);
+    RowTextEditor *editor = f.rowCommands().textEditor();
+    ASSERT_NE(editor, nullptr);
+    editor->clear();
+    QTest::keyClicks(editor, "(stock ble < plaf");
+    ASSERT_TRUE(editor->completer()->popup()->isVisible());
+    typeKey(editor, Qt::Key_Return);
+    QTest::keyClicks(editor, ")");
+    typeKey(editor, Qt::Key_Return);
+    EXPECT_EQ(rows(f)[2], "Fact|stock ble < plafond-ble");
+}
