@@ -63,12 +63,15 @@ RowCommands::RowCommands(PlugFrm &window, QMenu *menu) : QObject(&window), m_win
         connect(a, &QAction::triggered, this, slot);
         return a;
     };
-    copyAction = command(QStringLiteral("Copier"), QKeySequence(Qt::CTRL | Qt::Key_C), &RowCommands::copy);
+    // in the desktop's usual order
     cutAction = command(QStringLiteral("Couper"), QKeySequence(Qt::CTRL | Qt::Key_X), &RowCommands::cut);
+    copyAction = command(QStringLiteral("Copier"), QKeySequence(Qt::CTRL | Qt::Key_C), &RowCommands::copy);
     pasteAction = command(QStringLiteral("Coller"), QKeySequence(Qt::CTRL | Qt::Key_V), &RowCommands::paste);
+    menu->addSeparator();
     duplicateAction = command(QStringLiteral("Dupliquer"), QKeySequence(Qt::CTRL | Qt::Key_D), &RowCommands::duplicate);
     moveUpAction = command(QStringLiteral("Monter"), QKeySequence(Qt::ALT | Qt::Key_Up), &RowCommands::moveUp);
     moveDownAction = command(QStringLiteral("Descendre"), QKeySequence(Qt::ALT | Qt::Key_Down), &RowCommands::moveDown);
+    menu->addSeparator();
     editTextAction = command(QStringLiteral("Modifier le texte"), QKeySequence(Qt::Key_F2), &RowCommands::editText);
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     // the typed text follows its row, and goes when the rows change under it
