@@ -168,7 +168,8 @@ bool readRows(QStringView text, RowPlace place, std::vector<ScriptLine> &rows, Q
             }
         }
         const bool framed = read.size() >= 2 && read.front().kind == LineKind::FactB && read.back().kind == LineKind::FactE;
-        if (std::any_of(read.begin() + 1, read.end(), [](const ScriptLine &r) { return r.kind == LineKind::FactB; })) {
+        const auto ruleStart = [](const ScriptLine &r) { return r.kind == LineKind::FactB; };
+        if (read.size() > 1 && std::any_of(read.begin() + 1, read.end(), ruleStart)) {
             error = QStringLiteral("Une règle ne peut pas se placer dans une autre règle: placez-la hors des règles.");
             return false;
         }
