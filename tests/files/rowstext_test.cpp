@@ -232,3 +232,22 @@ TEST(RowsText, CompletionOffersNamesValuesConstantsAndSymbolsByPlace)
     EXPECT_EQ(RowCompletion::wordStart(u"(stock bl"), 7);
     EXPECT_EQ(RowCompletion::wordStart(u"(not (st"), 6);
 }
+
+// A fact moved up past another inside a rule read from a file: the lines
+// keep their indentation and the comment stays with its fact.
+TEST(RowsText, RowsMovedInsideARuleKeepTheirLines)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("ia.per");
+    writeFile(path, "(defrule\n\t(a 1) ; un\n\t(b 2)\n=>\n\t(c)\n)\n");
+    ScriptDocument doc;
+    QString error;
+    ASSERT_TRUE(doc.open(path, error));
+    ScriptModel &m = doc.rows();
+    std::vector<ScriptLine> unit(m.lines().begin() + 1, m.lines().begin() + 3);
+    m.removeLines(2, 2);
+    m.insertLines(3, unit);
+    SaveText saved;
+    ASSERT_TRUE(doc.bytes(saved, error));
+    EXPECT_EQ(saved.bytes, "(defrule\n\t(b 2)\n\t(a 1)     ; un\n=>\n\t(c)\n)\n");
+}
