@@ -30,9 +30,10 @@ int length(const RowRange &r)
     return r.last - r.first + 1;
 }
 
-QString rowCount(int n)
+// "1 ligne copiée.", "3 lignes copiées."
+QString rowsDone(int n, const QString &done)
 {
-    return n == 1 ? QStringLiteral("1 ligne") : QStringLiteral("%1 lignes").arg(n);
+    return n == 1 ? QStringLiteral("1 ligne %1.").arg(done) : QStringLiteral("%1 lignes %2s.").arg(n).arg(done);
 }
 
 // Whether a rule's rows from first to last, in that order, keep its
@@ -162,7 +163,7 @@ void RowCommands::copy()
     for (const RowRange &r : ranges)
         n += length(r);
     QGuiApplication::clipboard()->setText(SaveOpen::rowsText(m.lines(), ranges, m.source()));
-    tell(QStringLiteral("%1 copiée(s).").arg(rowCount(n)));
+    tell(rowsDone(n, QStringLiteral("copiée")));
 }
 
 void RowCommands::cut()
@@ -215,7 +216,7 @@ void RowCommands::paste()
     m.insertLines(pos, std::move(rows));
     m_window.closeStep();
     select({{pos, pos + n - 1}});
-    tell(QStringLiteral("%1 collée(s).").arg(rowCount(n)));
+    tell(rowsDone(n, QStringLiteral("collée")));
 }
 
 void RowCommands::duplicate()
