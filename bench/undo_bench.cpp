@@ -1,10 +1,12 @@
 // Undo on the generated 120,000-line script in the window: one edit of a row
 // near the end (its rule is then laid out anew), then "Annuler", which puts
 // the rule back as read (EditThenUndo); or "Rétablir" and "Annuler" of that
-// edit (RedoThenUndo).
+// edit (RedoThenUndo); half the rows cut, pasted back and both undone
+// (CutPasteHalfThenUndo).
 #include "privatefolders.h"
 #include "generatedscript.h"
 #include "document/plugfrm.h"
+#include "document/rowcommands.h"
 #include "document/scriptdocument.h"
 #include "document/scriptlistview.h"
 #include "document/scriptproblems.h"
@@ -13,6 +15,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QItemSelectionModel>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
@@ -98,6 +101,32 @@ static void ChangeOneRowProblemsCurrent(benchmark::State &state)
     state.counters["problems"] = double(problems.problems().size());
 }
 
+// The middle half of the rows selected, cut ("Couper"), pasted back from
+// the clipboard ("Coller", read as script text), then both undone.
+static void CutPasteHalfThenUndo(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    if (openGeneratedScript(dir, state) == 0)
+        return;
+    PlugFrm &frm = PlugFrm::instance();
+    ScriptListView *list = frm.ListView1;
+    const int n = list->count();
+    const QItemSelection half(list->rows().index(n / 4), list->rows().index(3 * n / 4));
+    RowCommands &commands = frm.rowCommands();
+    for (auto _ : state) {
+        list->selectionModel()->select(half, QItemSelectionModel::ClearAndSelect);
+        commands.cut();
+        commands.paste();
+        QApplication::processEvents();
+        frm.UndoEdit_Click();
+        frm.UndoEdit_Click();
+        QApplication::processEvents();
+    }
+    if (list->count() != n || frm.document().isModified())
+        state.SkipWithError("the rows did not come back");
+    state.counters["rows"] = n;
+}
+
 int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -108,6 +137,7 @@ int main(int argc, char **argv)
     benchmark::RegisterBenchmark("EditThenUndo", EditThenUndo)->Arg(0)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("RedoThenUndo", EditThenUndo)->Arg(1)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("ChangeOneRowProblemsCurrent", ChangeOneRowProblemsCurrent)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("CutPasteHalfThenUndo", CutPasteHalfThenUndo)->Unit(benchmark::kMillisecond);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     return 0;

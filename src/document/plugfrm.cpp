@@ -2,6 +2,7 @@
 
 #include "editcommands.h"
 #include "linebuilders.h"
+#include "rowcommands.h"
 #include "publicvars.h"
 #include "scriptdocument.h"
 #include "scriptlistview.h"
@@ -160,6 +161,7 @@ PlugFrm::PlugFrm(QWidget *parent) : QMainWindow(parent)
     connect(UndoEdit, &QAction::triggered, this, &PlugFrm::UndoEdit_Click);
     connect(RedoEdit, &QAction::triggered, this, &PlugFrm::RedoEdit_Click);
     connect(GoToLine, &QAction::triggered, this, &PlugFrm::GoToLine_Click);
+    buildRowCommands();
     setUpKeyboard();
 
     connect(Ajouter, &QPushButton::clicked, this, &PlugFrm::Ajouter_Click);
@@ -568,10 +570,15 @@ void PlugFrm::GoToLine_Click()
 
 void PlugFrm::Command4_Click()
 {
+    const QItemSelection selected = ListView1->selectionModel()->selection();
+    if (selected.size() > 1 || (selected.size() == 1 && selected.first().height() > 1))
+        return m_rowCommands->removeSelected();
     const int pos = ListView1->selectedPosition();
     if (pos == 0 || !mayChangeForm(ListView1->rows().line(pos).form))
         return;
     ListView1->rows().removeRow(pos);
+    // the row that took its place is the selected one
+    ListView1->selectRow(qMin(pos, ListView1->count()));
 }
 
 void PlugFrm::Command2_Click()

@@ -21,6 +21,7 @@ class QMenu;
 class ProblemsPane;
 class QPushButton;
 class RecentFilesMenu;
+class RowCommands;
 class ScriptDocument;
 class Vocabulary;
 class ScriptListView;
@@ -69,6 +70,11 @@ public:
     // Finding rows: the bar above the list and its commands in "Edition".
     FindBar *FindBar1;
     QAction *FindText, *FindNext, *FindPrevious, *GoToLine;
+    // "Edition": the selected rows through the clipboard, duplicated, moved,
+    // and a row's text typed in place (the actions are its members).
+    RowCommands &rowCommands() { return *m_rowCommands; }
+    // The catalogues' vocabulary, made on first use.
+    const Vocabulary &vocabulary();
     QAction *ShowOpts;
     QMenu *HelpMnu;
     QAction *ShowHelp, *sep3, *ShowAbout;
@@ -202,6 +208,8 @@ private:
     FileBars *m_fileBars;
     // Undo, redo, find and go to a line.
     EditCommands *m_edit;
+    RowCommands *m_rowCommands;
+    void buildRowCommands();
     // Insérer, Editer and Supprimer need a selected row.
     void updateRowCommands();
     // The row the last placement put in the list (0: none since it was reset).

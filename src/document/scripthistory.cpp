@@ -101,8 +101,7 @@ int ScriptHistory::undo()
     --m_index;
     const size_t begin = m_stepStart[size_t(m_index)], end = stepEnd(m_index);
     m_replaying = true;
-    for (size_t i = end; i-- > begin;)
-        m_rows.applyChange(m_changes[i], true);
+    m_rows.applyChanges(m_changes.data() + begin, m_changes.data() + end, true);
     m_replaying = false;
     // A step still open that began after this one now begins here.
     for (int &first : m_open)
@@ -121,8 +120,7 @@ int ScriptHistory::redo()
     const size_t begin = m_stepStart[size_t(m_index)], end = stepEnd(m_index);
     ++m_index;
     m_replaying = true;
-    for (size_t i = begin; i < end; ++i)
-        m_rows.applyChange(m_changes[i], false);
+    m_rows.applyChanges(m_changes.data() + begin, m_changes.data() + end, false);
     m_replaying = false;
     emit changed();
     for (size_t i = end; i-- > begin;)

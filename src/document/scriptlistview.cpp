@@ -43,8 +43,15 @@ void ScriptListView::fitLineNumbers()
 
 int ScriptListView::selectedPosition() const
 {
-    const QModelIndexList sel = selectionModel()->selectedIndexes();
-    return sel.isEmpty() ? 0 : sel.first().row() + 1;
+    // the current row when it is selected, else the first selected: ranges,
+    // not indexes, so a selection of every row costs nothing
+    const QModelIndex current = currentIndex();
+    if (current.isValid() && selectionModel()->isRowSelected(current.row()))
+        return current.row() + 1;
+    int top = -1;
+    for (const QItemSelectionRange &r : selectionModel()->selection())
+        top = top < 0 ? r.top() : qMin(top, r.top());
+    return top + 1;
 }
 
 void ScriptListView::selectRow(int pos)

@@ -4,7 +4,8 @@
 
 #include <QTableView>
 
-// ListView1: the script lines, one selected row at most. The row operations
+// ListView1: the script lines; several may be selected (the row commands
+// set that up), the single-row commands take the current one. The row operations
 // live on the model; the view adds the selection, 1-based like the rows.
 // A one-column table without headers or grid looks like a plain list; unlike
 // QListView it does not lay every row out again after each insertion, so
@@ -20,7 +21,8 @@ public:
     const ScriptModel &rows() const { return m_model; }
     int count() const { return m_model.count(); }
 
-    // Position of the selected row, 0 when none is.
+    // Position of the selected row (the current one among several), 0 when
+    // none is.
     int selectedPosition() const;
     // Makes the row at pos the selected one (and the current one, so that the
     // keyboard goes on from there); nothing when pos is not a row.

@@ -1,6 +1,7 @@
 #include "scriptmodel.h"
 
 #include <QTimer>
+#include <algorithm>
 
 ScriptModel::ScriptModel(QObject *parent) : QAbstractListModel(parent)
 {
@@ -338,4 +339,108 @@ void ScriptModel::applyChange(const RowChange &change, bool undo)
         break;
     }
     emit contentChanged();
+}
+
+void ScriptModel::insertLines(int pos, std::vector<ScriptLine> lines)
+{
+    if (lines.empty())
+        return;
+    if (pos < 1 || pos > count())
+        pos = count() + 1;
+    const int n = int(lines.size());
+    beginInsertRows(QModelIndex(), pos - 1, pos + n - 2);
+    m_lines.insert(m_lines.begin() + (pos - 1), std::make_move_iterator(lines.begin()),
+                   std::make_move_iterator(lines.end()));
+    endInsertRows();
+    int lastForm = ScriptLine::NoForm;
+    for (int i = pos; i < pos + n; ++i)
+        emit changeMade({RowChange::Inserted, i, {}, m_lines[size_t(i - 1)]});
+    for (int i = pos; i < pos + n; ++i) {
+        const int form = m_lines[size_t(i - 1)].form;
+        if (form != lastForm)
+            formEdited(form);
+        lastForm = form;
+    }
+    emit contentChanged();
+}
+
+void ScriptModel::removeLines(int pos, int n)
+{
+    n = qMin(n, count() - pos + 1);
+    if (pos < 1 || n <= 0)
+        return;
+    for (int i = pos; i < pos + n; ++i)
+        emit changeMade({RowChange::Removed, pos, m_lines[size_t(i - 1)], {}});
+    std::vector<int> forms;
+    for (int i = pos; i < pos + n; ++i)
+        if (forms.empty() || forms.back() != m_lines[size_t(i - 1)].form)
+            forms.push_back(m_lines[size_t(i - 1)].form);
+    beginRemoveRows(QModelIndex(), pos - 1, pos + n - 2);
+    m_lines.erase(m_lines.begin() + (pos - 1), m_lines.begin() + (pos - 1 + n));
+    endRemoveRows();
+    for (int form : forms)
+        formEdited(form);
+    emit contentChanged();
+}
+
+size_t ScriptModel::applyRun(const RowChange *const *changes, size_t n, bool undo)
+{
+    const RowChange &c0 = *changes[0];
+    if (c0.kind != RowChange::Inserted && c0.kind != RowChange::Removed)
+        return 0;
+    const bool inserts = (c0.kind == RowChange::Inserted) != undo;
+    // Inserted one after the other, or each at the same place (the block
+    // then reads backwards); erased at one place, or from the last up.
+    size_t k = 1;
+    int step = 0;
+    for (; k < n; ++k) {
+        const RowChange &c = *changes[k];
+        if (c.kind != c0.kind)
+            break;
+        const int d = c.pos - changes[k - 1]->pos;
+        if (k == 1 && (d == 0 || d == (inserts ? 1 : -1)))
+            step = d;
+        else if (k == 1 || d != step)
+            break;
+    }
+    if (k < 2)
+        return 0;
+    const int first = inserts ? c0.pos : (step == 0 ? c0.pos : changes[k - 1]->pos);
+    if (first < 1 || (inserts ? first > count() + 1 : first + int(k) - 1 > count()))
+        return 0;
+    if (inserts) {
+        std::vector<ScriptLine> block;
+        block.reserve(k);
+        for (size_t i = 0; i < k; ++i)
+            block.push_back(changes[i]->kind == RowChange::Inserted ? changes[i]->after : changes[i]->before);
+        if (step == 0)
+            std::reverse(block.begin(), block.end());
+        beginInsertRows(QModelIndex(), first - 1, first + int(k) - 2);
+        m_lines.insert(m_lines.begin() + (first - 1), std::make_move_iterator(block.begin()),
+                       std::make_move_iterator(block.end()));
+        endInsertRows();
+    } else {
+        beginRemoveRows(QModelIndex(), first - 1, first + int(k) - 2);
+        m_lines.erase(m_lines.begin() + (first - 1), m_lines.begin() + (first - 1 + int(k)));
+        endRemoveRows();
+    }
+    emit contentChanged();
+    return k;
+}
+
+void ScriptModel::applyChanges(const RowChange *begin, const RowChange *end, bool undo)
+{
+    std::vector<const RowChange *> order;
+    order.reserve(size_t(end - begin));
+    for (const RowChange *c = begin; c != end; ++c)
+        order.push_back(c);
+    if (undo)
+        std::reverse(order.begin(), order.end());
+    for (size_t i = 0; i < order.size();) {
+        const size_t run = applyRun(order.data() + i, order.size() - i, undo);
+        if (run == 0)
+            applyChange(*order[i++], undo);
+        else
+            i += run;
+    }
 }

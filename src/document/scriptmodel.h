@@ -59,6 +59,11 @@ public:
     QString text(int pos) const { return line(pos).text; }
     LineKind kind(int pos) const { return line(pos).kind; }
     void removeRow(int pos);
+    // Several rows at once, for the commands on a selection: one insertion
+    // or removal for the view, one change a row for the history. The rows
+    // inserted keep the form they carry; the forms touched are marked edited.
+    void insertLines(int pos, std::vector<ScriptLine> lines);
+    void removeLines(int pos, int count);
     void clear();
     // Replaces every row in one reset; the rows are new (no source).
     void setLines(std::vector<ScriptLine> lines);
@@ -92,6 +97,9 @@ public:
     // Puts back the state before (undo) or after a change this model made,
     // from the state right after (or before) it.
     void applyChange(const RowChange &change, bool undo);
+    // The changes of one step, in their order (undo: from the last back):
+    // rows inserted or removed one after the other are put back at once.
+    void applyChanges(const RowChange *begin, const RowChange *end, bool undo);
 
     // The blocks of the rows, worked out again when asked after a change.
     const Blocks::Structure &structure() const;
@@ -119,6 +127,9 @@ private:
     void setFormEdited(int form, bool edited);
     void insertLine(int pos, const ScriptLine &line);
     void eraseLine(int pos);
+    // A run of changes from at on that insert (or erase) consecutive rows,
+    // applied at once; the number of changes it took, 0 when none.
+    size_t applyRun(const RowChange *const *changes, size_t count, bool undo);
     std::vector<ScriptLine> m_lines;
     ScriptSource m_source;
     quint64 m_generation = 0;

@@ -4,6 +4,7 @@
 #include "saveopen.h"
 #include "saveopen_internal.h"
 #include "saveopen_text.h"
+#include "rowstext.h"
 
 #include "shell/fileservices.h"
 
@@ -17,28 +18,16 @@ using Text::isLineEnd;
 
 namespace {
 
-bool opensLevel(LineKind k)
-{
-    return k == LineKind::FactB || k == LineKind::FactOB || k == LineKind::FactAB || k == LineKind::FactTB
-           || k == LineKind::FactNB;
-}
-
-bool closesLevel(LineKind k)
-{
-    return k == LineKind::FactE || k == LineKind::FactOE || k == LineKind::FactAE || k == LineKind::FactTE
-           || k == LineKind::FactNE;
-}
-
 // The depth of each row in the rule's groups, the rule's own rows at 0.
 std::vector<int> depths(const ScriptLine *rows, size_t n)
 {
     std::vector<int> d(n);
     int depth = 0;
     for (size_t i = 0; i < n; ++i) {
-        if (closesLevel(rows[i].kind))
+        if (closesBlock(rows[i].kind))
             depth = qMax(0, depth - 1);
         d[i] = depth;
-        if (opensLevel(rows[i].kind))
+        if (opensBlock(rows[i].kind))
             ++depth;
     }
     return d;
@@ -310,45 +299,58 @@ private:
     // action after the "=>" when one stands in the way.
     void insertBefore(size_t from, size_t end, qint32 limit)
     {
-        for (size_t k = from; k < end; ++k) {
+        for (size_t k = from, next; k < end; k = next) {
             const ScriptLine &r = m_rows[k];
+            // the end comments new with it stay on its line
+            next = k + 1;
+            while (r.kind != LineKind::CommE && next < end && m_rows[next].kind == LineKind::CommE)
+                ++next;
             if (r.kind == LineKind::Unknown)
                 continue; // not written
-            const QString t = layout(&r, &r + 1);
-            if (r.kind == LineKind::CommE && !freshLine()) {
-                (*m_starts)[k] = m_out->size();
-                *m_out += QStringLiteral("     ") + t;
-                continue;
-            }
-            const QString ind = indentation(k);
-            if (r.kind == LineKind::Act || (r.flags & ScriptLine::AfterArrow)) {
-                const qsizetype arrow = m_text.mid(m_cursor, limit - m_cursor).indexOf(u"=>");
-                if (arrow >= 0) {
-                    const qint32 a = m_cursor + qint32(arrow) + 2;
-                    const qint32 le = findLineEnd(a, limit);
-                    if (le >= 0 && blank(a, le)) {
-                        emitTo(afterLineEnd(le));
-                        put(k, ind, t, false);
-                    } else { // the line goes on after the "=>"
-                        emitTo(a);
-                        *m_out += m_lineEnd;
-                        put(k, ind, t, true);
-                    }
-                    continue;
+            const QString t = layout(&r, m_rows + next);
+            m_commentAfter = next > k + 1;
+            insertRow(k, t, limit);
+            m_commentAfter = false;
+            for (size_t c = k + 1; c < next; ++c)
+                (*m_starts)[c] = (*m_starts)[k];
+        }
+    }
+    void insertRow(size_t k, const QString &t, qint32 limit)
+    {
+        const ScriptLine &r = m_rows[k];
+        if (r.kind == LineKind::CommE && !freshLine()) {
+            (*m_starts)[k] = m_out->size();
+            *m_out += QStringLiteral("     ") + t;
+            return;
+        }
+        const QString ind = indentation(k);
+        if (r.kind == LineKind::Act || (r.flags & ScriptLine::AfterArrow)) {
+            const qsizetype arrow = m_text.mid(m_cursor, limit - m_cursor).indexOf(u"=>");
+            if (arrow >= 0) {
+                const qint32 a = m_cursor + qint32(arrow) + 2;
+                const qint32 le = findLineEnd(a, limit);
+                if (le >= 0 && blank(a, le)) {
+                    emitTo(afterLineEnd(le));
+                    put(k, ind, t, false);
+                } else { // the line goes on after the "=>"
+                    emitTo(a);
+                    *m_out += m_lineEnd;
+                    put(k, ind, t, true);
                 }
+                return;
             }
-            if (freshLine()) {
-                put(k, ind, t, false);
-                continue;
-            }
-            const qint32 le = findLineEnd(m_cursor, limit);
-            if (le >= 0) {
-                emitTo(afterLineEnd(le));
-                put(k, ind, t, false);
-            } else {
-                *m_out += m_lineEnd;
-                put(k, ind, t, true);
-            }
+        }
+        if (freshLine()) {
+            put(k, ind, t, false);
+            return;
+        }
+        const qint32 le = findLineEnd(m_cursor, limit);
+        if (le >= 0) {
+            emitTo(afterLineEnd(le));
+            put(k, ind, t, false);
+        } else {
+            *m_out += m_lineEnd;
+            put(k, ind, t, true);
         }
     }
     // Whether nothing may follow the row on its line: a comment would take
@@ -365,7 +367,7 @@ private:
         *m_out += indent;
         (*m_starts)[k] = m_out->size();
         *m_out += t;
-        if (open && endsItsLine(m_rows[k].kind)) {
+        if (open && (endsItsLine(m_rows[k].kind) || m_commentAfter)) {
             // the rest of the line read goes to the next one, if any
             while (m_cursor < m_text.size() && isBlank(m_text[m_cursor]))
                 ++m_cursor;
@@ -412,6 +414,7 @@ private:
     QString *m_out = nullptr;
     std::vector<qsizetype> *m_starts = nullptr;
     qint32 m_cursor = 0; // the text read is written up to there
+    bool m_commentAfter = false; // the row being put ends with its end comments
     qint32 m_emptyLineAt = -1;
 };
 
