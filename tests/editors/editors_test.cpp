@@ -331,7 +331,7 @@ TEST_F(NewRows, AreDrawnInTheirKindsColourAtOnce)
     const auto drawn = [&f] {
         QStringList colours;
         for (int row = 0; row < f.ListView1->model()->rowCount(); ++row)
-            colours << f.ListView1->model()->index(row, 0).data(Qt::ForegroundRole).value<QColor>().name();
+            colours << drawnAs(f, row + 1).palette.color(QPalette::Text).name();
         return colours;
     };
     const QStringList made = drawn();
