@@ -250,37 +250,115 @@ void compare(const std::vector<Token> &a, const std::vector<Token> &b, int first
 
 } // namespace
 
-namespace {
-// Whether both texts have the same lines once each is stripped of the
-// blanks at its ends: then they hold the same tokens and comments (a line
-// end always parts tokens, and comment pieces are compared trimmed). Many
-// forms differ from their layout only so, and this is far cheaper than
-// scanning their tokens.
-bool sameTrimmedLines(QStringView a, QStringView b)
+// Whether both texts certainly hold the same tokens and comments, found in
+// one walk over both: their characters agree but for the runs of blanks and
+// line ends between them, where both texts have a run or neither does
+// (unless a parenthesis, a quote or a ";" stands next to it). A run may hold a line end in one text and not in the other only where that
+// changes no token and no comment's place: not right after a "(" (whose
+// word is part of its token when on its line), not before a ";", not in a
+// quoted text or a comment. Comments agree character for character but for
+// their trailing blanks. False says only that the tokens must be compared.
+bool sameAtOnce(QStringView a, QStringView b)
 {
-    qsizetype i = 0, j = 0;
-    auto line = [](QStringView t, qsizetype &p) {
-        const qsizetype begin = p;
-        while (p < t.size() && !isLineEnd(t[p]))
-            ++p;
-        const QStringView l = trimBlanks(t.mid(begin, p - begin));
-        if (p < t.size() && t[p] == QLatin1Char('\r') && p + 1 < t.size() && t[p + 1] == QLatin1Char('\n'))
-            ++p;
-        if (p < t.size())
-            ++p;
-        return l;
+    const char16_t *da = a.utf16(), *db = b.utf16();
+    const qsizetype na = a.size(), nb = b.size();
+    auto blank = [](char16_t c) { return c == u' ' || c == u'\t'; };
+    auto lineEnd = [](char16_t c) { return c == u'\n' || c == u'\r'; };
+    // Steps over a run of blanks and line ends; whether it held a line end.
+    auto run = [&](const char16_t *d, qsizetype n, qsizetype &p) {
+        bool held = false;
+        for (; p < n; ++p) {
+            if (lineEnd(d[p]))
+                held = true;
+            else if (!blank(d[p]))
+                break;
+        }
+        return held;
     };
-    while (i < a.size() && j < b.size())
-        if (line(a, i) != line(b, j))
-            return false;
-    return i == a.size() && j == b.size();
+    auto plain = [](char16_t c) { return c >= 128 || !Text::WordEnds[c]; };
+    qsizetype i = 0, j = 0;
+    char16_t before = 0; // the last character both texts agreed on
+    while (true) {
+        const qsizetype from = i;
+        while (i < na && j < nb && da[i] == db[j] && plain(da[i])) {
+            ++i;
+            ++j;
+        }
+        if (i != from)
+            before = da[i - 1];
+        if (i == na || j == nb || !plain(da[i]) || !plain(db[j])) {
+            if (i == na || j == nb || blank(da[i]) || lineEnd(da[i]) || blank(db[j]) || lineEnd(db[j])) {
+                const qsizetype i0 = i, j0 = j;
+                const bool heldA = run(da, na, i), heldB = run(db, nb, j);
+                if (i == na || j == nb)
+                    return i == na && j == nb;
+                if (i0 > 0 || j0 > 0) { // the texts start on a line of their own
+                    // A run on one side only parts no token where a
+                    // parenthesis, a quote or a ";" stands next to it.
+                    if ((i == i0) != (j == j0) && plain(before) && plain(da[i]))
+                        return false;
+                    if (heldA != heldB && (before == u'(' || da[i] == u';' || db[j] == u';'))
+                        return false;
+                }
+                continue;
+            }
+        }
+        const char16_t c = da[i];
+        if (c != db[j]) {
+            // a keyword written in another case
+            if (!plain(c) || !plain(db[j]))
+                return false;
+            auto word = [](QStringView t, qsizetype p) {
+                qsizetype begin = p, end = p;
+                while (begin > 0 && !endsWord(t[begin - 1]))
+                    --begin;
+                while (end < t.size() && !endsWord(t[end]))
+                    ++end;
+                return t.sliced(begin, end - begin);
+            };
+            const QStringView wa = word(a, i), wb = word(b, j);
+            if (wa.size() != wb.size() || wa.compare(wb, Qt::CaseInsensitive) != 0 || !isKeyword(wa))
+                return false;
+            const qsizetype rest = wa.size() - (i - (wa.data() - a.data()));
+            i += rest;
+            j += rest;
+            before = da[i - 1];
+            continue;
+        }
+        ++i;
+        ++j;
+        before = c;
+        if (c == u'"') {
+            // a quoted text, as it is, up to its closing quote or its line end
+            while (i < na && j < nb && da[i] == db[j] && da[i] != u'"' && !lineEnd(da[i])) {
+                ++i;
+                ++j;
+            }
+            if (i < na && j < nb && da[i] == u'"' && db[j] == u'"') {
+                ++i;
+                ++j;
+            } else if (!((i == na || lineEnd(da[i])) && (j == nb || lineEnd(db[j])))) {
+                return false;
+            }
+            before = da[i - 1];
+        } else if (c == u';') {
+            // a comment, as it is but for its trailing blanks
+            while (i < na && j < nb && da[i] == db[j] && !lineEnd(da[i])) {
+                ++i;
+                ++j;
+            }
+            while (i < na && blank(da[i]))
+                ++i;
+            while (j < nb && blank(db[j]))
+                ++j;
+            if (!((i == na || lineEnd(da[i])) && (j == nb || lineEnd(db[j]))))
+                return false;
+        }
+    }
 }
-} // namespace
 
-bool sameContent(QStringView original, QStringView written)
+bool sameTokens(QStringView original, QStringView written)
 {
-    if (sameTrimmedLines(original, written))
-        return true;
     // Pieces of comments that stand alike come after the same tokens: both
     // texts then give the same tokens and pieces in the same order.
     Scanner a(original, 1), b(written, 1);
@@ -295,6 +373,11 @@ bool sameContent(QStringView original, QStringView written)
         if (!same(ta, tb) || (ta.comment && !samePlace(ta, tb)))
             return false;
     }
+}
+
+bool sameContent(QStringView original, QStringView written)
+{
+    return sameAtOnce(original, written) || sameTokens(original, written);
 }
 
 FidelityReport compareContent(QStringView original, QStringView written, int firstLine)

@@ -85,7 +85,7 @@ bool formatScriptBytes(QByteArrayView bytes, const std::function<bool(QByteArray
         rows.clear();
         spans.clear();
         readFormRows(rows, lines, 0, 1, &spans);
-        text.clear();
+        text.truncate(0);
         appendFormLayout(text, rows, spans, source, lineEnd);
         // A form the layout would change (its content, or how it is cut
         // from the forms around it) stays as it was read.

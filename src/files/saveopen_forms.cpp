@@ -5,10 +5,34 @@
 
 #include "saveopen_text.h"
 
+#include <array>
+#include <string_view>
+
 namespace SaveOpen {
 
 using Text::isBlank;
 using Text::isLineEnd;
+
+namespace {
+// The bytes scanLine looks at; all others are stepped over.
+constexpr std::array<bool, 256> LineScanStops = [] {
+    std::array<bool, 256> t{};
+    for (const char c : {'\r', '\n', '"', ';', '(', ')'})
+        t[static_cast<unsigned char>(c)] = true;
+    return t;
+}();
+
+// Whether the word at p is k (lower case letters), in any case.
+bool isWordAt(QByteArrayView b, qsizetype p, std::string_view k)
+{
+    if (p + qsizetype(k.size()) > b.size())
+        return false;
+    for (size_t i = 0; i < k.size(); ++i)
+        if ((static_cast<unsigned char>(b[p + qsizetype(i)]) | 0x20) != static_cast<unsigned char>(k[i]))
+            return false;
+    return true;
+}
+} // namespace
 
 bool FormCutter::next(Form &f)
 {
@@ -50,11 +74,7 @@ int FormCutter::firstNonBlank(qsizetype p) const
 // Where the line at p ends (its line end, or the end of the bytes).
 qsizetype FormCutter::lineEnd(qsizetype p) const
 {
-    const char *d = m_b.data();
-    const qsizetype n = m_b.size();
-    while (p < n && !isLineEnd(d[p]))
-        ++p;
-    return p;
+    return Text::lineEndFrom(m_b, p);
 }
 
 // Steps over the line end at e to the next line.
@@ -80,6 +100,8 @@ qsizetype FormCutter::scanLine(qsizetype &depth) const
     qsizetype p = m_pos;
     for (; p < n; ++p) {
         const char c = d[p];
+        if (!LineScanStops[static_cast<unsigned char>(c)])
+            continue;
         if (isLineEnd(c))
             return p;
         if (c == '"')
@@ -111,15 +133,14 @@ bool FormCutter::startsTopLevelForm(qsizetype p) const
     ++p;
     while (p < m_b.size() && isBlank(m_b[p]))
         ++p;
-    auto keyword = [&](QLatin1StringView k) {
-        if (p + k.size() > m_b.size()
-            || QLatin1StringView(m_b.data() + p, k.size()).compare(k, Qt::CaseInsensitive) != 0)
+    auto keyword = [&](std::string_view k) {
+        if (!isWordAt(m_b, p, k))
             return false;
-        const qsizetype e = p + k.size();
+        const qsizetype e = p + qsizetype(k.size());
         return e == m_b.size() || isBlank(m_b[e]) || isLineEnd(m_b[e]) || m_b[e] == '(' || m_b[e] == ')'
                || m_b[e] == ';';
     };
-    return keyword(QLatin1StringView("defrule")) || keyword(QLatin1StringView("defconst"));
+    return keyword("defrule") || keyword("defconst");
 }
 
 } // namespace SaveOpen

@@ -72,6 +72,12 @@ int appendLayout(QString &out, std::span<const ScriptLine> rows, QStringView lin
 void appendFormLayout(QString &out, std::span<const ScriptLine> rows, const std::vector<RowSpan> &spans,
                       QStringView formText, QStringView lineEnd);
 
+// Whether two texts hold the same tokens and comments (sameContent): at
+// once, true only where one walk over both shows it; by their tokens, the
+// full comparison.
+bool sameAtOnce(QStringView a, QStringView b);
+bool sameTokens(QStringView original, QStringView written);
+
 // What a level of indentation is in a script's text: the leading blanks its
 // indented lines use most (a tab, or spaces); empty when none is.
 QString indentUnit(QStringView text);

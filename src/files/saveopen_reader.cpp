@@ -39,7 +39,19 @@ QStringView wordAt(QStringView s, qsizetype from, qsizetype *end = nullptr)
 
 bool is(QStringView word, QLatin1StringView keyword)
 {
-    return word.compare(keyword, Qt::CaseInsensitive) == 0;
+    if (word.size() != keyword.size())
+        return false;
+    // ASCII letters compared here; any other character in Qt's full folding
+    for (qsizetype k = 0; k < word.size(); ++k) {
+        char16_t c = word[k].unicode();
+        if (c >= 128)
+            return word.compare(keyword, Qt::CaseInsensitive) == 0;
+        if (c >= u'A' && c <= u'Z')
+            c += 32;
+        if (c != keyword[k].unicode())
+            return false;
+    }
+    return true;
 }
 
 bool startsWithKeyword(QStringView s, QLatin1StringView keyword)

@@ -3,6 +3,11 @@
 // The characters the script modules look at, on decoded text and on bytes.
 #include <QByteArrayView>
 #include <QStringView>
+#include <array>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace SaveOpen::Text {
 
@@ -29,10 +34,35 @@ inline bool isLineEnd(char c)
 }
 
 // Whether c ends a word: a blank, a line end, a parenthesis, a quote or a ";".
+inline constexpr std::array<bool, 128> WordEnds = [] {
+    std::array<bool, 128> t{};
+    for (const char c : {' ', '\t', '\n', '\r', '(', ')', '"', ';'})
+        t[size_t(c)] = true;
+    return t;
+}();
+
 inline bool endsWord(QChar c)
 {
-    return isBlank(c) || isLineEnd(c) || c == QLatin1Char('(') || c == QLatin1Char(')') || c == QLatin1Char('"')
-           || c == QLatin1Char(';');
+    return c.unicode() < 128 && WordEnds[c.unicode()];
+}
+
+// Where the line at p in b ends: its line end, or the end of b.
+inline qsizetype lineEndFrom(QByteArrayView b, qsizetype p)
+{
+    const char *d = b.data();
+    const qsizetype n = b.size();
+#if defined(__SSE2__)
+    for (; p + 16 <= n; p += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(d + p));
+        const int mask = _mm_movemask_epi8(
+            _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\r'))));
+        if (mask != 0)
+            return p + __builtin_ctz(unsigned(mask));
+    }
+#endif
+    while (p < n && !isLineEnd(d[p]))
+        ++p;
+    return p;
 }
 
 inline QStringView trimTrailingBlanks(QStringView s)

@@ -7,12 +7,47 @@
 #include "document/linebuilders.h"
 #include "shell/fileservices.h"
 
+#include <cstring>
 #include <set>
-
 
 namespace SaveOpen {
 
 namespace {
+
+// Appends to a string through its data, the string grown ahead: a piece
+// costs a copy rather than a call into the string. The string is cut to
+// what was written when the sink goes.
+class StringSink
+{
+public:
+    explicit StringSink(QString &s) : m_s(s), m_size(s.size()) {}
+    ~StringSink() { m_s.resize(m_size); }
+    StringSink(const StringSink &) = delete;
+    StringSink &operator=(const StringSink &) = delete;
+
+    void operator+=(QStringView piece)
+    {
+        const qsizetype n = piece.size();
+        if (m_size + n > m_capacity)
+            grow(n);
+        std::memcpy(m_data + m_size, piece.utf16(), size_t(n) * sizeof(char16_t));
+        m_size += n;
+    }
+    void chop(qsizetype n) { m_size -= qMin(n, m_size); }
+
+private:
+    void grow(qsizetype n)
+    {
+        m_s.resize(qMax(m_size + n, qMax(m_s.capacity(), 2 * m_s.size() + 256)));
+        m_data = reinterpret_cast<char16_t *>(m_s.data());
+        m_capacity = m_s.size();
+    }
+
+    QString &m_s;
+    qsizetype m_size;
+    qsizetype m_capacity = 0;
+    char16_t *m_data = nullptr;
+};
 
 // Writes rows in the editor's layout: one line per row, every line ended.
 class LayoutWriter
@@ -213,7 +248,7 @@ private:
             // The value is all that follows the name's " = ", so a value that
             // holds " = " itself (a quoted text) is written whole.
             m_out += t.mid(RowText::ConstantPrefix.size(), eq - RowText::ConstantPrefix.size());
-            m_out += QLatin1Char(' ');
+            m_out += u" ";
             m_out += t.mid(eq + RowText::ConstantSeparator.size());
         }
         line(u")");
@@ -234,16 +269,16 @@ private:
             first = false;
             if (!p.percentage.isEmpty()) {
                 m_out += p.percentage;
-                m_out += QLatin1Char(' ');
+                m_out += u" ";
             }
-            m_out += QLatin1Char('"');
+            m_out += u"\"";
             m_out += p.file;
-            m_out += QLatin1Char('"');
+            m_out += u"\"";
         }
         line(u")");
     }
 
-    QString &m_out;
+    StringSink m_out;
     const QStringView m_lineEnd;
     const QStringView m_indent;
     int m_depth = 0; // of the rule's groups, the rule itself counting one

@@ -7,6 +7,10 @@
 #include <cerrno>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -102,25 +106,60 @@ void decode1252(QByteArrayView bytes, QString &out)
     out.resize(bytes.size());
     QChar *d = out.data();
     const char *b = bytes.data();
-    for (qsizetype i = 0, n = bytes.size(); i < n; ++i) {
-        const auto u = static_cast<unsigned char>(b[i]);
-        d[i] = QChar(u >= 0x80 && u < 0xA0 ? High[u - 0x80] : char16_t(u));
+    qsizetype i = 0;
+    const qsizetype n = bytes.size();
+    while (i < n) {
+#if defined(__SSE2__)
+        // Blocks of 16 ASCII bytes, the bulk of a script, are widened at once.
+        if (i + 16 <= n) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(b + i));
+            if (_mm_movemask_epi8(v) == 0) {
+                const __m128i zero = _mm_setzero_si128();
+                _mm_storeu_si128(reinterpret_cast<__m128i *>(d + i), _mm_unpacklo_epi8(v, zero));
+                _mm_storeu_si128(reinterpret_cast<__m128i *>(d + i + 8), _mm_unpackhi_epi8(v, zero));
+                i += 16;
+                continue;
+            }
+        }
+#endif
+        for (const qsizetype e = qMin(n, i + 16); i < e; ++i) {
+            const auto u = static_cast<unsigned char>(b[i]);
+            d[i] = QChar(u >= 0x80 && u < 0xA0 ? High[u - 0x80] : char16_t(u));
+        }
     }
 }
 
 bool appendEncoded1252(QStringView text, QByteArray &out)
 {
     const qsizetype start = out.size();
-    out.resize(start + text.size());
+    const qsizetype n = text.size();
+    out.resize(start + n);
     char *o = out.data() + start;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        const int e = c < 0x80 ? c : encodeChar(c);
-        if (e < 0) {
-            out.truncate(start);
-            return false;
+    const char16_t *t = text.utf16();
+    qsizetype i = 0;
+    while (i < n) {
+#if defined(__SSE2__)
+        // Blocks of 16 ASCII characters are narrowed at once.
+        if (i + 16 <= n) {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(t + i));
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(t + i + 8));
+            const __m128i high = _mm_and_si128(_mm_or_si128(a, b), _mm_set1_epi16(short(0xFF80)));
+            if (_mm_movemask_epi8(_mm_cmpeq_epi16(high, _mm_setzero_si128())) == 0xFFFF) {
+                _mm_storeu_si128(reinterpret_cast<__m128i *>(o + i), _mm_packus_epi16(a, b));
+                i += 16;
+                continue;
+            }
         }
-        o[i] = char(e);
+#endif
+        for (const qsizetype e = qMin(n, i + 16); i < e; ++i) {
+            const char16_t c = t[i];
+            const int code = c < 0x80 ? c : encodeChar(c);
+            if (code < 0) {
+                out.truncate(start);
+                return false;
+            }
+            o[i] = char(code);
+        }
     }
     return true;
 }
@@ -150,14 +189,30 @@ QByteArray encode1252(QStringView text)
 void splitLines(QStringView text, std::vector<QStringView> &lines)
 {
     lines.clear();
-    const QChar *d = text.data();
+    const char16_t *d = text.utf16();
     const qsizetype n = text.size();
     qsizetype start = 0;
     for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = d[i].unicode();
+#if defined(__SSE2__)
+        // Steps over 8 characters at once while none ends a line.
+        while (i + 8 <= n) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(d + i));
+            const __m128i ends = _mm_or_si128(_mm_cmpeq_epi16(v, _mm_set1_epi16('\n')),
+                                              _mm_cmpeq_epi16(v, _mm_set1_epi16('\r')));
+            const int mask = _mm_movemask_epi8(ends);
+            if (mask != 0) {
+                i += __builtin_ctz(unsigned(mask)) / 2;
+                break;
+            }
+            i += 8;
+        }
+        if (i >= n)
+            break;
+#endif
+        const char16_t c = d[i];
         if (c == '\n' || c == '\r') {
             lines.push_back(text.mid(start, i - start));
-            if (c == '\r' && i + 1 < n && d[i + 1] == QLatin1Char('\n'))
+            if (c == '\r' && i + 1 < n && d[i + 1] == u'\n')
                 ++i;
             start = i + 1;
         }

@@ -1,5 +1,6 @@
 #include "document/linebuilders.h"
 #include "files/saveopen.h"
+#include "files/saveopen_internal.h"
 #include "shell/fileservices.h"
 #include "coresupport.h"
 
@@ -274,6 +275,71 @@ TEST(Check, FormsTheLayoutWouldChangeAreKeptAndNamed)
     ASSERT_EQ(rep.lines.size(), 1);
     EXPECT_EQ(rep.lines[0].number, 12);
     EXPECT_EQ(rep.lines[0].text, "mot");
+}
+
+// The one-walk comparison takes the layout's usual changes at once, and
+// says "same" only where the tokens and the comments' places agree.
+TEST(SaveOpen, ComparisonAtOnceNeverHidesAChange)
+{
+    const std::pair<QString, QString> alike[] = {
+        {"(defrule\r\n\t(or\t(a 1)\r\n\t\t(b))\t; c\r\n\t(NAND\r\n\t\t(d)\r\n\t)\r\n=>\r\n\t(e \"f ; g\")\r\n)\r\n",
+         "(defrule\r\n(or\r\n(a 1)\r\n(b)\r\n)     ; c\r\n(nand\r\n(d)\r\n)\r\n=>\r\n(e \"f ; g\")\r\n)\r\n"},
+        {"; x   \n(a)", "; x\n(a)"},
+        {"\t(a)\n", "(a)"},
+        {"( a)", "(a)"},
+        {"(defconst a \"ouvert\n(b)", "(defconst a \"ouvert\r\n(b)"},
+    };
+    for (const auto &[a, b] : alike) {
+        EXPECT_TRUE(sameAtOnce(a, b)) << a.toStdString();
+        EXPECT_TRUE(sameTokens(a, b)) << a.toStdString();
+    }
+    const std::pair<QString, QString> differ[] = {
+        {"(a b)", "(ab)"},
+        {"(\na)", "(a)"},            // a "(" alone, then a word
+        {"(a) ; c", "(a)\n; c"},      // a comment moved onto a line of its own
+        {"(a)\n; c", "(a) ; c"},      // or off it
+        {"; a  b", "; a b"},
+        {"(x \"a  b\")", "(x \"a b\")"},
+        {"(x \"a\nb\")", "(x \"a b\")"},
+        {"(Stock)", "(stock)"},        // only keywords may change case
+        {"; a\n(b)", "; a (b)"},
+        {"(a)", "(a) ; c"},
+        {"(a) ; c", "(a)"},
+        {"(and(x))", "(and)(x)"},      // parting right after a keyword
+    };
+    for (const auto &[a, b] : differ) {
+        EXPECT_FALSE(sameContent(a, b)) << a.toStdString();
+        EXPECT_FALSE(sameContent(b, a)) << b.toStdString();
+    }
+
+    // random changes of blanks, line ends, case and comments
+    const QString base = "; en-tête ; deux\r\n(defrule\r\n\t(or\t(stock ble > 0)\r\n\t\t(stock bois >= 200))\t; bois\r\n"
+                         "\t(not (ennemi-proche))   ; menace\r\n\t(NAND\r\n\t\t(minuteur 3)\r\n\t)\r\n=>\r\n"
+                         "\t(dire \"Au marché ; (load) le blé\")\r\n)\r\n#load-if-defined X\r\n(load \"a\")\r\n";
+    std::mt19937 random(24);
+    int taken = 0;
+    for (int round = 0; round < 4000; ++round) {
+        QString v = base;
+        for (int k = 0, changes = 1 + int(random() % 3); k < changes; ++k) {
+            const qsizetype at = qsizetype(random() % quint32(v.size()));
+            switch (random() % 7) {
+            case 0: v.insert(at, ' '); break;
+            case 1: v.insert(at, '\n'); break;
+            case 2: if (v[at].isSpace()) v.remove(at, 1); break;
+            case 3: if (v[at] == ' ' || v[at] == '\t') v[at] = '\n'; break;
+            case 4: if (v[at] == '\n' || v[at] == '\r') v[at] = ' '; break;
+            case 5: v[at] = v[at].isUpper() ? v[at].toLower() : v[at].toUpper(); break;
+            default: v.insert(at, ';'); break;
+            }
+        }
+        for (const auto &[a, b] : {std::pair{base, v}, std::pair{v, base}}) {
+            if (sameAtOnce(a, b)) {
+                ++taken;
+                EXPECT_TRUE(sameTokens(a, b)) << b.toStdString();
+            }
+        }
+    }
+    EXPECT_GT(taken, 1000);
 }
 
 // Comments stay where their author put them: no part is kept as read for a
@@ -641,6 +707,35 @@ TEST(FileServices, EveryByteRoundTripsLinesSplitAndPathsName)
             out << l.toString();
         EXPECT_EQ(out.join('|'), lines) << text;
         EXPECT_EQ(out.size(), QByteArray(lines).count('|') + (*text != 0)) << text;
+    }
+
+    // Blocks of ASCII are converted at once: a character of another kind,
+    // or a line end, at any place in or across them is still seen.
+    const QString scalarDecoded = QString(icu.decode(QByteArray(40, 'a')));
+    for (int at = 0; at < 40; ++at) {
+        QByteArray bytes(40, 'a');
+        bytes[at] = '\x80'; // the euro sign
+        QString expected = scalarDecoded;
+        expected[at] = QChar(0x20AC);
+        EXPECT_EQ(FileServices::decode1252(bytes), expected) << at;
+        EXPECT_EQ(FileServices::encode1252(expected), bytes) << at;
+        QString refused = expected;
+        refused[at] = QChar(0x0100);
+        QByteArray out("début");
+        EXPECT_FALSE(FileServices::appendEncoded1252(refused, out)) << at;
+        EXPECT_EQ(out, "début") << at;
+        EXPECT_TRUE(FileServices::appendEncoded1252(expected, out)) << at;
+        EXPECT_EQ(out, "début" + bytes) << at;
+
+        for (const char *end : {"\n", "\r", "\r\n"}) {
+            QString text(40, 'x');
+            text.replace(at, 1, QLatin1String(end));
+            const std::vector<QStringView> lines = FileServices::splitLines(text);
+            ASSERT_EQ(lines.size(), at == 39 ? 1u : 2u) << at << end;
+            EXPECT_EQ(lines[0].size(), at) << at << end;
+            EXPECT_EQ(lines[0].size() + qsizetype(strlen(end)) + (lines.size() > 1 ? lines[1].size() : 0), text.size())
+                << at << end;
+        }
     }
 
     using namespace FileServices;
