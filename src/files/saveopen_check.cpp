@@ -9,6 +9,10 @@
 
 #include <set>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace SaveOpen {
 
 using Text::endsWord;
@@ -258,6 +262,33 @@ void compare(const std::vector<Token> &a, const std::vector<Token> &b, int first
 // word is part of its token when on its line), not before a ";", not in a
 // quoted text or a comment. Comments agree character for character but for
 // their trailing blanks. False says only that the tokens must be compared.
+namespace {
+// How many characters of a and b agree from their start, up to limit, and
+// are not stop (a line end, or also a double quote).
+qsizetype agreeing(const char16_t *a, const char16_t *b, qsizetype limit, bool quoteStops)
+{
+    qsizetype k = 0;
+#if defined(__SSE2__)
+    for (; k + 8 <= limit; k += 8) {
+        const __m128i va = _mm_loadu_si128(reinterpret_cast<const __m128i *>(a + k));
+        const __m128i vb = _mm_loadu_si128(reinterpret_cast<const __m128i *>(b + k));
+        __m128i stops = _mm_or_si128(_mm_cmpeq_epi16(va, _mm_set1_epi16('\n')), _mm_cmpeq_epi16(va, _mm_set1_epi16('\r')));
+        if (quoteStops)
+            stops = _mm_or_si128(stops, _mm_cmpeq_epi16(va, _mm_set1_epi16('"')));
+        const unsigned bad = unsigned(_mm_movemask_epi8(_mm_andnot_si128(stops, _mm_cmpeq_epi16(va, vb)))) ^ 0xFFFFu;
+        if (bad != 0)
+            return k + __builtin_ctz(bad) / 2;
+    }
+#endif
+    for (; k < limit && a[k] == b[k]; ++k) {
+        const char16_t c = a[k];
+        if (c == u'\n' || c == u'\r' || (quoteStops && c == u'"'))
+            break;
+    }
+    return k;
+}
+} // namespace
+
 bool sameAtOnce(QStringView a, QStringView b)
 {
     const char16_t *da = a.utf16(), *db = b.utf16();
@@ -279,13 +310,32 @@ bool sameAtOnce(QStringView a, QStringView b)
     qsizetype i = 0, j = 0;
     char16_t before = 0; // the last character both texts agreed on
     while (true) {
-        const qsizetype from = i;
-        while (i < na && j < nb && da[i] == db[j] && plain(da[i])) {
-            ++i;
-            ++j;
+        const qsizetype limit = qMin(na - i, nb - j);
+        qsizetype k = 0;
+#if defined(__SSE2__)
+        // Blocks of 8 characters alike on both sides, with no quote and no
+        // ";", change nothing the walk follows but its last character: they
+        // are stepped over at once, back to the last that is no blank or
+        // line end, so that a run is always seen from its start.
+        while (k + 8 <= limit) {
+            const __m128i va = _mm_loadu_si128(reinterpret_cast<const __m128i *>(da + i + k));
+            const __m128i vb = _mm_loadu_si128(reinterpret_cast<const __m128i *>(db + j + k));
+            const __m128i stops = _mm_or_si128(_mm_cmpeq_epi16(va, _mm_set1_epi16(';')),
+                                               _mm_cmpeq_epi16(va, _mm_set1_epi16('"')));
+            if (_mm_movemask_epi8(_mm_cmpeq_epi16(va, vb)) != 0xFFFF || _mm_movemask_epi8(stops) != 0)
+                break;
+            k += 8;
         }
-        if (i != from)
+        while (k > 0 && !plain(da[i + k - 1]) && da[i + k - 1] != u'(' && da[i + k - 1] != u')')
+            --k;
+#endif
+        while (k < limit && da[i + k] == db[j + k] && plain(da[i + k]))
+            ++k;
+        if (k > 0) {
+            i += k;
+            j += k;
             before = da[i - 1];
+        }
         if (i == na || j == nb || !plain(da[i]) || !plain(db[j])) {
             if (i == na || j == nb || blank(da[i]) || lineEnd(da[i]) || blank(db[j]) || lineEnd(db[j])) {
                 const qsizetype i0 = i, j0 = j;
@@ -330,10 +380,9 @@ bool sameAtOnce(QStringView a, QStringView b)
         before = c;
         if (c == u'"') {
             // a quoted text, as it is, up to its closing quote or its line end
-            while (i < na && j < nb && da[i] == db[j] && da[i] != u'"' && !lineEnd(da[i])) {
-                ++i;
-                ++j;
-            }
+            const qsizetype k = agreeing(da + i, db + j, qMin(na - i, nb - j), true);
+            i += k;
+            j += k;
             if (i < na && j < nb && da[i] == u'"' && db[j] == u'"') {
                 ++i;
                 ++j;
@@ -343,10 +392,9 @@ bool sameAtOnce(QStringView a, QStringView b)
             before = da[i - 1];
         } else if (c == u';') {
             // a comment, as it is but for its trailing blanks
-            while (i < na && j < nb && da[i] == db[j] && !lineEnd(da[i])) {
-                ++i;
-                ++j;
-            }
+            const qsizetype k = agreeing(da + i, db + j, qMin(na - i, nb - j), false);
+            i += k;
+            j += k;
             while (i < na && blank(da[i]))
                 ++i;
             while (j < nb && blank(db[j]))

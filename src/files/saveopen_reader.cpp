@@ -332,7 +332,7 @@ private:
             addAside(between);
             return;
         }
-        const QString element = readElement();
+        const QStringView element = readElement();
         const qint32 end = offset(m_pos);
         auto add = [&](QString text, QRgb colour, LineKind kind) {
             this->add(std::move(text), colour, kind, startLine, begin, end);
@@ -361,9 +361,9 @@ private:
             if (plain)
                 add(possibilities, Colours::Load, LineKind::RLoad);
             else // its row could not tell its names from its percentages
-                add(element, Colours::Text, LineKind::Text);
+                add(element.toString(), Colours::Text, LineKind::Text);
         } else {
-            add(element, Colours::Text, LineKind::Text);
+            add(element.toString(), Colours::Text, LineKind::Text);
         }
         addAside(m_elementComments);
         m_elementComments.clear();
@@ -372,9 +372,12 @@ private:
     // From the "(" at the cursor to the ")" that balances it, over as many
     // lines as it takes: the lines are joined with one blank, and their
     // comments are kept aside to follow the element's row.
-    QString readElement()
+    // The text is a view of the line when the element stands on one, else
+    // of a buffer of the reader's, good until the next element is read.
+    QStringView readElement()
     {
-        QString text;
+        QString &text = m_element;
+        text.truncate(0);
         qsizetype depth = 0;
         while (true) {
             const QStringView l = line();
@@ -402,6 +405,10 @@ private:
                 }
             }
             const QStringView part = l.mid(start, (end >= 0 ? end : semi >= 0 ? semi : l.size()) - start);
+            if (end >= 0 && text.isEmpty()) {
+                m_pos = end;
+                return part; // it ends with its ")"
+            }
             if (!text.isEmpty() && !trimBlanks(part).isEmpty())
                 text += QLatin1Char(' ');
             text += text.isEmpty() ? trimTrailingBlanks(part) : trimBlanks(part);
@@ -411,13 +418,13 @@ private:
                 text += QLatin1Char('"');
             if (end >= 0) {
                 m_pos = end;
-                return text;
+                return QStringView(text);
             }
             if (semi >= 0)
                 m_elementComments.push_back({l.mid(semi + 1).toString(), m_line, offset(semi), offset(l.size())});
             if (m_line + 1 >= m_lines->size()) {
                 m_pos = l.size(); // the form ends inside the element
-                return text;
+                return QStringView(text);
             }
             ++m_line;
             m_pos = 0;
@@ -523,6 +530,7 @@ private:
     std::vector<Frame> m_frames;
     int m_openRules = 0; // "=>" separates only inside a rule
     std::vector<Aside> m_elementComments;
+    QString m_element; // the text of an element read over several lines
     qsizetype m_strayBegin = 0, m_strayEnd = 0;
 };
 

@@ -110,10 +110,12 @@ void decode1252(QByteArrayView bytes, QString &out)
     const qsizetype n = bytes.size();
     while (i < n) {
 #if defined(__SSE2__)
-        // Blocks of 16 ASCII bytes, the bulk of a script, are widened at once.
+        // Blocks of 16 bytes with none in 0x80..0x9F, the bulk of a script,
+        // are widened at once: the others are the same code points.
         if (i + 16 <= n) {
             const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(b + i));
-            if (_mm_movemask_epi8(v) == 0) {
+            const __m128i high = _mm_cmpeq_epi8(_mm_and_si128(v, _mm_set1_epi8(char(0xE0))), _mm_set1_epi8(char(0x80)));
+            if (_mm_movemask_epi8(high) == 0) {
                 const __m128i zero = _mm_setzero_si128();
                 _mm_storeu_si128(reinterpret_cast<__m128i *>(d + i), _mm_unpacklo_epi8(v, zero));
                 _mm_storeu_si128(reinterpret_cast<__m128i *>(d + i + 8), _mm_unpackhi_epi8(v, zero));
@@ -139,12 +141,17 @@ bool appendEncoded1252(QStringView text, QByteArray &out)
     qsizetype i = 0;
     while (i < n) {
 #if defined(__SSE2__)
-        // Blocks of 16 ASCII characters are narrowed at once.
+        // Blocks of 16 characters below 0x100 and out of 0x80..0x9F are
+        // narrowed at once: their code is their code point.
         if (i + 16 <= n) {
             const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(t + i));
             const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(t + i + 8));
-            const __m128i high = _mm_and_si128(_mm_or_si128(a, b), _mm_set1_epi16(short(0xFF80)));
-            if (_mm_movemask_epi8(_mm_cmpeq_epi16(high, _mm_setzero_si128())) == 0xFFFF) {
+            auto plain = [](__m128i v) { // 0xFFFF where v < 0x80 or 0xA0 <= v < 0x100
+                const __m128i c1 = _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(short(0xFFE0))), _mm_set1_epi16(0x80));
+                const __m128i wide = _mm_and_si128(v, _mm_set1_epi16(short(0xFF00)));
+                return _mm_andnot_si128(c1, _mm_cmpeq_epi16(wide, _mm_setzero_si128()));
+            };
+            if (_mm_movemask_epi8(_mm_and_si128(plain(a), plain(b))) == 0xFFFF) {
                 _mm_storeu_si128(reinterpret_cast<__m128i *>(o + i), _mm_packus_epi16(a, b));
                 i += 16;
                 continue;

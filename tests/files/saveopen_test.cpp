@@ -313,9 +313,9 @@ TEST(SaveOpen, ComparisonAtOnceNeverHidesAChange)
     }
 
     // random changes of blanks, line ends, case and comments
-    const QString base = "; en-tête ; deux\r\n(defrule\r\n\t(or\t(stock ble > 0)\r\n\t\t(stock bois >= 200))\t; bois\r\n"
+    const QString base = "; en-tête ; deux\r\n; une remarque assez longue pour tenir sur plusieurs blocs\r\n(defrule\r\n\t(or\t(stock ble > 0)\r\n\t\t(stock bois >= 200))\t; bois\r\n"
                          "\t(not (ennemi-proche))   ; menace\r\n\t(NAND\r\n\t\t(minuteur 3)\r\n\t)\r\n=>\r\n"
-                         "\t(dire \"Au marché ; (load) le blé\")\r\n)\r\n#load-if-defined X\r\n(load \"a\")\r\n";
+                         "\t(dire \"Au marché ; (load) le blé, et un texte long entre ses guillemets\")\r\n)\r\n#load-if-defined X\r\n(load \"a\")\r\n";
     std::mt19937 random(24);
     int taken = 0;
     for (int round = 0; round < 4000; ++round) {
@@ -598,8 +598,9 @@ TEST(RoundTrip, AnyTextReadsAndSavesAsItWas)
         if (at == 0)
             first = 0; // a part of its own at the start
         const QByteArray saved = resave(edited);
-        if (first > 0 && first < edited.source.formCount())
+        if (first > 0 && first < edited.source.formCount()) {
             EXPECT_TRUE(saved.startsWith(bytes.left(edited.source.forms[size_t(first)].byteBegin))) << bytes.toStdString();
+        }
     }
 }
 
