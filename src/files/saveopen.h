@@ -71,8 +71,8 @@ bool buildScriptBytes(const std::vector<ScriptLine> &rows, const ScriptSource &s
 // by form, handing the output to write in chunks; a write that fails stops
 // it, with the reason in error.
 bool formatScriptBytes(QByteArrayView bytes, const std::function<bool(QByteArrayView)> &write, QString &error);
-// Whether the written text of a form is cut from a script as the original
-// form was: into whole forms, the last closed or left open as it was, and
+// Whether the written text of a form, holding the original's content
+// (sameContent), is cut from a script as the original form was: into whole forms, the last closed or left open as it was, and
 // starting a top-level form when it did (so the forms around it are cut as
 // before), and starting with the bytes of a UTF-8 byte-order mark only when
 // it did.

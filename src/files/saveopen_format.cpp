@@ -14,16 +14,19 @@ using Text::Utf8Mark;
 
 namespace {
 
-// Whether written is cut as the original form was: into whole forms (two
-// forms on one line are written on two lines), the first starting a
-// top-level form as the original did, only the last left open and only if
-// the original was, so the forms around it are cut as before; and whether
-// it starts with the bytes of a byte-order mark only when the original did
-// (at the start of a file they would read back as one).
+// Whether written, which holds the original's content, is cut as the
+// original form was: into whole forms (two forms on one line are written on
+// two lines), the first starting a top-level form as the original did, only
+// the last left open and only if the original was, so the forms around it
+// are cut as before; and whether it starts with the bytes of a byte-order
+// mark only when the original did (at the start of a file they would read
+// back as one).
 bool cutsAs(const FormCutter::Form &original, bool originalMark, QByteArrayView written)
 {
     if (written.startsWith(Utf8Mark) != originalMark)
         return false;
+    if (FormCutter::cutsClosed(original, written))
+        return true;
     FormCutter cutter(written, 0);
     FormCutter::Form f;
     if (!cutter.next(f) || f.top != original.top)

@@ -141,29 +141,38 @@ qsizetype FormCutter::scanLine(qsizetype &depth) const
     return n;
 }
 
-// Whether the line at p starts a top-level form of its own, so that a
-// form left open by a missing ")" stops before it.
-bool FormCutter::startsTopLevelForm(qsizetype p) const
+bool FormCutter::startsTopLevelForm(QByteArrayView b, qsizetype p)
 {
-    while (p < m_b.size() && isBlank(m_b[p]))
+    while (p < b.size() && isBlank(b[p]))
         ++p;
-    if (p >= m_b.size())
+    if (p >= b.size())
         return false;
-    if (m_b[p] == '#')
+    if (b[p] == '#')
         return true;
-    if (m_b[p] != '(')
+    if (b[p] != '(')
         return false;
     ++p;
-    while (p < m_b.size() && isBlank(m_b[p]))
+    while (p < b.size() && isBlank(b[p]))
         ++p;
     auto keyword = [&](std::string_view k) {
-        if (!isWordAt(m_b, p, k))
+        if (!isWordAt(b, p, k))
             return false;
         const qsizetype e = p + qsizetype(k.size());
-        return e == m_b.size() || isBlank(m_b[e]) || isLineEnd(m_b[e]) || m_b[e] == '(' || m_b[e] == ')'
-               || m_b[e] == ';';
+        return e == b.size() || isBlank(b[e]) || isLineEnd(b[e]) || b[e] == '(' || b[e] == ')' || b[e] == ';';
     };
     return keyword("defrule") || keyword("defconst");
+}
+
+bool FormCutter::cutsClosed(const Form &original, QByteArrayView written)
+{
+    if (original.open || written.isEmpty() || startsTopLevelForm(written, 0) != original.top)
+        return false;
+    for (qsizetype p = Text::lineEndFrom(written, 0); p < written.size(); p = Text::lineEndFrom(written, p)) {
+        p += written[p] == '\r' && p + 1 < written.size() && written[p + 1] == '\n' ? 2 : 1;
+        if (startsTopLevelForm(written, p))
+            return false;
+    }
+    return true;
 }
 
 } // namespace SaveOpen

@@ -33,12 +33,25 @@ public:
     // The next form; false at the end of the bytes.
     bool next(Form &f);
 
+    // Whether the line at p in b starts a top-level form of its own (a
+    // directive, a rule or a constant), where a form left open stops.
+    static bool startsTopLevelForm(QByteArrayView b, qsizetype p);
+
+    // Whether written, which holds the content of the closed form original
+    // (sameContent), certainly cuts into whole forms, none left open, the
+    // first starting a top-level form as the original did: its parentheses
+    // outside quotes and comments are the original's, so they balance at its
+    // end and every form cut on the way ends balanced. Only a later line
+    // starting a top-level form could stop one early. False when that cannot
+    // be told this way.
+    static bool cutsClosed(const Form &original, QByteArrayView written);
+
 private:
     int firstNonBlank(qsizetype p) const;
     qsizetype lineEnd(qsizetype p) const;
     void nextLine(qsizetype e);
     qsizetype scanLine(qsizetype &depth) const;
-    bool startsTopLevelForm(qsizetype p) const;
+    bool startsTopLevelForm(qsizetype p) const { return startsTopLevelForm(m_b, p); }
 
     QByteArrayView m_b;
     qsizetype m_pos;

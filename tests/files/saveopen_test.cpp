@@ -604,6 +604,45 @@ TEST(RoundTrip, AnyTextReadsAndSavesAsItWas)
     }
 }
 
+// A part's layout, holding its content, is taken as cut like the part
+// without cutting it only where cutting it agrees.
+TEST(RoundTrip, ClosedPartsCutWithoutBeingCut)
+{
+    static const char *const pieces[] = {"(", ")", "(defrule", "(or", "(not", "=>", "; c", "\"q;(\"", " ", "\n",
+                                         "\r\n", "#else", "(defconst", "(load \"a\"", "mot", "(a b)",
+                                         "(defrule (a) (defrule (b)))", "(defrule (a) #else (b))"};
+    std::mt19937 rng(11);
+    int taken = 0;
+    for (int round = 0; round < 1500; ++round) {
+        QByteArray bytes;
+        for (int i = int(rng() % 40); i > 0; --i)
+            bytes += pieces[rng() % std::size(pieces)];
+        FormCutter cutter(bytes, 0);
+        FormCutter::Form f;
+        while (cutter.next(f)) {
+            const QString original = QString::fromLatin1(bytes.sliced(f.begin, f.end - f.begin));
+            std::vector<QStringView> lines;
+            FileServices::splitLines(original, lines);
+            std::vector<ScriptLine> rows;
+            std::vector<RowSpan> spans;
+            readFormRows(rows, lines, 0, 1, &spans);
+            QString text;
+            appendFormLayout(text, rows, spans, original, u"\n");
+            const QByteArray written = text.toLatin1();
+            if (!sameContent(original, text) || !FormCutter::cutsClosed(f, written))
+                continue;
+            ++taken;
+            FormCutter again(written, 0);
+            FormCutter::Form w;
+            ASSERT_TRUE(again.next(w));
+            EXPECT_EQ(w.top, f.top) << bytes.toStdString();
+            for (bool more = true; more; more = again.next(w))
+                EXPECT_FALSE(w.open) << bytes.toStdString() << "\n--\n" << written.toStdString();
+        }
+    }
+    EXPECT_GT(taken, 500);
+}
+
 TEST(RoundTrip, FormattingIsStableOnOddText)
 {
     // inputs that once formatted differently the second time
