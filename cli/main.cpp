@@ -21,10 +21,11 @@
 #include <QFileInfo>
 #include <QFile>
 #include <QSaveFile>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <atomic>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -359,9 +360,18 @@ QString defaultCatalogues()
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("vardelo"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(VARDELO_VERSION));
+    // The application object (its event loop, the system's locale) serves
+    // the commands that look for the catalogues beside this program; the
+    // others start quicker without it.
+    std::optional<QCoreApplication> app;
+    auto startApplication = [&] {
+        app.emplace(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("vardelo"));
+        QCoreApplication::setApplicationVersion(QStringLiteral(VARDELO_VERSION));
+    };
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
 
     QCommandLineParser parser;
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
@@ -369,7 +379,7 @@ int main(int argc, char **argv)
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")}, QString(), QStringLiteral("OUT"));
     const QCommandLineOption catalogues(QStringLiteral("catalogues"), QString(), QStringLiteral("DIR"));
     parser.addOptions({help, version, output, catalogues});
-    if (!parser.parse(QCoreApplication::arguments())) {
+    if (!parser.parse(arguments)) {
         const QStringList unknown = parser.unknownOptionNames();
         if (!unknown.isEmpty())
             return usageError(QStringLiteral("Option inconnue: %1")
@@ -400,6 +410,8 @@ int main(int argc, char **argv)
             return usageError(QStringLiteral("L'option -o ne vaut que pour format."));
         if (parser.isSet(catalogues) && command != QLatin1String("lint") && command != QLatin1String("lsp"))
             return usageError(QStringLiteral("L'option --catalogues ne vaut que pour lint et lsp."));
+        if (command == QLatin1String("lsp") || command == QLatin1String("lint"))
+            startApplication();
         if (command == QLatin1String("lsp")) {
             if (!args.isEmpty())
                 return usageError(QStringLiteral("lsp ne prend aucun fichier: le client les envoie."));

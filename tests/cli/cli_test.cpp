@@ -308,4 +308,13 @@ TEST(Cli, SpecialAndHugeFilesAreRefusedAndNamesPrintedAsTheyAre)
     EXPECT_TRUE(vardelo({"check", odd}).err.startsWith((odd + ":1: attention: ").toUtf8()));
     TestSupport::writeFile(odd, "Inconnu\tx\n");
     EXPECT_EQ(vardelo({"write", odd}).err, (odd + ", ligne 1: type de ligne inconnu \"Inconnu\".\n").toUtf8());
+
+    // a name beyond ASCII, taken from the command line as the system gives it
+    const QString accented = dir.filePath("défense à l'est.per");
+    TestSupport::writeFile(accented, "(defrule\r\n");
+    EXPECT_TRUE(vardelo({"check", accented}).err.startsWith((accented + ":1: attention: ").toUtf8()));
+    EXPECT_TRUE(vardelo({"lint", accented}).out.startsWith((accented + ":1:").toUtf8()));
+    const Outcome formatted = vardelo({"format", accented});
+    EXPECT_EQ(formatted.status, 0) << formatted.err.constData();
+    EXPECT_EQ(formatted.out, "(defrule\r\n");
 }
