@@ -55,6 +55,7 @@ bool formatScriptBytes(QByteArrayView bytes, const std::function<bool(QByteArray
     readConventions(bytes, conventions);
     const bool utf8 = conventions.encoding == TextEncoding::Utf8;
     const QStringView lineEnd(conventions.lineEnd);
+    const QString blankLineEnd = conventions.lineEnd + conventions.lineEnd;
     QByteArray out;
     constexpr qsizetype Chunk = 1 << 16;
     out.reserve(2 * Chunk);
@@ -102,7 +103,7 @@ bool formatScriptBytes(QByteArrayView bytes, const std::function<bool(QByteArray
             laidOut = laidOut && cutsAs(f, formBytes.startsWith(Utf8Mark), QByteArrayView(out).sliced(mark));
         }
         if (laidOut) {
-            lastLineEmpty = text == lineEnd || text.endsWith(conventions.lineEnd + conventions.lineEnd);
+            lastLineEmpty = text == lineEnd || text.endsWith(blankLineEnd);
         } else {
             out.truncate(mark);
             out += formBytes;
