@@ -307,6 +307,9 @@ bool sameAtOnce(QStringView a, QStringView b)
         return held;
     };
     auto plain = [](char16_t c) { return c >= 128 || !Text::WordEnds[c]; };
+    // what the walk stops at: all that ends a word but parentheses, which
+    // change nothing but the character before a run
+    auto passes = [&](char16_t c) { return plain(c) || c == u'(' || c == u')'; };
     qsizetype i = 0, j = 0;
     char16_t before = 0; // the last character both texts agreed on
     while (true) {
@@ -326,10 +329,10 @@ bool sameAtOnce(QStringView a, QStringView b)
                 break;
             k += 8;
         }
-        while (k > 0 && !plain(da[i + k - 1]) && da[i + k - 1] != u'(' && da[i + k - 1] != u')')
+        while (k > 0 && !passes(da[i + k - 1]))
             --k;
 #endif
-        while (k < limit && da[i + k] == db[j + k] && plain(da[i + k]))
+        while (k < limit && da[i + k] == db[j + k] && passes(da[i + k]))
             ++k;
         if (k > 0) {
             i += k;
