@@ -154,6 +154,8 @@ bool FormCutter::startsTopLevelForm(QByteArrayView b, qsizetype p)
     ++p;
     while (p < b.size() && isBlank(b[p]))
         ++p;
+    if (p >= b.size() || (static_cast<unsigned char>(b[p]) | 0x20) != 'd')
+        return false; // the common case: a fact, an action, a group
     auto keyword = [&](std::string_view k) {
         if (!isWordAt(b, p, k))
             return false;
