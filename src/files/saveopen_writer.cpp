@@ -88,7 +88,12 @@ public:
             m_inRule = true;
             m_separatorWritten = false;
         }
-        const std::vector<QStringView> lines = FileServices::splitLines(text);
+        std::vector<QStringView> lines = FileServices::splitLines(text);
+        // A text that ends with a line end runs on to an empty line: an
+        // element left open up to the end of its form, whose last line is
+        // empty, as a line of blanks would be once written.
+        if (!text.isEmpty() && Text::isLineEnd(text.back()))
+            lines.emplace_back();
         for (size_t k = 0; k < lines.size(); ++k) {
             indent();
             m_out += k ? Text::trimBlanks(lines[k]) : lines[k];

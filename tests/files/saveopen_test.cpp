@@ -659,6 +659,8 @@ TEST(RoundTrip, FormattingIsStableOnOddText)
                                    QByteArray("(load-random dire \"(\" ) \"ok(def)\")\n"),
                                    // a UTF-8 file with U+FEFF starting a line other than the first
                                    QByteArray("(a \"\xC3\xA9\")\n\xEF\xBB\xBFmot\n"),
+                                   // an element left open with a comment, up to a last line of blanks
+                                   QByteArray("(rd ; v\n\t"), QByteArray("(rd ; v\n\n\n"),
                                    // a rule left open whose layout put a "#" at the start of a line
                                    // (cutting the rule there) and a load with one name too many
                                    QByteArray("(defrule\n(vrai)\n=>#x\n(load \"a\" \"b\")\n"),
