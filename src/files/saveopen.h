@@ -72,10 +72,10 @@ bool buildScriptBytes(const std::vector<ScriptLine> &rows, const ScriptSource &s
 // it, with the reason in error.
 bool formatScriptBytes(QByteArrayView bytes, const std::function<bool(QByteArrayView)> &write, QString &error);
 // Whether the written text of a form, holding the original's content
-// (sameContent), is cut from a script as the original form was: into whole forms, the last closed or left open as it was, and
-// starting a top-level form when it did (so the forms around it are cut as
-// before), and starting with the bytes of a UTF-8 byte-order mark only when
-// it did.
+// (sameContent), is cut from a script as the original form was: into whole
+// forms, the last closed or left open as it was, and starting a top-level
+// form when it did (so the forms around it are cut as before), and starting
+// with the bytes of a UTF-8 byte-order mark only when it did.
 bool cutsAlike(QByteArrayView original, QByteArrayView written);
 // UTF-8 bytes as text, a U+FEFF at their start included.
 QString decodeUtf8(QByteArrayView bytes);

@@ -254,14 +254,6 @@ void compare(const std::vector<Token> &a, const std::vector<Token> &b, int first
 
 } // namespace
 
-// Whether both texts certainly hold the same tokens and comments, found in
-// one walk over both: their characters agree but for the runs of blanks and
-// line ends between them, where both texts have a run or neither does
-// (unless a parenthesis, a quote or a ";" stands next to it). A run may hold a line end in one text and not in the other only where that
-// changes no token and no comment's place: not right after a "(" (whose
-// word is part of its token when on its line), not before a ";", not in a
-// quoted text or a comment. Comments agree character for character but for
-// their trailing blanks. False says only that the tokens must be compared.
 namespace {
 // How many characters of a and b agree from their start, up to limit, and
 // are not stop (a line end, or also a double quote).
@@ -289,12 +281,21 @@ qsizetype agreeing(const char16_t *a, const char16_t *b, qsizetype limit, bool q
 }
 } // namespace
 
+// Whether both texts certainly hold the same tokens and comments, found in
+// one walk over both: their characters agree but for the runs of blanks and
+// line ends between them, where both texts have a run or neither does
+// (unless a parenthesis, a quote or a ";" stands next to it). A run may hold
+// a line end in one text and not in the other only where that changes no
+// token and no comment's place: not right after a "(" (whose word is part of
+// its token when on its line), not before a ";", not in a quoted text or a
+// comment. Comments agree character for character but for their trailing
+// blanks. False says only that the tokens must be compared.
 bool sameAtOnce(QStringView a, QStringView b)
 {
     const char16_t *da = a.utf16(), *db = b.utf16();
     const qsizetype na = a.size(), nb = b.size();
-    auto blank = [](char16_t c) { return c == u' ' || c == u'\t'; };
-    auto lineEnd = [](char16_t c) { return c == u'\n' || c == u'\r'; };
+    auto blank = [](char16_t c) { return isBlank(QChar(c)); };
+    auto lineEnd = [](char16_t c) { return isLineEnd(QChar(c)); };
     // Steps over a run of blanks and line ends; whether it held a line end.
     auto run = [&](const char16_t *d, qsizetype n, qsizetype &p) {
         bool held = false;
@@ -306,7 +307,7 @@ bool sameAtOnce(QStringView a, QStringView b)
         }
         return held;
     };
-    auto plain = [](char16_t c) { return c >= 128 || !Text::WordEnds[c]; };
+    auto plain = [](char16_t c) { return !endsWord(QChar(c)); };
     // what the walk stops at: all that ends a word but parentheses, which
     // change nothing but the character before a run
     auto passes = [&](char16_t c) { return plain(c) || c == u'(' || c == u')'; };

@@ -33,7 +33,7 @@ inline bool isLineEnd(char c)
     return c == '\n' || c == '\r';
 }
 
-// Whether c ends a word: a blank, a line end, a parenthesis, a quote or a ";".
+// The ASCII characters that end a word.
 inline constexpr std::array<bool, 128> WordEnds = [] {
     std::array<bool, 128> t{};
     for (const char c : {' ', '\t', '\n', '\r', '(', ')', '"', ';'})
@@ -41,6 +41,7 @@ inline constexpr std::array<bool, 128> WordEnds = [] {
     return t;
 }();
 
+// Whether c ends a word: a blank, a line end, a parenthesis, a quote or a ";".
 inline bool endsWord(QChar c)
 {
     return c.unicode() < 128 && WordEnds[c.unicode()];

@@ -30,13 +30,7 @@ public:
         const qsizetype n = piece.size();
         if (m_size + n > m_capacity)
             grow(n);
-        const char16_t *from = piece.utf16();
-        if (n <= 8) { // most pieces: a parenthesis, a line end, a short word
-            for (qsizetype k = 0; k < n; ++k)
-                m_data[m_size + k] = from[k];
-        } else {
-            std::memcpy(m_data + m_size, from, size_t(n) * sizeof(char16_t));
-        }
+        std::memcpy(m_data + m_size, piece.utf16(), size_t(n) * sizeof(char16_t));
         m_size += n;
     }
     void chop(qsizetype n) { m_size -= qMin(n, m_size); }
