@@ -28,6 +28,8 @@ public:
     void operator+=(QStringView piece)
     {
         const qsizetype n = piece.size();
+        if (n == 0)
+            return; // an empty view may have no data for memcpy
         if (m_size + n > m_capacity)
             grow(n);
         std::memcpy(m_data + m_size, piece.utf16(), size_t(n) * sizeof(char16_t));
